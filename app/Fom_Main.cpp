@@ -1,0 +1,252 @@
+#include "app/Fom_Main.h"
+
+#include "core/Unit_All.h"
+#include "core/Unit_File.h"
+#include "core/messages.h"
+#include "forms/Fom_About.h"
+#include "forms/Fom_Set.h"
+#include "forms/Fom_Time.h"
+#include "platform/text.h"
+
+namespace vx {
+
+TForm_Main* Form_Main = nullptr;
+
+namespace {
+constexpr std::uint32_t kHelpFinder = 11;
+constexpr std::uintptr_t kPbtApmSuspend = 4;
+constexpr std::uintptr_t kPbtApmResumeSuspend = 7;
+}  // namespace
+
+TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, "TForm_Main", "Tallowmere") {
+  PM_Left = new TPopupMenu(this);
+  PM_Left->Name = "PM_Left";
+  PM_Right = new TPopupMenu(this);
+  PM_Right->Name = "PM_Right";
+  MI_Time = AddCommand("MI_Time", "時間情報", &TForm_Main::MI_TimeClick);
+  MI_Line01 = AddCommand("MI_Line01", "-", nullptr);
+  MI_Set = AddCommand("MI_Set", "ﾒﾆｭｰ項目設定", &TForm_Main::MI_SetClick);
+  MI_ShortCutView = AddCommand("MI_ShortCutView", "HotKey表示", &TForm_Main::MI_ShortCutViewClick);
+  MI_Help = AddCommand("MI_Help", "ﾍﾙﾌﾟ", &TForm_Main::MI_HelpClick);
+  MI_Help->Visible = false;
+  MI_About = AddCommand("MI_About", "ﾊﾞｰｼﾞｮﾝ情報", &TForm_Main::MI_AboutClick);
+  MI_Line02 = AddCommand("MI_Line02", "-", nullptr);
+  MI_Close = AddCommand("MI_Close", "終了", &TForm_Main::MI_CloseClick);
+
+  TI_Main = new TTrayIcon(this);
+  TI_Main->Name = "TI_Main";
+  TI_Main->AutoHide = true;
+  TI_Main->SetRBPopupMenu(PM_Right);
+  TI_Main->SetLBPopupMenu(PM_Left);
+  TI_Main->OnClick = [this](TObject* s) { TI_MainClick(s); };
+  TI_Main->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    TI_MainMouseDown(s, b, sh, x, y);
+  };
+  TI_Main->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+    TI_MainMouseUp(s, b, sh, x, y);
+  };
+}
+
+TMenuItem* TForm_Main::AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*)) {
+  auto* item = new TMenuItem(this);
+  item->Name = name;
+  item->Caption = caption;
+  if (handler) item->OnClick = [this, handler](TObject* s) { (this->*handler)(s); };
+  PM_Right->Add(item);
+  return item;
+}
+
+// ------------------------------------------------------ Start and end of run
+
+void TForm_Main::FormCreate() {
+  AtomName = kDefaultAtomName;
+  TI_Main->SetIcon(&Application->Icon);
+  TI_Main->SetHint(Application->Title);
+  Application->ShowMainForm = false;
+  ExeList = new TExeList;
+  HotKeyWnd = GetHandle();
+  const std::string exePath = Application->P.ExePath();
+  ExeFileName = ExtractFileName(exePath);
+  IniFileName = ChangeFileExt(exePath, ".ini");
+  LeftDoubleClicked = false;
+  RightDoubleClicked = false;
+}
+
+void TForm_Main::HotKeySet() {
+  WriteIniHeader();
+  LoadSettings();
+  RegisterAllHotKeys();
+  MI_ShortCutView->Checked = ShortCutView;
+  CreateMI_Exe();
+  Form_Time->FormTimeIniSave_StartTime();
+}
+
+void TForm_Main::FormClose(TCloseAction& /*action*/) { ShortCutView = MI_ShortCutView->Checked; }
+
+void TForm_Main::FormDestroy() {
+  // A refused save must not keep the hotkeys and their global atoms alive
+  // past the end of the run: release everything, then report the error.
+  std::exception_ptr saveError;
+  try {
+    SaveSettings();
+  } catch (...) {
+    saveError = std::current_exception();
+  }
+  DeleteAll();
+  delete ExeList;
+  ExeList = nullptr;
+  if (saveError) std::rethrow_exception(saveError);
+}
+
+void TForm_Main::DeleteAll() {
+  DeleteMI_Exe();
+  UnregisterAllHotKeys();
+  ClearExeList();
+}
+
+// ------------------------------------------------------------- Launch menu
+
+void TForm_Main::CreateMI_Exe() {
+  DeleteMI_Exe();
+  Platform& P = Application->P;
+  for (int i = 0; i < ExeList->Count(); ++i) {
+    auto* item = new TMenuItem(this);
+    item->Name = "MI_" + std::to_string(i);
+    item->OnClick = [this](TObject* s) { MI_ExeClick(s); };
+    if (VisibleMenuIcon) {
+      TIcon icon;
+      icon.SetHandle(GetFileIconHandle(ExeList->Items(i)->Exe));
+      item->SetBitmap(P.IconBitmap(icon.GetHandle(), Point{icon.Width(), icon.Height()}));
+    }
+    PM_Left->Add(item);
+  }
+  SetMI_Caption();
+}
+
+void TForm_Main::DeleteMI_Exe() {
+  while (PM_Left->Count() > 0) PM_Left->Items(PM_Left->Count() - 1)->Free();
+}
+
+void TForm_Main::SetMI_Caption() {
+  ShortCutView = MI_ShortCutView->Checked;
+  for (int n = 0; n < ExeList->Count(); ++n) {
+    auto* item = dynamic_cast<TMenuItem*>(FindComponent("MI_" + std::to_string(n)));
+    if (!item) return;
+    const TVorlexType* rec = ExeList->Items(n);
+    item->Caption = rec->Name;
+    if (ShortCutView && item->Caption != "-") {
+      std::string text = ShortCutText(rec->HotKey);
+      if (text.empty()) text = kNoHotKeyText;
+      item->Caption += " (" + text + ")";
+    }
+  }
+}
+
+void TForm_Main::MI_ExeClick(TObject* Sender) {
+  ExecItem(PM_Left->IndexOf(static_cast<TMenuItem*>(Sender)));
+}
+
+void TForm_Main::MI_TimeClick(TObject*) { Form_Time->Show(); }
+
+void TForm_Main::MI_SetClick(TObject*) {
+  Form_Set->InitForm();
+  Form_Set->Show();
+}
+
+void TForm_Main::MI_ShortCutViewClick(TObject*) {
+  MI_ShortCutView->Checked = !MI_ShortCutView->Checked;
+  SetMI_Caption();
+}
+
+void TForm_Main::MI_HelpClick(TObject*) { Application->HelpCommand(kHelpFinder, 0); }
+
+void TForm_Main::MI_AboutClick(TObject*) { Form_About->Show(); }
+
+void TForm_Main::MI_CloseClick(TObject*) { Close(); }
+
+void TForm_Main::AutoPopupOn() {
+  PM_Left->AutoPopup = true;
+  PM_Right->AutoPopup = true;
+}
+
+void TForm_Main::AutoPopupOff() {
+  PM_Left->AutoPopup = false;
+  PM_Right->AutoPopup = false;
+}
+
+// ------------------------------------------------------- Hotkeys and tray
+
+std::intptr_t TForm_Main::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+  switch (msg) {
+    case kWmHotKey:
+      WMHotKey(wParam);
+      return 0;
+    case kWmPowerBroadcast:
+      return WMPowerBroadcast(wParam, lParam);
+    default:
+      return TForm::WndProc(msg, wParam, lParam);
+  }
+}
+
+void TForm_Main::WMHotKey(std::uintptr_t wParam) {
+  Platform& P = Application->P;
+  if (wParam == static_cast<std::uintptr_t>(MenuHotKeyItem.Atom)) {
+    const Point cursor = P.GetCursorPos();
+    TI_MainClick(this);
+    TI_Main->PopupAt(TMouseButton::mbLeft, cursor);
+    return;
+  }
+  for (int i = 0; i < ExeList->Count(); ++i) {
+    if (wParam == static_cast<std::uintptr_t>(ExeList->Items(i)->Atom)) {
+      ExecItem(i);
+      return;
+    }
+  }
+  P.MessageBeep(0);
+  Application->MessageBox(kMsgNoItemForKey);
+}
+
+std::intptr_t TForm_Main::WMPowerBroadcast(std::uintptr_t wParam, std::intptr_t lParam) {
+  const std::intptr_t result = Inherited(kWmPowerBroadcast, wParam, lParam);
+  if (UseSuspendTime) {
+    if (wParam == kPbtApmResumeSuspend) Form_Time->FormTimeStartProcess();
+    if (wParam == kPbtApmSuspend) Form_Time->FormDestroy();
+  }
+  return result;
+}
+
+void TForm_Main::FormKeyDown(std::uint16_t&, TShiftState) { TI_MainClick(this); }
+
+void TForm_Main::TI_MainClick(TObject*) {}
+
+void TForm_Main::TI_MainMouseDown(TObject*, TMouseButton, TShiftState Shift, int, int) {
+  LeftDoubleClicked = false;
+  RightDoubleClicked = false;
+  if (Shift & ssDouble) {
+    if (Shift & ssLeft)
+      LeftDoubleClicked = true;
+    else if (Shift & ssRight)
+      RightDoubleClicked = true;
+  }
+}
+
+void TForm_Main::TI_MainMouseUp(TObject*, TMouseButton, TShiftState, int, int) {
+  AutoPopupOff();
+  Application->P.SetForegroundWindow(Application->GetHandle());
+  // Callbacks already queued (the rest of a double-click) run now, nested.
+  Application->ProcessMessages();
+  if (Form_Set->Visible()) return;
+  if (LeftDoubleClicked) {
+    LeftDoubleClicked = false;
+    ExecItem(LeftDoubleClickMenuNo);
+    return;
+  }
+  if (RightDoubleClicked) {
+    RightDoubleClicked = false;
+    ExecItem(RightDoubleClickMenuNo);
+    return;
+  }
+  AutoPopupOn();
+}
+
+}  // namespace vx

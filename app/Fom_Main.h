@@ -1,0 +1,68 @@
+// The hidden main window: owner of the tray icon and its two menus, target
+// of the hotkeys and power notices, and home of the start-up and end-of-run
+// work of the launcher.
+#pragma once
+
+#include "platform/toolkit.h"
+#include "tray/TrayIcon.h"
+
+namespace vx {
+
+class TForm_Main : public TForm {
+ public:
+  explicit TForm_Main(TComponent* owner);
+
+  // Components, as the window description declares them.
+  TPopupMenu* PM_Left;
+  TPopupMenu* PM_Right;
+  TMenuItem* MI_Time;
+  TMenuItem* MI_Line01;
+  TMenuItem* MI_Set;
+  TMenuItem* MI_ShortCutView;
+  TMenuItem* MI_Help;
+  TMenuItem* MI_About;
+  TMenuItem* MI_Line02;
+  TMenuItem* MI_Close;
+  TTrayIcon* TI_Main;
+
+  // Start and end of the run.
+  void FormCreate() override;
+  void FormDestroy() override;
+  void FormClose(TCloseAction& action) override;
+  void HotKeySet();
+  void DeleteAll();
+
+  // The launch menu and the commands.
+  void CreateMI_Exe();
+  void DeleteMI_Exe();
+  void SetMI_Caption();
+  void MI_ExeClick(TObject* Sender);
+  void MI_TimeClick(TObject* Sender);
+  void MI_SetClick(TObject* Sender);
+  void MI_ShortCutViewClick(TObject* Sender);
+  void MI_HelpClick(TObject* Sender);
+  void MI_AboutClick(TObject* Sender);
+  void MI_CloseClick(TObject* Sender);
+  void AutoPopupOn();
+  void AutoPopupOff();
+
+  // Hotkeys, power notices and the tray icon's mouse.
+  void FormKeyDown(std::uint16_t& key, TShiftState shift) override;
+  void TI_MainClick(TObject* Sender);
+  void TI_MainMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void TI_MainMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void WMHotKey(std::uintptr_t wParam);
+  std::intptr_t WMPowerBroadcast(std::uintptr_t wParam, std::intptr_t lParam);
+
+  std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
+
+  bool LeftDoubleClicked = false;
+  bool RightDoubleClicked = false;
+
+ private:
+  TMenuItem* AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*));
+};
+
+extern TForm_Main* Form_Main;
+
+}  // namespace vx

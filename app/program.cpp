@@ -1,0 +1,84 @@
+#include "app/program.h"
+
+#include "app/Fom_Main.h"
+#include "core/Unit_All.h"
+#include "core/messages.h"
+#include "forms/Fom_About.h"
+#include "forms/Fom_Set.h"
+#include "forms/Fom_SetEtc.h"
+#include "forms/Fom_Time.h"
+
+namespace vx {
+
+VorlexProgram::~VorlexProgram() {
+  if (started_) Finish();
+}
+
+void VorlexProgram::NotifyRunningCopy() {
+  // The running copy's hidden main window learns of the second start by an
+  // Enter key-down, which it ignores; the point is that it comes forward.
+  const Handle running = P.FindWindow("TForm_Main", "Tallowmere");
+  if (!running) return;
+  P.SetForegroundWindow(running);
+  P.SendMessage(running, kWmKeyDown, kVkReturn, 0);
+}
+
+int VorlexProgram::Start() {
+  // The guard comes first: a second copy creates nothing, not even the
+  // application's window.
+  if (!P.CreateSingleInstanceMutex(kMutexName)) {
+    NotifyRunningCopy();
+    return 0;
+  }
+  auto* app = new TApplication(P);
+  started_ = true;
+  P.SetExStyle(app->GetHandle(), P.GetExStyle(app->GetHandle()) | kWsExToolWindow);
+  app->Initialize();
+  app->Title = kAppTitle;
+  app->HelpFile = kHelpFile;
+  app->CreateForm(Form_Main);
+  app->CreateForm(Form_Set);
+  app->CreateForm(Form_About);
+  app->CreateForm(Form_SetEtc);
+  app->CreateForm(Form_Time);
+  try {
+    Form_Main->HotKeySet();
+  } catch (const std::exception& e) {
+    app->ShowException(e);
+    // Hotkeys, atoms and the tray icon that start-up got so far are given
+    // back by the normal end-of-run work.
+    Finish();
+    return 1;
+  }
+  return -1;
+}
+
+bool VorlexProgram::Run() {
+  Application->Run();
+  return Application->Terminated;
+}
+
+int VorlexProgram::Finish() {
+  if (!started_) return 0;
+  started_ = false;
+  Application->DestroyForms();
+  Form_Main = nullptr;
+  Form_Set = nullptr;
+  Form_About = nullptr;
+  Form_SetEtc = nullptr;
+  Form_Time = nullptr;
+  FinalizeUnitAll();
+  delete Application;
+  return 0;
+}
+
+int VorlexMain(Platform& platform) {
+  VorlexProgram program(platform);
+  const int code = program.Start();
+  if (code >= 0) return code;
+  while (!program.Run()) {
+  }
+  return program.Finish();
+}
+
+}  // namespace vx

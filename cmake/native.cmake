@@ -1,0 +1,25 @@
+# Native build: the headless backend, the unit and scenario tests, and the
+# engine benchmark.
+find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
+include(GoogleTest)
+
+add_library(vorlex_headless STATIC
+  platform/headless/headless.cpp
+  platform/headless/posix_files.cpp)
+target_link_libraries(vorlex_headless PUBLIC vorlex_portable)
+
+add_executable(vorlex_tests
+  tests/test_text.cpp
+  tests/test_profile.cpp
+  tests/test_unit_file.cpp
+  tests/test_unit_all.cpp
+  tests/test_toolkit.cpp
+  tests/test_tray.cpp
+  tests/test_program.cpp
+  tests/test_main_form.cpp)
+target_link_libraries(vorlex_tests PRIVATE vorlex_headless GTest::gtest_main Threads::Threads)
+gtest_discover_tests(vorlex_tests DISCOVERY_MODE PRE_TEST)
+
+add_executable(vorlex_bench bench/profile_bench.cpp bench/bench_native.cpp)
+target_link_libraries(vorlex_bench PRIVATE vorlex_headless)

@@ -1,0 +1,196 @@
+#include "core/Unit_All.h"
+
+#include "core/messages.h"
+#include "platform/text.h"
+#include "platform/toolkit.h"
+
+namespace vx {
+
+std::string AtomName;
+std::string IniFileName;
+std::string ExeFileName;
+Handle HotKeyWnd = 0;
+bool ShortCutView = false;
+TVorlexType MenuHotKeyItem;
+std::int32_t LeftDoubleClickMenuNo = 0;
+std::int32_t RightDoubleClickMenuNo = 0;
+bool VisibleMenuIcon = false;
+bool UseSuspendTime = false;
+TExeList* ExeList = nullptr;
+
+// ------------------------------------------------------------------ TExeList
+
+void TExeList::Check(int index) const {
+  if (index < 0 || index >= Count()) throw std::out_of_range(Format(kMsgListIndex, index));
+}
+
+TVorlexType* TExeList::Items(int index) const {
+  Check(index);
+  return items_[static_cast<std::size_t>(index)].get();
+}
+
+TVorlexType* TExeList::Add() {
+  items_.push_back(std::make_unique<TVorlexType>());
+  return items_.back().get();
+}
+
+TVorlexType* TExeList::Insert(int index) {
+  if (index != Count()) Check(index);
+  auto it = items_.insert(items_.begin() + index, std::make_unique<TVorlexType>());
+  return it->get();
+}
+
+void TExeList::Delete(int index) {
+  Check(index);
+  items_.erase(items_.begin() + index);
+}
+
+void TExeList::Move(int from, int to) {
+  Check(from);
+  Check(to);
+  auto record = std::move(items_[static_cast<std::size_t>(from)]);
+  items_.erase(items_.begin() + from);
+  items_.insert(items_.begin() + to, std::move(record));
+}
+
+void TExeList::Clear() { items_.clear(); }
+
+void ClearExeList() {
+  if (ExeList) ExeList->Clear();
+}
+
+void FinalizeUnitAll() {
+  AtomName.clear();
+  IniFileName.clear();
+  ExeFileName.clear();
+  HotKeyWnd = 0;
+  ShortCutView = false;
+  MenuHotKeyItem = TVorlexType{};
+  LeftDoubleClickMenuNo = 0;
+  RightDoubleClickMenuNo = 0;
+  VisibleMenuIcon = false;
+  UseSuspendTime = false;
+}
+
+// ---------------------------------------------------------------- ShortCuts
+
+HotKeyParts SplitShortCut(ShortCut hotKey) {
+  HotKeyParts parts;
+  if (hotKey & scAlt) parts.modifiers |= kModAlt;
+  if (hotKey & scCtrl) parts.modifiers |= kModControl;
+  if (hotKey & scShift) parts.modifiers |= kModShift;
+  parts.vk = hotKey & scKeyMask;
+  return parts;
+}
+
+namespace {
+enum : std::uint16_t { hkShift = 0x01, hkControl = 0x02, hkAlt = 0x04 };
+}
+
+ShortCut ShortCutFromHotKeyControl(std::uint16_t value) {
+  const std::uint16_t key = value & 0xFF, mods = value >> 8;
+  if (key == 0) return 0;
+  ShortCut sc = key;
+  if (mods & hkShift) sc |= scShift;
+  if (mods & hkControl) sc |= scCtrl;
+  if (mods & hkAlt) sc |= scAlt;
+  return sc;
+}
+
+std::uint16_t HotKeyControlFromShortCut(ShortCut hotKey) {
+  std::uint16_t mods = 0;
+  if (hotKey & scShift) mods |= hkShift;
+  if (hotKey & scCtrl) mods |= hkControl;
+  if (hotKey & scAlt) mods |= hkAlt;
+  return static_cast<std::uint16_t>((mods << 8) | (hotKey & 0xFF));
+}
+
+// ------------------------------------------------------------------- Hotkeys
+
+namespace {
+
+// The record that an index names, or null when it names none.
+TVorlexType* RecordAt(std::int32_t index) {
+  if (index == -1) return &MenuHotKeyItem;
+  if (!ExeList || index < 0 || index >= ExeList->Count()) return nullptr;
+  return ExeList->Items(index);
+}
+
+}  // namespace
+
+std::int32_t RegisterItemHotKey(std::int32_t index, ShortCut hotKey) {
+  if (hotKey == 0) return -1;
+  TVorlexType* rec = RecordAt(index);
+  if (!rec) return -1;
+  if (rec->Atom != 0) UnregisterItemHotKey(index);
+
+  Platform& p = Application->P;
+  const std::uint16_t atom = p.GlobalAddAtom(AtomName + std::to_string(index));
+  if (atom == 0) {
+    Application->MessageBox(std::string(kMsgAtomFailed) + rec->Name + "]");
+    return -1;
+  }
+  const HotKeyParts parts = SplitShortCut(hotKey);
+  if (p.RegisterHotKey(HotKeyWnd, atom, parts.modifiers, parts.vk)) {
+    rec->Atom = atom;
+    return 0;
+  }
+  p.GlobalDeleteAtom(atom);
+  std::string text = kMsgHotKeyFailed;
+  if (index == -1)
+    text += std::string(kMsgMenuHotKeyLabel) + ShortCutText(rec->HotKey) + ")]";
+  else
+    text += "[" + rec->Name + " (" + ShortCutText(rec->HotKey) + ")]";
+  Application->MessageBox(text);
+  return -1;
+}
+
+std::int32_t UnregisterItemHotKey(std::int32_t index) {
+  TVorlexType* rec = RecordAt(index);
+  if (!rec || rec->Atom == 0) return -1;
+  Application->P.UnregisterHotKey(HotKeyWnd, rec->Atom);
+  Application->P.GlobalDeleteAtom(rec->Atom);
+  rec->Atom = 0;
+  return 0;
+}
+
+void UnregisterAllHotKeys() {
+  const int count = ExeList ? ExeList->Count() : 0;
+  for (int i = 0; i < count; ++i) UnregisterItemHotKey(i);
+  UnregisterItemHotKey(-1);
+}
+
+void RegisterAllHotKeys() {
+  UnregisterAllHotKeys();
+  const int count = ExeList ? ExeList->Count() : 0;
+  for (int i = 0; i < count; ++i) RegisterItemHotKey(i, ExeList->Items(i)->HotKey);
+  RegisterItemHotKey(-1, MenuHotKeyItem.HotKey);
+}
+
+// --------------------------------------------------- Launching and key names
+
+void ExecItem(std::int32_t index) {
+  if (!ExeList || index < 0 || index >= ExeList->Count()) return;
+  const TVorlexType item = *ExeList->Items(index);
+  if (item.Exe.empty()) return;
+  Application->P.ShellExecute("OPEN", item.Exe, item.Par, item.Dir, 5 /* SW_SHOW */);
+}
+
+Handle GetFileIconHandle(const std::string& path) { return Application->P.GetFileIcon(path); }
+
+std::string KeyNameText(std::uint16_t vk) {
+  const std::uint32_t scan = Application->P.MapVirtualKey(vk);
+  const std::int32_t lParam = static_cast<std::int32_t>(scan << 16);
+  if (lParam == 0) return "";
+  return Application->P.GetKeyNameText(lParam);
+}
+
+std::string ShortCutText(ShortCut hotKey) {
+  std::string text;
+  if (hotKey & scCtrl) text += KeyNameText(kVkControl) + " + ";
+  if (hotKey & scShift) text += KeyNameText(kVkShift) + " + ";
+  if (hotKey & scAlt) text += KeyNameText(kVkMenu) + " + ";
+  return text + KeyNameText(hotKey & scKeyMask);
+}
+
+}  // namespace vx

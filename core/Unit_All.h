@@ -1,0 +1,96 @@
+// Shared state and routines: the launch items, the settings that several
+// windows share, hotkey registration, launching, program icons and the
+// display text of hotkeys.
+//
+// The shared state is module-level, read and written directly by every
+// window. Routines report success as 0 and failure or nothing done as -1.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vx {
+
+// A 16-bit hotkey: the low 13 bits are the virtual-key code; 0x2000 adds
+// Shift, 0x4000 Ctrl, 0x8000 Alt; 0 means no hotkey.
+using ShortCut = std::uint16_t;
+enum : ShortCut { scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000, scKeyMask = 0x1FFF };
+
+// One launch item.
+struct TVorlexType {
+  std::uint16_t Atom = 0;  // atom of the live hotkey registration, 0 = none
+  std::string Name;
+  ShortCut HotKey = 0;
+  std::string Exe;
+  std::string Par;
+  std::string Dir;
+};
+
+// The ordered list of launch items; it owns its records, and a record keeps
+// its address while the list is reordered.
+class TExeList {
+ public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  // The record at `index`; raises the list index error outside 0..Count-1.
+  TVorlexType* Items(int index) const;
+  TVorlexType* Add();  // appends a new, zero-filled record
+  TVorlexType* Insert(int index);
+  void Delete(int index);  // disposes of the record
+  void Move(int from, int to);
+  void Clear();  // disposes of every record
+
+ private:
+  void Check(int index) const;
+  std::vector<std::unique_ptr<TVorlexType>> items_;
+};
+
+// The most items a settings file may declare; a larger Count loads this many.
+inline constexpr int kMaxItems = 10000;
+
+extern std::string AtomName;
+extern std::string IniFileName;
+extern std::string ExeFileName;
+extern Handle HotKeyWnd;
+extern bool ShortCutView;
+extern TVorlexType MenuHotKeyItem;
+extern std::int32_t LeftDoubleClickMenuNo;
+extern std::int32_t RightDoubleClickMenuNo;
+extern bool VisibleMenuIcon;
+extern bool UseSuspendTime;
+extern TExeList* ExeList;
+
+// Disposes of every record in ExeList and empties it; hotkeys are not
+// released here.
+void ClearExeList();
+// Returns every shared setting to its start value (zero, empty, false), as
+// when the program ends. ExeList must already be freed.
+void FinalizeUnitAll();
+
+// Hotkey registration. Index -1 is MenuHotKeyItem.
+std::int32_t RegisterItemHotKey(std::int32_t index, ShortCut hotKey);
+std::int32_t UnregisterItemHotKey(std::int32_t index);
+void RegisterAllHotKeys();
+void UnregisterAllHotKeys();
+
+// RegisterHotKey's modifiers and key for a ShortCut.
+struct HotKeyParts {
+  std::uint32_t modifiers = 0;
+  std::uint32_t vk = 0;
+};
+HotKeyParts SplitShortCut(ShortCut hotKey);
+// The hotkey control's value (key in the low byte; 0x01 Shift, 0x02 Ctrl,
+// 0x04 Alt in the high byte) and a ShortCut, both ways.
+ShortCut ShortCutFromHotKeyControl(std::uint16_t value);
+std::uint16_t HotKeyControlFromShortCut(ShortCut hotKey);
+
+// Launching, icons and key names.
+void ExecItem(std::int32_t index);
+Handle GetFileIconHandle(const std::string& path);
+std::string KeyNameText(std::uint16_t vk);
+std::string ShortCutText(ShortCut hotKey);
+
+}  // namespace vx

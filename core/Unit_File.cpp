@@ -1,0 +1,90 @@
+#include "core/Unit_File.h"
+
+#include <algorithm>
+
+#include "core/Unit_All.h"
+#include "core/messages.h"
+#include "core/profile.h"
+#include "platform/text.h"
+#include "platform/toolkit.h"
+
+namespace vx {
+
+namespace {
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string Flag(bool b) { return b ? "1" : "0"; }
+
+// A ShortCut as stored: a value outside 0..65535 does not fit and loads as
+// "no hotkey", so one damaged key cannot stop the rest of the file loading.
+ShortCut ReadShortCut(const ProfileFile& ini, const std::string& section) {
+  const std::int32_t v = ini.ReadInteger(section, "HotKey", 0);
+  return (v < 0 || v > 0xFFFF) ? 0 : static_cast<ShortCut>(v);
+}
+
+void ReadItem(const ProfileFile& ini, const std::string& section, TVorlexType& rec, const std::string& defName) {
+  rec.Atom = 0;
+  rec.Name = ini.ReadString(section, "Name", defName);
+  rec.HotKey = ReadShortCut(ini, section);
+  rec.Exe = ini.ReadString(section, "Exe", "");
+  rec.Par = ini.ReadString(section, "Par", "");
+  rec.Dir = ini.ReadString(section, "Dir", "");
+}
+
+void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& rec) {
+  ini.WriteString(section, "Name", Quoted(rec.Name));
+  ini.WriteString(section, "HotKey", std::to_string(rec.HotKey));
+  ini.WriteString(section, "Exe", Quoted(rec.Exe));
+  ini.WriteString(section, "Par", Quoted(rec.Par));
+  ini.WriteString(section, "Dir", Quoted(rec.Dir));
+}
+
+}  // namespace
+
+void WriteIniHeader() {
+  Files& files = Application->P.files();
+  if (!files.Exists(IniFileName)) {
+    try {
+      files.Create(IniFileName, std::string(kIniHeaderLine) + "\r\n");
+    } catch (const SystemError& e) {
+      throw std::runtime_error(Format(kMsgCannotCreate, IniFileName) + "\r\n" + e.what());
+    }
+  }
+  ProfileFile ini(files, IniFileName);
+  ini.WriteString("Head", "Name", Quoted(ExeFileName));
+  ini.WriteString("Head", "Version", Quoted(kVersion));
+  ini.Flush();
+}
+
+void LoadSettings() {
+  ExeList->Clear();
+  ProfileFile ini(Application->P.files(), IniFileName);
+  if (!ini.Existed()) return;
+
+  AtomName = ini.ReadString("Basic", "AtomName", kDefaultAtomName);
+  const std::int32_t count = std::min<std::int32_t>(ini.ReadInteger("Basic", "Count", 0), kMaxItems);
+  ShortCutView = ini.ReadInteger("Basic", "ShortCutView", 0) != 0;
+  LeftDoubleClickMenuNo = ini.ReadInteger("Basic", "LeftDoubleClickMenuNo", -1);
+  RightDoubleClickMenuNo = ini.ReadInteger("Basic", "RightDoubleClickMenuNo", -1);
+  VisibleMenuIcon = ini.ReadInteger("Basic", "VisibleMenuIcon", 1) != 0;
+
+  ReadItem(ini, "-1", MenuHotKeyItem, kDefaultMenuHotKeyName);
+  for (std::int32_t i = 0; i < count; ++i) ReadItem(ini, std::to_string(i), *ExeList->Add(), "");
+}
+
+void SaveSettings() {
+  if (ExeList->Count() == 0) return;
+  ProfileFile ini(Application->P.files(), IniFileName);
+  ini.WriteString("Basic", "AtomName", Quoted(AtomName));
+  ini.WriteString("Basic", "Count", std::to_string(ExeList->Count()));
+  ini.WriteString("Basic", "ShortCutView", Flag(ShortCutView));
+  ini.WriteString("Basic", "LeftDoubleClickMenuNo", std::to_string(LeftDoubleClickMenuNo));
+  ini.WriteString("Basic", "RightDoubleClickMenuNo", std::to_string(RightDoubleClickMenuNo));
+  ini.WriteString("Basic", "VisibleMenuIcon", Flag(VisibleMenuIcon));
+  WriteItem(ini, "-1", MenuHotKeyItem);
+  for (int i = 0; i < ExeList->Count(); ++i) WriteItem(ini, std::to_string(i), *ExeList->Items(i));
+  ini.Flush();
+}
+
+}  // namespace vx
+

@@ -1,0 +1,18 @@
+// The settings file: its header, and the loading and saving of the launch
+// items and the shared settings. Each routine parses the file once, serves
+// its reads and writes from memory, and flushes before it returns; nothing
+// is kept between routines, so edits made by hand in between are seen.
+#pragma once
+
+namespace vx {
+
+// Makes sure the settings file exists (creating it with its comment line)
+// and writes the Head section.
+void WriteIniHeader();
+// Replaces ExeList, the shared settings and MenuHotKeyItem with the file's.
+void LoadSettings();
+// Writes ExeList, the shared settings and MenuHotKeyItem; does nothing at
+// all when ExeList is empty.
+void SaveSettings();
+
+}  // namespace vx

@@ -1,0 +1,285 @@
+#include "platform/headless/headless.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/text.h"
+
+namespace vx {
+
+// ------------------------------------------------------------ HeadlessSystem
+
+bool HeadlessSystem::PressHotKey(std::uint32_t modifiers, std::uint32_t vk) {
+  for (const HotKey& h : hotkeys) {
+    if (h.modifiers == modifiers && h.vk == vk) {
+      if (h.process) h.process->PostMessage(h.wnd, kWmHotKey, static_cast<std::uintptr_t>(h.id), 0);
+      return h.process != nullptr;
+    }
+  }
+  return false;
+}
+
+void HeadlessSystem::OccupyHotKey(std::uint32_t modifiers, std::uint32_t vk) {
+  hotkeys.push_back(HotKey{nullptr, 0, 0, modifiers, vk});
+}
+
+const HeadlessSystem::Window* HeadlessSystem::FindWindowRecord(Handle wnd) const {
+  auto it = windows.find(wnd);
+  return it == windows.end() ? nullptr : &it->second;
+}
+
+// ---------------------------------------------------------- HeadlessPlatform
+
+HeadlessPlatform::HeadlessPlatform(HeadlessSystem& sys, std::string path) : system(sys), exePath(std::move(path)) {
+  posixFiles.faultHook = [this](PosixFiles::Step step) {
+    if (step == PosixFiles::Step::Rename) trace.push_back("write file");
+  };
+}
+
+bool HeadlessPlatform::CreateSingleInstanceMutex(const std::string& name) {
+  return system.mutexes.insert(name).second;
+}
+
+Handle HeadlessPlatform::CreateWindow(const WindowSpec& spec, WindowProc* proc) {
+  const Handle h = system.nextHandle++;
+  HeadlessSystem::Window w;
+  w.spec = spec;
+  w.proc = proc;
+  w.process = this;
+  system.windows[h] = w;
+  trace.push_back("create " + spec.className);
+  return h;
+}
+
+void HeadlessPlatform::DestroyWindow(Handle wnd) {
+  auto it = system.windows.find(wnd);
+  if (it == system.windows.end()) return;
+  trace.push_back("destroy " + it->second.spec.className);
+  system.windows.erase(it);
+  // Windows releases a destroyed window's hotkeys.
+  auto& hk = system.hotkeys;
+  hk.erase(std::remove_if(hk.begin(), hk.end(), [wnd](const HeadlessSystem::HotKey& h) { return h.wnd == wnd; }),
+           hk.end());
+  if (system.foreground == wnd) system.foreground = 0;
+}
+
+void HeadlessPlatform::ShowWindow(Handle wnd, bool show) {
+  auto it = system.windows.find(wnd);
+  if (it != system.windows.end()) it->second.visible = show;
+}
+
+bool HeadlessPlatform::IsWindowVisible(Handle wnd) {
+  const auto* w = system.FindWindowRecord(wnd);
+  return w && w->visible;
+}
+
+std::uint32_t HeadlessPlatform::GetExStyle(Handle wnd) {
+  const auto* w = system.FindWindowRecord(wnd);
+  return w ? w->exStyle : 0;
+}
+
+void HeadlessPlatform::SetExStyle(Handle wnd, std::uint32_t style) {
+  auto it = system.windows.find(wnd);
+  if (it != system.windows.end()) it->second.exStyle = style;
+}
+
+std::intptr_t HeadlessPlatform::DefWindowProc(Handle, std::uint32_t msg, std::uintptr_t, std::intptr_t) {
+  return msg == kWmPowerBroadcast ? 1 : 0;  // TRUE, as Windows answers power notices
+}
+
+void HeadlessPlatform::PostMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) {
+  queue_.push_back(Queued{wnd, msg, w, l, keys});
+}
+
+std::intptr_t HeadlessPlatform::SendMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) {
+  const auto* rec = system.FindWindowRecord(wnd);
+  if (!rec || !rec->proc) return 0;
+  return rec->proc->Dispatch(msg, w, l);
+}
+
+void HeadlessPlatform::PostQuitMessage(int) { quit_ = true; }
+
+PumpResult HeadlessPlatform::PumpMessage(bool) {
+  if (queue_.empty()) {
+    if (!quit_) return PumpResult::Idle;
+    quit_ = false;
+    return PumpResult::Quit;
+  }
+  Queued q = queue_.front();
+  queue_.pop_front();
+  const auto* rec = system.FindWindowRecord(q.wnd);
+  if (rec && rec->proc) {
+    // While a message is handled, the key state is the one of its posting.
+    const std::array<bool, 256> live = keys;
+    keys = q.keys;
+    rec->proc->Dispatch(q.msg, q.w, q.l);
+    keys = live;
+  }
+  return PumpResult::Dispatched;
+}
+
+bool HeadlessPlatform::SetForegroundWindow(Handle wnd) {
+  if (!system.FindWindowRecord(wnd)) return false;
+  system.foreground = wnd;
+  return true;
+}
+
+Handle HeadlessPlatform::FindWindow(const std::string& className, const std::string& caption) {
+  for (const auto& [h, w] : system.windows)
+    if (w.spec.kind != WindowKind::Utility && w.spec.className == className && w.spec.caption == caption) return h;
+  return 0;
+}
+
+std::uint32_t HeadlessPlatform::RegisterWindowMessage(const std::string& name) {
+  auto it = system.registeredMessages.find(FoldCase(name));
+  if (it != system.registeredMessages.end()) return it->second;
+  const std::uint32_t id = 0xC000 + static_cast<std::uint32_t>(system.registeredMessages.size());
+  system.registeredMessages.emplace(FoldCase(name), id);
+  return id;
+}
+
+void HeadlessPlatform::MessageBox(const std::string& text, const std::string& caption) {
+  messageBoxes.emplace_back(text, caption);
+  if (onMessageBox) onMessageBox(text);
+}
+
+int HeadlessPlatform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) {
+  popups.push_back(Popup{entries, at, owner});
+  int chosen = onPopup ? onPopup(popups.back()) : -1;
+  if (chosen >= 0 && (chosen >= static_cast<int>(entries.size()) || entries[static_cast<std::size_t>(chosen)].separator ||
+                      !entries[static_cast<std::size_t>(chosen)].enabled))
+    chosen = -1;
+  return chosen;
+}
+
+Handle HeadlessPlatform::NewIcon() {
+  const Handle h = system.nextHandle++;
+  liveIcons.insert(h);
+  return h;
+}
+
+Handle HeadlessPlatform::GetFileIcon(const std::string& path) {
+  if (path.empty()) return 0;
+  std::error_code ec;
+  if (filesWithIcons.count(path) || std::filesystem::exists(path, ec)) return NewIcon();
+  return 0;
+}
+
+Handle HeadlessPlatform::IconBitmap(Handle, Point) {
+  const Handle h = system.nextHandle++;
+  liveBitmaps.insert(h);
+  return h;
+}
+
+std::int16_t HeadlessPlatform::GetKeyState(int vk) {
+  return (vk >= 0 && vk < 256 && keys[static_cast<std::size_t>(vk)]) ? static_cast<std::int16_t>(0x8000) : 0;
+}
+
+namespace {
+
+// A US keyboard layout: virtual key -> scan code, scan code -> name.
+struct KeyRow {
+  std::uint32_t vk, scan;
+  const char* name;
+};
+constexpr KeyRow kKeys[] = {
+    {0x08, 0x0E, "Backspace"}, {0x09, 0x0F, "Tab"},     {0x0D, 0x1C, "Enter"},    {0x10, 0x2A, "Shift"},
+    {0x11, 0x1D, "Ctrl"},      {0x12, 0x38, "Alt"},     {0x1B, 0x01, "Esc"},      {0x20, 0x39, "Space"},
+    {0x21, 0x49, "Num 9"},     {0x22, 0x51, "Num 3"},   {0x23, 0x4F, "Num 1"},    {0x24, 0x47, "Num 7"},
+    {0x25, 0x4B, "Num 4"},     {0x26, 0x48, "Num 8"},   {0x27, 0x4D, "Num 6"},    {0x28, 0x50, "Num 2"},
+    {0x2D, 0x52, "Num 0"},     {0x2E, 0x53, "Num Del"}, {0x30, 0x0B, "0"},        {0x31, 0x02, "1"},
+    {0x32, 0x03, "2"},         {0x33, 0x04, "3"},       {0x34, 0x05, "4"},        {0x35, 0x06, "5"},
+    {0x36, 0x07, "6"},         {0x37, 0x08, "7"},       {0x38, 0x09, "8"},        {0x39, 0x0A, "9"},
+    {0x41, 0x1E, "A"},         {0x42, 0x30, "B"},       {0x43, 0x2E, "C"},        {0x44, 0x20, "D"},
+    {0x45, 0x12, "E"},         {0x46, 0x21, "F"},       {0x47, 0x22, "G"},        {0x48, 0x23, "H"},
+    {0x49, 0x17, "I"},         {0x4A, 0x24, "J"},       {0x4B, 0x25, "K"},        {0x4C, 0x26, "L"},
+    {0x4D, 0x32, "M"},         {0x4E, 0x31, "N"},       {0x4F, 0x18, "O"},        {0x50, 0x19, "P"},
+    {0x51, 0x10, "Q"},         {0x52, 0x13, "R"},       {0x53, 0x1F, "S"},        {0x54, 0x14, "T"},
+    {0x55, 0x16, "U"},         {0x56, 0x2F, "V"},       {0x57, 0x11, "W"},        {0x58, 0x2D, "X"},
+    {0x59, 0x15, "Y"},         {0x5A, 0x2C, "Z"},       {0x70, 0x3B, "F1"},       {0x71, 0x3C, "F2"},
+    {0x72, 0x3D, "F3"},        {0x73, 0x3E, "F4"},      {0x74, 0x3F, "F5"},       {0x75, 0x40, "F6"},
+    {0x76, 0x41, "F7"},        {0x77, 0x42, "F8"},      {0x78, 0x43, "F9"},       {0x79, 0x44, "F10"},
+    {0x7A, 0x57, "F11"},       {0x7B, 0x58, "F12"},
+};
+
+}  // namespace
+
+std::uint32_t HeadlessPlatform::MapVirtualKey(std::uint32_t vk) {
+  for (const KeyRow& k : kKeys)
+    if (k.vk == vk) return k.scan;
+  return 0;
+}
+
+std::string HeadlessPlatform::GetKeyNameText(std::int32_t lParam) {
+  const std::uint32_t scan = (static_cast<std::uint32_t>(lParam) >> 16) & 0xFF;
+  for (const KeyRow& k : kKeys)
+    if (k.scan == scan) return k.name;
+  return "";
+}
+
+std::uint16_t HeadlessPlatform::GlobalAddAtom(const std::string& name) {
+  if (name.empty() || name.size() > 255) return 0;
+  const std::string folded = FoldCase(name);
+  for (auto& [atom, a] : system.atoms) {
+    if (FoldCase(a.name) == folded) {
+      ++a.refs;
+      return atom;
+    }
+  }
+  if (system.atoms.size() >= system.atomCapacity) return 0;
+  std::uint16_t atom = 0xC000;
+  while (system.atoms.count(atom)) ++atom;
+  system.atoms[atom] = HeadlessSystem::Atom{name, 1};
+  return atom;
+}
+
+void HeadlessPlatform::GlobalDeleteAtom(std::uint16_t atom) {
+  auto it = system.atoms.find(atom);
+  if (it != system.atoms.end() && --it->second.refs <= 0) system.atoms.erase(it);
+}
+
+bool HeadlessPlatform::RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) {
+  if (!system.FindWindowRecord(wnd)) return false;
+  for (const auto& h : system.hotkeys)
+    if ((h.modifiers == modifiers && h.vk == vk) || (h.process == this && h.wnd == wnd && h.id == id)) return false;
+  system.hotkeys.push_back(HeadlessSystem::HotKey{this, wnd, id, modifiers, vk});
+  trace.push_back("register hotkey");
+  return true;
+}
+
+bool HeadlessPlatform::UnregisterHotKey(Handle wnd, int id) {
+  auto& hk = system.hotkeys;
+  auto it = std::find_if(hk.begin(), hk.end(), [&](const HeadlessSystem::HotKey& h) {
+    return h.process == this && h.wnd == wnd && h.id == id;
+  });
+  if (it == hk.end()) return false;
+  hk.erase(it);
+  trace.push_back("unregister hotkey");
+  return true;
+}
+
+void HeadlessPlatform::ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
+                                    const std::string& dir, int show) {
+  launches.push_back(Launch{verb, file, params, dir, show});
+}
+
+void HeadlessPlatform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {
+  notifyCalls.emplace_back(op, data);
+  trace.push_back(op == NotifyOp::Add ? "tray add" : op == NotifyOp::Modify ? "tray modify" : "tray delete");
+  const auto key = std::make_pair(data.hWnd, data.uID);
+  switch (op) {
+    case NotifyOp::Add:
+      system.trayIcons.emplace(key, data);
+      break;
+    case NotifyOp::Modify: {
+      auto it = system.trayIcons.find(key);
+      if (it != system.trayIcons.end()) it->second = data;
+      break;
+    }
+    case NotifyOp::Delete:
+      system.trayIcons.erase(key);
+      break;
+  }
+}
+
+}  // namespace vx

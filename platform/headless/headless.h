@@ -1,0 +1,178 @@
+// The headless backend: an in-memory desktop for native tests.
+//
+// A HeadlessSystem is the desktop that several "processes" share: named
+// mutexes, the global atom table, hotkey registrations, top-level windows,
+// the foreground window and the notification area. A HeadlessPlatform is
+// one process on it: its message queue, its key state and cursor, and what
+// it showed (message boxes, pop-up menus) and started (shell launches).
+// Atoms and hotkeys follow the same rules as Windows.
+#pragma once
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vx {
+
+// Files on the local file system, with durable atomic replacement.
+class PosixFiles : public Files {
+ public:
+  enum class Step { WriteTemp, SyncTemp, Rename, SyncDir };
+  // Called before each step of a replacement (WriteTemp: halfway through the
+  // data); a test may throw from it to stand for a crash at that moment.
+  std::function<void(Step)> faultHook;
+
+  bool Read(const std::string& path, std::string& bytes) override;
+  bool Exists(const std::string& path) override;
+  void Create(const std::string& path, const std::string& bytes) override;
+  void Replace(const std::string& path, const std::string& bytes) override;
+};
+
+class HeadlessPlatform;
+
+class HeadlessSystem {
+ public:
+  struct Window {
+    WindowSpec spec;
+    WindowProc* proc = nullptr;
+    HeadlessPlatform* process = nullptr;
+    bool visible = false;
+    std::uint32_t exStyle = 0;
+  };
+  struct HotKey {
+    HeadlessPlatform* process;
+    Handle wnd;
+    int id;
+    std::uint32_t modifiers, vk;
+  };
+  struct Atom {
+    std::string name;
+    int refs;
+  };
+
+  // Presses a hotkey: posts WM_HOTKEY to the window that registered the
+  // combination. False when none did.
+  bool PressHotKey(std::uint32_t modifiers, std::uint32_t vk);
+  // Takes a key combination for a program outside this desktop's processes.
+  void OccupyHotKey(std::uint32_t modifiers, std::uint32_t vk);
+  const Window* FindWindowRecord(Handle wnd) const;
+
+  std::set<std::string> mutexes;
+  std::map<Handle, Window> windows;
+  std::vector<HotKey> hotkeys;
+  std::map<std::uint16_t, Atom> atoms;
+  std::size_t atomCapacity = 0x3FFF;
+  Handle foreground = 0;
+  std::map<std::pair<Handle, std::uint32_t>, NotifyIconData> trayIcons;  // (window, id) -> icon
+  std::map<std::string, std::uint32_t> registeredMessages;
+  Handle nextHandle = 0x1000;
+};
+
+class HeadlessPlatform : public Platform {
+ public:
+  struct Launch {
+    std::string verb, file, params, dir;
+    int show;
+  };
+  struct Popup {
+    std::vector<MenuEntrySpec> entries;
+    Point at;
+    Handle owner;
+  };
+
+  HeadlessPlatform(HeadlessSystem& system, std::string exePath);
+
+  HeadlessSystem& system;
+  PosixFiles posixFiles;
+  std::string exePath;
+  int exitCode = -1;  // set by ExitProcess
+  Point cursor{100, 200};
+  std::array<bool, 256> keys{};
+  std::vector<Launch> launches;
+  std::vector<std::pair<std::string, std::string>> messageBoxes;  // text, caption
+  std::vector<Popup> popups;
+  std::vector<std::pair<std::uint32_t, std::uintptr_t>> helpCalls;
+  std::vector<std::uint32_t> beeps;
+  // Chooses an entry of a pop-up menu (-1: none); runs while the menu is up.
+  std::function<int(const Popup&)> onPopup;
+  // Runs while a message box is up.
+  std::function<void(const std::string& text)> onMessageBox;
+  std::set<Handle> liveIcons, liveBitmaps;
+  std::vector<std::pair<NotifyOp, NotifyIconData>> notifyCalls;
+  std::set<std::string> filesWithIcons;  // paths the shell has an icon for
+  // What this process did to the desktop, in order: windows created and
+  // destroyed, hotkeys registered and released, tray icon calls, files replaced.
+  std::vector<std::string> trace;
+
+  std::size_t QueueSize() const { return queue_.size(); }
+
+  Files& files() override { return posixFiles; }
+  std::string ExePath() override { return exePath; }
+  bool CreateSingleInstanceMutex(const std::string& name) override;
+  void ExitProcess(int code) override { exitCode = code; }
+
+  Handle CreateWindow(const WindowSpec& spec, WindowProc* proc) override;
+  void DestroyWindow(Handle wnd) override;
+  void ShowWindow(Handle wnd, bool show) override;
+  bool IsWindowVisible(Handle wnd) override;
+  void BringToFront(Handle wnd) override { system.foreground = wnd; }
+  std::uint32_t GetExStyle(Handle wnd) override;
+  void SetExStyle(Handle wnd, std::uint32_t style) override;
+  std::intptr_t DefWindowProc(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override;
+  void PostMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override;
+  std::intptr_t SendMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override;
+  void PostQuitMessage(int code) override;
+  PumpResult PumpMessage(bool wait) override;
+  bool SetForegroundWindow(Handle wnd) override;
+  Handle FindWindow(const std::string& className, const std::string& caption) override;
+  std::uint32_t RegisterWindowMessage(const std::string& name) override;
+
+  void MessageBox(const std::string& text, const std::string& caption) override;
+  void WinHelp(Handle, const std::string&, std::uint32_t command, std::uintptr_t data) override {
+    helpCalls.emplace_back(command, data);
+  }
+  void MessageBeep(std::uint32_t type) override { beeps.push_back(type); }
+  int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) override;
+
+  Handle LoadMainIcon() override { return NewIcon(); }
+  Handle CopyIcon(Handle icon) override { return icon ? NewIcon() : 0; }
+  void DestroyIcon(Handle icon) override { liveIcons.erase(icon); }
+  Handle GetFileIcon(const std::string& path) override;
+  Point LargeIconSize() override { return Point{32, 32}; }
+  Handle IconBitmap(Handle icon, Point size) override;
+  void DestroyBitmap(Handle bitmap) override { liveBitmaps.erase(bitmap); }
+
+  Point GetCursorPos() override { return cursor; }
+  std::int16_t GetKeyState(int vk) override;
+  std::uint32_t MapVirtualKey(std::uint32_t vk) override;
+  std::string GetKeyNameText(std::int32_t lParam) override;
+  std::uint16_t GlobalAddAtom(const std::string& name) override;
+  void GlobalDeleteAtom(std::uint16_t atom) override;
+  bool RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) override;
+  bool UnregisterHotKey(Handle wnd, int id) override;
+
+  void ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
+                    const std::string& dir, int show) override;
+  void ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
+
+ private:
+  struct Queued {
+    Handle wnd;
+    std::uint32_t msg;
+    std::uintptr_t w;
+    std::intptr_t l;
+    std::array<bool, 256> keys;
+  };
+  Handle NewIcon();
+  std::deque<Queued> queue_;
+  bool quit_ = false;
+};
+
+}  // namespace vx

@@ -1,0 +1,208 @@
+// The narrow interface between Vorlex and the operating system.
+//
+// Everything above this file (toolkit, core, tray, forms, app) is portable
+// C++ and sees the system only through `Platform`. Two backends implement it:
+// platform/win32 (the real program) and platform/headless (an in-memory
+// desktop for native tests). A backend only creates native objects, reflects
+// state and reports input; rules of behaviour live in the portable toolkit.
+//
+// Strings are CP932 byte strings throughout; the win32 backend converts at
+// its boundary. Handles are opaque numbers; 0 means "none".
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vx {
+
+using Handle = std::uintptr_t;
+
+// Window messages, by their Windows numbers, so that both backends and the
+// end-to-end driver speak the same protocol.
+enum : std::uint32_t {
+  kWmNull = 0x0000,
+  kWmDestroy = 0x0002,
+  kWmClose = 0x0010,
+  kWmQueryEndSession = 0x0011,
+  kWmEndSession = 0x0016,
+  kWmKeyDown = 0x0100,
+  kWmCommand = 0x0111,
+  kWmPowerBroadcast = 0x0218,
+  kWmHotKey = 0x0312,
+  kWmUser = 0x0400,
+  kWmMouseMove = 0x0200,
+  kWmLButtonDown = 0x0201,
+  kWmLButtonUp = 0x0202,
+  kWmLButtonDblClk = 0x0203,
+  kWmRButtonDown = 0x0204,
+  kWmRButtonUp = 0x0205,
+  kWmRButtonDblClk = 0x0206,
+  kWmMButtonDown = 0x0207,
+  kWmMButtonUp = 0x0208,
+  kWmMButtonDblClk = 0x0209,
+};
+
+// Virtual-key codes used by the program.
+enum : std::uint16_t {
+  kVkLButton = 0x01,
+  kVkRButton = 0x02,
+  kVkMButton = 0x04,
+  kVkReturn = 0x0D,
+  kVkShift = 0x10,
+  kVkControl = 0x11,
+  kVkMenu = 0x12,
+};
+
+// RegisterHotKey modifiers.
+enum : std::uint32_t { kModAlt = 1, kModControl = 2, kModShift = 4 };
+
+enum : std::uint32_t { kWsExToolWindow = 0x80 };
+
+struct Point {
+  std::int32_t x = 0, y = 0;
+};
+
+// Receives the messages of one window. Dispatch() is the only entry the
+// backends call; it keeps exceptions from crossing into the system.
+class WindowProc {
+ public:
+  virtual ~WindowProc() = default;
+  virtual std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  std::intptr_t Dispatch(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) noexcept;
+};
+
+// What a window is created as.
+enum class WindowKind {
+  AppWindow,   // the application's hidden top-level window
+  Form,        // a form: top-level, hidden until shown
+  Utility,     // a hidden zero-size pop-up tool window that receives messages
+};
+
+struct WindowSpec {
+  WindowKind kind = WindowKind::Form;
+  std::string className;
+  std::string caption;
+  Handle owner = 0;
+  int width = 0, height = 0;
+};
+
+// One entry of a native pop-up menu, as shown.
+struct MenuEntrySpec {
+  std::string caption;
+  bool separator = false;
+  bool checked = false;
+  bool enabled = true;
+  Handle bitmap = 0;  // an image made by IconBitmap, or 0
+};
+
+// The first, 88-byte form of the shell's notification-icon record (32-bit
+// fields on the 32-bit program; handles widen on 64-bit builds).
+struct NotifyIconData {
+  std::uint32_t cbSize = 0;
+  Handle hWnd = 0;
+  std::uint32_t uID = 0;
+  std::uint32_t uFlags = 0;
+  std::uint32_t uCallbackMessage = 0;
+  Handle hIcon = 0;
+  char szTip[64] = {};
+};
+static_assert(sizeof(void*) != 4 || sizeof(NotifyIconData) == 88, "notification record must be 88 bytes");
+
+enum class NotifyOp { Add = 0, Modify = 1, Delete = 2 };
+enum class PumpResult { Dispatched, Quit, Idle };
+
+// An error raised by a failed system call, carrying the function, the
+// system's error number and its text.
+class SystemError : public std::runtime_error {
+ public:
+  SystemError(const std::string& text, std::uint32_t code) : std::runtime_error(text), code_(code) {}
+  std::uint32_t code() const { return code_; }
+
+ private:
+  std::uint32_t code_;
+};
+
+// Files: whole-file reads and durable, atomic replacement.
+class Files {
+ public:
+  virtual ~Files() = default;
+  // True and the file's bytes when it exists as a regular file.
+  virtual bool Read(const std::string& path, std::string& bytes) = 0;
+  virtual bool Exists(const std::string& path) = 0;
+  // Creates a new file holding `bytes`; throws SystemError when it cannot.
+  virtual void Create(const std::string& path, const std::string& bytes) = 0;
+  // Replaces (or creates) the file with `bytes` so that a crash at any
+  // moment leaves either the old file or the new one, whole. Throws
+  // SystemError when the system refuses; the old file is then unchanged.
+  virtual void Replace(const std::string& path, const std::string& bytes) = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  virtual Files& files() = 0;
+
+  // Process.
+  virtual std::string ExePath() = 0;
+  // Creates the named mutex; returns false when it existed already (the
+  // test and the creation are one step). The handle is held until exit.
+  virtual bool CreateSingleInstanceMutex(const std::string& name) = 0;
+  virtual void ExitProcess(int code) = 0;
+
+  // Windows and messages.
+  virtual Handle CreateWindow(const WindowSpec& spec, WindowProc* proc) = 0;
+  virtual void DestroyWindow(Handle wnd) = 0;
+  virtual void ShowWindow(Handle wnd, bool show) = 0;
+  virtual bool IsWindowVisible(Handle wnd) = 0;
+  virtual void BringToFront(Handle wnd) = 0;
+  virtual std::uint32_t GetExStyle(Handle wnd) = 0;
+  virtual void SetExStyle(Handle wnd, std::uint32_t style) = 0;
+  virtual std::intptr_t DefWindowProc(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) = 0;
+  virtual void PostMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) = 0;
+  virtual std::intptr_t SendMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) = 0;
+  virtual void PostQuitMessage(int code) = 0;
+  // Takes one message and dispatches it; `wait` blocks until one comes.
+  virtual PumpResult PumpMessage(bool wait) = 0;
+  virtual bool SetForegroundWindow(Handle wnd) = 0;
+  virtual Handle FindWindow(const std::string& className, const std::string& caption) = 0;
+  virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;
+
+  // Dialogs and help.
+  virtual void MessageBox(const std::string& text, const std::string& caption) = 0;
+  virtual void WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) = 0;
+  virtual void MessageBeep(std::uint32_t type) = 0;
+
+  // Pop-up menus: shows the entries with the top-left corner at `at` and
+  // returns the index of the chosen entry, or -1 when none was chosen.
+  virtual int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) = 0;
+
+  // Icons and images.
+  virtual Handle LoadMainIcon() = 0;
+  virtual Handle CopyIcon(Handle icon) = 0;
+  virtual void DestroyIcon(Handle icon) = 0;
+  virtual Handle GetFileIcon(const std::string& path) = 0;  // shell's large icon, 0 = none
+  virtual Point LargeIconSize() = 0;
+  virtual Handle IconBitmap(Handle icon, Point size) = 0;  // icon drawn at (0, 0); 0 icon = blank
+  virtual void DestroyBitmap(Handle bitmap) = 0;
+
+  // Keyboard, mouse, hotkeys and atoms.
+  virtual Point GetCursorPos() = 0;
+  virtual std::int16_t GetKeyState(int vk) = 0;
+  virtual std::uint32_t MapVirtualKey(std::uint32_t vk) = 0;  // virtual key -> scan code
+  virtual std::string GetKeyNameText(std::int32_t lParam) = 0;
+  virtual std::uint16_t GlobalAddAtom(const std::string& name) = 0;
+  virtual void GlobalDeleteAtom(std::uint16_t atom) = 0;
+  virtual bool RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) = 0;
+  virtual bool UnregisterHotKey(Handle wnd, int id) = 0;
+
+  // Shell.
+  virtual void ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
+                            const std::string& dir, int show) = 0;
+  virtual void ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) = 0;
+};
+
+}  // namespace vx

@@ -1,0 +1,227 @@
+// The windowing toolkit: components with ownership and removal notices, the
+// application object, forms, pop-up menus and icons.
+//
+// Every rule of behaviour lives here, once, above the backends: owned
+// components freed by their owner last-created first, removal notices,
+// forms that hide on close unless they are the main form, the AutoPopup
+// switch, nested message processing, and the error box for an exception
+// that leaves a handler.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vx {
+
+class TComponent;
+using TObject = TComponent;
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+enum class TOperation { opInsert, opRemove };
+
+class TComponent {
+ public:
+  explicit TComponent(TComponent* owner);
+  virtual ~TComponent();
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  // Destroys the component: BeforeDestruction, then the owned components
+  // last-created first while this object is still whole, then the object.
+  void Free();
+
+  virtual void BeforeDestruction() {}
+  // Called once after the component's stored properties have been set.
+  virtual void Loaded() {}
+  // Called when a component is inserted into or removed from the owner, or
+  // when a component that asked for a removal notice from this one is freed.
+  virtual void Notification(TComponent* component, TOperation operation);
+  // Asks `component` to notify this one when it is freed (both ways).
+  void FreeNotification(TComponent* component);
+
+  TComponent* Owner() const { return owner_; }
+  int ComponentCount() const { return static_cast<int>(components_.size()); }
+  TComponent* Components(int i) const { return components_.at(static_cast<std::size_t>(i)); }
+  TComponent* FindComponent(const std::string& name) const;
+  void DestroyComponents();
+
+  std::string Name;
+
+ private:
+  void InsertComponent(TComponent* c);
+  void RemoveComponent(TComponent* c);
+  void RemoveFreeNotification(TComponent* c);
+
+  TComponent* owner_ = nullptr;
+  std::vector<TComponent*> components_;
+  std::vector<TComponent*> freeNotifies_;
+};
+
+// Frees a component through its owner's rules when a unique_ptr lets go.
+struct ComponentFree {
+  void operator()(TComponent* c) const { c->Free(); }
+};
+
+// An icon object that owns its handle.
+class TIcon {
+ public:
+  TIcon() = default;
+  ~TIcon();
+  TIcon(const TIcon&) = delete;
+  TIcon& operator=(const TIcon&) = delete;
+  Handle GetHandle() const { return handle_; }
+  // Takes ownership of `icon`, destroying the one held before.
+  void SetHandle(Handle icon);
+  // Holds a copy of `other`'s picture (empty when `other` is null or empty).
+  void Assign(const TIcon* other);
+  bool Empty() const { return handle_ == 0; }
+  int Width() const;
+  int Height() const;
+
+ private:
+  Handle handle_ = 0;
+};
+
+class TPopupMenu;
+
+class TMenuItem : public TComponent {
+ public:
+  explicit TMenuItem(TComponent* owner);
+  ~TMenuItem() override;
+
+  std::string Caption;
+  bool Checked = false;
+  bool Visible = true;
+  bool Enabled = true;
+  TNotifyEvent OnClick;
+
+  // The entry's image; the item owns it and destroys it with itself.
+  Handle Bitmap() const { return bitmap_; }
+  void SetBitmap(Handle bitmap);
+  bool IsLine() const { return Caption == "-"; }
+  TPopupMenu* Parent() const { return parent_; }
+  void Click();
+
+ private:
+  friend class TPopupMenu;
+  TPopupMenu* parent_ = nullptr;
+  Handle bitmap_ = 0;
+};
+
+class TPopupMenu : public TComponent {
+ public:
+  explicit TPopupMenu(TComponent* owner);
+  ~TPopupMenu() override;
+
+  bool AutoPopup = true;
+
+  void Add(TMenuItem* item);
+  void Remove(TMenuItem* item);
+  int Count() const { return static_cast<int>(items_.size()); }
+  TMenuItem* Items(int i) const { return items_.at(static_cast<std::size_t>(i)); }
+  int IndexOf(const TMenuItem* item) const;
+  // Shows the menu at the screen point and returns when it has closed; the
+  // chosen entry's click handler has run by then.
+  void Popup(int x, int y);
+
+ private:
+  std::vector<TMenuItem*> items_;
+};
+
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+using TShiftState = unsigned char;
+
+class TApplication;
+
+class TForm : public TComponent, public WindowProc {
+ public:
+  TForm(TComponent* owner, std::string className, std::string caption);
+  ~TForm() override;
+
+  // The form's window, created on first use.
+  Handle GetHandle();
+  bool HandleAllocated() const { return handle_ != 0; }
+  const std::string& ClassName() const { return className_; }
+  const std::string& Caption() const { return caption_; }
+
+  void Show();
+  void Hide();
+  bool Visible();
+  // Hides the form, or ends the application when it is the main form.
+  void Close();
+
+  // Handlers the concrete forms override; each runs under the toolkit's
+  // error box.
+  virtual void FormCreate() {}
+  virtual void FormDestroy() {}
+  virtual void FormClose(TCloseAction& /*action*/) {}
+  virtual void FormKeyDown(std::uint16_t& /*key*/, TShiftState /*shift*/) {}
+
+  void BeforeDestruction() override;
+  std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
+
+ protected:
+  std::intptr_t Inherited(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
+  int width_ = 0, height_ = 0;
+
+ private:
+  friend class TApplication;
+  std::string className_, caption_;
+  Handle handle_ = 0;
+};
+
+// The application object: its hidden window, title, help file, icon, the
+// message loop and the forms it owns.
+class TApplication : public TComponent, public WindowProc {
+ public:
+  explicit TApplication(Platform& platform);
+  ~TApplication() override;
+
+  Platform& P;
+  std::string Title;
+  std::string HelpFile;
+  TIcon Icon;
+  bool ShowMainForm = true;
+  bool Terminated = false;
+
+  Handle GetHandle() const { return handle_; }
+  TForm* MainForm() const { return mainForm_; }
+
+  // Creates a form owned by the application: loads its components, then
+  // runs its creation handler (errors shown, creation goes on).
+  template <class T>
+  void CreateForm(T*& ref) {
+    T* form = new T(this);
+    ref = form;
+    AfterFormCreated(form);
+  }
+
+  void Initialize() {}
+  // Runs the message loop until the application is told to end (or, on a
+  // backend without input, until no message is left).
+  void Run();
+  // Handles every pending message of the thread, then returns.
+  void ProcessMessages();
+  void Terminate();
+  // The end of the run: hides every form, then frees them last-created first.
+  void DestroyForms();
+  void ShowException(const std::exception& e);
+  void HelpCommand(std::uint32_t command, std::uintptr_t data);
+  // The plain message dialog: modal, one OK button, the title as caption.
+  void MessageBox(const std::string& text);
+
+  std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
+
+ private:
+  void AfterFormCreated(TForm* form);
+  Handle handle_ = 0;
+  TForm* mainForm_ = nullptr;
+};
+
+extern TApplication* Application;
+
+}  // namespace vx

@@ -1,0 +1,126 @@
+// Shared test scaffolding: a temporary folder, a headless desktop, and the
+// program started on it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "app/Fom_Main.h"
+#include "app/program.h"
+#include "core/Unit_All.h"
+#include "platform/headless/headless.h"
+#include "platform/toolkit.h"
+
+namespace vx::test {
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    char tmpl[] = "/tmp/vorlex-test-XXXXXX";
+    path_ = ::mkdtemp(tmpl);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// One running copy of the program on a headless desktop.
+class Desktop {
+ public:
+  explicit Desktop(HeadlessSystem* shared = nullptr)
+      : system_(shared ? shared : &own_), p(*system_, dir / "Vorlex.exe") {}
+  ~Desktop() { program.reset(); }
+
+  std::string Ini() const { return dir / "Vorlex.ini"; }
+  std::string IniText() const { return ReadFile(Ini()); }
+  void WriteIni(const std::string& text) const { WriteFile(Ini(), text); }
+
+  int Start() {
+    program = std::make_unique<VorlexProgram>(p);
+    return program->Start();
+  }
+  // Handles every queued message; true once the program has been told to end.
+  bool Pump() { return program->Run(); }
+  // Sends a close request to the main window, runs to the end, finishes.
+  int Close() {
+    p.PostMessage(Form_Main->GetHandle(), kWmClose, 0, 0);
+    EXPECT_TRUE(Pump());
+    int code = program->Finish();
+    program.reset();
+    return code;
+  }
+  // A tray callback as the shell sends it.
+  void Tray(std::uint32_t mouseMessage) {
+    p.PostMessage(Form_Main->TI_Main->WindowHandle(), 0x0C00, 1, static_cast<std::intptr_t>(mouseMessage));
+  }
+  HeadlessSystem& system() { return *system_; }
+
+  TempDir dir;
+
+ private:
+  HeadlessSystem own_;
+  HeadlessSystem* system_;
+
+ public:
+  HeadlessPlatform p;
+  std::unique_ptr<VorlexProgram> program;
+};
+
+// The shared state of the launcher with an application object and an empty
+// item list, without the program's windows: for tests of the core routines.
+class CoreTest : public ::testing::Test {
+ protected:
+  CoreTest() : p(system, dir / "Vorlex.exe") {
+    app = new TApplication(p);
+    app->Title = "Vorlex";
+    ExeList = new TExeList;
+    AtomName = "Atom_Vorlex";
+    IniFileName = dir / "Vorlex.ini";
+    ExeFileName = "Vorlex.exe";
+    HotKeyWnd = p.CreateWindow(WindowSpec{}, nullptr);
+  }
+  ~CoreTest() override {
+    delete ExeList;
+    ExeList = nullptr;
+    FinalizeUnitAll();
+    delete app;
+  }
+  TVorlexType* AddItem(const std::string& name, ShortCut hotKey = 0, const std::string& exe = "") {
+    TVorlexType* r = ExeList->Add();
+    r->Name = name;
+    r->HotKey = hotKey;
+    r->Exe = exe;
+    return r;
+  }
+
+  TempDir dir;
+  HeadlessSystem system;
+  HeadlessPlatform p;
+  TApplication* app;
+};
+
+}  // namespace vx::test

@@ -1,0 +1,262 @@
+#include "forms/Fom_About.h"
+#include "forms/Fom_Set.h"
+#include "forms/Fom_Time.h"
+#include "tests/harness.h"
+
+namespace vx::test {
+
+namespace {
+
+const char kItems[] =
+    "[Basic]\r\nCount=4\r\nLeftDoubleClickMenuNo=2\r\nRightDoubleClickMenuNo=0\r\nVisibleMenuIcon=1\r\n"
+    "[-1]\r\nHotKey=16461\r\n"  // Ctrl+M
+    "[0]\r\nName=\"Editor\"\r\nHotKey=49217\r\nExe=\"notepad.exe\"\r\nPar=\"a.txt\"\r\nDir=\"C:\\\"\r\n"
+    "[1]\r\nName=\"-\"\r\nHotKey=16450\r\n"
+    "[2]\r\nName=\"\"\r\nExe=\"cmd.exe\"\r\n"
+    "[3]\r\nName=\"Calc\"\r\nHotKey=8308\r\nExe=\"calc.exe\"\r\n";
+
+std::vector<std::string> Captions(const HeadlessPlatform::Popup& pop) {
+  std::vector<std::string> out;
+  for (const auto& e : pop.entries) out.push_back(e.caption);
+  return out;
+}
+
+}  // namespace
+
+class MainForm : public ::testing::Test {
+ protected:
+  MainForm() {
+    d.WriteIni(kItems);
+    d.p.filesWithIcons.insert("notepad.exe");
+    EXPECT_EQ(d.Start(), -1);
+  }
+  ~MainForm() override {
+    if (d.program) d.Close();
+  }
+  // A click of `button` on the tray icon, each callback handled in turn.
+  void Click(bool left) {
+    const int vk = left ? kVkLButton : kVkRButton;
+    d.p.keys[static_cast<std::size_t>(vk)] = true;
+    d.Tray(left ? kWmLButtonDown : kWmRButtonDown);
+    d.p.keys[static_cast<std::size_t>(vk)] = false;
+    d.Tray(left ? kWmLButtonUp : kWmRButtonUp);
+    d.Pump();
+  }
+  // A double-click as the shell reports it: down, up, double-click, up;
+  // each handled in turn, or all queued before the first is handled.
+  void DoubleClick(bool left, bool queued = false) {
+    const int vk = left ? kVkLButton : kVkRButton;
+    auto& key = d.p.keys[static_cast<std::size_t>(vk)];
+    const std::uint32_t msgs[] = {left ? kWmLButtonDown : kWmRButtonDown, left ? kWmLButtonUp : kWmRButtonUp,
+                                  left ? kWmLButtonDblClk : kWmRButtonDblClk, left ? kWmLButtonUp : kWmRButtonUp};
+    for (int i = 0; i < 4; ++i) {
+      key = i % 2 == 0;  // the button is held at the downs
+      d.Tray(msgs[i]);
+      if (!queued) d.Pump();
+    }
+    key = false;
+    d.Pump();
+  }
+  std::vector<std::string> Launched() const {
+    std::vector<std::string> out;
+    for (const auto& l : d.p.launches) out.push_back(l.file);
+    return out;
+  }
+  Desktop d;
+};
+
+using V = std::vector<std::string>;
+
+TEST_F(MainForm, TheLaunchMenuHasOneEntryPerItem) {
+  ASSERT_EQ(Form_Main->PM_Left->Count(), 4);
+  EXPECT_EQ(Form_Main->PM_Left->Items(3)->Name, "MI_3");
+  EXPECT_EQ(Form_Main->PM_Left->Items(0)->Caption, "Editor");
+  EXPECT_TRUE(Form_Main->PM_Left->Items(1)->IsLine());
+  // Every entry has an image of the large-icon size, blank where the shell
+  // had no icon; the temporary icons are gone.
+  for (int i = 0; i < 4; ++i) EXPECT_NE(Form_Main->PM_Left->Items(i)->Bitmap(), 0u);
+  EXPECT_EQ(d.p.liveIcons.size(), 2u);  // the application's and the tray's copy
+
+  // Hotkey text on: captions only change, and "-" stays a line.
+  Form_Main->MI_ShortCutViewClick(nullptr);
+  EXPECT_TRUE(ShortCutView);
+  V captions;
+  for (int i = 0; i < 4; ++i) captions.push_back(Form_Main->PM_Left->Items(i)->Caption);
+  EXPECT_EQ(captions, (V{"Editor (Ctrl + Alt + A)", "-", " (なし)", "Calc (Shift + F5)"}));
+  Form_Main->MI_ShortCutViewClick(nullptr);
+  EXPECT_EQ(Form_Main->PM_Left->Items(3)->Caption, "Calc");
+
+  // Rebuilding twice leaves one entry per item; without icons, no images.
+  VisibleMenuIcon = false;
+  Form_Main->CreateMI_Exe();
+  Form_Main->CreateMI_Exe();
+  ASSERT_EQ(Form_Main->PM_Left->Count(), 4);
+  EXPECT_EQ(Form_Main->PM_Left->Items(0)->Bitmap(), 0u);
+  EXPECT_EQ(Form_Main->FindComponent("MI_0"), Form_Main->PM_Left->Items(0));
+  EXPECT_TRUE(d.p.liveBitmaps.empty());
+
+  // With the entries gone, the caption step only copies the check mark.
+  Form_Main->DeleteMI_Exe();
+  Form_Main->MI_ShortCutView->Checked = true;
+  Form_Main->SetMI_Caption();
+  EXPECT_TRUE(ShortCutView);
+  EXPECT_EQ(Form_Main->PM_Left->Count(), 0);
+}
+
+TEST_F(MainForm, ALeftClickOpensTheLaunchMenuAndAnEntryStartsItsItem) {
+  d.p.cursor = Point{640, 700};
+  d.p.onPopup = [](const HeadlessPlatform::Popup& pop) {
+    EXPECT_EQ(Captions(pop), (V{"Editor", "-", "", "Calc"}));
+    EXPECT_TRUE(pop.entries[1].separator);
+    return 3;
+  };
+  Click(true);
+  ASSERT_EQ(d.p.popups.size(), 1u);
+  EXPECT_EQ(d.p.popups[0].at.x, 640);
+  EXPECT_EQ(d.p.popups[0].at.y, 700);
+  EXPECT_EQ(Launched(), V{"calc.exe"});
+  d.p.onPopup = [](const HeadlessPlatform::Popup&) { return 0; };
+  Click(true);
+  ASSERT_EQ(d.p.launches.size(), 2u);
+  EXPECT_EQ(d.p.launches[1].params, "a.txt");
+  EXPECT_EQ(d.p.launches[1].dir, "C:\\");
+}
+
+TEST_F(MainForm, ARightClickOpensTheCommandMenu) {
+  V seen;
+  d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {
+    seen = Captions(pop);
+    return 2;  // "ﾒﾆｭｰ項目設定"
+  };
+  Click(false);
+  EXPECT_EQ(seen, (V{"時間情報", "-", "ﾒﾆｭｰ項目設定", "HotKey表示", "ﾊﾞｰｼﾞｮﾝ情報", "-", "終了"}));
+  EXPECT_TRUE(Form_Set->Visible());
+  Form_Set->Close();
+  EXPECT_FALSE(Form_Set->Visible());
+
+  d.p.onPopup = [](const HeadlessPlatform::Popup&) { return 4; };  // "ﾊﾞｰｼﾞｮﾝ情報"
+  Click(false);
+  EXPECT_TRUE(Form_About->Visible());
+  d.p.onPopup = [](const HeadlessPlatform::Popup&) { return 0; };  // "時間情報"
+  Click(false);
+  EXPECT_TRUE(Form_Time->Visible());
+  d.p.onPopup = [](const HeadlessPlatform::Popup&) { return 3; };  // "HotKey表示"
+  Click(false);
+  EXPECT_TRUE(Form_Main->MI_ShortCutView->Checked);
+  EXPECT_EQ(Form_Main->PM_Left->Items(0)->Caption, "Editor (Ctrl + Alt + A)");
+  Form_Main->MI_HelpClick(nullptr);
+  EXPECT_EQ(d.p.helpCalls, (std::vector<std::pair<std::uint32_t, std::uintptr_t>>{{11u, 0u}}));
+
+  d.p.onPopup = [](const HeadlessPlatform::Popup&) { return 6; };  // "終了"
+  Click(false);
+  EXPECT_TRUE(Application->Terminated);
+  d.program->Finish();
+  d.program.reset();
+  EXPECT_TRUE(d.system().hotkeys.empty());
+  EXPECT_TRUE(d.system().trayIcons.empty());
+}
+
+TEST_F(MainForm, DoubleClicksStartTheChosenItemAndOpenNoMenu) {
+  DoubleClick(true);
+  EXPECT_EQ(Launched(), V{"cmd.exe"});  // LeftDoubleClickMenuNo = 2
+  // The first click opened its menu; the double-click's button-up did not.
+  EXPECT_EQ(d.p.popups.size(), 1u);
+  EXPECT_FALSE(Form_Main->PM_Left->AutoPopup);
+  EXPECT_FALSE(Form_Main->LeftDoubleClicked);
+
+  // The menus stay off, for the menu hotkey too, until an ordinary click.
+  d.system().PressHotKey(kModControl, 0x4D);
+  d.Pump();
+  EXPECT_EQ(d.p.popups.size(), 1u);
+  Click(true);
+  EXPECT_EQ(d.p.popups.size(), 2u);
+
+  DoubleClick(false);
+  EXPECT_EQ(Launched(), (V{"cmd.exe", "notepad.exe"}));  // RightDoubleClickMenuNo = 0
+  EXPECT_EQ(d.p.popups.size(), 3u);
+}
+
+TEST_F(MainForm, ADoubleClickQueuedBeforeTheFirstButtonUpIsHandledInsideIt) {
+  // The first button-up handles the rest of the double-click nested: the
+  // inner button-up starts the item with the menus off; the outer one then
+  // finds the flag consumed, switches the menus on, and its menu opens.
+  DoubleClick(true, true);
+  EXPECT_EQ(Launched(), V{"cmd.exe"});
+  ASSERT_EQ(d.p.popups.size(), 1u);
+  EXPECT_EQ(d.p.popups[0].entries.size(), 4u);  // the launch menu
+  EXPECT_TRUE(Form_Main->PM_Left->AutoPopup);
+  EXPECT_FALSE(Form_Main->LeftDoubleClicked);
+}
+
+TEST_F(MainForm, ADoubleClickWithoutAnItemStartsNothing) {
+  LeftDoubleClickMenuNo = -1;
+  DoubleClick(true);
+  EXPECT_TRUE(d.p.launches.empty());
+  EXPECT_EQ(d.p.popups.size(), 1u);
+  // Middle clicks open nothing and start nothing.
+  d.Tray(kWmMButtonDown);
+  d.Tray(kWmMButtonUp);
+  d.Tray(kWmMButtonDblClk);
+  d.Tray(kWmMButtonUp);
+  d.Pump();
+  EXPECT_TRUE(d.p.launches.empty());
+  EXPECT_EQ(d.p.popups.size(), 1u);
+  EXPECT_TRUE(Form_Main->PM_Left->AutoPopup);
+}
+
+TEST_F(MainForm, BothButtonsHeldStartTheLeftButtonsItem) {
+  d.p.keys[kVkLButton] = d.p.keys[kVkRButton] = true;
+  d.Tray(kWmRButtonDblClk);
+  d.p.keys = {};
+  d.Tray(kWmRButtonUp);
+  d.Pump();
+  EXPECT_EQ(Launched(), V{"cmd.exe"});
+}
+
+TEST_F(MainForm, WhileTheEditorIsOpenTheTrayOpensAndStartsNothing) {
+  Form_Set->Show();
+  Click(true);
+  DoubleClick(true);
+  EXPECT_TRUE(d.p.popups.empty());
+  EXPECT_TRUE(d.p.launches.empty());
+  EXPECT_TRUE(Form_Main->LeftDoubleClicked);  // kept for after the editor
+  Form_Set->Close();
+}
+
+TEST_F(MainForm, HotkeysStartTheirItemOrPopUpTheMenuAtTheCursor) {
+  EXPECT_TRUE(d.system().PressHotKey(kModControl | kModAlt, 0x41));
+  d.Pump();
+  EXPECT_EQ(Launched(), V{"notepad.exe"});
+  d.p.cursor = Point{7, 8};
+  d.p.onPopup = [](const HeadlessPlatform::Popup& pop) { return Captions(pop).size() == 4 ? 2 : -1; };
+  EXPECT_TRUE(d.system().PressHotKey(kModControl, 0x4D));
+  d.Pump();
+  ASSERT_EQ(d.p.popups.size(), 1u);
+  EXPECT_EQ(d.p.popups[0].at.x, 7);
+  EXPECT_EQ(d.p.popups[0].at.y, 8);
+  EXPECT_EQ(Launched(), (V{"notepad.exe", "cmd.exe"}));
+  // The separator item's hotkey starts nothing: it has no Exe.
+  EXPECT_TRUE(d.system().PressHotKey(kModControl, 0x42));
+  d.Pump();
+  EXPECT_EQ(d.p.launches.size(), 2u);
+  EXPECT_TRUE(d.p.messageBoxes.empty());
+}
+
+TEST_F(MainForm, AnUnknownHotkeyBeepsAndSaysSo) {
+  d.p.PostMessage(Form_Main->GetHandle(), kWmHotKey, 0xC999, 0);
+  d.Pump();
+  EXPECT_EQ(d.p.beeps, std::vector<std::uint32_t>{0});
+  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
+  EXPECT_EQ(d.p.messageBoxes[0].first, "Error[キーに対応するアプリが無い]");
+  EXPECT_EQ(d.p.messageBoxes[0].second, "Vorlex");
+}
+
+TEST_F(MainForm, PowerNoticesGetTheDefaultAnswerAndKeyDownsDoNothing) {
+  for (std::uintptr_t event : {4u, 7u, 0u, 10u})
+    EXPECT_EQ(d.p.SendMessage(Form_Main->GetHandle(), kWmPowerBroadcast, event, 0), 1);
+  d.p.SendMessage(Form_Main->GetHandle(), kWmKeyDown, kVkReturn, 0);
+  EXPECT_TRUE(d.p.messageBoxes.empty());
+  EXPECT_TRUE(d.p.launches.empty());
+}
+
+}  // namespace vx::test

@@ -1,0 +1,174 @@
+#include "core/profile.h"
+
+#include "tests/harness.h"
+
+namespace vx::test {
+
+class Profile : public ::testing::Test {
+ protected:
+  std::string path() const { return dir / "t.ini"; }
+  // Writes `text`, opens it, lets `edit` change it, flushes, returns the file.
+  template <class F>
+  std::string Edit(const std::string& text, F edit) {
+    WriteFile(path(), text);
+    ProfileFile ini(files, path());
+    edit(ini);
+    ini.Flush();
+    return ReadFile(path());
+  }
+  TempDir dir;
+  PosixFiles files;
+};
+
+TEST_F(Profile, ReadsNamesAndValuesAsTheProfileFunctionsDo) {
+  WriteFile(path(),
+            "first line\r\n"
+            "[Basic]\r\n"
+            "  AtomName  =  \"  padded  \"  \r\n"
+            "Quoted=\"\"C:\\a b\\x.exe\" -v\"\r\n"
+            "Single='one'\r\n"
+            "Half=\"open\r\n"
+            "empty=\r\n"
+            ";Count=5\r\n"
+            "Count=1\r\n"
+            "count=2\r\n"
+            "[ basic ]\r\n"
+            "Extra=dup\r\n"
+            "[Other]\n"
+            "Lf=only\n"
+            "[Last]\r\n"
+            "NoEnd=tail");
+  ProfileFile ini(files, path());
+  EXPECT_TRUE(ini.Existed());
+  EXPECT_EQ(ini.ReadString("basic", "atomname", "d"), "  padded  ");
+  EXPECT_EQ(ini.ReadString("Basic", "Quoted", "d"), "\"C:\\a b\\x.exe\" -v");
+  EXPECT_EQ(ini.ReadString("Basic", "Single", "d"), "one");
+  EXPECT_EQ(ini.ReadString("Basic", "Half", "d"), "\"open");
+  EXPECT_EQ(ini.ReadString("Basic", "empty", "d"), "");
+  EXPECT_EQ(ini.ReadInteger("Basic", "Count", 0), 1);  // first of duplicates; comment ignored
+  EXPECT_EQ(ini.ReadString("Basic", "Extra", "none"), "none");  // duplicate section is not read
+  EXPECT_EQ(ini.ReadString("OTHER", "lf", "d"), "only");
+  EXPECT_EQ(ini.ReadString("Last", "NoEnd", "d"), "tail");
+  EXPECT_EQ(ini.ReadString("Missing", "x", "def"), "def");
+  EXPECT_EQ(ini.ReadInteger("Basic", "Single", 9), 9);  // no number: default
+  EXPECT_EQ(ini.ReadInteger("Basic", "empty", 9), 9);
+}
+
+TEST_F(Profile, MissingAndEmptyFiles) {
+  {
+    ProfileFile ini(files, path());
+    EXPECT_FALSE(ini.Existed());
+    EXPECT_EQ(ini.ReadString("a", "b", "c"), "c");
+    ini.Flush();  // nothing written: no file appears
+  }
+  EXPECT_FALSE(files.Exists(path()));
+  EXPECT_EQ(Edit("", [](ProfileFile& i) { i.WriteString("S", "K", "v"); }), "[S]\r\nK=v\r\n");
+}
+
+TEST_F(Profile, ValuesAreCutAt2047BytesOnACharacterBoundary) {
+  const std::string longAscii(3000, 'x');
+  std::string kana;
+  for (int i = 0; i < 1200; ++i) kana += "ア";  // 2400 bytes
+  WriteFile(path(), "[S]\r\nA=" + longAscii + "\r\nK=x" + kana + "\r\nQ=\"" + longAscii + "\"\r\n");
+  ProfileFile ini(files, path());
+  EXPECT_EQ(ini.ReadString("S", "A", ""), std::string(2047, 'x'));
+  // One ASCII byte, then double-byte characters: 2047 bytes would end in the
+  // middle of a character, so the cut comes one byte earlier.
+  std::string k = ini.ReadString("S", "K", "");
+  EXPECT_EQ(k.size(), 2047u);
+  EXPECT_EQ(k, "x" + kana.substr(0, 2046));
+  EXPECT_EQ(ini.ReadString("S", "Q", ""), std::string(2047, 'x'));
+}
+
+TEST_F(Profile, ForeignBytesStayAndProgramKeysAreRewrittenInPlace) {
+  const std::string before =
+      "; my own notes\r\n"
+      "\r\n"
+      "[Mine]\n"
+      "  keep =  this \n"
+      "[Basic]\r\n"
+      "  count = 3  ; old\r\n"
+      "Other=x\r\n"
+      "; section comment\r\n"
+      "\r\n"
+      "[Tail]\r\n"
+      "z=1";
+  std::string after = Edit(before, [](ProfileFile& i) {
+    i.WriteString("Basic", "Count", "5");
+    i.WriteString("Basic", "New", "n");
+    i.WriteString("mine", "Added", "a");
+    i.WriteString("Fresh", "K", "\"v\"");
+    i.WriteString("Tail", "z", "2");
+  });
+  EXPECT_EQ(after,
+            "; my own notes\r\n"
+            "\r\n"
+            "[Mine]\n"
+            "  keep =  this \n"
+            "Added=a\r\n"
+            "[Basic]\r\n"
+            "Count=5\r\n"
+            "Other=x\r\n"
+            "New=n\r\n"
+            "; section comment\r\n"
+            "\r\n"
+            "[Tail]\r\n"
+            "z=2\r\n"
+            "[Fresh]\r\n"
+            "K=\"v\"\r\n");
+}
+
+TEST_F(Profile, AFileWithoutAFinalLineEndGetsOneBeforeAnAddition) {
+  EXPECT_EQ(Edit("[A]\r\nx=1", [](ProfileFile& i) { i.WriteString("B", "y", "2"); }), "[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
+  EXPECT_EQ(Edit("[A]\r\nx=1", [](ProfileFile& i) { i.WriteString("A", "y", "2"); }), "[A]\r\nx=1\r\ny=2\r\n");
+  EXPECT_EQ(Edit("[A]", [](ProfileFile& i) { i.WriteString("A", "y", "2"); }), "[A]\r\ny=2\r\n");
+  EXPECT_EQ(Edit(";only", [](ProfileFile& i) { i.WriteString("A", "y", "2"); }), ";only\r\n[A]\r\ny=2\r\n");
+}
+
+TEST_F(Profile, DuplicateKeysAndSectionsWriteTheFirst) {
+  EXPECT_EQ(Edit("[A]\r\nk=1\r\nK=2\r\n[a]\r\nk=3\r\n", [](ProfileFile& i) { i.WriteString("a", "K", "9"); }),
+            "[A]\r\nK=9\r\nK=2\r\n[a]\r\nk=3\r\n");
+}
+
+TEST_F(Profile, ARefusedFlushRaisesTheErrorAndKeepsTheOldFile) {
+  WriteFile(path(), "[A]\r\nk=1\r\n");
+  ProfileFile ini(files, path());
+  ini.WriteString("A", "k", "2");
+  std::filesystem::permissions(path(), std::filesystem::perms::owner_read);
+  try {
+    ini.Flush();
+    FAIL() << "a read-only file was written";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), path() + " に書き込めません");
+  }
+  EXPECT_EQ(ReadFile(path()), "[A]\r\nk=1\r\n");
+  EXPECT_FALSE(std::filesystem::exists(path() + ".vxtmp"));
+}
+
+// A crash at any step of a flush leaves the old file or the new one, whole.
+TEST_F(Profile, AnInterruptedFlushLeavesTheOldOrTheNewFileWhole) {
+  struct Crash {};
+  const std::string oldText = "[A]\r\nk=old\r\n";
+  const std::string newText = "[A]\r\nk=" + std::string(100000, 'n') + "\r\n";
+  for (auto step : {PosixFiles::Step::WriteTemp, PosixFiles::Step::SyncTemp, PosixFiles::Step::Rename,
+                    PosixFiles::Step::SyncDir}) {
+    WriteFile(path(), oldText);
+    ProfileFile ini(files, path());
+    ini.WriteString("A", "k", std::string(100000, 'n'));
+    files.faultHook = [step](PosixFiles::Step s) {
+      if (s == step) throw Crash{};
+    };
+    EXPECT_THROW(ini.Flush(), Crash);
+    files.faultHook = nullptr;
+    const std::string now = ReadFile(path());
+    EXPECT_TRUE(now == oldText || now == newText) << "step " << static_cast<int>(step) << ": " << now.size();
+    EXPECT_EQ(now == newText, step == PosixFiles::Step::SyncDir);
+    // The next flush is not disturbed by what the crash left behind.
+    ProfileFile again(files, path());
+    again.WriteString("A", "k", "after");
+    again.Flush();
+    EXPECT_EQ(ReadFile(path()), "[A]\r\nk=after\r\n");
+  }
+}
+
+}  // namespace vx::test

@@ -1,0 +1,206 @@
+#include "forms/Fom_Set.h"
+#include "forms/Fom_Time.h"
+#include "tests/harness.h"
+
+namespace vx::test {
+
+namespace {
+// The entries of `trace` that start with one of `prefixes`, in order.
+std::vector<std::string> Only(const std::vector<std::string>& trace, std::initializer_list<const char*> prefixes) {
+  std::vector<std::string> out;
+  for (const auto& t : trace)
+    for (const char* prefix : prefixes)
+      if (t.rfind(prefix, 0) == 0) out.push_back(t);
+  return out;
+}
+using V = std::vector<std::string>;
+
+const char kTwoItems[] =
+    ";Vorlex Initialize File\r\n"
+    "[Basic]\r\nCount=2\r\nLeftDoubleClickMenuNo=1\r\n"
+    "[0]\r\nName=\"Editor\"\r\nHotKey=49217\r\nExe=\"notepad.exe\"\r\n"
+    "[1]\r\nName=\"Shell\"\r\nHotKey=16450\r\nExe=\"cmd.exe\"\r\nPar=\"/k\"\r\n";
+}  // namespace
+
+TEST(Program, FirstStartCreatesTheFileAndTheWindowsInOrder) {
+  Desktop d;
+  ASSERT_EQ(d.Start(), -1);
+  EXPECT_EQ(d.IniText(), ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n");
+  EXPECT_EQ(Only(d.p.trace, {"create TForm", "create TApp"}),
+            (V{"create TApplication", "create TForm_Main", "create TForm_Set", "create TForm_About",
+               "create TForm_SetEtc", "create TForm_Time"}));
+  EXPECT_EQ(d.p.GetExStyle(Application->GetHandle()) & kWsExToolWindow, kWsExToolWindow);
+  EXPECT_EQ(Application->Title, "Vorlex");
+  EXPECT_EQ(Application->HelpFile, "Vorlex.hlp");
+  EXPECT_FALSE(Application->ShowMainForm);
+  EXPECT_FALSE(Form_Main->Visible());
+  EXPECT_EQ(Form_Main->Caption(), "Tallowmere");
+  EXPECT_EQ(HotKeyWnd, Form_Main->GetHandle());
+  EXPECT_EQ(IniFileName, d.Ini());
+  EXPECT_EQ(ExeFileName, "Vorlex.exe");
+  // The tray icon shows the application's icon and title.
+  ASSERT_EQ(d.system().trayIcons.size(), 1u);
+  const NotifyIconData& icon = d.system().trayIcons.begin()->second;
+  EXPECT_STREQ(icon.szTip, "Vorlex");
+  EXPECT_NE(icon.hIcon, 0u);
+  EXPECT_EQ(d.Close(), 0);
+  // An empty list saves nothing: the file is as start-up left it.
+  EXPECT_EQ(d.IniText(), ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n");
+}
+
+TEST(Program, ASecondCopyEndsAtOnceAndTouchesNothing) {
+  Desktop first;
+  first.WriteIni(kTwoItems);
+  ASSERT_EQ(first.Start(), -1);
+  const std::string before = first.IniText();
+  const std::size_t windows = first.system().windows.size();
+  const std::size_t hotkeys = first.system().hotkeys.size();
+
+  HeadlessPlatform secondP(first.system(), first.p.exePath);
+  VorlexProgram second(secondP);
+  EXPECT_EQ(second.Start(), 0);
+  EXPECT_EQ(Only(secondP.trace, {"create", "register", "tray", "write"}), V{});
+  EXPECT_TRUE(secondP.messageBoxes.empty());
+  EXPECT_EQ(first.system().windows.size(), windows);
+  EXPECT_EQ(first.system().hotkeys.size(), hotkeys);
+  EXPECT_EQ(first.IniText(), before);
+  // The running copy came forward and is otherwise unaffected.
+  EXPECT_EQ(first.system().foreground, Form_Main->GetHandle());
+  EXPECT_FALSE(first.Pump());
+  EXPECT_TRUE(first.p.messageBoxes.empty());
+  EXPECT_EQ(first.Close(), 0);
+}
+
+TEST(Program, ClosingSavesThenReleasesHotkeysThenRemovesTheIcon) {
+  Desktop d;
+  d.WriteIni(kTwoItems);
+  ASSERT_EQ(d.Start(), -1);
+  EXPECT_EQ(d.system().hotkeys.size(), 2u);
+  ExeList->Items(1)->Name = "Renamed";
+  d.p.trace.clear();
+  EXPECT_EQ(d.Close(), 0);
+  EXPECT_EQ(Only(d.p.trace, {"write", "unregister", "tray delete", "destroy TForm"}),
+            (V{"destroy TForm_Time", "destroy TForm_SetEtc", "destroy TForm_About", "destroy TForm_Set", "write file",
+               "unregister hotkey", "unregister hotkey", "tray delete", "destroy TForm_Main"}));
+  EXPECT_NE(d.IniText().find("[1]\r\nName=\"Renamed\"\r\nHotKey=16450\r\nExe=\"cmd.exe\"\r\nPar=\"/k\"\r\nDir=\"\"\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(d.system().atoms.empty());
+  EXPECT_TRUE(d.system().hotkeys.empty());
+  EXPECT_TRUE(d.system().trayIcons.empty());
+  EXPECT_TRUE(d.p.liveIcons.empty());
+  EXPECT_TRUE(d.p.liveBitmaps.empty());
+  EXPECT_EQ(ExeList, nullptr);
+  EXPECT_EQ(AtomName, "");
+}
+
+TEST(Program, TheHotkeyTextSwitchIsSavedByCloseButEndSessionSkipsFormClose) {
+  for (bool endSession : {false, true}) {
+    Desktop d;
+    d.WriteIni(kTwoItems);
+    ASSERT_EQ(d.Start(), -1);
+    Form_Main->MI_ShortCutView->Checked = true;  // without a caption rebuild
+    if (endSession) {
+      EXPECT_EQ(d.p.SendMessage(Application->GetHandle(), kWmQueryEndSession, 0, 0), 1);
+      d.p.SendMessage(Application->GetHandle(), kWmEndSession, 1, 0);
+      EXPECT_EQ(d.p.exitCode, 0);
+      EXPECT_TRUE(d.system().hotkeys.empty());
+      EXPECT_TRUE(d.system().trayIcons.empty());
+      d.program->Finish();
+    } else {
+      EXPECT_EQ(d.Close(), 0);
+    }
+    EXPECT_NE(d.IniText().find(endSession ? "ShortCutView=0" : "ShortCutView=1"), std::string::npos) << endSession;
+  }
+}
+
+TEST(Program, AnEndSessionThatIsCancelledChangesNothing) {
+  Desktop d;
+  d.WriteIni(kTwoItems);
+  ASSERT_EQ(d.Start(), -1);
+  d.p.SendMessage(Application->GetHandle(), kWmEndSession, 0, 0);
+  EXPECT_EQ(d.p.exitCode, -1);
+  EXPECT_EQ(d.system().hotkeys.size(), 2u);
+  EXPECT_EQ(d.Close(), 0);
+}
+
+TEST(Program, StartFailsWithExitCode1WhenTheFileCannotBeCreated) {
+  Desktop d;
+  std::filesystem::create_directory(d.Ini());
+  EXPECT_EQ(d.Start(), 1);
+  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
+  EXPECT_EQ(d.p.messageBoxes[0].first.rfind(d.Ini() + " を作成できません", 0), 0u);
+  EXPECT_EQ(d.p.messageBoxes[0].second, "Vorlex");
+  EXPECT_TRUE(d.system().trayIcons.empty());
+  EXPECT_EQ(Application, nullptr);
+}
+
+TEST(Program, ARefusedSaveAtExitIsShownAndEverythingIsStillReleased) {
+  Desktop d;
+  d.WriteIni(kTwoItems);
+  ASSERT_EQ(d.Start(), -1);
+  std::filesystem::permissions(d.Ini(), std::filesystem::perms::owner_read);
+  EXPECT_EQ(d.Close(), 0);
+  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
+  EXPECT_EQ(d.p.messageBoxes[0].first, d.Ini() + " に書き込めません");
+  EXPECT_TRUE(d.system().hotkeys.empty());
+  EXPECT_TRUE(d.system().atoms.empty());
+  EXPECT_TRUE(d.system().trayIcons.empty());
+}
+
+TEST(Program, AHandWrittenFileKeepsEveryForeignByte) {
+  Desktop d;
+  const std::string hand =
+      "; my launcher\r\n"
+      "\r\n"
+      "[Notes]\n"
+      "  anything = goes \n"
+      "[basic]\r\n"
+      "   count   =   1   \r\n"
+      "; keep me\r\n"
+      "Mine=1\r\n"
+      "\r\n"
+      "[0]\r\n"
+      "  name =  \"  Editor  \"  \r\n"
+      "hotkey = $41\r\n"
+      "exe=notepad.exe\r\n"
+      "[Trailer]\r\n"
+      "x=y";
+  d.WriteIni(hand);
+  ASSERT_EQ(d.Start(), -1);
+  EXPECT_EQ(ExeList->Items(0)->Name, "  Editor  ");
+  EXPECT_EQ(d.Close(), 0);
+  EXPECT_EQ(d.IniText(),
+            "; my launcher\r\n"
+            "\r\n"
+            "[Notes]\n"
+            "  anything = goes \n"
+            "[basic]\r\n"
+            "Count=1\r\n"
+            "; keep me\r\n"
+            "Mine=1\r\n"
+            "AtomName=\"Atom_Vorlex\"\r\n"
+            "ShortCutView=0\r\n"
+            "LeftDoubleClickMenuNo=-1\r\n"
+            "RightDoubleClickMenuNo=-1\r\n"
+            "VisibleMenuIcon=1\r\n"
+            "\r\n"
+            "[0]\r\n"
+            "Name=\"  Editor  \"\r\n"
+            "HotKey=65\r\n"
+            "Exe=\"notepad.exe\"\r\n"
+            "Par=\"\"\r\n"
+            "Dir=\"\"\r\n"
+            "[Trailer]\r\n"
+            "x=y\r\n"
+            "[Head]\r\n"
+            "Name=\"Vorlex.exe\"\r\n"
+            "Version=\"1.22\"\r\n"
+            "[-1]\r\n"
+            "Name=\"MenuHotKey\"\r\n"
+            "HotKey=0\r\n"
+            "Exe=\"\"\r\n"
+            "Par=\"\"\r\n"
+            "Dir=\"\"\r\n");
+}
+
+}  // namespace vx::test

@@ -1,0 +1,175 @@
+#include "core/Unit_All.h"
+
+#include "tests/harness.h"
+
+namespace vx::test {
+
+class Hotkeys : public CoreTest {
+ protected:
+  const std::vector<std::pair<std::string, std::string>>& Boxes() const { return p.messageBoxes; }
+  std::size_t Registered() const { return system.hotkeys.size(); }
+};
+
+constexpr ShortCut kCtrlAltA = scCtrl | scAlt | 0x41;
+
+TEST_F(Hotkeys, RegisterAllGivesEachItemAnAtomNamedAfterItsIndex) {
+  AddItem("zero", kCtrlAltA);
+  AddItem("one", 0);
+  AddItem("two", scShift | 0x74);
+  MenuHotKeyItem.HotKey = scCtrl | 0x4D;
+  RegisterAllHotKeys();
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Registered(), 3u);
+  EXPECT_NE(ExeList->Items(0)->Atom, 0);
+  EXPECT_EQ(ExeList->Items(1)->Atom, 0);  // hotkey 0: no atom, no message
+  EXPECT_EQ(system.atoms.at(ExeList->Items(0)->Atom).name, "Atom_Vorlex0");
+  EXPECT_EQ(system.atoms.at(ExeList->Items(2)->Atom).name, "Atom_Vorlex2");
+  EXPECT_EQ(system.atoms.at(MenuHotKeyItem.Atom).name, "Atom_Vorlex-1");
+  const auto& hk = system.hotkeys.front();
+  EXPECT_EQ(hk.modifiers, kModControl | kModAlt);
+  EXPECT_EQ(hk.vk, 0x41u);
+  EXPECT_EQ(hk.id, ExeList->Items(0)->Atom);
+  EXPECT_EQ(hk.wnd, HotKeyWnd);
+
+  UnregisterAllHotKeys();
+  EXPECT_EQ(Registered(), 0u);
+  EXPECT_TRUE(system.atoms.empty());
+  EXPECT_EQ(ExeList->Items(0)->Atom, 0);
+  EXPECT_EQ(MenuHotKeyItem.Atom, 0);
+}
+
+TEST_F(Hotkeys, TakenKeysAreReportedWithNameAndKeyText) {
+  AddItem("first", kCtrlAltA);
+  AddItem("second", kCtrlAltA);
+  MenuHotKeyItem.HotKey = kCtrlAltA;
+  RegisterAllHotKeys();
+  ASSERT_EQ(Boxes().size(), 2u);
+  const std::string head = "HotKeyの登録に失敗しました。\r\nそのHotKeyはすでに使用されている可能性があります。\r\n";
+  EXPECT_EQ(Boxes()[0].first, head + "[second (Ctrl + Alt + A)]");
+  EXPECT_EQ(Boxes()[0].second, "Vorlex");
+  EXPECT_EQ(Boxes()[1].first, head + "[HotKeyによるメニュー表示 (Ctrl + Alt + A)]");
+  EXPECT_NE(ExeList->Items(0)->Atom, 0);
+  EXPECT_EQ(ExeList->Items(1)->Atom, 0);
+  EXPECT_EQ(MenuHotKeyItem.Atom, 0);
+  EXPECT_EQ(system.atoms.size(), 1u);  // failed atoms were deleted again
+}
+
+TEST_F(Hotkeys, AKeyHeldByAnotherProgramIsReported) {
+  system.OccupyHotKey(kModShift, 0x74);
+  AddItem("F5 item", scShift | 0x74);
+  EXPECT_EQ(RegisterItemHotKey(0, scShift | 0x74), -1);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes()[0].first.find("[F5 item (Shift + F5)]"), std::string::npos);
+}
+
+TEST_F(Hotkeys, ATooLongAtomNameReportsEveryRecordInTurn) {
+  AtomName = std::string(300, 'x');
+  AddItem("a", kCtrlAltA);
+  AddItem("b", scCtrl | 0x42);
+  MenuHotKeyItem.Name = "MenuHotKey";
+  MenuHotKeyItem.HotKey = scCtrl | 0x43;
+  RegisterAllHotKeys();
+  const std::string head = "グローバルアトムテーブルの登録に失敗しました。\r\nAtomNameの値を変更してください。\r\n";
+  ASSERT_EQ(Boxes().size(), 3u);
+  EXPECT_EQ(Boxes()[0].first, head + "[a]");
+  EXPECT_EQ(Boxes()[1].first, head + "[b]");
+  EXPECT_EQ(Boxes()[2].first, head + "[MenuHotKey]");
+  EXPECT_EQ(Registered(), 0u);
+}
+
+TEST_F(Hotkeys, ReRegistrationAndIndexesOutsideTheList) {
+  AddItem("a", kCtrlAltA);
+  ASSERT_EQ(RegisterItemHotKey(0, kCtrlAltA), 0);
+  // Registering again releases the old registration and atom first.
+  EXPECT_EQ(RegisterItemHotKey(0, kCtrlAltA), 0);
+  EXPECT_EQ(Registered(), 1u);
+  EXPECT_EQ(system.atoms.size(), 1u);
+  EXPECT_EQ(system.atoms.at(ExeList->Items(0)->Atom).refs, 1);
+  // Hotkey 0 keeps what the record holds.
+  EXPECT_EQ(RegisterItemHotKey(0, 0), -1);
+  EXPECT_NE(ExeList->Items(0)->Atom, 0);
+  // At or beyond the count: nothing changes.
+  EXPECT_EQ(RegisterItemHotKey(1, scCtrl | 0x42), -1);
+  EXPECT_EQ(UnregisterItemHotKey(1), -1);
+  EXPECT_EQ(UnregisterItemHotKey(0), 0);
+  EXPECT_EQ(UnregisterItemHotKey(0), -1);
+  // Index -1 works with an empty list.
+  ExeList->Clear();
+  MenuHotKeyItem.HotKey = scAlt | 0x5A;
+  EXPECT_EQ(RegisterItemHotKey(-1, MenuHotKeyItem.HotKey), 0);
+  EXPECT_EQ(UnregisterItemHotKey(-1), 0);
+  EXPECT_TRUE(system.hotkeys.empty());
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Hotkeys, AtomsAreSharedWithOtherProcessesByReference) {
+  HeadlessPlatform other(system, "/x/Other.exe");
+  const std::uint16_t theirs = other.GlobalAddAtom("Atom_Vorlex0");
+  AddItem("a", kCtrlAltA);
+  RegisterItemHotKey(0, kCtrlAltA);
+  EXPECT_EQ(ExeList->Items(0)->Atom, theirs);
+  UnregisterItemHotKey(0);
+  EXPECT_EQ(system.atoms.count(theirs), 1u);  // still theirs
+}
+
+TEST_F(CoreTest, ShortCutTextNamesModifiersInAFixedOrder) {
+  EXPECT_EQ(ShortCutText(0), "");
+  EXPECT_EQ(ShortCutText(scAlt | scShift | scCtrl | 0x74), "Ctrl + Shift + Alt + F5");
+  EXPECT_EQ(ShortCutText(scCtrl | scAlt), "Ctrl + Alt + ");  // modifiers and key 0
+  EXPECT_EQ(ShortCutText(0x41), "A");
+  // The extended-key bit is never set, so arrows take their keypad names.
+  EXPECT_EQ(KeyNameText(0x25), "Num 4");
+  EXPECT_EQ(KeyNameText(0x2E), "Num Del");
+  EXPECT_EQ(KeyNameText(0xFF), "");  // no scan code
+}
+
+TEST_F(CoreTest, HotKeyControlValuesConvertBothWays) {
+  EXPECT_EQ(ShortCutFromHotKeyControl(0x0641), scCtrl | scAlt | 0x41);  // HOTKEYF_CONTROL|HOTKEYF_ALT
+  EXPECT_EQ(ShortCutFromHotKeyControl(0x0174), scShift | 0x74);
+  EXPECT_EQ(ShortCutFromHotKeyControl(0x0200), 0);  // modifiers alone are no hotkey
+  EXPECT_EQ(HotKeyControlFromShortCut(scCtrl | scAlt | 0x41), 0x0641);
+  const HotKeyParts parts = SplitShortCut(scAlt | scCtrl | scShift | 0x41);
+  EXPECT_EQ(parts.modifiers, kModAlt | kModControl | kModShift);
+  EXPECT_EQ(parts.vk, 0x41u);
+}
+
+TEST_F(CoreTest, ExecItemOpensTheItemThroughTheShell) {
+  AddItem("doc", 0, "C:\\a.txt")->Dir = "C:\\";
+  AddItem("empty", 0, "");
+  ExecItem(0);
+  ExecItem(1);   // no Exe
+  ExecItem(2);   // the count
+  ExecItem(-1);  // none
+  ASSERT_EQ(p.launches.size(), 1u);
+  EXPECT_EQ(p.launches[0].verb, "OPEN");
+  EXPECT_EQ(p.launches[0].file, "C:\\a.txt");
+  EXPECT_EQ(p.launches[0].params, "");
+  EXPECT_EQ(p.launches[0].dir, "C:\\");
+  EXPECT_EQ(p.launches[0].show, 5);
+}
+
+TEST_F(CoreTest, TheListKeepsRecordsAndChecksIndexes) {
+  TVorlexType* a = AddItem("a");
+  AddItem("b");
+  EXPECT_EQ(a->Atom, 0);
+  EXPECT_EQ(a->HotKey, 0);
+  ExeList->Move(0, 1);
+  EXPECT_EQ(ExeList->Items(1), a);  // records keep their address
+  try {
+    ExeList->Items(2);
+    FAIL();
+  } catch (const std::out_of_range& e) {
+    EXPECT_EQ(std::string(e.what()), "リストのインデックスが範囲を超えています (2)");
+  }
+  MenuHotKeyItem.HotKey = 5;
+  MenuHotKeyItem.Atom = 9;
+  ClearExeList();
+  EXPECT_EQ(ExeList->Count(), 0);
+  EXPECT_EQ(MenuHotKeyItem.HotKey, 5);
+  EXPECT_EQ(MenuHotKeyItem.Atom, 9);
+  ClearExeList();
+  EXPECT_EQ(ExeList->Count(), 0);
+  MenuHotKeyItem.Atom = 0;
+}
+
+}  // namespace vx::test

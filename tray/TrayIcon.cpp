@@ -1,0 +1,176 @@
+#include "tray/TrayIcon.h"
+
+#include <cstring>
+
+#include "platform/text.h"
+
+namespace vx {
+
+TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
+  WindowSpec spec;
+  spec.kind = WindowKind::Utility;
+  spec.className = "TTrayIconWindow";
+  windowHandle_ = Application->P.CreateWindow(spec, this);
+  taskbarCreated_ = Application->P.RegisterWindowMessage("TaskbarCreated");
+}
+
+TTrayIcon::~TTrayIcon() {
+  HideIcon();
+  icon_.SetHandle(0);
+  Application->P.DestroyWindow(windowHandle_);
+}
+
+void TTrayIcon::FillIconData() {
+  iconData_ = NotifyIconData{};
+  iconData_.cbSize = 88;
+  iconData_.uID = kTrayIconId;
+  iconData_.hWnd = windowHandle_;
+  iconData_.uFlags = showHint_ ? 7 : 3;  // NIF_MESSAGE | NIF_ICON [| NIF_TIP]
+  iconData_.uCallbackMessage = kTrayCallbackMessage;
+  iconData_.hIcon = icon_.GetHandle();
+  // The tooltip field holds 63 bytes and a zero; a longer hint is cut at a
+  // character boundary so that no half of a double-byte character remains.
+  const std::string tip = CutAtCharBoundary(hint_, sizeof(iconData_.szTip) - 1);
+  std::memcpy(iconData_.szTip, tip.data(), tip.size());
+}
+
+void TTrayIcon::ShowIcon() {
+  FillIconData();
+  Application->P.ShellNotifyIcon(shown_ ? NotifyOp::Modify : NotifyOp::Add, iconData_);
+  shown_ = true;
+}
+
+void TTrayIcon::HideIcon() {
+  if (shown_) Application->P.ShellNotifyIcon(NotifyOp::Delete, iconData_);
+}
+
+void TTrayIcon::Loaded() {
+  TComponent::Loaded();
+  if (AutoHide) {
+    ShowIcon();
+    Application->ShowMainForm = false;
+  }
+}
+
+void TTrayIcon::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation != TOperation::opRemove) return;
+  // One menu may serve both buttons; then both references go.
+  if (component == rbPopupMenu_) rbPopupMenu_ = nullptr;
+  if (component == lbPopupMenu_) lbPopupMenu_ = nullptr;
+}
+
+void TTrayIcon::SetIcon(const TIcon* icon) {
+  icon_.Assign(icon);
+  if (shown_) ShowIcon();
+}
+
+void TTrayIcon::SetHint(const std::string& hint) {
+  hint_ = hint;
+  if (shown_) ShowIcon();
+}
+
+void TTrayIcon::SetShowHint(bool show) {
+  showHint_ = show;
+  if (shown_) ShowIcon();
+}
+
+void TTrayIcon::SetLBPopupMenu(TPopupMenu* menu) {
+  lbPopupMenu_ = menu;
+  if (menu) menu->FreeNotification(this);
+}
+
+void TTrayIcon::SetRBPopupMenu(TPopupMenu* menu) {
+  rbPopupMenu_ = menu;
+  if (menu) menu->FreeNotification(this);
+}
+
+void TTrayIcon::PopupAt(TMouseButton button, Point point) {
+  if (button == TMouseButton::mbLeft) PopupMenuAt(point, lbPopupMenu_);
+  if (button == TMouseButton::mbRight) PopupMenuAt(point, rbPopupMenu_);
+}
+
+void TTrayIcon::PopupMenuAt(Point point, TPopupMenu* menu) {
+  if (!menu || !menu->AutoPopup) return;
+  if (auto* form = dynamic_cast<TForm*>(Owner())) {
+    // The owner must be the foreground window, or the menu does not close
+    // when the user clicks elsewhere.
+    Application->P.SetForegroundWindow(form->GetHandle());
+    Application->ProcessMessages();
+  }
+  menu->Popup(point.x, point.y);
+}
+
+void TTrayIcon::MouseDown(TMouseButton button, TShiftState shift, Point p) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, p.x, p.y);
+}
+
+void TTrayIcon::MouseUp(TMouseButton button, TShiftState shift, Point p) {
+  if (OnMouseUp) OnMouseUp(this, button, shift, p.x, p.y);
+}
+
+std::intptr_t TTrayIcon::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+  Platform& P = Application->P;
+  if (msg != kTrayCallbackMessage) {
+    // The notification area was created anew (the shell restarted): the
+    // icon it showed is gone, so add it again.
+    if (taskbarCreated_ != 0 && msg == taskbarCreated_ && shown_) {
+      shown_ = false;
+      ShowIcon();
+      return 0;
+    }
+    return P.DefWindowProc(windowHandle_, msg, wParam, lParam);
+  }
+
+  const Point point = P.GetCursorPos();
+  TShiftState shift = 0;
+  auto down = [&P](int vk) { return (P.GetKeyState(vk) & 0x8000) != 0; };
+  if (down(kVkShift)) shift |= ssShift;
+  if (down(kVkControl)) shift |= ssCtrl;
+  if (down(kVkMenu)) shift |= ssAlt;
+  if (down(kVkLButton)) shift |= ssLeft;
+  if (down(kVkRButton)) shift |= ssRight;
+  if (down(kVkMButton)) shift |= ssMiddle;
+
+  switch (static_cast<std::uint32_t>(lParam)) {
+    case kWmMouseMove:
+      if (OnMouseMove) OnMouseMove(this, shift, point.x, point.y);
+      break;
+    case kWmLButtonDown:
+      MouseDown(TMouseButton::mbLeft, shift, point);
+      break;
+    case kWmLButtonUp:
+      if (OnClick) OnClick(this);
+      MouseUp(TMouseButton::mbLeft, shift, point);
+      PopupMenuAt(point, lbPopupMenu_);
+      break;
+    case kWmLButtonDblClk:
+      if (OnDblClick) OnDblClick(this);
+      MouseDown(TMouseButton::mbLeft, shift | ssDouble, point);
+      break;
+    case kWmRButtonDown:
+      MouseDown(TMouseButton::mbRight, shift, point);
+      break;
+    case kWmRButtonUp:
+      MouseUp(TMouseButton::mbRight, shift, point);
+      PopupMenuAt(point, rbPopupMenu_);
+      break;
+    case kWmRButtonDblClk:
+      MouseDown(TMouseButton::mbRight, shift | ssDouble, point);
+      break;
+    case kWmMButtonDown:
+      MouseDown(TMouseButton::mbMiddle, shift, point);
+      break;
+    case kWmMButtonUp:
+      MouseUp(TMouseButton::mbMiddle, shift, point);
+      break;
+    case kWmMButtonDblClk:
+      MouseDown(TMouseButton::mbMiddle, shift | ssDouble, point);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+}  // namespace vx

@@ -1,0 +1,94 @@
+// TTrayIcon: one icon in the taskbar notification area, with a pop-up menu
+// for the left and another for the right mouse button.
+//
+// The shell reports mouse activity on the icon as callback message 0x0C00 to
+// a hidden window of the component's own; each becomes click, double-click
+// and mouse events carrying the button, the modifier and button state read
+// from the key state, and the cursor position read when the callback is
+// handled. A button-up of the left or right button then pops that button's
+// menu up at the cursor, if the menu's AutoPopup is on at that moment.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/toolkit.h"
+
+namespace vx {
+
+enum class TMouseButton { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
+
+// Bits of TShiftState.
+enum : TShiftState {
+  ssShift = 0x01,
+  ssAlt = 0x02,
+  ssCtrl = 0x04,
+  ssLeft = 0x08,
+  ssRight = 0x10,
+  ssMiddle = 0x20,
+  ssDouble = 0x40,
+};
+
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+
+inline constexpr std::uint32_t kTrayCallbackMessage = 0x0C00;  // WM_USER + 0x800
+inline constexpr std::uint32_t kTrayIconId = 1;
+
+class TTrayIcon : public TComponent, private WindowProc {
+ public:
+  explicit TTrayIcon(TComponent* owner);
+  ~TTrayIcon() override;
+
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+  // Properties. Writing Icon, Hint or ShowHint modifies a shown icon at once.
+  const TIcon& Icon() const { return icon_; }
+  void SetIcon(const TIcon* icon);
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint);
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool show);
+  bool AutoHide = false;
+  TPopupMenu* LBPopupMenu() const { return lbPopupMenu_; }
+  void SetLBPopupMenu(TPopupMenu* menu);
+  TPopupMenu* RBPopupMenu() const { return rbPopupMenu_; }
+  void SetRBPopupMenu(TPopupMenu* menu);
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
+
+  // Pops up the given button's menu at `point` under the same rules as a
+  // click: left gives LBPopupMenu, right RBPopupMenu, middle nothing.
+  void PopupAt(TMouseButton button, Point point);
+
+  Handle WindowHandle() const { return windowHandle_; }
+  bool Shown() const { return shown_; }
+  const NotifyIconData& IconData() const { return iconData_; }
+
+ private:
+  void FillIconData();
+  void ShowIcon();
+  void HideIcon();
+  void PopupMenuAt(Point point, TPopupMenu* menu);
+  void MouseDown(TMouseButton button, TShiftState shift, Point p);
+  void MouseUp(TMouseButton button, TShiftState shift, Point p);
+  std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
+
+  bool shown_ = false;
+  NotifyIconData iconData_;
+  Handle windowHandle_ = 0;
+  TIcon icon_;
+  std::string hint_;
+  bool showHint_ = true;
+  TPopupMenu* lbPopupMenu_ = nullptr;
+  TPopupMenu* rbPopupMenu_ = nullptr;
+  std::uint32_t taskbarCreated_ = 0;  // the shell's "TaskbarCreated" broadcast
+};
+
+}  // namespace vx
