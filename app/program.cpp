@@ -34,7 +34,7 @@ int VorlexProgram::Start() {
   started_ = true;
   P.SetExStyle(app->GetHandle(), P.GetExStyle(app->GetHandle()) | kWsExToolWindow);
   app->Initialize();
-  app->Title = kAppTitle;
+  app->SetTitle(kAppTitle);
   app->HelpFile = kHelpFile;
   app->CreateForm(Form_Main);
   app->CreateForm(Form_Set);

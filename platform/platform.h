@@ -157,6 +157,7 @@ class Platform {
   virtual Handle CreateWindow(const WindowSpec& spec, WindowProc* proc) = 0;
   virtual void DestroyWindow(Handle wnd) = 0;
   virtual void ShowWindow(Handle wnd, bool show) = 0;
+  virtual void SetWindowText(Handle wnd, const std::string& text) = 0;
   virtual bool IsWindowVisible(Handle wnd) = 0;
   virtual void BringToFront(Handle wnd) = 0;
   virtual std::uint32_t GetExStyle(Handle wnd) = 0;

@@ -299,9 +299,14 @@ void TApplication::DestroyForms() {
   mainForm_ = nullptr;
 }
 
-void TApplication::ShowException(const std::exception& e) { P.MessageBox(e.what(), Title); }
+void TApplication::SetTitle(const std::string& title) {
+  title_ = title;
+  P.SetWindowText(handle_, title);
+}
 
-void TApplication::MessageBox(const std::string& text) { P.MessageBox(text, Title); }
+void TApplication::ShowException(const std::exception& e) { P.MessageBox(e.what(), title_); }
+
+void TApplication::MessageBox(const std::string& text) { P.MessageBox(text, title_); }
 
 void TApplication::HelpCommand(std::uint32_t command, std::uintptr_t data) {
   P.WinHelp(handle_, HelpFile, command, data);

@@ -182,7 +182,6 @@ class TApplication : public TComponent, public WindowProc {
   ~TApplication() override;
 
   Platform& P;
-  std::string Title;
   std::string HelpFile;
   TIcon Icon;
   bool ShowMainForm = true;
@@ -190,6 +189,9 @@ class TApplication : public TComponent, public WindowProc {
 
   Handle GetHandle() const { return handle_; }
   TForm* MainForm() const { return mainForm_; }
+  // The title names the application's window and captions its dialogs.
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& title);
 
   // Creates a form owned by the application: loads its components, then
   // runs its creation handler (errors shown, creation goes on).
@@ -220,6 +222,7 @@ class TApplication : public TComponent, public WindowProc {
   void AfterFormCreated(TForm* form);
   Handle handle_ = 0;
   TForm* mainForm_ = nullptr;
+  std::string title_;
 };
 
 extern TApplication* Application;

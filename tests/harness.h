@@ -96,7 +96,7 @@ class CoreTest : public ::testing::Test {
  protected:
   CoreTest() : p(system, dir / "Vorlex.exe") {
     app = new TApplication(p);
-    app->Title = "Vorlex";
+    app->SetTitle("Vorlex");
     ExeList = new TExeList;
     AtomName = "Atom_Vorlex";
     IniFileName = dir / "Vorlex.ini";

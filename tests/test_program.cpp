@@ -30,7 +30,7 @@ TEST(Program, FirstStartCreatesTheFileAndTheWindowsInOrder) {
             (V{"create TApplication", "create TForm_Main", "create TForm_Set", "create TForm_About",
                "create TForm_SetEtc", "create TForm_Time"}));
   EXPECT_EQ(d.p.GetExStyle(Application->GetHandle()) & kWsExToolWindow, kWsExToolWindow);
-  EXPECT_EQ(Application->Title, "Vorlex");
+  EXPECT_EQ(Application->Title(), "Vorlex");
   EXPECT_EQ(Application->HelpFile, "Vorlex.hlp");
   EXPECT_FALSE(Application->ShowMainForm);
   EXPECT_FALSE(Form_Main->Visible());

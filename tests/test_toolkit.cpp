@@ -31,7 +31,7 @@ class ProbeForm : public TForm {
 class Toolkit : public ::testing::Test {
  protected:
   Toolkit() : p(system, "/tmp/x.exe"), app(new TApplication(p)) {
-    app->Title = "Vorlex";
+    app->SetTitle("Vorlex");
     g_events.clear();
   }
   ~Toolkit() override { delete app; }

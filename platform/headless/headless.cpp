@@ -68,6 +68,11 @@ void HeadlessPlatform::ShowWindow(Handle wnd, bool show) {
   if (it != system.windows.end()) it->second.visible = show;
 }
 
+void HeadlessPlatform::SetWindowText(Handle wnd, const std::string& text) {
+  auto it = system.windows.find(wnd);
+  if (it != system.windows.end()) it->second.spec.caption = text;
+}
+
 bool HeadlessPlatform::IsWindowVisible(Handle wnd) {
   const auto* w = system.FindWindowRecord(wnd);
   return w && w->visible;

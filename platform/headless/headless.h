@@ -121,6 +121,7 @@ class HeadlessPlatform : public Platform {
   Handle CreateWindow(const WindowSpec& spec, WindowProc* proc) override;
   void DestroyWindow(Handle wnd) override;
   void ShowWindow(Handle wnd, bool show) override;
+  void SetWindowText(Handle wnd, const std::string& text) override;
   bool IsWindowVisible(Handle wnd) override;
   void BringToFront(Handle wnd) override { system.foreground = wnd; }
   std::uint32_t GetExStyle(Handle wnd) override;

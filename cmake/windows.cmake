@@ -1,0 +1,42 @@
+# Windows build: Vorlex.exe, and under Wine its end-to-end tests and
+# benchmarks. One statically linked file that imports only system DLLs.
+enable_language(C RC)
+add_link_options(-static)
+add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
+
+set(VORLEX_WIN32_SOURCES platform/win32/win32_platform.cpp platform/win32/win32_files.cpp)
+set(VORLEX_SYSTEM_LIBS shell32 ole32 user32 gdi32 kernel32)
+
+add_executable(Vorlex WIN32 platform/win32/main.cpp ${VORLEX_WIN32_SOURCES} res/Vorlex.rc)
+target_link_libraries(Vorlex PRIVATE vorlex_portable ${VORLEX_SYSTEM_LIBS})
+set_target_properties(Vorlex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+target_link_options(Vorlex PRIVATE -s -municode)
+
+option(VORLEX_E2E "Build the end-to-end tests and benchmarks" ON)
+if(VORLEX_E2E)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  include(GoogleTest)
+
+  # A program for items to start: it records its arguments, its working
+  # folder and the moment it ran.
+  add_executable(vx_marker tests/e2e/marker.cpp)
+  target_link_options(vx_marker PRIVATE -municode)
+
+  add_executable(vorlex_e2e tests/e2e/e2e_tests.cpp tests/e2e/driver.cpp)
+  target_link_libraries(vorlex_e2e PRIVATE gtest gtest_main user32 shell32)
+  target_include_directories(vorlex_e2e PRIVATE ${CMAKE_SOURCE_DIR})
+  add_dependencies(vorlex_e2e Vorlex vx_marker)
+  gtest_discover_tests(vorlex_e2e DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    PROPERTIES TIMEOUT 120 ENVIRONMENT "WINEDEBUG=-all")
+
+  add_executable(vorlex_bench_win bench/profile_bench.cpp bench/bench_wine.cpp ${VORLEX_WIN32_SOURCES})
+  target_link_libraries(vorlex_bench_win PRIVATE vorlex_portable ${VORLEX_SYSTEM_LIBS})
+  add_executable(vorlex_e2e_bench bench/e2e_bench.cpp tests/e2e/driver.cpp)
+  target_link_libraries(vorlex_e2e_bench PRIVATE user32 shell32)
+  target_include_directories(vorlex_e2e_bench PRIVATE ${CMAKE_SOURCE_DIR})
+  add_dependencies(vorlex_e2e_bench Vorlex vx_marker)
+endif()

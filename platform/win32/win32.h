@@ -1,0 +1,132 @@
+// The Win32 backend. The only product code that includes <windows.h>.
+//
+// Strings cross this boundary as CP932 and are converted to UTF-16 for the
+// W functions, so the Japanese texts read right on any Windows locale.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+// The interface uses these names for its own methods.
+#undef CreateWindow
+#undef DefWindowProc
+#undef PostMessage
+#undef SendMessage
+#undef FindWindow
+#undef RegisterWindowMessage
+#undef MessageBox
+#undef SetWindowText
+#undef WinHelp
+#undef ShellExecute
+#undef MapVirtualKey
+#undef GetKeyNameText
+#undef GlobalAddAtom
+
+#include <set>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace vx::win32 {
+
+std::wstring Wide(const std::string& cp932);
+std::string Narrow(const std::wstring& wide);
+
+// Throws SystemError naming the function, the error number and the system's
+// text for it.
+[[noreturn]] void ThrowLastError(const char* function, DWORD error = GetLastError());
+
+// Closes a kernel handle when it goes out of scope.
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(HANDLE h = nullptr) : h_(h) {}
+  ~ScopedHandle() { Reset(); }
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  HANDLE Get() const { return h_; }
+  bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+  void Reset(HANDLE h = nullptr) {
+    if (Valid()) CloseHandle(h_);
+    h_ = h;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+class Win32Files : public Files {
+ public:
+  bool Read(const std::string& path, std::string& bytes) override;
+  bool Exists(const std::string& path) override;
+  void Create(const std::string& path, const std::string& bytes) override;
+  void Replace(const std::string& path, const std::string& bytes) override;
+};
+
+class Win32Platform : public Platform {
+ public:
+  Win32Platform();
+  ~Win32Platform() override;
+
+  Files& files() override { return files_; }
+  std::string ExePath() override;
+  bool CreateSingleInstanceMutex(const std::string& name) override;
+  void ExitProcess(int code) override;
+
+  Handle CreateWindow(const WindowSpec& spec, WindowProc* proc) override;
+  void DestroyWindow(Handle wnd) override;
+  void ShowWindow(Handle wnd, bool show) override;
+  void SetWindowText(Handle wnd, const std::string& text) override;
+  bool IsWindowVisible(Handle wnd) override;
+  void BringToFront(Handle wnd) override;
+  std::uint32_t GetExStyle(Handle wnd) override;
+  void SetExStyle(Handle wnd, std::uint32_t style) override;
+  std::intptr_t DefWindowProc(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override;
+  void PostMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override;
+  std::intptr_t SendMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override;
+  void PostQuitMessage(int code) override;
+  PumpResult PumpMessage(bool wait) override;
+  bool SetForegroundWindow(Handle wnd) override;
+  Handle FindWindow(const std::string& className, const std::string& caption) override;
+  std::uint32_t RegisterWindowMessage(const std::string& name) override;
+
+  void MessageBox(const std::string& text, const std::string& caption) override;
+  void WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) override;
+  void MessageBeep(std::uint32_t type) override;
+  int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) override;
+
+  Handle LoadMainIcon() override;
+  Handle CopyIcon(Handle icon) override;
+  void DestroyIcon(Handle icon) override;
+  Handle GetFileIcon(const std::string& path) override;
+  Point LargeIconSize() override;
+  Handle IconBitmap(Handle icon, Point size) override;
+  void DestroyBitmap(Handle bitmap) override;
+
+  Point GetCursorPos() override;
+  std::int16_t GetKeyState(int vk) override;
+  std::uint32_t MapVirtualKey(std::uint32_t vk) override;
+  std::string GetKeyNameText(std::int32_t lParam) override;
+  std::uint16_t GlobalAddAtom(const std::string& name) override;
+  void GlobalDeleteAtom(std::uint16_t atom) override;
+  bool RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) override;
+  bool UnregisterHotKey(Handle wnd, int id) override;
+
+  void ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
+                    const std::string& dir, int show) override;
+  void ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
+
+ private:
+  void RegisterClassOnce(const std::wstring& name);
+  Win32Files files_;
+  HINSTANCE instance_;
+  ScopedHandle mutex_;
+  std::set<std::wstring> classes_;
+  bool comInitialized_ = false;
+};
+
+}  // namespace vx::win32

@@ -1,0 +1,337 @@
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/win32/win32.h"
+
+namespace vx::win32 {
+
+// ---------------------------------------------------------------- Text
+
+std::wstring Wide(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), &out[0], n);
+  return out;
+}
+
+std::string Narrow(const std::wstring& w) {
+  if (w.empty()) return std::string();
+  const int n = WideCharToMultiByte(932, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(932, 0, w.data(), static_cast<int>(w.size()), &out[0], n, nullptr, nullptr);
+  return out;
+}
+
+void ThrowLastError(const char* function, DWORD error) {
+  wchar_t* text = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message = text ? text : L"";
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' '))
+    message.pop_back();
+  throw SystemError(std::string(function) + " (" + std::to_string(error) + "): " + Narrow(message), error);
+}
+
+// ------------------------------------------------------------ Windows
+
+namespace {
+
+HWND H(Handle h) { return reinterpret_cast<HWND>(h); }
+
+LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+  }
+  auto* proc = reinterpret_cast<WindowProc*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  // Until the window is bound, and for the window's own end, Windows answers.
+  if (!proc || msg == WM_NCCREATE || msg == WM_NCDESTROY) return DefWindowProcW(hwnd, msg, w, l);
+  return proc->Dispatch(msg, w, l);
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform() : instance_(GetModuleHandleW(nullptr)) {
+  // The shell's icon and launch functions want COM on this thread.
+  comInitialized_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+}
+
+Win32Platform::~Win32Platform() {
+  if (comInitialized_) CoUninitialize();
+}
+
+std::string Win32Platform::ExePath() {
+  std::wstring buf(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, &buf[0], static_cast<DWORD>(buf.size()));
+  if (n == 0) ThrowLastError("GetModuleFileNameW");
+  buf.resize(n);
+  return Narrow(buf);
+}
+
+bool Win32Platform::CreateSingleInstanceMutex(const std::string& name) {
+  // Creation and the test for an existing mutex are one step, so two copies
+  // started at the same moment cannot both pass.
+  HANDLE h = CreateMutexW(nullptr, FALSE, Wide(name).c_str());
+  const DWORD error = GetLastError();
+  if (h && error == ERROR_ALREADY_EXISTS) {
+    CloseHandle(h);
+    return false;
+  }
+  mutex_.Reset(h);  // held until the process ends; a failure runs unguarded
+  return true;
+}
+
+void Win32Platform::ExitProcess(int code) { ::ExitProcess(static_cast<UINT>(code)); }
+
+void Win32Platform::RegisterClassOnce(const std::wstring& name) {
+  if (classes_.count(name)) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = StaticWndProc;
+  wc.hInstance = instance_;
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name.c_str();
+  wc.hIcon = LoadIconW(instance_, L"MAINICON");
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) ThrowLastError("RegisterClassExW");
+  classes_.insert(name);
+}
+
+Handle Win32Platform::CreateWindow(const WindowSpec& spec, WindowProc* proc) {
+  const std::wstring cls = Wide(spec.className);
+  RegisterClassOnce(cls);
+  DWORD style = 0, exStyle = 0;
+  int x = 0, y = 0, w = 0, h = 0;
+  switch (spec.kind) {
+    case WindowKind::AppWindow:
+      style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+      break;
+    case WindowKind::Utility:
+      style = WS_POPUP;
+      exStyle = WS_EX_TOOLWINDOW;
+      break;
+    case WindowKind::Form: {
+      style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
+      exStyle = WS_EX_DLGMODALFRAME;
+      RECT r{0, 0, spec.width, spec.height};
+      AdjustWindowRectEx(&r, style, FALSE, exStyle);
+      w = r.right - r.left;
+      h = r.bottom - r.top;
+      x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+      y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+      break;
+    }
+  }
+  HWND hwnd = CreateWindowExW(exStyle, cls.c_str(), Wide(spec.caption).c_str(), style, x, y, w, h, H(spec.owner),
+                              nullptr, instance_, proc);
+  if (!hwnd) ThrowLastError("CreateWindowExW");
+  return reinterpret_cast<Handle>(hwnd);
+}
+
+void Win32Platform::DestroyWindow(Handle wnd) {
+  // Messages that arrive while the window goes must not reach its owner.
+  SetWindowLongPtrW(H(wnd), GWLP_USERDATA, 0);
+  ::DestroyWindow(H(wnd));
+}
+
+void Win32Platform::ShowWindow(Handle wnd, bool show) { ::ShowWindow(H(wnd), show ? SW_SHOWNORMAL : SW_HIDE); }
+void Win32Platform::SetWindowText(Handle wnd, const std::string& text) { SetWindowTextW(H(wnd), Wide(text).c_str()); }
+bool Win32Platform::IsWindowVisible(Handle wnd) { return ::IsWindowVisible(H(wnd)) != FALSE; }
+
+void Win32Platform::BringToFront(Handle wnd) {
+  ::SetForegroundWindow(H(wnd));
+  ::BringWindowToTop(H(wnd));
+}
+
+std::uint32_t Win32Platform::GetExStyle(Handle wnd) {
+  return static_cast<std::uint32_t>(GetWindowLongW(H(wnd), GWL_EXSTYLE));
+}
+
+void Win32Platform::SetExStyle(Handle wnd, std::uint32_t style) {
+  SetWindowLongW(H(wnd), GWL_EXSTYLE, static_cast<LONG>(style));
+}
+
+std::intptr_t Win32Platform::DefWindowProc(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) {
+  return DefWindowProcW(H(wnd), msg, w, l);
+}
+
+void Win32Platform::PostMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) {
+  PostMessageW(H(wnd), msg, w, l);
+}
+
+std::intptr_t Win32Platform::SendMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) {
+  // A hung receiver must not hang the sender.
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(H(wnd), msg, w, l, SMTO_NORMAL | SMTO_ABORTIFHUNG, 5000, &result);
+  return static_cast<std::intptr_t>(result);
+}
+
+void Win32Platform::PostQuitMessage(int code) { ::PostQuitMessage(code); }
+
+PumpResult Win32Platform::PumpMessage(bool wait) {
+  MSG msg;
+  if (wait) {
+    const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+    if (r == 0) return PumpResult::Quit;
+    if (r == -1) return PumpResult::Idle;
+  } else {
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return PumpResult::Idle;
+    if (msg.message == WM_QUIT) return PumpResult::Quit;
+  }
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+  return PumpResult::Dispatched;
+}
+
+bool Win32Platform::SetForegroundWindow(Handle wnd) { return ::SetForegroundWindow(H(wnd)) != FALSE; }
+
+Handle Win32Platform::FindWindow(const std::string& className, const std::string& caption) {
+  return reinterpret_cast<Handle>(FindWindowW(Wide(className).c_str(), Wide(caption).c_str()));
+}
+
+std::uint32_t Win32Platform::RegisterWindowMessage(const std::string& name) {
+  return RegisterWindowMessageW(Wide(name).c_str());
+}
+
+// ------------------------------------------------- Dialogs, help, menus
+
+void Win32Platform::MessageBox(const std::string& text, const std::string& caption) {
+  MessageBoxW(GetActiveWindow(), Wide(text).c_str(), Wide(caption).c_str(), MB_OK | MB_SETFOREGROUND);
+}
+
+void Win32Platform::WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) {
+  WinHelpW(H(wnd), Wide(file).c_str(), command, data);
+}
+
+void Win32Platform::MessageBeep(std::uint32_t type) { ::MessageBeep(type); }
+
+int Win32Platform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) {
+  std::unique_ptr<std::remove_pointer<HMENU>::type, decltype(&DestroyMenu)> menu(CreatePopupMenu(), &DestroyMenu);
+  if (!menu) ThrowLastError("CreatePopupMenu");
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const MenuEntrySpec& e = entries[i];
+    const UINT id = static_cast<UINT>(i + 1);
+    if (e.separator) {
+      AppendMenuW(menu.get(), MF_SEPARATOR, id, nullptr);
+      continue;
+    }
+    UINT flags = MF_STRING | (e.checked ? MF_CHECKED : 0u) | (e.enabled ? 0u : MF_GRAYED);
+    AppendMenuW(menu.get(), flags, id, Wide(e.caption).c_str());
+    if (e.bitmap) {
+      MENUITEMINFOW mii{};
+      mii.cbSize = sizeof mii;
+      mii.fMask = MIIM_BITMAP;
+      mii.hbmpItem = reinterpret_cast<HBITMAP>(e.bitmap);
+      SetMenuItemInfoW(menu.get(), id, FALSE, &mii);
+    }
+  }
+  // The menu closes on a click elsewhere only when its owner is the
+  // foreground window; the caller has just made one of ours foreground.
+  HWND fg = GetForegroundWindow();
+  DWORD pid = 0;
+  if (fg) GetWindowThreadProcessId(fg, &pid);
+  HWND menuOwner = (fg && pid == GetCurrentProcessId()) ? fg : H(owner);
+  const int chosen = ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                                      at.x, at.y, 0, menuOwner, nullptr);
+  return chosen > 0 ? chosen - 1 : -1;
+}
+
+// ------------------------------------------------------ Icons and images
+
+Handle Win32Platform::LoadMainIcon() {
+  return reinterpret_cast<Handle>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+}
+
+Handle Win32Platform::CopyIcon(Handle icon) {
+  return reinterpret_cast<Handle>(::CopyIcon(reinterpret_cast<HICON>(icon)));
+}
+
+void Win32Platform::DestroyIcon(Handle icon) { ::DestroyIcon(reinterpret_cast<HICON>(icon)); }
+
+Handle Win32Platform::GetFileIcon(const std::string& path) {
+  SHFILEINFOW info{};
+  if (!SHGetFileInfoW(Wide(path).c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_DISPLAYNAME)) return 0;
+  return reinterpret_cast<Handle>(info.hIcon);
+}
+
+Point Win32Platform::LargeIconSize() { return Point{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)}; }
+
+Handle Win32Platform::IconBitmap(Handle icon, Point size) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = size.x;
+  bi.bmiHeader.biHeight = -size.y;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ReleaseDC(nullptr, screen);
+  if (!bmp) return 0;
+  if (icon) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    DrawIconEx(dc, 0, 0, reinterpret_cast<HICON>(icon), size.x, size.y, 0, nullptr, DI_NORMAL);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+  }
+  return reinterpret_cast<Handle>(bmp);
+}
+
+void Win32Platform::DestroyBitmap(Handle bitmap) { DeleteObject(reinterpret_cast<HGDIOBJ>(bitmap)); }
+
+// ------------------------------------------- Keyboard, hotkeys and atoms
+
+Point Win32Platform::GetCursorPos() {
+  POINT p{0, 0};
+  ::GetCursorPos(&p);
+  return Point{p.x, p.y};
+}
+
+std::int16_t Win32Platform::GetKeyState(int vk) { return ::GetKeyState(vk); }
+
+std::uint32_t Win32Platform::MapVirtualKey(std::uint32_t vk) { return MapVirtualKeyW(vk, 0 /* MAPVK_VK_TO_VSC */); }
+
+std::string Win32Platform::GetKeyNameText(std::int32_t lParam) {
+  wchar_t buf[256];
+  const int n = GetKeyNameTextW(lParam, buf, 256);
+  return n > 0 ? Narrow(std::wstring(buf, static_cast<std::size_t>(n))) : std::string();
+}
+
+std::uint16_t Win32Platform::GlobalAddAtom(const std::string& name) { return GlobalAddAtomW(Wide(name).c_str()); }
+
+void Win32Platform::GlobalDeleteAtom(std::uint16_t atom) { ::GlobalDeleteAtom(atom); }
+
+bool Win32Platform::RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) {
+  return ::RegisterHotKey(H(wnd), id, modifiers, vk) != FALSE;
+}
+
+bool Win32Platform::UnregisterHotKey(Handle wnd, int id) { return ::UnregisterHotKey(H(wnd), id) != FALSE; }
+
+// ----------------------------------------------------------------- Shell
+
+void Win32Platform::ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
+                                 const std::string& dir, int show) {
+  ShellExecuteW(nullptr, Wide(verb).c_str(), Wide(file).c_str(), Wide(params).c_str(), Wide(dir).c_str(), show);
+}
+
+void Win32Platform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  nid.hWnd = H(data.hWnd);
+  nid.uID = data.uID;
+  nid.uFlags = data.uFlags;
+  nid.uCallbackMessage = data.uCallbackMessage;
+  nid.hIcon = reinterpret_cast<HICON>(data.hIcon);
+  const std::wstring tip = Wide(std::string(data.szTip));
+  lstrcpynW(nid.szTip, tip.c_str(), 64);
+  Shell_NotifyIconW(static_cast<DWORD>(op), &nid);
+}
+
+}  // namespace vx::win32

@@ -1,0 +1,230 @@
+#include "tests/e2e/driver.h"
+
+namespace e2e {
+
+std::string ReadBytes(const std::wstring& path) {
+  std::string out;
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return out;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+  CloseHandle(h);
+  return out;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool WaitFile(const std::wstring& path, DWORD ms) {
+  for (DWORD waited = 0;; waited += 20) {
+    if (FileExists(path)) return true;
+    if (waited >= ms) return false;
+    Sleep(20);
+  }
+}
+
+std::wstring Utf16(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), &out[0], n);
+  return out;
+}
+
+namespace {
+
+std::wstring DriverFolder() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p = path;
+  return p.substr(0, p.find_last_of(L'\\'));
+}
+
+void RemoveTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring full = dir + L"\\" + name;
+      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(full);
+      else
+        DeleteFileW(full.c_str());
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
+std::wstring NewFolder(const std::wstring& name) {
+  const std::wstring here = DriverFolder();
+  const std::wstring root = here + L"\\e2e-work";
+  CreateDirectoryW(root.c_str(), nullptr);
+  const std::wstring dir = root + L"\\" + name;
+  RemoveTree(dir);
+  CreateDirectoryW(dir.c_str(), nullptr);
+  CopyFileW((here + L"\\Vorlex.exe").c_str(), (dir + L"\\Vorlex.exe").c_str(), FALSE);
+  CopyFileW((here + L"\\vx_marker.exe").c_str(), (dir + L"\\vx_marker.exe").c_str(), FALSE);
+  return dir;
+}
+
+std::wstring KeyName(UINT vk) {
+  wchar_t buf[256];
+  const LONG lParam = static_cast<LONG>(MapVirtualKeyW(vk, 0) << 16);
+  if (lParam == 0) return L"";
+  const int n = GetKeyNameTextW(lParam, buf, 256);
+  return std::wstring(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+void PressKeys(const std::vector<WORD>& modifiers, WORD vk) {
+  std::vector<INPUT> in;
+  auto key = [&in](WORD k, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = k;
+    i.ki.wScan = static_cast<WORD>(MapVirtualKeyW(k, 0));
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  };
+  for (WORD m : modifiers) key(m, false);
+  key(vk, false);
+  key(vk, true);
+  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) key(*it, true);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+namespace {
+struct Search {
+  DWORD pid;
+  const wchar_t* cls;
+  bool visibleOnly;
+  HWND found;
+};
+BOOL CALLBACK Match(HWND wnd, LPARAM l) {
+  auto* s = reinterpret_cast<Search*>(l);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(wnd, &pid);
+  wchar_t cls[128];
+  GetClassNameW(wnd, cls, 128);
+  if (pid == s->pid && lstrcmpW(cls, s->cls) == 0 && (!s->visibleOnly || IsWindowVisible(wnd))) {
+    s->found = wnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+HWND FindWindowOf(DWORD pid, const wchar_t* cls, bool visibleOnly) {
+  Search s{pid, cls, visibleOnly, nullptr};
+  EnumWindows(Match, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND WaitWindowOf(DWORD pid, const wchar_t* cls, DWORD ms, bool visibleOnly) {
+  for (DWORD waited = 0;; waited += 20) {
+    if (HWND w = FindWindowOf(pid, cls, visibleOnly)) return w;
+    if (waited >= ms) return nullptr;
+    Sleep(20);
+  }
+}
+
+bool WaitNoWindowOf(DWORD pid, const wchar_t* cls, DWORD ms) {
+  for (DWORD waited = 0;; waited += 20) {
+    if (!FindWindowOf(pid, cls, true)) return true;
+    if (waited >= ms) return false;
+    Sleep(20);
+  }
+}
+
+std::wstring WindowText(HWND wnd) {
+  wchar_t buf[4096];
+  const int n = GetWindowTextW(wnd, buf, 4096);
+  return std::wstring(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+std::wstring MessageBoxText(HWND box) {
+  wchar_t buf[4096];
+  const UINT n = GetDlgItemTextW(box, 0xFFFF, buf, 4096);
+  return std::wstring(buf, n);
+}
+
+Vorlex::~Vorlex() {
+  if (pi_.hProcess) {
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(pi_.hProcess, 99);
+      WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+  }
+}
+
+bool Vorlex::Start() {
+  std::wstring cmd = L"\"" + Path(L"Vorlex.exe") + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  return CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi_) != FALSE;
+}
+
+bool Vorlex::WaitReady(DWORD ms) { return WaitForInputIdle(pi_.hProcess, ms) == 0; }
+
+DWORD Vorlex::WaitExit(DWORD ms) {
+  DWORD code = STILL_ACTIVE;
+  if (WaitForSingleObject(pi_.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(pi_.hProcess, &code);
+  return code;
+}
+
+void Vorlex::Tray(UINT mouseMessage) const { PostMessageW(TrayWindow(), 0x0C00, 1, mouseMessage); }
+
+bool Vorlex::ChooseFromMenu(int downs, DWORD ms) const {
+  HWND menu = WaitWindowOf(Pid(), L"#32768", ms);
+  if (!menu) return false;
+  Sleep(100);
+  if (downs == 0) {
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  } else {
+    for (int i = 0; i < (downs > 0 ? downs : -downs); ++i) PostMessageW(menu, WM_KEYDOWN, downs > 0 ? VK_DOWN : VK_UP, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  }
+  return WaitNoWindowOf(Pid(), L"#32768", ms);
+}
+
+}  // namespace e2e
+
+namespace e2e {
+
+std::string Cp932(const std::wstring& w) {
+  if (w.empty()) return std::string();
+  const int n = WideCharToMultiByte(932, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(932, 0, w.data(), static_cast<int>(w.size()), &out[0], n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring ReadMarker(const std::wstring& path) {
+  const std::string bytes = ReadBytes(path);
+  return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+}
+
+void MouseButton(bool left, bool down) {
+  INPUT i{};
+  i.type = INPUT_MOUSE;
+  i.mi.dwFlags = left ? (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP)
+                      : (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP);
+  SendInput(1, &i, sizeof i);
+}
+
+}  // namespace e2e

@@ -1,0 +1,70 @@
+// The end-to-end driver's view of a running Vorlex.exe under Wine (or on
+// Windows): start it in a fresh folder, find its windows, drive its tray icon,
+// menus and message boxes, press hotkeys, and read the files it writes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+std::string ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
+// Waits until the file exists; false after `ms` milliseconds.
+bool WaitFile(const std::wstring& path, DWORD ms);
+std::wstring Utf16(const std::string& cp932);
+// A fresh, empty folder beside the driver holding Vorlex.exe and vx_marker.exe.
+std::wstring NewFolder(const std::wstring& name);
+// The key's name as the keyboard layout gives it (no extended bit).
+std::wstring KeyName(UINT vk);
+// Presses and releases modifiers + key with SendInput.
+void PressKeys(const std::vector<WORD>& modifiers, WORD vk);
+// Top-level window of process `pid` with the class, visible or not; null if none.
+HWND FindWindowOf(DWORD pid, const wchar_t* cls, bool visibleOnly = false);
+HWND WaitWindowOf(DWORD pid, const wchar_t* cls, DWORD ms, bool visibleOnly = true);
+bool WaitNoWindowOf(DWORD pid, const wchar_t* cls, DWORD ms);
+std::wstring WindowText(HWND wnd);
+// The text of a message box (its static control).
+std::wstring MessageBoxText(HWND box);
+
+class Vorlex {
+ public:
+  explicit Vorlex(std::wstring folder) : folder_(std::move(folder)) {}
+  ~Vorlex();
+  Vorlex(const Vorlex&) = delete;
+  Vorlex& operator=(const Vorlex&) = delete;
+
+  bool Start();
+  // Waits until start-up is done and the message loop waits for input.
+  bool WaitReady(DWORD ms = 20000);
+  // The exit code, or STILL_ACTIVE after `ms` milliseconds.
+  DWORD WaitExit(DWORD ms = 20000);
+  DWORD Pid() const { return pi_.dwProcessId; }
+  HWND MainWindow() const { return FindWindowOf(Pid(), L"TForm_Main"); }
+  HWND TrayWindow() const { return FindWindowOf(Pid(), L"TTrayIconWindow"); }
+  // Sends a tray callback (0x0C00) as the shell does, with a mouse message.
+  void Tray(UINT mouseMessage) const;
+  // Waits for the pop-up menu and chooses an entry by keys: `downs` presses of
+  // Down (negative: presses of Up), then Enter; 0 closes it with Escape.
+  bool ChooseFromMenu(int downs, DWORD ms = 10000) const;
+  const std::wstring& Folder() const { return folder_; }
+  std::wstring Path(const std::wstring& name) const { return folder_ + L"\\" + name; }
+
+ private:
+  std::wstring folder_;
+  PROCESS_INFORMATION pi_{};
+};
+
+}  // namespace e2e
+
+namespace e2e {
+std::string Cp932(const std::wstring& s);
+// What vx_marker.exe wrote: its arguments, its working folder and the
+// performance counter at its start, one per line.
+std::wstring ReadMarker(const std::wstring& path);
+// Holds or releases a mouse button, as a person does, with SendInput.
+void MouseButton(bool left, bool down);
+}  // namespace e2e

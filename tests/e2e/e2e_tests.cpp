@@ -1,0 +1,232 @@
+// End-to-end tests: the real Vorlex.exe, started in a fresh folder and
+// driven as the system and a user drive it.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/driver.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr const char kHeader[] = ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n";
+constexpr UINT kCtrlAlt = MOD_CONTROL | MOD_ALT;
+constexpr int kCtrlAltF9 = 0x4000 | 0x8000 | VK_F9;     // item 0
+constexpr int kCtrlAltF11 = 0x4000 | 0x8000 | VK_F11;   // the menu hotkey
+
+std::wstring TestName() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return Utf16(std::string(info->test_suite_name()) + "." + info->name());
+}
+
+// Three items that start vx_marker.exe, each writing its own file.
+std::string Items(const std::wstring& folder) {
+  const std::string dir = Cp932(folder);
+  const std::string marker = dir + "\\vx_marker.exe";
+  return ";Vorlex Initialize File\r\n"
+         "[Basic]\r\nCount=3\r\nLeftDoubleClickMenuNo=1\r\nRightDoubleClickMenuNo=2\r\n"
+         "[-1]\r\nHotKey=" + std::to_string(kCtrlAltF11) + "\r\n"
+         "[0]\r\nName=\"項目 A\"\r\nHotKey=" + std::to_string(kCtrlAltF9) + "\r\nExe=\"" + marker +
+         "\"\r\nPar=\"a.txt first \"\"quoted two\"\"\"\r\nDir=\"" + dir + "\\work\"\r\n"
+         "[1]\r\nName=\"Item B\"\r\nExe=\"" + marker + "\"\r\nPar=\"b.txt\"\r\nDir=\"" + dir + "\"\r\n"
+         "[2]\r\nName=\"Item C\"\r\nExe=\"" + marker + "\"\r\nPar=\"c.txt\"\r\nDir=\"" + dir + "\"\r\n";
+}
+
+class E2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = NewFolder(TestName());
+    CreateDirectoryW((folder + L"\\work").c_str(), nullptr);
+  }
+  std::wstring Ini() const { return folder + L"\\Vorlex.ini"; }
+  // Starts a copy and waits until it is idle in its message loop.
+  void StartReady(Vorlex& v) {
+    ASSERT_TRUE(v.Start());
+    ASSERT_TRUE(v.WaitReady());
+    ASSERT_NE(v.MainWindow(), nullptr);
+  }
+  std::wstring folder;
+};
+
+// Hotkeys are free once the registration of `v` is gone: this driver can take them.
+bool HotKeyFree(UINT mods, UINT vk) {
+  if (!RegisterHotKey(nullptr, 0x77, mods, vk)) return false;
+  UnregisterHotKey(nullptr, 0x77);
+  return true;
+}
+
+}  // namespace
+
+TEST_F(E2E, FirstStartWritesTheHeaderAndACloseEndsWithZero) {
+  Vorlex v(folder);
+  StartReady(v);
+  EXPECT_EQ(ReadBytes(Ini()), kHeader);
+  EXPECT_EQ(WindowText(v.MainWindow()), L"Tallowmere");
+  EXPECT_FALSE(IsWindowVisible(v.MainWindow()));
+  // The application's window has no taskbar button.
+  HWND app = FindWindowOf(v.Pid(), L"TApplication");
+  ASSERT_NE(app, nullptr);
+  EXPECT_EQ(WindowText(app), L"Vorlex");
+  EXPECT_TRUE(GetWindowLongW(app, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  for (const wchar_t* cls : {L"TForm_Set", L"TForm_About", L"TForm_SetEtc", L"TForm_Time"})
+    EXPECT_NE(FindWindowOf(v.Pid(), cls), nullptr) << cls;
+  PostMessageW(app, WM_CLOSE, 0, 0);
+  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_EQ(ReadBytes(Ini()), kHeader);  // no items: nothing more written
+}
+
+TEST_F(E2E, ASecondStartEndsWithZeroAndChangesNoFile) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex first(folder);
+  StartReady(first);
+  const std::string before = ReadBytes(Ini());
+  Vorlex second(folder);
+  ASSERT_TRUE(second.Start());
+  EXPECT_EQ(second.WaitExit(), 0u);
+  EXPECT_EQ(ReadBytes(Ini()), before);
+  EXPECT_EQ(first.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));  // the first copy still holds its hotkey
+  PostMessageW(first.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.WaitExit(), 0u);
+}
+
+TEST_F(E2E, ACloseSavesTheItemsAndKeepsEveryForeignByte) {
+  const std::string hand =
+      "; my own launcher file\r\n\r\n[Notes]\n  anything = goes \n"
+      "[basic]\r\n  count = 1 \r\n; keep\r\n[0]\r\n name = \"  Spaced  \" \r\nhotkey=$41\r\n[Tail]\r\nx=y";
+  WriteBytes(Ini(), hand);
+  Vorlex v(folder);
+  StartReady(v);
+  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_EQ(ReadBytes(Ini()),
+            "; my own launcher file\r\n\r\n[Notes]\n  anything = goes \n"
+            "[basic]\r\nCount=1\r\nAtomName=\"Atom_Vorlex\"\r\nShortCutView=0\r\nLeftDoubleClickMenuNo=-1\r\n"
+            "RightDoubleClickMenuNo=-1\r\nVisibleMenuIcon=1\r\n; keep\r\n"
+            "[0]\r\nName=\"  Spaced  \"\r\nHotKey=65\r\nExe=\"\"\r\nPar=\"\"\r\nDir=\"\"\r\n"
+            "[Tail]\r\nx=y\r\n"
+            "[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n"
+            "[-1]\r\nName=\"MenuHotKey\"\r\nHotKey=0\r\nExe=\"\"\r\nPar=\"\"\r\nDir=\"\"\r\n");
+}
+
+TEST_F(E2E, ASettingsFileThatCannotBeCreatedEndsWithTheErrorAndCode1) {
+  ASSERT_TRUE(CreateDirectoryW(Ini().c_str(), nullptr));  // a folder where the file should be
+  Vorlex v(folder);
+  ASSERT_TRUE(v.Start());
+  HWND box = WaitWindowOf(v.Pid(), L"#32770", 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(box), L"Vorlex");
+  EXPECT_EQ(MessageBoxText(box).rfind(Ini() + L" を作成できません", 0), 0u) << Cp932(MessageBoxText(box));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(v.WaitExit(), 1u);
+}
+
+TEST_F(E2E, AReadOnlySettingsFileAtExitIsReportedAndNothingIsLost) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  const std::string before = ReadBytes(Ini());
+  SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_READONLY);
+  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
+  HWND box = WaitWindowOf(v.Pid(), L"#32770", 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), Ini() + L" に書き込めません");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(v.WaitExit(), 0u);
+  SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadBytes(Ini()), before);
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));  // released all the same
+}
+
+TEST_F(E2E, AnItemsHotkeyStartsTheItemOnceEachPress) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  const std::wstring marker = folder + L"\\work\\a.txt";
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  ASSERT_TRUE(WaitFile(marker, 15000));
+  const std::wstring text = ReadMarker(marker);
+  EXPECT_EQ(text.substr(0, text.find(L'\n')), L"a.txt first \"quoted two\"");
+  EXPECT_NE(text.find(L"\n" + folder + L"\\work\n"), std::wstring::npos) << Cp932(text);
+  // Released, then pressed again: one more start, and no other effect.
+  DeleteFileW(marker.c_str());
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  EXPECT_TRUE(WaitFile(marker, 15000));
+  EXPECT_EQ(FindWindowOf(v.Pid(), L"#32770", true), nullptr);
+  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(v.WaitExit(), 0u);
+}
+
+TEST_F(E2E, ATakenHotkeyIsReportedNamingTheItemAndItsKey) {
+  WriteBytes(Ini(), Items(folder));
+  ASSERT_TRUE(RegisterHotKey(nullptr, 1, kCtrlAlt, VK_F9));  // someone else holds Ctrl+Alt+F9
+  Vorlex v(folder);
+  ASSERT_TRUE(v.Start());
+  HWND box = WaitWindowOf(v.Pid(), L"#32770", 20000);
+  ASSERT_NE(box, nullptr);
+  const std::wstring keys = KeyName(VK_CONTROL) + L" + " + KeyName(VK_MENU) + L" + " + KeyName(VK_F9);
+  EXPECT_EQ(MessageBoxText(box),
+            L"HotKeyの登録に失敗しました。\r\nそのHotKeyはすでに使用されている可能性があります。\r\n[項目 A (" + keys +
+                L")]");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(v.WaitReady());
+  UnregisterHotKey(nullptr, 1);
+  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(v.WaitExit(), 0u);
+}
+
+TEST_F(E2E, ALeftClickOpensTheLaunchMenuAndAnEntryStartsItsItem) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  ASSERT_NE(v.TrayWindow(), nullptr);
+  v.Tray(WM_LBUTTONDOWN);
+  v.Tray(WM_LBUTTONUP);
+  ASSERT_TRUE(v.ChooseFromMenu(2));  // the second entry, "Item B"
+  EXPECT_TRUE(WaitFile(folder + L"\\b.txt", 15000));
+  EXPECT_FALSE(FileExists(folder + L"\\c.txt"));
+  // The menu hotkey pops the same menu up at the cursor.
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F11);
+  ASSERT_TRUE(v.ChooseFromMenu(3));
+  EXPECT_TRUE(WaitFile(folder + L"\\c.txt", 15000));
+  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(v.WaitExit(), 0u);
+}
+
+TEST_F(E2E, DoubleClicksStartEachButtonsItemAndTheirLastButtonUpOpensNoMenu) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  SetCursorPos(5, 5);  // away from any window: the held button clicks nothing
+  for (bool left : {true, false}) {
+    // The first click of the pair is an ordinary click: its menu opens.
+    v.Tray(left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN);
+    v.Tray(left ? WM_LBUTTONUP : WM_RBUTTONUP);
+    ASSERT_TRUE(v.ChooseFromMenu(0));
+    // The double-click's button-down comes while the button is held.
+    MouseButton(left, true);
+    Sleep(200);
+    v.Tray(left ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK);
+    Sleep(300);
+    MouseButton(left, false);
+    v.Tray(left ? WM_LBUTTONUP : WM_RBUTTONUP);
+    EXPECT_TRUE(WaitFile(folder + (left ? L"\\b.txt" : L"\\c.txt"), 15000)) << left;
+    EXPECT_EQ(WaitWindowOf(v.Pid(), L"#32768", 1500), nullptr) << left;
+  }
+  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(v.WaitExit(), 0u);
+}
+
+TEST_F(E2E, TheCloseCommandEndsWithZeroAndReleasesEveryHotkey) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F11));
+  v.Tray(WM_RBUTTONDOWN);
+  v.Tray(WM_RBUTTONUP);
+  ASSERT_TRUE(v.ChooseFromMenu(-1));  // Up from nothing: the last entry, "終了"
+  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F11));
+  EXPECT_EQ(FindWindowOf(v.Pid(), L"TTrayIconWindow"), nullptr);
+}
