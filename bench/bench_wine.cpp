@@ -1,1 +1,79 @@
-int main(){return 0;}
+// Under Wine (or on Windows): the settings engine against the platform's own
+// profile functions, doing the same reads and writes. Prints a Markdown table.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "bench/profile_bench.h"
+#include "platform/win32/win32.h"
+
+namespace {
+
+// The reads of LoadSettings and the writes of SaveSettings, key by key,
+// through GetPrivateProfileStringA / WritePrivateProfileStringA.
+void ProfileApiLoad(const std::string& ini, int items) {
+  char buf[2048];
+  const char* basic[] = {"AtomName", "Count", "ShortCutView", "LeftDoubleClickMenuNo", "RightDoubleClickMenuNo",
+                         "VisibleMenuIcon"};
+  for (const char* k : basic) GetPrivateProfileStringA("Basic", k, "", buf, sizeof buf, ini.c_str());
+  const char* keys[] = {"Name", "HotKey", "Exe", "Par", "Dir"};
+  for (int i = -1; i < items; ++i)
+    for (const char* k : keys) GetPrivateProfileStringA(std::to_string(i).c_str(), k, "", buf, sizeof buf, ini.c_str());
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
+}
+
+void ProfileApiSave(const std::string& ini, int items) {
+  auto put = [&ini](const std::string& s, const char* k, const std::string& v) {
+    WritePrivateProfileStringA(s.c_str(), k, v.c_str(), ini.c_str());
+  };
+  put("Basic", "AtomName", "\"Atom_Vorlex\"");
+  put("Basic", "Count", std::to_string(items));
+  put("Basic", "ShortCutView", "0");
+  put("Basic", "LeftDoubleClickMenuNo", "-1");
+  put("Basic", "RightDoubleClickMenuNo", "-1");
+  put("Basic", "VisibleMenuIcon", "1");
+  for (int i = -1; i < items; ++i) {
+    const std::string s = std::to_string(i);
+    put(s, "Name", "\"Item " + s + "\"");
+    put(s, "HotKey", "16449");
+    put(s, "Exe", "\"C:\\Program Files\\Vendor\\Program" + s + "\\program.exe\"");
+    put(s, "Par", "\"--option \"value " + s + "\"\"");
+    put(s, "Dir", "\"C:\\Users\\me\\Documents\"");
+  }
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  char tmp[MAX_PATH];
+  GetTempPathA(MAX_PATH, tmp);
+  const std::string dir = std::string(tmp);
+  const int apiMax = argc > 1 ? std::atoi(argv[1]) : 1000;
+  vx::win32::Win32Platform platform;
+  std::printf("| items | engine load ms | engine save ms | engine total ms | profile API total ms | ratio |\n"
+              "|---|---|---|---|---|---|\n");
+  for (int items : {100, 1000, 10000}) {
+    const std::string ini = dir + "vorlex-bench-" + std::to_string(items) + ".ini";
+    DeleteFileA(ini.c_str());
+    const vx::bench::Row r = vx::bench::MeasureEngine(platform, ini, items, 5);
+    const double engine = r.loadMs + r.saveMs;
+    if (items > apiMax) {
+      std::printf("| %d | %.2f | %.2f | %.2f | (not run) | |\n", items, r.loadMs, r.saveMs, engine);
+    } else {
+      const std::string apiIni = dir + "vorlex-bench-api-" + std::to_string(items) + ".ini";
+      DeleteFileA(apiIni.c_str());
+      ProfileApiSave(apiIni, items);
+      const double t0 = vx::bench::NowMs();
+      ProfileApiLoad(apiIni, items);
+      ProfileApiSave(apiIni, items);
+      const double api = vx::bench::NowMs() - t0;
+      std::printf("| %d | %.2f | %.2f | %.2f | %.1f | %.0fx |\n", items, r.loadMs, r.saveMs, engine, api, api / engine);
+      DeleteFileA(apiIni.c_str());
+    }
+    std::fflush(stdout);
+    DeleteFileA(ini.c_str());
+  }
+  return 0;
+}

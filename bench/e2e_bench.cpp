@@ -1,1 +1,101 @@
-int main(){return 0;}
+// End-to-end figures of the real Vorlex.exe under Wine (or on Windows):
+// start-up time with 0 and with 200 items that all have hotkeys and icons,
+// and the time from a hotkey press to the started program running.
+// Prints a Markdown table.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+
+using namespace e2e;
+
+namespace {
+
+double Ms(LONGLONG ticks) {
+  LARGE_INTEGER f;
+  QueryPerformanceFrequency(&f);
+  return 1000.0 * static_cast<double>(ticks) / static_cast<double>(f.QuadPart);
+}
+
+LONGLONG Now() {
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t.QuadPart;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// `items` items, each starting vx_marker.exe and each with its own hotkey.
+std::string Settings(const std::wstring& folder, int items) {
+  const WORD keys[] = {'A', 'B', 'C', 'D', 'E', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P', 'Q', 'R',
+                       'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '1', '2', '3', '4', '5', '6', '7', '8', '9',
+                       VK_F2, VK_F3, VK_F5, VK_F6, VK_F7, VK_F8, VK_F9};
+  const int mods[] = {0x4000 | 0x8000, 0x4000 | 0x2000, 0x8000 | 0x2000, 0x4000 | 0x8000 | 0x2000, 0x4000};
+  const std::string marker = Cp932(folder) + "\\vx_marker.exe";
+  std::string s = "[Basic]\r\nCount=" + std::to_string(items) + "\r\nVisibleMenuIcon=1\r\nShortCutView=1\r\n";
+  const int nkeys = static_cast<int>(sizeof keys / sizeof keys[0]);
+  for (int i = 0; i < items; ++i) {
+    const int hotkey = mods[i / nkeys] | keys[i % nkeys];
+    s += "[" + std::to_string(i) + "]\r\nName=\"Item " + std::to_string(i) + "\"\r\nHotKey=" + std::to_string(hotkey) +
+         "\r\nExe=\"" + marker + "\"\r\nPar=\"m" + std::to_string(i) + ".txt\"\r\n";
+  }
+  return s;
+}
+
+double StartUpMs(int items, int rounds) {
+  const std::wstring folder = NewFolder(L"bench-start-" + std::to_wstring(items));
+  std::vector<double> times;
+  for (int k = 0; k < rounds; ++k) {
+    WriteBytes(folder + L"\\Vorlex.ini", Settings(folder, items));
+    Vorlex v(folder);
+    const LONGLONG t0 = Now();
+    if (!v.Start() || !v.WaitReady(60000)) return -1;
+    times.push_back(Ms(Now() - t0));
+    if (FindWindowOf(v.Pid(), L"#32770", true)) return -2;  // a hotkey failed: not a fair run
+    PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
+    v.WaitExit();
+  }
+  return Median(times);
+}
+
+double HotKeyToRunningMs(int rounds) {
+  const std::wstring folder = NewFolder(L"bench-hotkey");
+  WriteBytes(folder + L"\\Vorlex.ini", Settings(folder, 1));
+  Vorlex v(folder);
+  if (!v.Start() || !v.WaitReady(60000)) return -1;
+  std::vector<double> times;
+  const std::wstring marker = folder + L"\\m0.txt";
+  for (int k = 0; k < rounds; ++k) {
+    DeleteFileW(marker.c_str());
+    const LONGLONG t0 = Now();
+    PressKeys({VK_CONTROL, VK_MENU}, 'A');
+    if (!WaitFile(marker, 15000)) return -1;
+    const std::wstring text = ReadMarker(marker);
+    const std::size_t last = text.rfind(L'\n', text.size() - 2);
+    const LONGLONG started = std::stoll(text.substr(last + 1));
+    times.push_back(Ms(started - t0));
+    Sleep(200);
+  }
+  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
+  v.WaitExit();
+  return Median(times);
+}
+
+}  // namespace
+
+int main() {
+  const double none = StartUpMs(0, 5);
+  const double full = StartUpMs(200, 5);
+  const double hotkey = HotKeyToRunningMs(10);
+  std::printf("| measure | median ms |\n|---|---|\n");
+  std::printf("| start-up, 0 items | %.1f |\n", none);
+  std::printf("| start-up, 200 items with hotkeys and icons | %.1f |\n", full);
+  std::printf("| ratio 200 / 0 | %.2f |\n", full / none);
+  std::printf("| hotkey press to started program running | %.1f |\n", hotkey);
+  return none > 0 && full > 0 && hotkey > 0 ? 0 : 1;
+}

@@ -1,0 +1,52 @@
+#include "bench/profile_bench.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "core/Unit_All.h"
+#include "core/Unit_File.h"
+#include "platform/toolkit.h"
+
+namespace vx::bench {
+
+double NowMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+Row MeasureEngine(Platform& platform, const std::string& iniPath, int items, int rounds) {
+  TApplication app(platform);
+  ExeList = new TExeList;
+  IniFileName = iniPath;
+  AtomName = "Atom_Vorlex";
+  for (int i = 0; i < items; ++i) {
+    TVorlexType* r = ExeList->Add();
+    r->Name = "Item " + std::to_string(i);
+    r->HotKey = static_cast<ShortCut>(0x4000 | (0x41 + i % 26));
+    r->Exe = "C:\\Program Files\\Vendor\\Program" + std::to_string(i) + "\\program.exe";
+    r->Par = "--option \"value " + std::to_string(i) + "\"";
+    r->Dir = "C:\\Users\\me\\Documents";
+  }
+  SaveSettings();
+  std::vector<double> load, save;
+  for (int k = 0; k < rounds; ++k) {
+    double t0 = NowMs();
+    LoadSettings();
+    double t1 = NowMs();
+    SaveSettings();
+    double t2 = NowMs();
+    load.push_back(t1 - t0);
+    save.push_back(t2 - t1);
+  }
+  delete ExeList;
+  ExeList = nullptr;
+  FinalizeUnitAll();
+  return Row{items, Median(load), Median(save)};
+}
+
+}  // namespace vx::bench

@@ -7,52 +7,89 @@ namespace vx {
 
 namespace {
 
+constexpr std::string_view kCrLf = "\r\n";
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string Trim(const std::string& s) {
+std::string_view Trim(std::string_view s) {
   std::size_t b = 0, e = s.size();
   while (b < e && IsBlank(s[b])) ++b;
   while (e > b && IsBlank(s[e - 1])) --e;
   return s.substr(b, e - b);
 }
 
-// A section header: "[name]" after optional blanks. Returns the trimmed name.
-bool SectionName(const std::string& text, std::string& name) {
+// A section header: "[name]" after optional blanks. Yields the trimmed name.
+bool SectionName(std::string_view text, std::string_view& name) {
   std::size_t b = 0;
   while (b < text.size() && IsBlank(text[b])) ++b;
   if (b >= text.size() || text[b] != '[') return false;
   std::size_t close = text.find(']', b + 1);
-  name = Trim(text.substr(b + 1, close == std::string::npos ? std::string::npos : close - b - 1));
+  name = Trim(text.substr(b + 1, close == std::string_view::npos ? std::string_view::npos : close - b - 1));
   return true;
 }
 
 // A key line: "name = value", neither a comment nor a blank line.
-bool KeyName(const std::string& text, std::string& name) {
+bool KeyName(std::string_view text, std::string_view& name) {
   std::size_t eq = text.find('=');
-  if (eq == std::string::npos) return false;
-  std::string t = Trim(text.substr(0, eq));
+  if (eq == std::string_view::npos) return false;
+  std::string_view t = Trim(text.substr(0, eq));
   if (t.empty() || t[0] == ';') return false;
   name = t;
   return true;
 }
 
-std::string ValueOf(const std::string& text) { return Trim(text.substr(text.find('=') + 1)); }
+std::string_view ValueOf(std::string_view text) { return Trim(text.substr(text.find('=') + 1)); }
+
+unsigned char Fold(std::string_view s, std::size_t& i) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  if (IsLeadByte(c) && i + 1 < s.size()) return c;  // the caller steps over the trail byte as is
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
 
 }  // namespace
 
-ProfileFile::ProfileFile(Files& files, std::string path) : files_(files), path_(std::move(path)) {
-  std::string bytes;
-  existed_ = files_.Read(path_, bytes);
-  if (existed_) Parse(bytes);
+std::size_t ProfileFile::FoldHash::operator()(std::string_view s) const {
+  std::size_t h = 1469598103934665603ull & SIZE_MAX;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const bool lead = IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
+    h = (h ^ Fold(s, i)) * 1099511628211ull;
+    if (lead) h = (h ^ static_cast<unsigned char>(s[++i])) * 1099511628211ull;
+  }
+  return h;
 }
 
-void ProfileFile::Parse(const std::string& bytes) {
+bool ProfileFile::FoldEqual::operator()(std::string_view a, std::string_view b) const {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const bool lead = IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size();
+    std::size_t j = i;
+    if (Fold(a, i) != Fold(b, j)) return false;
+    if (lead) {
+      ++i;
+      if (a[i] != b[i]) return false;
+    }
+  }
+  return true;
+}
+
+ProfileFile::ProfileFile(Files& files, std::string path) : files_(files), path_(std::move(path)) {
+  existed_ = files_.Read(path_, bytes_);
+  if (existed_) Parse();
+}
+
+std::string_view ProfileFile::Keep(std::string text) {
+  texts_.push_back(std::move(text));
+  return texts_.back();
+}
+
+void ProfileFile::Parse() {
+  const std::string_view bytes = bytes_;
   std::size_t pos = 0;
   Section* current = nullptr;
   while (pos < bytes.size()) {
     std::size_t nl = bytes.find('\n', pos);
     Line line;
-    if (nl == std::string::npos) {
+    if (nl == std::string_view::npos) {
       line.text = bytes.substr(pos);
       pos = bytes.size();
     } else {
@@ -62,38 +99,38 @@ void ProfileFile::Parse(const std::string& bytes) {
       line.eol = bytes.substr(end, nl + 1 - end);
       pos = nl + 1;
     }
-    std::string name;
+    std::string_view name;
     if (SectionName(line.text, name)) {
-      sections_.push_back(Section{std::move(line), {}, {}, SIZE_MAX});
+      sections_.push_back(Section{line, {}, {}, SIZE_MAX});
       current = &sections_.back();
-      sectionIndex_.emplace(FoldCase(name), sections_.size() - 1);
+      sectionIndex_.emplace(name, sections_.size() - 1);
     } else if (current) {
       if (KeyName(line.text, name)) {
-        current->keys.emplace(FoldCase(name), current->lines.size());
+        current->keys.emplace(name, current->lines.size());
         current->lastKey = current->lines.size();
       }
-      current->lines.push_back(std::move(line));
+      current->lines.push_back(line);
     } else {
-      preamble_.push_back(std::move(line));
+      preamble_.push_back(line);
     }
   }
 }
 
-const ProfileFile::Line* ProfileFile::FindKey(const std::string& section, const std::string& key) const {
-  auto s = sectionIndex_.find(FoldCase(Trim(section)));
+const ProfileFile::Line* ProfileFile::FindKey(std::string_view section, std::string_view key) const {
+  auto s = sectionIndex_.find(Trim(section));
   if (s == sectionIndex_.end()) return nullptr;
   const Section& sec = sections_[s->second];
-  auto k = sec.keys.find(FoldCase(Trim(key)));
+  auto k = sec.keys.find(Trim(key));
   return k == sec.keys.end() ? nullptr : &sec.lines[k->second];
 }
 
 std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
                                     const std::string& def) const {
   const Line* line = FindKey(section, key);
-  std::string value = line ? ValueOf(line->text) : def;
+  std::string_view value = line ? ValueOf(line->text) : std::string_view(def);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
     value = value.substr(1, value.size() - 2);
-  return CutAtCharBoundary(value, kValueBufferSize - 1);
+  return CutAtCharBoundary(std::string(value), kValueBufferSize - 1);
 }
 
 std::int32_t ProfileFile::ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const {
@@ -103,10 +140,9 @@ std::int32_t ProfileFile::ReadInteger(const std::string& section, const std::str
 }
 
 void ProfileFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-  const std::string sectionName = Trim(section), keyName = Trim(key);
-  const std::string text = keyName + "=" + value;
+  const std::string_view sectionName = Trim(section), keyName = Trim(key);
   dirty_ = true;
-  auto s = sectionIndex_.find(FoldCase(sectionName));
+  auto s = sectionIndex_.find(sectionName);
   if (s == sectionIndex_.end()) {
     // A new section goes to the end of the file, after a line end of its own
     // when the file's last line has none.
@@ -115,33 +151,44 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
       last = sections_.back().lines.empty() ? &sections_.back().header : &sections_.back().lines.back();
     else if (!preamble_.empty())
       last = &preamble_.back();
-    if (last && last->eol.empty()) last->eol = "\r\n";
-    sections_.push_back(Section{Line{"[" + sectionName + "]", "\r\n"}, {Line{text, "\r\n"}}, {}, 0});
-    sections_.back().keys.emplace(FoldCase(keyName), 0);
-    sectionIndex_.emplace(FoldCase(sectionName), sections_.size() - 1);
+    if (last && last->eol.empty()) last->eol = kCrLf;
+    const std::string_view header = Keep("[" + std::string(sectionName) + "]");
+    const std::string_view text = Keep(std::string(keyName) + "=" + value);
+    sections_.push_back(Section{Line{header, kCrLf}, {Line{text, kCrLf}}, {}, 0});
+    sections_.back().keys.emplace(text.substr(0, keyName.size()), 0);
+    sectionIndex_.emplace(header.substr(1, sectionName.size()), sections_.size() - 1);
     return;
   }
   Section& sec = sections_[s->second];
-  auto k = sec.keys.find(FoldCase(keyName));
+  const std::string_view text = Keep(std::string(keyName) + "=" + value);
+  auto k = sec.keys.find(keyName);
   if (k != sec.keys.end()) {
     Line& line = sec.lines[k->second];
     line.text = text;
-    if (line.eol.empty()) line.eol = "\r\n";
+    if (line.eol.empty()) line.eol = kCrLf;
     return;
   }
   // A new key goes after the section's last key (or right below its header),
   // ahead of any blank or comment lines that close the section.
   std::size_t at = sec.lastKey == SIZE_MAX ? 0 : sec.lastKey + 1;
   Line& before = at == 0 ? sec.header : sec.lines[at - 1];
-  if (before.eol.empty()) before.eol = "\r\n";
-  sec.lines.insert(sec.lines.begin() + static_cast<std::ptrdiff_t>(at), Line{text, "\r\n"});
+  if (before.eol.empty()) before.eol = kCrLf;
+  sec.lines.insert(sec.lines.begin() + static_cast<std::ptrdiff_t>(at), Line{text, kCrLf});
   // Key lines after the insertion point cannot exist (it follows the last key).
-  sec.keys.emplace(FoldCase(keyName), at);
+  sec.keys.emplace(text.substr(0, keyName.size()), at);
   sec.lastKey = at;
 }
 
 std::string ProfileFile::Text() const {
+  std::size_t size = 0;
+  auto measure = [&size](const Line& l) { size += l.text.size() + l.eol.size(); };
+  for (const Line& l : preamble_) measure(l);
+  for (const Section& s : sections_) {
+    measure(s.header);
+    for (const Line& l : s.lines) measure(l);
+  }
   std::string out;
+  out.reserve(size);
   auto put = [&out](const Line& l) {
     out += l.text;
     out += l.eol;

@@ -13,7 +13,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -42,27 +44,40 @@ class ProfileFile {
   std::string Text() const;
 
  private:
+  // Names compare and hash without regard to ASCII case (trail bytes of
+  // double-byte characters kept as they are), so no folded copies are made.
+  struct FoldHash {
+    std::size_t operator()(std::string_view s) const;
+  };
+  struct FoldEqual {
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  using NameIndex = std::unordered_map<std::string_view, std::size_t, FoldHash, FoldEqual>;
+
   struct Line {
-    std::string text;  // without its line end
-    std::string eol;   // "\r\n", "\n" or "" (the last line of a file without one)
+    std::string_view text;  // without its line end; into the file's bytes or texts_
+    std::string_view eol;   // "\r\n", "\n" or "" (the last line of a file without one)
   };
   struct Section {
     Line header;
     std::vector<Line> lines;
-    std::unordered_map<std::string, std::size_t> keys;  // folded key -> line, first wins
-    std::size_t lastKey = SIZE_MAX;                     // index of the last key line
+    NameIndex keys;                    // key -> line, first wins
+    std::size_t lastKey = SIZE_MAX;    // index of the last key line
   };
 
-  void Parse(const std::string& bytes);
-  const Line* FindKey(const std::string& section, const std::string& key) const;
+  void Parse();
+  const Line* FindKey(std::string_view section, std::string_view key) const;
+  std::string_view Keep(std::string text);
 
   Files& files_;
   std::string path_;
   bool existed_ = false;
   bool dirty_ = false;
-  std::vector<Line> preamble_;  // lines before the first section
+  std::string bytes_;               // the file as read; unchanged lines point into it
+  std::deque<std::string> texts_;   // written lines and names (a deque never moves them)
+  std::vector<Line> preamble_;      // lines before the first section
   std::vector<Section> sections_;
-  std::unordered_map<std::string, std::size_t> sectionIndex_;  // folded name -> section, first wins
+  NameIndex sectionIndex_;          // section name -> section, first wins
 };
 
 }  // namespace vx

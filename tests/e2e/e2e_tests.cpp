@@ -26,7 +26,7 @@ std::string Items(const std::wstring& folder) {
          "[Basic]\r\nCount=3\r\nLeftDoubleClickMenuNo=1\r\nRightDoubleClickMenuNo=2\r\n"
          "[-1]\r\nHotKey=" + std::to_string(kCtrlAltF11) + "\r\n"
          "[0]\r\nName=\"項目 A\"\r\nHotKey=" + std::to_string(kCtrlAltF9) + "\r\nExe=\"" + marker +
-         "\"\r\nPar=\"a.txt first \"\"quoted two\"\"\"\r\nDir=\"" + dir + "\\work\"\r\n"
+         "\"\r\nPar=\"a.txt first \"quoted two\"\"\r\nDir=\"" + dir + "\\work\"\r\n"
          "[1]\r\nName=\"Item B\"\r\nExe=\"" + marker + "\"\r\nPar=\"b.txt\"\r\nDir=\"" + dir + "\"\r\n"
          "[2]\r\nName=\"Item C\"\r\nExe=\"" + marker + "\"\r\nPar=\"c.txt\"\r\nDir=\"" + dir + "\"\r\n";
 }
