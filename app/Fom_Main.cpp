@@ -45,6 +45,7 @@ TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, "TForm_Main", "Tallowme
   TI_Main->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     TI_MainMouseUp(s, b, sh, x, y);
   };
+  PM_Left->OnPopup = [this](TObject*) { DrawAllMenuIcons(); };
 }
 
 TMenuItem* TForm_Main::AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*)) {
@@ -108,22 +109,41 @@ void TForm_Main::DeleteAll() {
 
 void TForm_Main::CreateMI_Exe() {
   DeleteMI_Exe();
-  Platform& P = Application->P;
   for (int i = 0; i < ExeList->Count(); ++i) {
     auto* item = new TMenuItem(this);
     item->Name = "MI_" + std::to_string(i);
     item->OnClick = [this](TObject* s) { MI_ExeClick(s); };
-    if (VisibleMenuIcon) {
-      TIcon icon;
-      icon.SetHandle(GetFileIconHandle(ExeList->Items(i)->Exe));
-      item->SetBitmap(P.IconBitmap(icon.GetHandle(), Point{icon.Width(), icon.Height()}));
-    }
+    if (VisibleMenuIcon) iconsPending_.push_back(item);
     PM_Left->Add(item);
   }
   SetMI_Caption();
+  // Asking the shell for icons is slow (milliseconds each): it must not hold
+  // up start-up or the editor's closing, so it runs when nothing else waits.
+  Application->OnIdle = [this] { return DrawNextMenuIcon(); };
+}
+
+bool TForm_Main::DrawNextMenuIcon() {
+  if (iconsPending_.empty()) return false;
+  TMenuItem* item = iconsPending_.front();
+  iconsPending_.pop_front();
+  const int index = PM_Left->IndexOf(item);
+  if (index >= 0 && index < ExeList->Count()) {
+    // The entry's image has the large-icon size whatever the shell gives; a
+    // missing icon leaves it blank.
+    TIcon icon;
+    icon.SetHandle(GetFileIconHandle(ExeList->Items(index)->Exe));
+    item->SetBitmap(Application->P.IconBitmap(icon.GetHandle(), Point{icon.Width(), icon.Height()}));
+  }
+  return !iconsPending_.empty();
+}
+
+void TForm_Main::DrawAllMenuIcons() {
+  while (DrawNextMenuIcon()) {
+  }
 }
 
 void TForm_Main::DeleteMI_Exe() {
+  iconsPending_.clear();
   while (PM_Left->Count() > 0) PM_Left->Items(PM_Left->Count() - 1)->Free();
 }
 

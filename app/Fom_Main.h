@@ -3,6 +3,8 @@
 // work of the launcher.
 #pragma once
 
+#include <deque>
+
 #include "platform/toolkit.h"
 #include "tray/TrayIcon.h"
 
@@ -60,6 +62,12 @@ class TForm_Main : public TForm {
   bool RightDoubleClicked = false;
 
  private:
+  // Program icons of the launch entries are drawn after start-up, while the
+  // program is idle, or at the latest just before the launch menu opens.
+  bool DrawNextMenuIcon();
+  void DrawAllMenuIcons();
+  std::deque<TMenuItem*> iconsPending_;
+
   TMenuItem* AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*));
 };
 

@@ -1,12 +1,12 @@
 // Under Wine (or on Windows): the settings engine against the platform's own
 // profile functions, doing the same reads and writes. Prints a Markdown table.
-#include <windows.h>
+#include "platform/win32/win32.h"  // first: it tames <windows.h>'s macros
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "bench/profile_bench.h"
-#include "platform/win32/win32.h"
 
 namespace {
 

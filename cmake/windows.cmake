@@ -22,7 +22,7 @@ if(VORLEX_E2E)
 
   # A program for items to start: it records its arguments, its working
   # folder and the moment it ran.
-  add_executable(vx_marker tests/e2e/marker.cpp)
+  add_executable(vx_marker tests/e2e/marker.cpp tests/e2e/marker.rc)
   target_link_options(vx_marker PRIVATE -municode)
 
   add_executable(vorlex_e2e tests/e2e/e2e_tests.cpp tests/e2e/driver.cpp)

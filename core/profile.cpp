@@ -1,5 +1,7 @@
 #include "core/profile.h"
 
+#include <algorithm>
+
 #include "core/messages.h"
 #include "platform/text.h"
 
@@ -77,13 +79,27 @@ ProfileFile::ProfileFile(Files& files, std::string path) : files_(files), path_(
   if (existed_) Parse();
 }
 
-std::string_view ProfileFile::Keep(std::string text) {
-  texts_.push_back(std::move(text));
-  return texts_.back();
+std::string_view ProfileFile::Keep(std::string_view a, std::string_view b, std::string_view c) {
+  const std::size_t size = a.size() + b.size() + c.size();
+  if (blockUsed_ + size > blockSize_) {
+    blockSize_ = std::max<std::size_t>(size, 64 * 1024);
+    blocks_.push_back(std::make_unique<char[]>(blockSize_));
+    blockUsed_ = 0;
+  }
+  char* out = blocks_.back().get() + blockUsed_;
+  char* p = out;
+  for (std::string_view piece : {a, b, c}) p = std::copy(piece.begin(), piece.end(), p);
+  blockUsed_ += size;
+  return std::string_view(out, size);
 }
 
 void ProfileFile::Parse() {
   const std::string_view bytes = bytes_;
+  // Every line may be a section header: reserve for that, so that neither
+  // the sections nor their index move or rehash while the file is read.
+  const std::size_t lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+  sections_.reserve(lines / 4 + 16);
+  sectionIndex_.reserve(lines / 4 + 16);
   std::size_t pos = 0;
   Section* current = nullptr;
   while (pos < bytes.size()) {
@@ -101,12 +117,12 @@ void ProfileFile::Parse() {
     }
     std::string_view name;
     if (SectionName(line.text, name)) {
-      sections_.push_back(Section{line, {}, {}, SIZE_MAX});
+      sections_.push_back(Section{line, {}, {}, nullptr, SIZE_MAX});
       current = &sections_.back();
       sectionIndex_.emplace(name, sections_.size() - 1);
     } else if (current) {
       if (KeyName(line.text, name)) {
-        current->keys.emplace(name, current->lines.size());
+        current->keys.push_back(Key{name, current->lines.size()});
         current->lastKey = current->lines.size();
       }
       current->lines.push_back(line);
@@ -116,12 +132,29 @@ void ProfileFile::Parse() {
   }
 }
 
+const ProfileFile::Key* ProfileFile::FindIn(const Section& sec, std::string_view key) {
+  constexpr std::size_t kScanLimit = 32;
+  if (sec.keys.size() <= kScanLimit) {
+    for (const Key& k : sec.keys)
+      if (FoldEqual()(k.name, key)) return &k;
+    return nullptr;
+  }
+  auto& index = const_cast<Section&>(sec).bigIndex;
+  if (!index || index->size() != sec.keys.size()) {
+    // Built anew when keys were added since: emplace keeps the first of duplicates.
+    index = std::make_unique<NameIndex>();
+    for (std::size_t i = 0; i < sec.keys.size(); ++i) index->emplace(sec.keys[i].name, i);
+  }
+  auto it = index->find(key);
+  return it == index->end() ? nullptr : &sec.keys[it->second];
+}
+
 const ProfileFile::Line* ProfileFile::FindKey(std::string_view section, std::string_view key) const {
   auto s = sectionIndex_.find(Trim(section));
   if (s == sectionIndex_.end()) return nullptr;
   const Section& sec = sections_[s->second];
-  auto k = sec.keys.find(Trim(key));
-  return k == sec.keys.end() ? nullptr : &sec.lines[k->second];
+  const Key* k = FindIn(sec, Trim(key));
+  return k ? &sec.lines[k->line] : nullptr;
 }
 
 std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
@@ -130,7 +163,8 @@ std::string ProfileFile::ReadString(const std::string& section, const std::strin
   std::string_view value = line ? ValueOf(line->text) : std::string_view(def);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
     value = value.substr(1, value.size() - 2);
-  return CutAtCharBoundary(std::string(value), kValueBufferSize - 1);
+  if (value.size() > kValueBufferSize - 1) return CutAtCharBoundary(std::string(value), kValueBufferSize - 1);
+  return std::string(value);
 }
 
 std::int32_t ProfileFile::ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const {
@@ -152,18 +186,17 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
     else if (!preamble_.empty())
       last = &preamble_.back();
     if (last && last->eol.empty()) last->eol = kCrLf;
-    const std::string_view header = Keep("[" + std::string(sectionName) + "]");
-    const std::string_view text = Keep(std::string(keyName) + "=" + value);
-    sections_.push_back(Section{Line{header, kCrLf}, {Line{text, kCrLf}}, {}, 0});
-    sections_.back().keys.emplace(text.substr(0, keyName.size()), 0);
+    const std::string_view header = Keep("[", sectionName, "]");
+    const std::string_view text = Keep(keyName, "=", value);
+    sections_.push_back(Section{Line{header, kCrLf}, {Line{text, kCrLf}}, {Key{text.substr(0, keyName.size()), 0}},
+                                nullptr, 0});
     sectionIndex_.emplace(header.substr(1, sectionName.size()), sections_.size() - 1);
     return;
   }
   Section& sec = sections_[s->second];
-  const std::string_view text = Keep(std::string(keyName) + "=" + value);
-  auto k = sec.keys.find(keyName);
-  if (k != sec.keys.end()) {
-    Line& line = sec.lines[k->second];
+  const std::string_view text = Keep(keyName, "=", value);
+  if (const Key* k = FindIn(sec, keyName)) {
+    Line& line = sec.lines[k->line];
     line.text = text;
     if (line.eol.empty()) line.eol = kCrLf;
     return;
@@ -175,7 +208,7 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
   if (before.eol.empty()) before.eol = kCrLf;
   sec.lines.insert(sec.lines.begin() + static_cast<std::ptrdiff_t>(at), Line{text, kCrLf});
   // Key lines after the insertion point cannot exist (it follows the last key).
-  sec.keys.emplace(text.substr(0, keyName.size()), at);
+  sec.keys.push_back(Key{text.substr(0, keyName.size()), at});
   sec.lastKey = at;
 }
 

@@ -13,7 +13,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -53,28 +53,38 @@ class ProfileFile {
     bool operator()(std::string_view a, std::string_view b) const;
   };
   using NameIndex = std::unordered_map<std::string_view, std::size_t, FoldHash, FoldEqual>;
-
   struct Line {
-    std::string_view text;  // without its line end; into the file's bytes or texts_
+    std::string_view text;  // without its line end; into the file's bytes or blocks_
     std::string_view eol;   // "\r\n", "\n" or "" (the last line of a file without one)
+  };
+  struct Key {
+    std::string_view name;
+    std::size_t line;
   };
   struct Section {
     Line header;
     std::vector<Line> lines;
-    NameIndex keys;                    // key -> line, first wins
-    std::size_t lastKey = SIZE_MAX;    // index of the last key line
+    // The section's keys in file order, first of duplicates first. A section
+    // holds a handful, and a scan of a few neighbours beats any hash; a big
+    // one gets an index when first searched.
+    std::vector<Key> keys;
+    std::unique_ptr<NameIndex> bigIndex;
+    std::size_t lastKey = SIZE_MAX;  // index of the last key line
   };
+  static const Key* FindIn(const Section& sec, std::string_view key);
 
   void Parse();
   const Line* FindKey(std::string_view section, std::string_view key) const;
-  std::string_view Keep(std::string text);
+  // Copies the pieces, joined, into storage that never moves.
+  std::string_view Keep(std::string_view a, std::string_view b = {}, std::string_view c = {});
 
   Files& files_;
   std::string path_;
   bool existed_ = false;
   bool dirty_ = false;
   std::string bytes_;               // the file as read; unchanged lines point into it
-  std::deque<std::string> texts_;   // written lines and names (a deque never moves them)
+  std::vector<std::unique_ptr<char[]>> blocks_;  // written lines and names
+  std::size_t blockUsed_ = 0, blockSize_ = 0;
   std::vector<Line> preamble_;      // lines before the first section
   std::vector<Section> sections_;
   NameIndex sectionIndex_;          // section name -> section, first wins

@@ -152,6 +152,7 @@ int TPopupMenu::IndexOf(const TMenuItem* item) const {
 }
 
 void TPopupMenu::Popup(int x, int y) {
+  if (OnPopup) OnPopup(this);
   std::vector<MenuEntrySpec> entries;
   std::vector<TMenuItem*> shown;
   for (TMenuItem* item : items_) {
@@ -276,9 +277,22 @@ void TApplication::AfterFormCreated(TForm* form) {
 void TApplication::Run() {
   if (mainForm_ && ShowMainForm) mainForm_->Show();
   while (!Terminated) {
-    PumpResult r = P.PumpMessage(true);
+    PumpResult r = P.PumpMessage(false);
+    if (r == PumpResult::Dispatched) continue;
+    if (r == PumpResult::Idle && Idle()) continue;
+    if (r == PumpResult::Idle) r = P.PumpMessage(true);
     if (r == PumpResult::Quit) Terminated = true;
-    if (r == PumpResult::Idle) break;
+    if (r == PumpResult::Idle) break;  // a backend without input has nothing more
+  }
+}
+
+bool TApplication::Idle() {
+  if (!OnIdle) return false;
+  try {
+    return OnIdle();
+  } catch (const std::exception& e) {
+    ShowException(e);
+    return false;
   }
 }
 

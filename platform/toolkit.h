@@ -118,6 +118,8 @@ class TPopupMenu : public TComponent {
   ~TPopupMenu() override;
 
   bool AutoPopup = true;
+  // Runs just before the menu is shown.
+  TNotifyEvent OnPopup;
 
   void Add(TMenuItem* item);
   void Remove(TMenuItem* item);
@@ -186,6 +188,9 @@ class TApplication : public TComponent, public WindowProc {
   TIcon Icon;
   bool ShowMainForm = true;
   bool Terminated = false;
+  // Work done while no message waits, one piece per call; true while more
+  // is left. The loop waits for messages only once it returns false.
+  std::function<bool()> OnIdle;
 
   Handle GetHandle() const { return handle_; }
   TForm* MainForm() const { return mainForm_; }
@@ -220,6 +225,7 @@ class TApplication : public TComponent, public WindowProc {
 
  private:
   void AfterFormCreated(TForm* form);
+  bool Idle();
   Handle handle_ = 0;
   TForm* mainForm_ = nullptr;
   std::string title_;

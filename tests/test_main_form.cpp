@@ -67,7 +67,24 @@ class MainForm : public ::testing::Test {
 
 using V = std::vector<std::string>;
 
+TEST_F(MainForm, MenuIconsAreDrawnWhenIdleOrAtTheLatestBeforeTheMenuOpens) {
+  // Start-up itself asks the shell for no icon.
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(Form_Main->PM_Left->Items(i)->Bitmap(), 0u);
+  d.p.onPopup = [](const HeadlessPlatform::Popup& pop) {
+    for (const auto& e : pop.entries) EXPECT_NE(e.bitmap, 0u);
+    return -1;
+  };
+  d.system().PressHotKey(kModControl, 0x4D);  // the menu hotkey
+  d.p.PumpMessage(false);                     // handled at once, before any idle time
+  EXPECT_EQ(d.p.popups.size(), 1u);
+  Form_Main->CreateMI_Exe();
+  EXPECT_EQ(Form_Main->PM_Left->Items(0)->Bitmap(), 0u);
+  d.Pump();  // idle time draws them
+  for (int i = 0; i < 4; ++i) EXPECT_NE(Form_Main->PM_Left->Items(i)->Bitmap(), 0u);
+}
+
 TEST_F(MainForm, TheLaunchMenuHasOneEntryPerItem) {
+  d.Pump();
   ASSERT_EQ(Form_Main->PM_Left->Count(), 4);
   EXPECT_EQ(Form_Main->PM_Left->Items(3)->Name, "MI_3");
   EXPECT_EQ(Form_Main->PM_Left->Items(0)->Caption, "Editor");
