@@ -3,18 +3,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "bench/profile_bench.h"
 #include "platform/headless/headless.h"
 
-int main() {
+// Arguments: optionally one item count and a number of rounds, to run just
+// that (for instruction counts under callgrind).
+int main(int argc, char** argv) {
   char tmpl[] = "/tmp/vorlex-bench-XXXXXX";
   const std::string dir = ::mkdtemp(tmpl);
   vx::HeadlessSystem system;
   vx::HeadlessPlatform platform(system, dir + "/Vorlex.exe");
   std::printf("| items | LoadSettings ms | SaveSettings ms | total ms |\n|---|---|---|---|\n");
-  for (int items : {100, 1000, 10000}) {
-    const vx::bench::Row r = vx::bench::MeasureEngine(platform, dir + "/Vorlex.ini", items, 15);
+  std::vector<int> counts{100, 1000, 10000};
+  const int rounds = argc > 2 ? std::atoi(argv[2]) : 25;
+  if (argc > 1) counts = {std::atoi(argv[1])};
+  for (int items : counts) {
+    const vx::bench::Row r = vx::bench::MeasureEngine(platform, dir + "/Vorlex.ini", items, rounds);
     std::printf("| %d | %.3f | %.3f | %.3f |\n", r.items, r.loadMs, r.saveMs, r.loadMs + r.saveMs);
   }
   std::filesystem::remove_all(dir);
