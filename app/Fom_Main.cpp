@@ -20,9 +20,9 @@ constexpr std::uintptr_t kPbtApmResumeSuspend = 7;
 
 TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, "TForm_Main", "Tallowmere") {
   PM_Left = new TPopupMenu(this);
-  PM_Left->Name = "PM_Left";
+  PM_Left->SetName("PM_Left");
   PM_Right = new TPopupMenu(this);
-  PM_Right->Name = "PM_Right";
+  PM_Right->SetName("PM_Right");
   MI_Time = AddCommand("MI_Time", "時間情報", &TForm_Main::MI_TimeClick);
   MI_Line01 = AddCommand("MI_Line01", "-", nullptr);
   MI_Set = AddCommand("MI_Set", "ﾒﾆｭｰ項目設定", &TForm_Main::MI_SetClick);
@@ -34,7 +34,7 @@ TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, "TForm_Main", "Tallowme
   MI_Close = AddCommand("MI_Close", "終了", &TForm_Main::MI_CloseClick);
 
   TI_Main = new TTrayIcon(this);
-  TI_Main->Name = "TI_Main";
+  TI_Main->SetName("TI_Main");
   TI_Main->AutoHide = true;
   TI_Main->SetRBPopupMenu(PM_Right);
   TI_Main->SetLBPopupMenu(PM_Left);
@@ -50,7 +50,7 @@ TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, "TForm_Main", "Tallowme
 
 TMenuItem* TForm_Main::AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*)) {
   auto* item = new TMenuItem(this);
-  item->Name = name;
+  item->SetName(name);
   item->Caption = caption;
   if (handler) item->OnClick = [this, handler](TObject* s) { (this->*handler)(s); };
   PM_Right->Add(item);
@@ -111,9 +111,9 @@ void TForm_Main::CreateMI_Exe() {
   DeleteMI_Exe();
   for (int i = 0; i < ExeList->Count(); ++i) {
     auto* item = new TMenuItem(this);
-    item->Name = "MI_" + std::to_string(i);
+    item->SetName("MI_" + std::to_string(i));
     item->OnClick = [this](TObject* s) { MI_ExeClick(s); };
-    if (VisibleMenuIcon) iconsPending_.push_back(item);
+    if (VisibleMenuIcon) iconsPending_.emplace_back(item, i);
     PM_Left->Add(item);
   }
   SetMI_Caption();
@@ -124,10 +124,9 @@ void TForm_Main::CreateMI_Exe() {
 
 bool TForm_Main::DrawNextMenuIcon() {
   if (iconsPending_.empty()) return false;
-  TMenuItem* item = iconsPending_.front();
+  const auto [item, index] = iconsPending_.front();
   iconsPending_.pop_front();
-  const int index = PM_Left->IndexOf(item);
-  if (index >= 0 && index < ExeList->Count()) {
+  if (index < PM_Left->Count() && PM_Left->Items(index) == item && index < ExeList->Count()) {
     // The entry's image has the large-icon size whatever the shell gives; a
     // missing icon leaves it blank.
     TIcon icon;

@@ -66,7 +66,7 @@ class TForm_Main : public TForm {
   // program is idle, or at the latest just before the launch menu opens.
   bool DrawNextMenuIcon();
   void DrawAllMenuIcons();
-  std::deque<TMenuItem*> iconsPending_;
+  std::deque<std::pair<TMenuItem*, int>> iconsPending_;  // entry, its index
 
   TMenuItem* AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*));
 };

@@ -59,6 +59,8 @@ void TComponent::InsertComponent(TComponent* c) {
 
 void TComponent::RemoveComponent(TComponent* c) {
   Notification(c, TOperation::opRemove);
+  auto named = names_.find(FoldCase(c->name_));
+  if (named != names_.end() && named->second == c) names_.erase(named);
   c->owner_ = nullptr;
   components_.erase(std::remove(components_.begin(), components_.end(), c), components_.end());
 }
@@ -82,12 +84,19 @@ void TComponent::RemoveFreeNotification(TComponent* c) {
   freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), c), freeNotifies_.end());
 }
 
+void TComponent::SetName(const std::string& name) {
+  if (owner_) {
+    auto& names = owner_->names_;
+    auto old = names.find(FoldCase(name_));
+    if (old != names.end() && old->second == this) names.erase(old);
+    if (!name.empty()) names.emplace(FoldCase(name), this);  // the first of a name stays found
+  }
+  name_ = name;
+}
+
 TComponent* TComponent::FindComponent(const std::string& name) const {
-  if (name.empty()) return nullptr;
-  const std::string folded = FoldCase(name);
-  for (TComponent* c : components_)
-    if (FoldCase(c->Name) == folded) return c;
-  return nullptr;
+  auto it = names_.find(FoldCase(name));
+  return it == names_.end() ? nullptr : it->second;
 }
 
 // --------------------------------------------------------------------- TIcon

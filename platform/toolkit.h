@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/platform.h"
@@ -46,10 +47,12 @@ class TComponent {
   TComponent* Owner() const { return owner_; }
   int ComponentCount() const { return static_cast<int>(components_.size()); }
   TComponent* Components(int i) const { return components_.at(static_cast<std::size_t>(i)); }
+  // The owned component with that name (letter case aside), or null.
   TComponent* FindComponent(const std::string& name) const;
   void DestroyComponents();
 
-  std::string Name;
+  const std::string& Name() const { return name_; }
+  void SetName(const std::string& name);
 
  private:
   void InsertComponent(TComponent* c);
@@ -57,8 +60,10 @@ class TComponent {
   void RemoveFreeNotification(TComponent* c);
 
   TComponent* owner_ = nullptr;
+  std::string name_;
   std::vector<TComponent*> components_;
   std::vector<TComponent*> freeNotifies_;
+  std::unordered_map<std::string, TComponent*> names_;  // folded name -> owned component
 };
 
 // Frees a component through its owner's rules when a unique_ptr lets go.

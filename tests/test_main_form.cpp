@@ -86,7 +86,7 @@ TEST_F(MainForm, MenuIconsAreDrawnWhenIdleOrAtTheLatestBeforeTheMenuOpens) {
 TEST_F(MainForm, TheLaunchMenuHasOneEntryPerItem) {
   d.Pump();
   ASSERT_EQ(Form_Main->PM_Left->Count(), 4);
-  EXPECT_EQ(Form_Main->PM_Left->Items(3)->Name, "MI_3");
+  EXPECT_EQ(Form_Main->PM_Left->Items(3)->Name(), "MI_3");
   EXPECT_EQ(Form_Main->PM_Left->Items(0)->Caption, "Editor");
   EXPECT_TRUE(Form_Main->PM_Left->Items(1)->IsLine());
   // Every entry has an image of the large-icon size, blank where the shell

@@ -8,11 +8,11 @@ std::vector<std::string> g_events;
 
 class Probe : public TComponent {
  public:
-  Probe(TComponent* owner, std::string name) : TComponent(owner) { Name = std::move(name); }
-  ~Probe() override { g_events.push_back("free " + Name); }
+  Probe(TComponent* owner, std::string name) : TComponent(owner) { SetName(name); }
+  ~Probe() override { g_events.push_back("free " + Name()); }
   void Notification(TComponent* c, TOperation op) override {
     TComponent::Notification(c, op);
-    if (op == TOperation::opRemove) g_events.push_back(Name + " heard " + c->Name);
+    if (op == TOperation::opRemove) g_events.push_back(Name() + " heard " + c->Name());
   }
 };
 
@@ -47,6 +47,13 @@ TEST_F(Toolkit, OwnersFreeTheirComponentsLastCreatedFirstWithNotices) {
   auto* watcher = new Probe(nullptr, "watcher");
   b->FreeNotification(watcher);
   EXPECT_EQ(owner->FindComponent("B"), b);
+  auto* c = new Probe(owner, "c");
+  c->SetName("renamed");
+  EXPECT_EQ(owner->FindComponent("c"), nullptr);
+  EXPECT_EQ(owner->FindComponent("RENAMED"), c);
+  c->Free();
+  EXPECT_EQ(owner->FindComponent("renamed"), nullptr);
+  g_events.clear();
   owner->Free();
   EXPECT_EQ(g_events, (std::vector<std::string>{"free b", "watcher heard b", "a heard b", "owner heard b", "free a",
                                                  "owner heard a", "free owner"}));
