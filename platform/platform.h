@@ -154,7 +154,7 @@ class Platform {
   virtual void ExitProcess(int code) = 0;
 
   // Windows and messages.
-  virtual Handle CreateWindow(const WindowSpec& spec, WindowProc* proc) = 0;
+  virtual Handle CreateWindow(const WindowSpec& desc, WindowProc* proc) = 0;
   virtual void DestroyWindow(Handle wnd) = 0;
   virtual void ShowWindow(Handle wnd, bool show) = 0;
   virtual void SetWindowText(Handle wnd, const std::string& text) = 0;

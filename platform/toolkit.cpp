@@ -193,14 +193,14 @@ TForm::~TForm() {
 
 Handle TForm::GetHandle() {
   if (!handle_) {
-    WindowSpec spec;
-    spec.kind = WindowKind::Form;
-    spec.className = className_;
-    spec.caption = caption_;
-    spec.owner = Application->GetHandle();
-    spec.width = width_;
-    spec.height = height_;
-    handle_ = Application->P.CreateWindow(spec, this);
+    WindowSpec desc;
+    desc.kind = WindowKind::Form;
+    desc.className = className_;
+    desc.caption = caption_;
+    desc.owner = Application->GetHandle();
+    desc.width = width_;
+    desc.height = height_;
+    handle_ = Application->P.CreateWindow(desc, this);
   }
   return handle_;
 }
@@ -257,11 +257,11 @@ std::intptr_t TForm::Inherited(std::uint32_t msg, std::uintptr_t wParam, std::in
 
 TApplication::TApplication(Platform& platform) : TComponent(nullptr), P(platform) {
   Application = this;
-  WindowSpec spec;
-  spec.kind = WindowKind::AppWindow;
-  spec.className = "TApplication";
-  spec.caption = "";
-  handle_ = P.CreateWindow(spec, this);
+  WindowSpec desc;
+  desc.kind = WindowKind::AppWindow;
+  desc.className = "TApplication";
+  desc.caption = "";
+  handle_ = P.CreateWindow(desc, this);
   Icon.SetHandle(P.LoadMainIcon());
 }
 

@@ -7,10 +7,10 @@
 namespace vx {
 
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
-  WindowSpec spec;
-  spec.kind = WindowKind::Utility;
-  spec.className = "TTrayIconWindow";
-  windowHandle_ = Application->P.CreateWindow(spec, this);
+  WindowSpec desc;
+  desc.kind = WindowKind::Utility;
+  desc.className = "TTrayIconWindow";
+  windowHandle_ = Application->P.CreateWindow(desc, this);
   taskbarCreated_ = Application->P.RegisterWindowMessage("TaskbarCreated");
 }
 

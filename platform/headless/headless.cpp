@@ -40,21 +40,21 @@ bool HeadlessPlatform::CreateSingleInstanceMutex(const std::string& name) {
   return system.mutexes.insert(name).second;
 }
 
-Handle HeadlessPlatform::CreateWindow(const WindowSpec& spec, WindowProc* proc) {
+Handle HeadlessPlatform::CreateWindow(const WindowSpec& desc, WindowProc* proc) {
   const Handle h = system.nextHandle++;
   HeadlessSystem::Window w;
-  w.spec = spec;
+  w.desc = desc;
   w.proc = proc;
   w.process = this;
   system.windows[h] = w;
-  trace.push_back("create " + spec.className);
+  trace.push_back("create " + desc.className);
   return h;
 }
 
 void HeadlessPlatform::DestroyWindow(Handle wnd) {
   auto it = system.windows.find(wnd);
   if (it == system.windows.end()) return;
-  trace.push_back("destroy " + it->second.spec.className);
+  trace.push_back("destroy " + it->second.desc.className);
   system.windows.erase(it);
   // Windows releases a destroyed window's hotkeys.
   auto& hk = system.hotkeys;
@@ -70,7 +70,7 @@ void HeadlessPlatform::ShowWindow(Handle wnd, bool show) {
 
 void HeadlessPlatform::SetWindowText(Handle wnd, const std::string& text) {
   auto it = system.windows.find(wnd);
-  if (it != system.windows.end()) it->second.spec.caption = text;
+  if (it != system.windows.end()) it->second.desc.caption = text;
 }
 
 bool HeadlessPlatform::IsWindowVisible(Handle wnd) {
@@ -131,7 +131,7 @@ bool HeadlessPlatform::SetForegroundWindow(Handle wnd) {
 
 Handle HeadlessPlatform::FindWindow(const std::string& className, const std::string& caption) {
   for (const auto& [h, w] : system.windows)
-    if (w.spec.kind != WindowKind::Utility && w.spec.className == className && w.spec.caption == caption) return h;
+    if (w.desc.kind != WindowKind::Utility && w.desc.className == className && w.desc.caption == caption) return h;
   return 0;
 }
 

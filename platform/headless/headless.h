@@ -40,7 +40,7 @@ class HeadlessPlatform;
 class HeadlessSystem {
  public:
   struct Window {
-    WindowSpec spec;
+    WindowSpec desc;
     WindowProc* proc = nullptr;
     HeadlessPlatform* process = nullptr;
     bool visible = false;
@@ -118,7 +118,7 @@ class HeadlessPlatform : public Platform {
   bool CreateSingleInstanceMutex(const std::string& name) override;
   void ExitProcess(int code) override { exitCode = code; }
 
-  Handle CreateWindow(const WindowSpec& spec, WindowProc* proc) override;
+  Handle CreateWindow(const WindowSpec& desc, WindowProc* proc) override;
   void DestroyWindow(Handle wnd) override;
   void ShowWindow(Handle wnd, bool show) override;
   void SetWindowText(Handle wnd, const std::string& text) override;

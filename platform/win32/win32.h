@@ -77,7 +77,7 @@ class Win32Platform : public Platform {
   bool CreateSingleInstanceMutex(const std::string& name) override;
   void ExitProcess(int code) override;
 
-  Handle CreateWindow(const WindowSpec& spec, WindowProc* proc) override;
+  Handle CreateWindow(const WindowSpec& desc, WindowProc* proc) override;
   void DestroyWindow(Handle wnd) override;
   void ShowWindow(Handle wnd, bool show) override;
   void SetWindowText(Handle wnd, const std::string& text) override;

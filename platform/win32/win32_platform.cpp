@@ -102,12 +102,12 @@ void Win32Platform::RegisterClassOnce(const std::wstring& name) {
   classes_.insert(name);
 }
 
-Handle Win32Platform::CreateWindow(const WindowSpec& spec, WindowProc* proc) {
-  const std::wstring cls = Wide(spec.className);
+Handle Win32Platform::CreateWindow(const WindowSpec& desc, WindowProc* proc) {
+  const std::wstring cls = Wide(desc.className);
   RegisterClassOnce(cls);
   DWORD style = 0, exStyle = 0;
   int x = 0, y = 0, w = 0, h = 0;
-  switch (spec.kind) {
+  switch (desc.kind) {
     case WindowKind::AppWindow:
       style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
       break;
@@ -118,7 +118,7 @@ Handle Win32Platform::CreateWindow(const WindowSpec& spec, WindowProc* proc) {
     case WindowKind::Form: {
       style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
       exStyle = WS_EX_DLGMODALFRAME;
-      RECT r{0, 0, spec.width, spec.height};
+      RECT r{0, 0, desc.width, desc.height};
       AdjustWindowRectEx(&r, style, FALSE, exStyle);
       w = r.right - r.left;
       h = r.bottom - r.top;
@@ -127,7 +127,7 @@ Handle Win32Platform::CreateWindow(const WindowSpec& spec, WindowProc* proc) {
       break;
     }
   }
-  HWND hwnd = CreateWindowExW(exStyle, cls.c_str(), Wide(spec.caption).c_str(), style, x, y, w, h, H(spec.owner),
+  HWND hwnd = CreateWindowExW(exStyle, cls.c_str(), Wide(desc.caption).c_str(), style, x, y, w, h, H(desc.owner),
                               nullptr, instance_, proc);
   if (!hwnd) ThrowLastError("CreateWindowExW");
   return reinterpret_cast<Handle>(hwnd);

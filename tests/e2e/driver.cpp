@@ -187,6 +187,19 @@ DWORD Vorlex::WaitExit(DWORD ms) {
   return code;
 }
 
+DWORD Vorlex::Close() {
+  PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+  return WaitExit();
+}
+
+std::pair<std::wstring, std::wstring> Vorlex::TakeMessageBox(DWORD ms) const {
+  HWND box = WaitWindowOf(Pid(), L"#32770", ms);
+  if (!box) return {};
+  std::pair<std::wstring, std::wstring> result{WindowText(box), MessageBoxText(box)};
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  return result;
+}
+
 void Vorlex::Tray(UINT mouseMessage) const { PostMessageW(TrayWindow(), 0x0C00, 1, mouseMessage); }
 
 bool Vorlex::ChooseFromMenu(int downs, DWORD ms) const {

@@ -42,6 +42,11 @@ class Vorlex {
   bool WaitReady(DWORD ms = 20000);
   // The exit code, or STILL_ACTIVE after `ms` milliseconds.
   DWORD WaitExit(DWORD ms = 20000);
+  // A close request to the main window; then the exit code, as WaitExit.
+  DWORD Close();
+  // Waits for a message box of this copy, answers it with OK and returns
+  // its caption and text; empty strings when none came.
+  std::pair<std::wstring, std::wstring> TakeMessageBox(DWORD ms = 20000) const;
   DWORD Pid() const { return pi_.dwProcessId; }
   HWND MainWindow() const { return FindWindowOf(Pid(), L"TForm_Main"); }
   HWND TrayWindow() const { return FindWindowOf(Pid(), L"TTrayIconWindow"); }

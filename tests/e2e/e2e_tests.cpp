@@ -85,8 +85,7 @@ TEST_F(E2E, ASecondStartEndsWithZeroAndChangesNoFile) {
   EXPECT_EQ(ReadBytes(Ini()), before);
   EXPECT_EQ(first.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
   EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));  // the first copy still holds its hotkey
-  PostMessageW(first.MainWindow(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(first.WaitExit(), 0u);
+  EXPECT_EQ(first.Close(), 0u);
 }
 
 TEST_F(E2E, ACloseSavesTheItemsAndKeepsEveryForeignByte) {
@@ -96,8 +95,7 @@ TEST_F(E2E, ACloseSavesTheItemsAndKeepsEveryForeignByte) {
   WriteBytes(Ini(), hand);
   Vorlex v(folder);
   StartReady(v);
-  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_EQ(v.Close(), 0u);
   EXPECT_EQ(ReadBytes(Ini()),
             "; my own launcher file\r\n\r\n[Notes]\n  anything = goes \n"
             "[basic]\r\nCount=1\r\nAtomName=\"Atom_Vorlex\"\r\nShortCutView=0\r\nLeftDoubleClickMenuNo=-1\r\n"
@@ -112,11 +110,9 @@ TEST_F(E2E, ASettingsFileThatCannotBeCreatedEndsWithTheErrorAndCode1) {
   ASSERT_TRUE(CreateDirectoryW(Ini().c_str(), nullptr));  // a folder where the file should be
   Vorlex v(folder);
   ASSERT_TRUE(v.Start());
-  HWND box = WaitWindowOf(v.Pid(), L"#32770", 20000);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(WindowText(box), L"Vorlex");
-  EXPECT_EQ(MessageBoxText(box).rfind(Ini() + L" を作成できません", 0), 0u) << Cp932(MessageBoxText(box));
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  const auto [caption, text] = v.TakeMessageBox();
+  EXPECT_EQ(caption, L"Vorlex");
+  EXPECT_EQ(text.rfind(Ini() + L" を作成できません", 0), 0u) << Cp932(text);
   EXPECT_EQ(v.WaitExit(), 1u);
 }
 
@@ -127,10 +123,7 @@ TEST_F(E2E, AReadOnlySettingsFileAtExitIsReportedAndNothingIsLost) {
   const std::string before = ReadBytes(Ini());
   SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_READONLY);
   PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
-  HWND box = WaitWindowOf(v.Pid(), L"#32770", 20000);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box), Ini() + L" に書き込めません");
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(v.TakeMessageBox().second, Ini() + L" に書き込めません");
   EXPECT_EQ(v.WaitExit(), 0u);
   SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadBytes(Ini()), before);
@@ -152,8 +145,7 @@ TEST_F(E2E, AnItemsHotkeyStartsTheItemOnceEachPress) {
   PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
   EXPECT_TRUE(WaitFile(marker, 15000));
   EXPECT_EQ(FindWindowOf(v.Pid(), L"#32770", true), nullptr);
-  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_EQ(v.Close(), 0u);
 }
 
 TEST_F(E2E, ATakenHotkeyIsReportedNamingTheItemAndItsKey) {
@@ -161,17 +153,13 @@ TEST_F(E2E, ATakenHotkeyIsReportedNamingTheItemAndItsKey) {
   ASSERT_TRUE(RegisterHotKey(nullptr, 1, kCtrlAlt, VK_F9));  // someone else holds Ctrl+Alt+F9
   Vorlex v(folder);
   ASSERT_TRUE(v.Start());
-  HWND box = WaitWindowOf(v.Pid(), L"#32770", 20000);
-  ASSERT_NE(box, nullptr);
   const std::wstring keys = KeyName(VK_CONTROL) + L" + " + KeyName(VK_MENU) + L" + " + KeyName(VK_F9);
-  EXPECT_EQ(MessageBoxText(box),
+  EXPECT_EQ(v.TakeMessageBox().second,
             L"HotKeyの登録に失敗しました。\r\nそのHotKeyはすでに使用されている可能性があります。\r\n[項目 A (" + keys +
                 L")]");
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(v.WaitReady());
   UnregisterHotKey(nullptr, 1);
-  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_EQ(v.Close(), 0u);
 }
 
 TEST_F(E2E, ALeftClickOpensTheLaunchMenuAndAnEntryStartsItsItem) {
@@ -188,8 +176,7 @@ TEST_F(E2E, ALeftClickOpensTheLaunchMenuAndAnEntryStartsItsItem) {
   PressKeys({VK_CONTROL, VK_MENU}, VK_F11);
   ASSERT_TRUE(v.ChooseFromMenu(3));
   EXPECT_TRUE(WaitFile(folder + L"\\c.txt", 15000));
-  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_EQ(v.Close(), 0u);
 }
 
 TEST_F(E2E, DoubleClicksStartEachButtonsItemAndTheirLastButtonUpOpensNoMenu) {
@@ -212,8 +199,7 @@ TEST_F(E2E, DoubleClicksStartEachButtonsItemAndTheirLastButtonUpOpensNoMenu) {
     EXPECT_TRUE(WaitFile(folder + (left ? L"\\b.txt" : L"\\c.txt"), 15000)) << left;
     EXPECT_EQ(WaitWindowOf(v.Pid(), L"#32768", 1500), nullptr) << left;
   }
-  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_EQ(v.Close(), 0u);
 }
 
 TEST_F(E2E, TheCloseCommandEndsWithZeroAndReleasesEveryHotkey) {
@@ -248,6 +234,5 @@ TEST_F(E2E, WhileIdleItUsesNoProcessorTime) {
   Sleep(3000);
   EXPECT_LE(cpuMs() - before, 20u);  // no timer, no polling: it waits for messages
   CloseHandle(process);
-  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_EQ(v.Close(), 0u);
 }
