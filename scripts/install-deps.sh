@@ -6,9 +6,9 @@ set -euo pipefail
 need=()
 want() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' || need+=("$1"); }
 
-for p in cmake make g++ libgtest-dev libbenchmark-dev \
+for p in cmake make g++ libgtest-dev \
          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 \
-         wine wine64 xvfb xauth file; do
+         wine wine64 xvfb; do
   want "$p"
 done
 if [ "${WITH_WINE32:-1}" = 1 ]; then

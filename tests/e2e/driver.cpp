@@ -227,6 +227,23 @@ std::string Cp932(const std::wstring& w) {
   return out;
 }
 
+namespace {
+BOOL CALLBACK CountTrayIcon(HWND child, LPARAM count) {
+  wchar_t cls[64];
+  GetClassNameW(child, cls, 64);
+  if (lstrcmpW(cls, L"__winex11_tray_icon") == 0 && IsWindowVisible(child)) ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+}  // namespace
+
+int WineTrayIcons() {
+  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+  if (!tray) return IsWindow(FindWindowW(L"Shell_TrayWnd", nullptr)) ? 0 : -1;
+  int count = 0;
+  EnumChildWindows(tray, CountTrayIcon, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
 std::wstring ReadMarker(const std::wstring& path) {
   const std::string bytes = ReadBytes(path);
   return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));

@@ -67,6 +67,9 @@ class Vorlex {
 
 namespace e2e {
 std::string Cp932(const std::wstring& s);
+// Icons that Wine's own notification area shows (its stand-alone tray
+// window, used when the X display has none); -1 where there is no such window.
+int WineTrayIcons();
 // What vx_marker.exe wrote: its arguments, its working folder and the
 // performance counter at its start, one per line.
 std::wstring ReadMarker(const std::wstring& path);
