@@ -11,10 +11,9 @@ for p in cmake make g++ libgtest-dev \
          wine wine64 xvfb; do
   want "$p"
 done
-if [ "${WITH_WINE32:-1}" = 1 ]; then
-  dpkg --print-foreign-architectures | grep -qx i386 || { dpkg --add-architecture i386; need+=(refresh); }
-  want wine32:i386
-fi
+# Vorlex.exe is a 32-bit program: Wine needs its 32-bit part.
+dpkg --print-foreign-architectures | grep -qx i386 || { dpkg --add-architecture i386; need+=(refresh); }
+want wine32:i386
 
 if [ ${#need[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
