@@ -71,6 +71,9 @@ void TForm_Main::FormCreate() {
   IniFileName = ChangeFileExt(exePath, ".ini");
   LeftDoubleClicked = false;
   RightDoubleClicked = false;
+  // Asking the shell for icons is slow (milliseconds each): it must not hold
+  // up start-up or the editor's closing, so it runs when nothing else waits.
+  Application->OnIdle = [this] { return DrawNextMenuIcon(); };
 }
 
 void TForm_Main::HotKeySet() {
@@ -85,6 +88,7 @@ void TForm_Main::HotKeySet() {
 void TForm_Main::FormClose(TCloseAction& /*action*/) { ShortCutView = MI_ShortCutView->Checked; }
 
 void TForm_Main::FormDestroy() {
+  Application->OnIdle = nullptr;
   // A refused save must not keep the hotkeys and their global atoms alive
   // past the end of the run: release everything, then report the error.
   std::exception_ptr saveError;
@@ -117,9 +121,6 @@ void TForm_Main::CreateMI_Exe() {
     PM_Left->Add(item);
   }
   SetMI_Caption();
-  // Asking the shell for icons is slow (milliseconds each): it must not hold
-  // up start-up or the editor's closing, so it runs when nothing else waits.
-  Application->OnIdle = [this] { return DrawNextMenuIcon(); };
 }
 
 bool TForm_Main::DrawNextMenuIcon() {
