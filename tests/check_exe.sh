@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Checks what Vorlex.exe must be: a 32-bit Windows GUI program of at most
+# 1 MiB that imports only system DLLs (nothing of MinGW's beside it).
+# Usage: check_exe.sh Vorlex.exe objdump
+set -euo pipefail
+exe=$1 objdump=$2
+headers=$("$objdump" -p "$exe")
+fail() { echo "FAIL: $*"; exit 1; }
+grep -q 'file format pei-i386' <<<"$headers" || fail "not a 32-bit PE program"
+grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
+size=$(stat -c %s "$exe")
+[ "$size" -le 1048576 ] || fail "$size bytes, more than 1 MiB"
+system='^(KERNEL32|USER32|GDI32|SHELL32|OLE32|COMCTL32|COMDLG32|ADVAPI32|MSVCRT)\.DLL$'
+while read -r dll; do
+  grep -qiE "$system" <<<"$dll" || fail "imports $dll"
+done < <(sed -n 's/^.*DLL Name: //p' <<<"$headers")
+echo "ok: PE32 GUI, $size bytes, imports: $(sed -n 's/^.*DLL Name: //p' <<<"$headers" | tr '\n' ' ')"
