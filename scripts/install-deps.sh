@@ -8,7 +8,7 @@ want() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 for p in cmake make g++ libgtest-dev \
          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 \
-         wine wine64 xvfb; do
+         wine wine64 xvfb fonts-ipafont-gothic; do
   want "$p"
 done
 # Vorlex.exe is a 32-bit program: Wine needs its 32-bit part.

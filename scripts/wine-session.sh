@@ -21,3 +21,11 @@ mkdir -p "$WINEPREFIX"
 # The first start of a fresh prefix takes a while; its services must not
 # inherit our output, or they would hold a caller's pipe open.
 wineboot -u </dev/null >/dev/null 2>&1
+# Wine's menu and dialog fonts have no Japanese glyphs: let a Japanese font
+# stand in for them, or the menus show boxes.
+if [ ! -e "$WINEPREFIX/.vorlex-fonts" ] && fc-list 2>/dev/null | grep -q IPAGothic; then
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "MS Sans Serif"; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f </dev/null >/dev/null 2>&1
+  done
+  touch "$WINEPREFIX/.vorlex-fonts"
+fi
