@@ -23,7 +23,7 @@ mkdir -p "$WINEPREFIX"
 wineboot -u </dev/null >/dev/null 2>&1
 # Wine's menu and dialog fonts have no Japanese glyphs: let a Japanese font
 # stand in for them, or the menus show boxes.
-if [ ! -e "$WINEPREFIX/.vorlex-fonts" ] && fc-list 2>/dev/null | grep -q IPAGothic; then
+if [ ! -e "$WINEPREFIX/.vorlex-fonts" ] && [ -e /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf ]; then
   for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "MS Sans Serif"; do
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f </dev/null >/dev/null 2>&1
   done
