@@ -57,19 +57,35 @@ void TComponent::InsertComponent(TComponent* c) {
   Notification(c, TOperation::opInsert);
 }
 
+namespace {
+// Removes `c` from `list`, searching from the end, where components are
+// usually freed.
+void Erase(std::vector<TComponent*>& list, TComponent* c) {
+  auto it = std::find(list.rbegin(), list.rend(), c);
+  if (it != list.rend()) list.erase(std::next(it).base());
+}
+}  // namespace
+
 void TComponent::RemoveComponent(TComponent* c) {
   Notification(c, TOperation::opRemove);
   auto named = names_.find(FoldCase(c->name_));
   if (named != names_.end() && named->second == c) names_.erase(named);
   c->owner_ = nullptr;
-  components_.erase(std::remove(components_.begin(), components_.end(), c), components_.end());
+  Erase(components_, c);
+  if (c->hearsSiblings_) Erase(listeners_, c);
+}
+
+void TComponent::HearSiblings() {
+  if (hearsSiblings_) return;
+  hearsSiblings_ = true;
+  if (owner_) owner_->listeners_.push_back(this);
 }
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
   if (operation == TOperation::opRemove && component) RemoveFreeNotification(component);
-  // Owned components hear of every insertion and removal in their owner.
-  for (std::size_t i = 0; i < components_.size(); ++i)
-    if (components_[i] != component) components_[i]->Notification(component, operation);
+  // The owned components that asked hear of every insertion and removal.
+  for (std::size_t i = 0; i < listeners_.size(); ++i)
+    if (listeners_[i] != component) listeners_[i]->Notification(component, operation);
 }
 
 void TComponent::FreeNotification(TComponent* component) {
@@ -80,9 +96,7 @@ void TComponent::FreeNotification(TComponent* component) {
   }
 }
 
-void TComponent::RemoveFreeNotification(TComponent* c) {
-  freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), c), freeNotifies_.end());
-}
+void TComponent::RemoveFreeNotification(TComponent* c) { Erase(freeNotifies_, c); }
 
 void TComponent::SetName(const std::string& name) {
   if (owner_) {
@@ -149,9 +163,9 @@ void TPopupMenu::Add(TMenuItem* item) {
 }
 
 void TPopupMenu::Remove(TMenuItem* item) {
-  auto it = std::find(items_.begin(), items_.end(), item);
-  if (it == items_.end()) return;
-  items_.erase(it);
+  auto it = std::find(items_.rbegin(), items_.rend(), item);  // entries go last first
+  if (it == items_.rend()) return;
+  items_.erase(std::next(it).base());
   item->parent_ = nullptr;
 }
 

@@ -54,6 +54,13 @@ class TComponent {
   const std::string& Name() const { return name_; }
   void SetName(const std::string& name);
 
+ protected:
+  // Asks to hear, through Notification, of every insertion and removal of
+  // the other components of this one's owner. Only components that act on
+  // those notices ask, so a menu rebuilt with thousands of entries does not
+  // notify every entry of every other.
+  void HearSiblings();
+
  private:
   void InsertComponent(TComponent* c);
   void RemoveComponent(TComponent* c);
@@ -62,6 +69,8 @@ class TComponent {
   TComponent* owner_ = nullptr;
   std::string name_;
   std::vector<TComponent*> components_;
+  std::vector<TComponent*> listeners_;  // owned components that hear their siblings
+  bool hearsSiblings_ = false;
   std::vector<TComponent*> freeNotifies_;
   std::unordered_map<std::string, TComponent*> names_;  // folded name -> owned component
 };

@@ -8,7 +8,10 @@ std::vector<std::string> g_events;
 
 class Probe : public TComponent {
  public:
-  Probe(TComponent* owner, std::string name) : TComponent(owner) { SetName(name); }
+  Probe(TComponent* owner, std::string name) : TComponent(owner) {
+    SetName(name);
+    HearSiblings();
+  }
   ~Probe() override { g_events.push_back("free " + Name()); }
   void Notification(TComponent* c, TOperation op) override {
     TComponent::Notification(c, op);

@@ -225,22 +225,28 @@ std::string HeadlessPlatform::GetKeyNameText(std::int32_t lParam) {
 std::uint16_t HeadlessPlatform::GlobalAddAtom(const std::string& name) {
   if (name.empty() || name.size() > 255) return 0;
   const std::string folded = FoldCase(name);
-  for (auto& [atom, a] : system.atoms) {
-    if (FoldCase(a.name) == folded) {
-      ++a.refs;
-      return atom;
-    }
+  auto known = system.atomNames.find(folded);
+  if (known != system.atomNames.end()) {
+    ++system.atoms[known->second].refs;
+    return known->second;
   }
   if (system.atoms.size() >= system.atomCapacity) return 0;
-  std::uint16_t atom = 0xC000;
-  while (system.atoms.count(atom)) ++atom;
+  // Past the highest value in use, or else the lowest free one.
+  std::uint16_t atom = system.atoms.empty() ? 0xC000 : static_cast<std::uint16_t>(system.atoms.rbegin()->first + 1);
+  if (atom < 0xC000) {
+    atom = 0xC000;
+    while (system.atoms.count(atom)) ++atom;
+  }
   system.atoms[atom] = HeadlessSystem::Atom{name, 1};
+  system.atomNames[folded] = atom;
   return atom;
 }
 
 void HeadlessPlatform::GlobalDeleteAtom(std::uint16_t atom) {
   auto it = system.atoms.find(atom);
-  if (it != system.atoms.end() && --it->second.refs <= 0) system.atoms.erase(it);
+  if (it == system.atoms.end() || --it->second.refs > 0) return;
+  system.atomNames.erase(FoldCase(it->second.name));
+  system.atoms.erase(it);
 }
 
 bool HeadlessPlatform::RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) {

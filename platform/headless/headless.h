@@ -68,6 +68,7 @@ class HeadlessSystem {
   std::map<Handle, Window> windows;
   std::vector<HotKey> hotkeys;
   std::map<std::uint16_t, Atom> atoms;
+  std::map<std::string, std::uint16_t> atomNames;  // folded name -> atom
   std::size_t atomCapacity = 0x3FFF;
   Handle foreground = 0;
   std::map<std::pair<Handle, std::uint32_t>, NotifyIconData> trayIcons;  // (window, id) -> icon
