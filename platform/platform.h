@@ -172,8 +172,10 @@ class Platform {
   virtual Handle FindWindow(const std::string& className, const std::string& caption) = 0;
   virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;
 
-  // Dialogs and help.
-  virtual void MessageBox(const std::string& text, const std::string& caption) = 0;
+  // Dialogs and help. A message box is modal with one OK button; an error
+  // box carries the stop sign.
+  enum class BoxKind { Plain, Error };
+  virtual void MessageBox(const std::string& text, const std::string& caption, BoxKind kind) = 0;
   virtual void WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) = 0;
   virtual void MessageBeep(std::uint32_t type) = 0;
 

@@ -341,9 +341,9 @@ void TApplication::SetTitle(const std::string& title) {
   P.SetWindowText(handle_, title);
 }
 
-void TApplication::ShowException(const std::exception& e) { P.MessageBox(e.what(), title_); }
+void TApplication::ShowException(const std::exception& e) { P.MessageBox(e.what(), title_, Platform::BoxKind::Error); }
 
-void TApplication::MessageBox(const std::string& text) { P.MessageBox(text, title_); }
+void TApplication::MessageBox(const std::string& text) { P.MessageBox(text, title_, Platform::BoxKind::Plain); }
 
 void TApplication::HelpCommand(std::uint32_t command, std::uintptr_t data) {
   P.WinHelp(handle_, HelpFile, command, data);

@@ -264,8 +264,9 @@ TEST_F(MainForm, AnUnknownHotkeyBeepsAndSaysSo) {
   d.Pump();
   EXPECT_EQ(d.p.beeps, std::vector<std::uint32_t>{0});
   ASSERT_EQ(d.p.messageBoxes.size(), 1u);
-  EXPECT_EQ(d.p.messageBoxes[0].first, "Error[キーに対応するアプリが無い]");
-  EXPECT_EQ(d.p.messageBoxes[0].second, "Vorlex");
+  EXPECT_EQ(d.p.messageBoxes[0].text, "Error[キーに対応するアプリが無い]");
+  EXPECT_EQ(d.p.messageBoxes[0].caption, "Vorlex");
+  EXPECT_EQ(d.p.messageBoxes[0].kind, Platform::BoxKind::Plain);
 }
 
 TEST_F(MainForm, PowerNoticesGetTheDefaultAnswerAndKeyDownsDoNothing) {

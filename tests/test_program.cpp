@@ -128,8 +128,8 @@ TEST(Program, StartFailsWithExitCode1WhenTheFileCannotBeCreated) {
   std::filesystem::create_directory(d.Ini());
   EXPECT_EQ(d.Start(), 1);
   ASSERT_EQ(d.p.messageBoxes.size(), 1u);
-  EXPECT_EQ(d.p.messageBoxes[0].first.rfind(d.Ini() + " を作成できません", 0), 0u);
-  EXPECT_EQ(d.p.messageBoxes[0].second, "Vorlex");
+  EXPECT_EQ(d.p.messageBoxes[0].text.rfind(d.Ini() + " を作成できません", 0), 0u);
+  EXPECT_EQ(d.p.messageBoxes[0].caption, "Vorlex");
   EXPECT_TRUE(d.system().trayIcons.empty());
   EXPECT_EQ(Application, nullptr);
 }
@@ -141,7 +141,7 @@ TEST(Program, ARefusedSaveAtExitIsShownAndEverythingIsStillReleased) {
   std::filesystem::permissions(d.Ini(), std::filesystem::perms::owner_read);
   EXPECT_EQ(d.Close(), 0);
   ASSERT_EQ(d.p.messageBoxes.size(), 1u);
-  EXPECT_EQ(d.p.messageBoxes[0].first, d.Ini() + " に書き込めません");
+  EXPECT_EQ(d.p.messageBoxes[0].text, d.Ini() + " に書き込めません");
   EXPECT_TRUE(d.system().hotkeys.empty());
   EXPECT_TRUE(d.system().atoms.empty());
   EXPECT_TRUE(d.system().trayIcons.empty());

@@ -73,7 +73,9 @@ TEST_F(Toolkit, FormsRunCreateAndDestroyHandlersUnderTheErrorBox) {
   // error went to the error box and the destruction went on.
   EXPECT_EQ(g_events, (std::vector<std::string>{"create", "destroy with 1 components", "free child"}));
   ASSERT_EQ(p.messageBoxes.size(), 1u);
-  EXPECT_EQ(p.messageBoxes[0], std::make_pair(std::string("boom"), std::string("Vorlex")));
+  EXPECT_EQ(p.messageBoxes[0].text, "boom");
+  EXPECT_EQ(p.messageBoxes[0].caption, "Vorlex");
+  EXPECT_EQ(p.messageBoxes[0].kind, Platform::BoxKind::Error);
 }
 
 TEST_F(Toolkit, ClosingHidesAFormButEndsTheApplicationForTheMainForm) {

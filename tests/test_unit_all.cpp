@@ -6,7 +6,7 @@ namespace vx::test {
 
 class Hotkeys : public CoreTest {
  protected:
-  const std::vector<std::pair<std::string, std::string>>& Boxes() const { return p.messageBoxes; }
+  const std::vector<HeadlessPlatform::Box>& Boxes() const { return p.messageBoxes; }
   std::size_t Registered() const { return system.hotkeys.size(); }
 };
 
@@ -45,9 +45,9 @@ TEST_F(Hotkeys, TakenKeysAreReportedWithNameAndKeyText) {
   RegisterAllHotKeys();
   ASSERT_EQ(Boxes().size(), 2u);
   const std::string head = "HotKeyの登録に失敗しました。\r\nそのHotKeyはすでに使用されている可能性があります。\r\n";
-  EXPECT_EQ(Boxes()[0].first, head + "[second (Ctrl + Alt + A)]");
-  EXPECT_EQ(Boxes()[0].second, "Vorlex");
-  EXPECT_EQ(Boxes()[1].first, head + "[HotKeyによるメニュー表示 (Ctrl + Alt + A)]");
+  EXPECT_EQ(Boxes()[0].text, head + "[second (Ctrl + Alt + A)]");
+  EXPECT_EQ(Boxes()[0].caption, "Vorlex");
+  EXPECT_EQ(Boxes()[1].text, head + "[HotKeyによるメニュー表示 (Ctrl + Alt + A)]");
   EXPECT_NE(ExeList->Items(0)->Atom, 0);
   EXPECT_EQ(ExeList->Items(1)->Atom, 0);
   EXPECT_EQ(MenuHotKeyItem.Atom, 0);
@@ -59,7 +59,7 @@ TEST_F(Hotkeys, AKeyHeldByAnotherProgramIsReported) {
   AddItem("F5 item", scShift | 0x74);
   EXPECT_EQ(RegisterItemHotKey(0, scShift | 0x74), -1);
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_NE(Boxes()[0].first.find("[F5 item (Shift + F5)]"), std::string::npos);
+  EXPECT_NE(Boxes()[0].text.find("[F5 item (Shift + F5)]"), std::string::npos);
 }
 
 TEST_F(Hotkeys, ATooLongAtomNameReportsEveryRecordInTurn) {
@@ -71,9 +71,9 @@ TEST_F(Hotkeys, ATooLongAtomNameReportsEveryRecordInTurn) {
   RegisterAllHotKeys();
   const std::string head = "グローバルアトムテーブルの登録に失敗しました。\r\nAtomNameの値を変更してください。\r\n";
   ASSERT_EQ(Boxes().size(), 3u);
-  EXPECT_EQ(Boxes()[0].first, head + "[a]");
-  EXPECT_EQ(Boxes()[1].first, head + "[b]");
-  EXPECT_EQ(Boxes()[2].first, head + "[MenuHotKey]");
+  EXPECT_EQ(Boxes()[0].text, head + "[a]");
+  EXPECT_EQ(Boxes()[1].text, head + "[b]");
+  EXPECT_EQ(Boxes()[2].text, head + "[MenuHotKey]");
   EXPECT_EQ(Registered(), 0u);
 }
 

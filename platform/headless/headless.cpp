@@ -143,9 +143,8 @@ std::uint32_t HeadlessPlatform::RegisterWindowMessage(const std::string& name) {
   return id;
 }
 
-void HeadlessPlatform::MessageBox(const std::string& text, const std::string& caption) {
-  messageBoxes.emplace_back(text, caption);
-  if (onMessageBox) onMessageBox(text);
+void HeadlessPlatform::MessageBox(const std::string& text, const std::string& caption, BoxKind kind) {
+  messageBoxes.push_back(Box{text, caption, kind});
 }
 
 int HeadlessPlatform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) {

@@ -97,14 +97,16 @@ class HeadlessPlatform : public Platform {
   Point cursor{100, 200};
   std::array<bool, 256> keys{};
   std::vector<Launch> launches;
-  std::vector<std::pair<std::string, std::string>> messageBoxes;  // text, caption
+  struct Box {
+    std::string text, caption;
+    BoxKind kind;
+  };
+  std::vector<Box> messageBoxes;
   std::vector<Popup> popups;
   std::vector<std::pair<std::uint32_t, std::uintptr_t>> helpCalls;
   std::vector<std::uint32_t> beeps;
   // Chooses an entry of a pop-up menu (-1: none); runs while the menu is up.
   std::function<int(const Popup&)> onPopup;
-  // Runs while a message box is up.
-  std::function<void(const std::string& text)> onMessageBox;
   std::set<Handle> liveIcons, liveBitmaps;
   std::vector<std::pair<NotifyOp, NotifyIconData>> notifyCalls;
   std::set<std::string> filesWithIcons;  // paths the shell has an icon for
@@ -136,7 +138,7 @@ class HeadlessPlatform : public Platform {
   Handle FindWindow(const std::string& className, const std::string& caption) override;
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
 
-  void MessageBox(const std::string& text, const std::string& caption) override;
+  void MessageBox(const std::string& text, const std::string& caption, BoxKind kind) override;
   void WinHelp(Handle, const std::string&, std::uint32_t command, std::uintptr_t data) override {
     helpCalls.emplace_back(command, data);
   }

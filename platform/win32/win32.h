@@ -94,7 +94,7 @@ class Win32Platform : public Platform {
   Handle FindWindow(const std::string& className, const std::string& caption) override;
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
 
-  void MessageBox(const std::string& text, const std::string& caption) override;
+  void MessageBox(const std::string& text, const std::string& caption, BoxKind kind) override;
   void WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) override;
   void MessageBeep(std::uint32_t type) override;
   int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) override;

@@ -200,8 +200,9 @@ std::uint32_t Win32Platform::RegisterWindowMessage(const std::string& name) {
 
 // ------------------------------------------------- Dialogs, help, menus
 
-void Win32Platform::MessageBox(const std::string& text, const std::string& caption) {
-  MessageBoxW(GetActiveWindow(), Wide(text).c_str(), Wide(caption).c_str(), MB_OK | MB_SETFOREGROUND);
+void Win32Platform::MessageBox(const std::string& text, const std::string& caption, BoxKind kind) {
+  const UINT icon = kind == BoxKind::Error ? MB_ICONSTOP : 0;
+  MessageBoxW(GetActiveWindow(), Wide(text).c_str(), Wide(caption).c_str(), MB_OK | MB_SETFOREGROUND | icon);
 }
 
 void Win32Platform::WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) {
