@@ -183,7 +183,9 @@ TEST_F(E2E, DoubleClicksStartEachButtonsItemAndTheirLastButtonUpOpensNoMenu) {
   WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
   StartReady(v);
-  SetCursorPos(5, 5);  // away from any window: the held button clicks nothing
+  // The bottom-right corner is away from any window (Wine's tray sits at the
+  // top left): the held button clicks nothing.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5);
   for (bool left : {true, false}) {
     // The first click of the pair is an ordinary click: its menu opens.
     v.Tray(left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN);
