@@ -241,3 +241,30 @@ TEST_F(E2E, WhileIdleItUsesNoProcessorTime) {
   CloseHandle(process);
   EXPECT_EQ(v.Close(), 0u);
 }
+
+TEST_F(E2E, AHotkeyMessageWithoutAnItemIsReported) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  PostMessageW(v.MainWindow(), WM_HOTKEY, 0xC999, 0);
+  const auto [caption, text] = v.TakeMessageBox();
+  EXPECT_EQ(caption, L"Vorlex");
+  EXPECT_EQ(text, L"Error[キーに対応するアプリが無い]");
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, TheEndOfTheSessionSavesAndEndsTheProgram) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND app = FindWindowOf(v.Pid(), L"TApplication");
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(app, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer));
+  EXPECT_EQ(answer, 1u);
+  SendMessageTimeoutW(app, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &answer);
+  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_NE(ReadBytes(Ini()).find("[Basic]\r\nCount=3\r\nLeftDoubleClickMenuNo=1\r\nRightDoubleClickMenuNo=2\r\n"
+                                  "AtomName=\"Atom_Vorlex\"\r\nShortCutView=0\r\nVisibleMenuIcon=1\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));
+}
