@@ -117,24 +117,24 @@ void TForm_Main::CreateMI_Exe() {
     auto* item = new TMenuItem(this);
     item->SetName("MI_" + std::to_string(i));
     item->OnClick = [this](TObject* s) { MI_ExeClick(s); };
-    if (VisibleMenuIcon) iconsPending_.emplace_back(item, i);
     PM_Left->Add(item);
   }
+  nextMenuIcon_ = VisibleMenuIcon ? 0 : PM_Left->Count();
   SetMI_Caption();
 }
 
 bool TForm_Main::DrawNextMenuIcon() {
-  if (iconsPending_.empty()) return false;
-  const auto [item, index] = iconsPending_.front();
-  iconsPending_.pop_front();
-  if (index < PM_Left->Count() && PM_Left->Items(index) == item && index < ExeList->Count()) {
+  if (nextMenuIcon_ >= PM_Left->Count()) return false;
+  const int index = nextMenuIcon_++;
+  if (index < ExeList->Count()) {
     // The entry's image has the large-icon size whatever the shell gives; a
     // missing icon leaves it blank.
     TIcon icon;
     icon.SetHandle(GetFileIconHandle(ExeList->Items(index)->Exe));
-    item->SetBitmap(Application->P.IconBitmap(icon.GetHandle(), Point{icon.Width(), icon.Height()}));
+    PM_Left->Items(index)->SetBitmap(
+        Application->P.IconBitmap(icon.GetHandle(), Point{icon.Width(), icon.Height()}));
   }
-  return !iconsPending_.empty();
+  return nextMenuIcon_ < PM_Left->Count();
 }
 
 void TForm_Main::DrawAllMenuIcons() {
@@ -143,7 +143,6 @@ void TForm_Main::DrawAllMenuIcons() {
 }
 
 void TForm_Main::DeleteMI_Exe() {
-  iconsPending_.clear();
   while (PM_Left->Count() > 0) PM_Left->Items(PM_Left->Count() - 1)->Free();
 }
 

@@ -3,8 +3,6 @@
 // work of the launcher.
 #pragma once
 
-#include <deque>
-
 #include "platform/toolkit.h"
 #include "tray/TrayIcon.h"
 
@@ -66,7 +64,7 @@ class TForm_Main : public TForm {
   // program is idle, or at the latest just before the launch menu opens.
   bool DrawNextMenuIcon();
   void DrawAllMenuIcons();
-  std::deque<std::pair<TMenuItem*, int>> iconsPending_;  // entry, its index
+  int nextMenuIcon_ = 0;  // the first launch entry whose icon is not drawn yet
 
   TMenuItem* AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*));
 };

@@ -76,8 +76,7 @@ int VorlexMain(Platform& platform) {
   VorlexProgram program(platform);
   const int code = program.Start();
   if (code >= 0) return code;
-  while (!program.Run()) {
-  }
+  program.Run();
   return program.Finish();
 }
 

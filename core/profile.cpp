@@ -42,9 +42,14 @@ bool KeyName(std::string_view text, std::string_view& name) {
 
 std::string_view ValueOf(std::string_view text) { return Trim(text.substr(text.find('=') + 1)); }
 
-unsigned char Fold(std::string_view s, std::size_t& i) {
-  unsigned char c = static_cast<unsigned char>(s[i]);
-  if (IsLeadByte(c) && i + 1 < s.size()) return c;  // the caller steps over the trail byte as is
+// Is byte i of s the lead byte of a double-byte character (whose trail byte
+// is never folded)?
+bool LeadAt(std::string_view s, std::size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
+}
+
+unsigned char Upper(char ch) {
+  const unsigned char c = static_cast<unsigned char>(ch);
   return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
@@ -53,9 +58,13 @@ unsigned char Fold(std::string_view s, std::size_t& i) {
 std::size_t ProfileFile::FoldHash::operator()(std::string_view s) const {
   std::size_t h = 1469598103934665603ull & SIZE_MAX;
   for (std::size_t i = 0; i < s.size(); ++i) {
-    const bool lead = IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
-    h = (h ^ Fold(s, i)) * 1099511628211ull;
-    if (lead) h = (h ^ static_cast<unsigned char>(s[++i])) * 1099511628211ull;
+    if (LeadAt(s, i)) {
+      h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
+      ++i;
+      h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
+    } else {
+      h = (h ^ Upper(s[i])) * 1099511628211ull;
+    }
   }
   return h;
 }
@@ -63,12 +72,11 @@ std::size_t ProfileFile::FoldHash::operator()(std::string_view s) const {
 bool ProfileFile::FoldEqual::operator()(std::string_view a, std::string_view b) const {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    const bool lead = IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size();
-    std::size_t j = i;
-    if (Fold(a, i) != Fold(b, j)) return false;
-    if (lead) {
+    if (LeadAt(a, i)) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
       ++i;
-      if (a[i] != b[i]) return false;
+    } else if (Upper(a[i]) != Upper(b[i])) {
+      return false;
     }
   }
   return true;
@@ -95,8 +103,8 @@ std::string_view ProfileFile::Keep(std::string_view a, std::string_view b, std::
 
 void ProfileFile::Parse() {
   const std::string_view bytes = bytes_;
-  // Every line may be a section header: reserve for that, so that neither
-  // the sections nor their index move or rehash while the file is read.
+  // A section is a header and usually a few keys: reserve for a section per
+  // four lines, so that the sections and their index rarely move or rehash.
   const std::size_t lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
   sections_.reserve(lines / 4 + 16);
   sectionIndex_.reserve(lines / 4 + 16);
@@ -139,14 +147,14 @@ const ProfileFile::Key* ProfileFile::FindIn(const Section& sec, std::string_view
       if (FoldEqual()(k.name, key)) return &k;
     return nullptr;
   }
-  auto& index = const_cast<Section&>(sec).bigIndex;
-  if (!index || index->size() != sec.keys.size()) {
-    // Built anew when keys were added since: emplace keeps the first of duplicates.
-    index = std::make_unique<NameIndex>();
-    for (std::size_t i = 0; i < sec.keys.size(); ++i) index->emplace(sec.keys[i].name, i);
+  if (!sec.bigIndex) {
+    // Built once when first needed; WriteString keeps it in step after that.
+    // emplace keeps the first of duplicate keys.
+    sec.bigIndex = std::make_unique<NameIndex>();
+    for (std::size_t i = 0; i < sec.keys.size(); ++i) sec.bigIndex->emplace(sec.keys[i].name, i);
   }
-  auto it = index->find(key);
-  return it == index->end() ? nullptr : &sec.keys[it->second];
+  auto it = sec.bigIndex->find(key);
+  return it == sec.bigIndex->end() ? nullptr : &sec.keys[it->second];
 }
 
 const ProfileFile::Line* ProfileFile::FindKey(std::string_view section, std::string_view key) const {
@@ -209,6 +217,7 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
   sec.lines.insert(sec.lines.begin() + static_cast<std::ptrdiff_t>(at), Line{text, kCrLf});
   // Key lines after the insertion point cannot exist (it follows the last key).
   sec.keys.push_back(Key{text.substr(0, keyName.size()), at});
+  if (sec.bigIndex) sec.bigIndex->emplace(sec.keys.back().name, sec.keys.size() - 1);
   sec.lastKey = at;
 }
 

@@ -68,7 +68,7 @@ class ProfileFile {
     // holds a handful, and a scan of a few neighbours beats any hash; a big
     // one gets an index when first searched.
     std::vector<Key> keys;
-    std::unique_ptr<NameIndex> bigIndex;
+    mutable std::unique_ptr<NameIndex> bigIndex;  // name -> position in keys
     std::size_t lastKey = SIZE_MAX;  // index of the last key line
   };
   static const Key* FindIn(const Section& sec, std::string_view key);
