@@ -130,6 +130,21 @@ TEST_F(Profile, DuplicateKeysAndSectionsWriteTheFirst) {
             "[A]\r\nK=9\r\nK=2\r\n[a]\r\nk=3\r\n");
 }
 
+TEST_F(Profile, ALargeSectionFindsItsKeysTheSameWay) {
+  std::string text = "[Big]\r\n";
+  for (int i = 0; i < 100; ++i) text += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+  text += "key7=duplicate\r\n";
+  const std::string after = Edit(text, [](ProfileFile& i) {
+    EXPECT_EQ(i.ReadString("big", "KEY7", ""), "7");  // the first of duplicates
+    i.WriteString("Big", "Key99", "changed");
+    i.WriteString("Big", "New", "n");
+    EXPECT_EQ(i.ReadString("Big", "new", ""), "n");
+    i.WriteString("Big", "NEW", "again");
+    EXPECT_EQ(i.ReadString("Big", "New", ""), "again");
+  });
+  EXPECT_NE(after.find("Key99=changed\r\nkey7=duplicate\r\nNEW=again\r\n"), std::string::npos) << after;
+}
+
 TEST_F(Profile, ARefusedFlushRaisesTheErrorAndKeepsTheOldFile) {
   WriteFile(path(), "[A]\r\nk=1\r\n");
   ProfileFile ini(files, path());
