@@ -12,7 +12,7 @@ target_link_libraries(Vorlex PRIVATE vorlex_portable ${VORLEX_SYSTEM_LIBS})
 set_target_properties(Vorlex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_link_options(Vorlex PRIVATE -s -municode)
 add_test(NAME VorlexExeIsOneSmallGuiProgram
-         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/check_exe.sh $<TARGET_FILE:Vorlex> ${CMAKE_OBJDUMP})
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/check_exe.sh $<TARGET_FILE:Vorlex> ${CMAKE_OBJDUMP} ${CMAKE_SYSTEM_PROCESSOR})
 
 option(VORLEX_E2E "Build the end-to-end tests and benchmarks" ON)
 if(VORLEX_E2E)

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Vorlex.exe (build/windows/Vorlex.exe) and
-# starts it under Wine. Its icon appears in Wine's notification area; it runs
-# until you choose "終了" from the icon's right-click menu.
+# starts it under Wine on a desktop. Its icon appears in Wine's notification
+# area; it runs until you choose "終了" from the icon's right-click menu. On a
+# machine that cannot run 32-bit programs the 64-bit build
+# (build/windows64/Vorlex.exe) runs instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
-cmake --preset windows -DVORLEX_E2E=OFF >/dev/null
-cmake --build --preset windows --target Vorlex
-
 source scripts/wine-session.sh
-echo "Vorlex is running on display $DISPLAY (settings: build/windows/Vorlex.ini)."
-wine build/windows/Vorlex.exe
+preset=windows
+[ "$VX_WINE32" = 1 ] || preset=windows64
+cmake --preset "$preset" -DVORLEX_E2E=OFF >/dev/null
+cmake --build --preset "$preset" --target Vorlex
+echo "Vorlex is running on display $DISPLAY (settings: build/$preset/Vorlex.ini)."
+"$VX_WINE" "build/$preset/Vorlex.exe"

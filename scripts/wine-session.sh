@@ -1,31 +1,48 @@
-# Sourced by the scripts that run Vorlex.exe under Wine: a display (Xvfb when
-# none is set), a Wine prefix inside build/, a running, warmed wineserver,
-# and a trap that stops all of it again.
-: "${WINEPREFIX:=$PWD/build/wineprefix}"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-VX_XVFB_PID=
+# Sourced by the scripts that run Vorlex.exe under Wine: a display (Xvfb and
+# the openbox window manager when none is set), a Wine prefix inside build/,
+# a running, warmed wineserver, and a trap that stops all of it again.
+#
+# Without a window manager Wine waits 2 s for every window it hides, and
+# focus and activation are not a desktop's; so the tests run on a desktop.
+#
+# VX_WINE32 is 1 when this machine runs 32-bit programs (and so the 32-bit
+# Vorlex.exe); where it cannot, only the 64-bit build can run under Wine.
+vx_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+VX_WINE="$vx_root/scripts/wine-run"
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then VX_WINE32=1; else VX_WINE32=0; fi
+: "${WINEPREFIX:=$vx_root/build/wineprefix$([ "$VX_WINE32" = 1 ] || echo 64)}"
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" VX_WINE VX_WINE32
+VX_XVFB_PID= VX_WM_PID=
 if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 91 120); do
     [ -e "/tmp/.X$n-lock" ] || { export DISPLAY=":$n"; break; }
   done
   Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   VX_XVFB_PID=$!
-  sleep 1
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  openbox >/dev/null 2>&1 &
+  VX_WM_PID=$!
+  sleep 0.5
 fi
 vx_wine_stop() {
   wineserver -k >/dev/null 2>&1 || true
+  [ -z "$VX_WM_PID" ] || kill "$VX_WM_PID" >/dev/null 2>&1 || true
   [ -z "$VX_XVFB_PID" ] || kill "$VX_XVFB_PID" >/dev/null 2>&1 || true
 }
 trap vx_wine_stop EXIT
 mkdir -p "$WINEPREFIX"
 # The first start of a fresh prefix takes a while; its services must not
 # inherit our output, or they would hold a caller's pipe open.
-wineboot -u </dev/null >/dev/null 2>&1
-# Wine's menu and dialog fonts have no Japanese glyphs: let a Japanese font
-# stand in for them, or the menus show boxes.
+"$VX_WINE" wineboot -u </dev/null >/dev/null 2>&1
+# Wine's fonts have no Japanese glyphs: let Japanese fonts stand in for the
+# UI fonts and for the dialogs' "ＭＳ ゴシック" and "ＭＳ 明朝", or the menus
+# and dialogs show boxes.
 if [ ! -e "$WINEPREFIX/.vorlex-fonts" ] && [ -e /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf ]; then
-  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "MS Sans Serif"; do
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f </dev/null >/dev/null 2>&1
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "MS Sans Serif" "ＭＳ ゴシック" "MS Gothic"; do
+    "$VX_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f </dev/null >/dev/null 2>&1
+  done
+  for face in "ＭＳ 明朝" "MS Mincho"; do
+    "$VX_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAMincho /f </dev/null >/dev/null 2>&1
   done
   touch "$WINEPREFIX/.vorlex-fonts"
 fi

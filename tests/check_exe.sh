@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Checks what Vorlex.exe must be: a 32-bit Windows GUI program of at most
-# 1 MiB that imports only system DLLs (nothing of MinGW's beside it).
-# Usage: check_exe.sh Vorlex.exe objdump
+# Checks what Vorlex.exe must be: a Windows GUI program of at most 1 MiB
+# that imports only system DLLs (nothing of MinGW's beside it), 32-bit
+# unless the build is the 64-bit one.
+# Usage: check_exe.sh Vorlex.exe objdump [i686|x86_64]
 set -euo pipefail
-exe=$1 objdump=$2
+exe=$1 objdump=$2 arch=${3:-i686}
+format='pei-i386'; [ "$arch" = x86_64 ] && format='pei-x86-64'
 headers=$("$objdump" -p "$exe")
 fail() { echo "FAIL: $*"; exit 1; }
-grep -q 'file format pei-i386' <<<"$headers" || fail "not a 32-bit PE program"
+grep -q "file format $format" <<<"$headers" || fail "not a $format program"
 grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
 size=$(stat -c %s "$exe")
 [ "$size" -le 1048576 ] || fail "$size bytes, more than 1 MiB"

@@ -211,7 +211,9 @@ TEST_F(E2E, TheCloseCommandEndsWithZeroAndReleasesEveryHotkey) {
   EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));
   EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F11));
   const bool wineTray = WineTrayIcons() >= 0;
-  if (wineTray) EXPECT_EQ(WineTrayIcons(), 1);
+  if (wineTray) {
+    EXPECT_EQ(WineTrayIcons(), 1);
+  }
   v.Tray(WM_RBUTTONDOWN);
   v.Tray(WM_RBUTTONUP);
   ASSERT_TRUE(v.ChooseFromMenu(-1));  // Up from nothing: the last entry, "終了"
@@ -219,7 +221,9 @@ TEST_F(E2E, TheCloseCommandEndsWithZeroAndReleasesEveryHotkey) {
   EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));
   EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F11));
   for (int i = 0; wineTray && i < 100 && WineTrayIcons() > 0; ++i) Sleep(50);
-  if (wineTray) EXPECT_EQ(WineTrayIcons(), 0);
+  if (wineTray) {
+    EXPECT_EQ(WineTrayIcons(), 0);
+  }
 }
 
 TEST_F(E2E, WhileIdleItUsesNoProcessorTime) {
