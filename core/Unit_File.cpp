@@ -62,13 +62,18 @@ void LoadSettings() {
   if (!ini.Existed()) return;
 
   AtomName = ini.ReadString("Basic", "AtomName", kDefaultAtomName);
-  const std::int32_t count = std::min<std::int32_t>(ini.ReadInteger("Basic", "Count", 0), kMaxItems);
+  std::int32_t count = ini.ReadInteger("Basic", "Count", 0);
   ShortCutView = ini.ReadInteger("Basic", "ShortCutView", 0) != 0;
   LeftDoubleClickMenuNo = ini.ReadInteger("Basic", "LeftDoubleClickMenuNo", -1);
   RightDoubleClickMenuNo = ini.ReadInteger("Basic", "RightDoubleClickMenuNo", -1);
   VisibleMenuIcon = ini.ReadInteger("Basic", "VisibleMenuIcon", 1) != 0;
 
   ReadItem(ini, "-1", MenuHotKeyItem, kDefaultMenuHotKeyName);
+  if (count > kMaxItems) {
+    // Said once per load; the sections beyond the limit stay in the file.
+    Application->MessageBox(Format(Format(kMsgTooManyItems, IniFileName), count));
+    count = kMaxItems;
+  }
   for (std::int32_t i = 0; i < count; ++i) ReadItem(ini, std::to_string(i), *ExeList->Add(), "");
 }
 

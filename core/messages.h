@@ -15,6 +15,11 @@ inline constexpr char kDefaultMenuHotKeyName[] = "MenuHotKey";
 
 inline constexpr char kMsgCannotWrite[] = "%s に書き込めません";
 inline constexpr char kMsgCannotCreate[] = "%s を作成できません";
+inline constexpr char kMsgCannotRead[] = "%s を読み込めません";
+inline constexpr char kMsgTooLarge[] = "%s は大きすぎます (設定ファイルは 64 MiB までです)";
+inline constexpr char kMsgTooManyItems[] =
+    "%s の項目数 (Count=%d) が上限を超えています。\r\n最初の 10000 項目だけを読み込みます。"
+    "残りの項目はファイルに残りますが、読み込まれません。";
 inline constexpr char kMsgListIndex[] = "リストのインデックスが範囲を超えています (%d)";
 inline constexpr char kMsgAtomFailed[] =
     "グローバルアトムテーブルの登録に失敗しました。\r\nAtomNameの値を変更してください。\r\n[";

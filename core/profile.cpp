@@ -9,7 +9,12 @@ namespace vx {
 
 namespace {
 
+using Offset = std::uint32_t;
+constexpr Offset kNone = UINT32_MAX;
 constexpr std::string_view kCrLf = "\r\n";
+// A section with more key lines than this gets a hash index when touched;
+// below it a scan of its few keys is faster.
+constexpr std::size_t kScanLimit = 32;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -20,13 +25,17 @@ std::string_view Trim(std::string_view s) {
   return s.substr(b, e - b);
 }
 
-// A section header: "[name]" after optional blanks. Yields the trimmed name.
+// A section header: "[name]" after optional blanks, or "[name" to the end
+// of the line. The closing bracket is found as a character, so the trail
+// byte 0x5D of a double-byte character does not end the name.
 bool SectionName(std::string_view text, std::string_view& name) {
   std::size_t b = 0;
   while (b < text.size() && IsBlank(text[b])) ++b;
   if (b >= text.size() || text[b] != '[') return false;
-  std::size_t close = text.find(']', b + 1);
-  name = Trim(text.substr(b + 1, close == std::string_view::npos ? std::string_view::npos : close - b - 1));
+  std::size_t close = b + 1;
+  while (close < text.size() && text[close] != ']')
+    close += IsLeadByte(static_cast<unsigned char>(text[close])) && close + 1 < text.size() ? 2 : 1;
+  name = Trim(text.substr(b + 1, std::min(close, text.size()) - b - 1));
   return true;
 }
 
@@ -53,10 +62,10 @@ unsigned char Upper(char ch) {
   return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
-}  // namespace
-
-std::size_t ProfileFile::FoldHash::operator()(std::string_view s) const {
-  std::size_t h = 1469598103934665603ull & SIZE_MAX;
+// Names compare and hash without regard to ASCII case, the trail bytes of
+// double-byte characters kept as they are.
+std::size_t FoldHash(std::string_view s) {
+  std::uint64_t h = 1469598103934665603ull;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (LeadAt(s, i)) {
       h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
@@ -66,10 +75,10 @@ std::size_t ProfileFile::FoldHash::operator()(std::string_view s) const {
       h = (h ^ Upper(s[i])) * 1099511628211ull;
     }
   }
-  return h;
+  return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
-bool ProfileFile::FoldEqual::operator()(std::string_view a, std::string_view b) const {
+bool FoldEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (LeadAt(a, i)) {
@@ -82,93 +91,198 @@ bool ProfileFile::FoldEqual::operator()(std::string_view a, std::string_view b) 
   return true;
 }
 
+// The line that starts at `at`: its text without the line end, and where
+// the next line starts.
+struct LineAt {
+  std::string_view text, eol;
+  Offset next;
+};
+LineAt Line(std::string_view bytes, Offset at) {
+  const std::size_t nl = bytes.find('\n', at);
+  if (nl == std::string_view::npos) return LineAt{bytes.substr(at), {}, static_cast<Offset>(bytes.size())};
+  std::size_t end = nl;
+  if (end > at && bytes[end - 1] == '\r') --end;
+  return LineAt{bytes.substr(at, end - at), bytes.substr(end, nl + 1 - end), static_cast<Offset>(nl + 1)};
+}
+
+std::size_t TableSizeFor(std::size_t count) {
+  std::size_t size = 16;
+  while (size * 3 < count * 4) size *= 2;  // load at most 3/4
+  return size;
+}
+
+struct AddedKey {
+  std::string name;  // trimmed, as written
+  std::string line;  // "name=value", without its line end
+};
+
+const AddedKey* FindAdded(const std::vector<AddedKey>& keys, std::string_view name) {
+  for (const AddedKey& k : keys)
+    if (FoldEqual(k.name, name)) return &k;
+  return nullptr;
+}
+
+}  // namespace
+
+// What is known of a section of the file once it has been touched.
+struct ProfileFile::Section {
+  Offset insertAt = 0;        // where new keys go: after the last key line, or the header
+  std::vector<Offset> keys;   // key line starts in file order (a small section)
+  std::vector<Offset> index;  // open addressing over the first of each name (a big section)
+  std::vector<AddedKey> added;
+};
+
+struct ProfileFile::NewSection {
+  std::string name;
+  std::vector<AddedKey> keys;
+};
+
+// Where a key was found: an original line (maybe rewritten) or an added one.
+struct ProfileFile::Found {
+  Offset line = kNone;
+  const AddedKey* added = nullptr;
+  explicit operator bool() const { return line != kNone || added; }
+};
+
 ProfileFile::ProfileFile(Files& files, std::string path) : files_(files), path_(std::move(path)) {
-  existed_ = files_.Read(path_, bytes_);
+  try {
+    existed_ = files_.Read(path_, bytes_, kMaxFileSize);
+  } catch (const FileTooLarge&) {
+    throw std::runtime_error(Format(kMsgTooLarge, path_));
+  } catch (const SystemError& e) {
+    throw std::runtime_error(Format(kMsgCannotRead, path_) + "\r\n" + e.what());
+  }
   if (existed_) Parse();
 }
 
-std::string_view ProfileFile::Keep(std::string_view a, std::string_view b, std::string_view c) {
-  const std::size_t size = a.size() + b.size() + c.size();
-  if (blockUsed_ + size > blockSize_) {
-    blockSize_ = std::max<std::size_t>(size, 64 * 1024);
-    blocks_.push_back(std::make_unique<char[]>(blockSize_));
-    blockUsed_ = 0;
-  }
-  char* out = blocks_.back().get() + blockUsed_;
-  char* p = out;
-  for (std::string_view piece : {a, b, c}) p = std::copy(piece.begin(), piece.end(), p);
-  blockUsed_ += size;
-  return std::string_view(out, size);
-}
+ProfileFile::~ProfileFile() = default;
 
 void ProfileFile::Parse() {
   const std::string_view bytes = bytes_;
-  // A section is a header and usually a few keys: reserve for a section per
-  // four lines, so that the sections and their index rarely move or rehash.
-  const std::size_t lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
-  sections_.reserve(lines / 4 + 16);
-  sectionIndex_.reserve(lines / 4 + 16);
-  std::size_t pos = 0;
-  Section* current = nullptr;
-  while (pos < bytes.size()) {
-    std::size_t nl = bytes.find('\n', pos);
-    Line line;
-    if (nl == std::string_view::npos) {
-      line.text = bytes.substr(pos);
-      pos = bytes.size();
-    } else {
-      std::size_t end = nl;
-      if (end > pos && bytes[end - 1] == '\r') --end;
-      line.text = bytes.substr(pos, end - pos);
-      line.eol = bytes.substr(end, nl + 1 - end);
-      pos = nl + 1;
+  for (Offset at = 0; at < bytes.size();) {
+    // Only header lines are remembered; a header starts with '[' after blanks.
+    std::size_t first = at;
+    while (first < bytes.size() && IsBlank(bytes[first])) ++first;
+    if (first < bytes.size() && bytes[first] == '[') InsertSection(at);
+    const std::size_t nl = bytes.find('\n', first);
+    at = nl == std::string_view::npos ? static_cast<Offset>(bytes.size()) : static_cast<Offset>(nl + 1);
+  }
+}
+
+std::uint32_t ProfileFile::SlotOf(std::string_view name) const {
+  const std::size_t mask = sectionSlots_.size() - 1;
+  for (std::size_t slot = FoldHash(name) & mask;; slot = (slot + 1) & mask) {
+    const Offset header = sectionSlots_[slot];
+    if (header == kNone) return static_cast<std::uint32_t>(slot);
+    std::string_view other;
+    SectionName(Line(bytes_, header).text, other);
+    if (FoldEqual(other, name)) return static_cast<std::uint32_t>(slot);
+  }
+}
+
+void ProfileFile::InsertSection(Offset header) {
+  if (sectionSlots_.empty() || (sectionCount_ + 1) * 4 > sectionSlots_.size() * 3) {
+    std::vector<Offset> old(TableSizeFor(sectionCount_ + 1) * (sectionSlots_.empty() ? 1 : 2), kNone);
+    old.swap(sectionSlots_);
+    for (Offset h : old) {
+      if (h == kNone) continue;
+      std::string_view name;
+      SectionName(Line(bytes_, h).text, name);
+      sectionSlots_[SlotOf(name)] = h;
     }
+  }
+  std::string_view name;
+  SectionName(Line(bytes_, header).text, name);
+  const std::uint32_t slot = SlotOf(name);
+  if (sectionSlots_[slot] != kNone) return;  // a duplicate: the first wins
+  sectionSlots_[slot] = header;
+  ++sectionCount_;
+}
+
+ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
+  auto known = touched_.find(header);
+  if (known != touched_.end()) return *known->second;
+  auto sec = std::make_unique<Section>();
+  const std::string_view bytes = bytes_;
+  Offset at = Line(bytes, header).next;
+  sec->insertAt = at;
+  while (at < bytes.size()) {
+    const LineAt line = Line(bytes, at);
     std::string_view name;
-    if (SectionName(line.text, name)) {
-      sections_.push_back(Section{line, {}, {}, nullptr, SIZE_MAX});
-      current = &sections_.back();
-      sectionIndex_.emplace(name, sections_.size() - 1);
-    } else if (current) {
-      if (KeyName(line.text, name)) {
-        current->keys.push_back(Key{name, current->lines.size()});
-        current->lastKey = current->lines.size();
-      }
-      current->lines.push_back(line);
-    } else {
-      preamble_.push_back(line);
+    if (SectionName(line.text, name)) break;
+    if (KeyName(line.text, name)) {
+      sec->keys.push_back(at);
+      sec->insertAt = line.next;
     }
+    at = line.next;
   }
+  if (sec->keys.size() > kScanLimit) {
+    // A big section: an index over the first line of each key name.
+    sec->index.assign(TableSizeFor(sec->keys.size()), kNone);
+    const std::size_t mask = sec->index.size() - 1;
+    for (Offset keyLine : sec->keys) {
+      std::string_view name, other;
+      KeyName(Line(bytes, keyLine).text, name);
+      for (std::size_t slot = FoldHash(name) & mask;; slot = (slot + 1) & mask) {
+        Offset& s = sec->index[slot];
+        if (s == kNone) {
+          s = keyLine;
+          break;
+        }
+        KeyName(Line(bytes, s).text, other);
+        if (FoldEqual(other, name)) break;  // the first of duplicates stays
+      }
+    }
+    std::vector<Offset>().swap(sec->keys);
+  }
+  return *touched_.emplace(header, std::move(sec)).first->second;
 }
 
-const ProfileFile::Key* ProfileFile::FindIn(const Section& sec, std::string_view key) {
-  constexpr std::size_t kScanLimit = 32;
-  if (sec.keys.size() <= kScanLimit) {
-    for (const Key& k : sec.keys)
-      if (FoldEqual()(k.name, key)) return &k;
-    return nullptr;
+ProfileFile::Found ProfileFile::FindKey(std::string_view section, std::string_view key) const {
+  section = Trim(section);
+  key = Trim(key);
+  Found found;
+  const std::string_view bytes = bytes_;
+  const Offset header = sectionSlots_.empty() ? kNone : sectionSlots_[SlotOf(section)];
+  if (header != kNone) {
+    const Section& sec = StateOf(header);
+    std::string_view name;
+    if (!sec.index.empty()) {
+      const std::size_t mask = sec.index.size() - 1;
+      for (std::size_t slot = FoldHash(key) & mask; sec.index[slot] != kNone; slot = (slot + 1) & mask) {
+        KeyName(Line(bytes, sec.index[slot]).text, name);
+        if (FoldEqual(name, key)) {
+          found.line = sec.index[slot];
+          return found;
+        }
+      }
+    } else {
+      for (Offset keyLine : sec.keys) {
+        KeyName(Line(bytes, keyLine).text, name);
+        if (FoldEqual(name, key)) {
+          found.line = keyLine;
+          return found;
+        }
+      }
+    }
+    found.added = FindAdded(sec.added, key);
+    return found;
   }
-  if (!sec.bigIndex) {
-    // Built once when first needed; WriteString keeps it in step after that.
-    // emplace keeps the first of duplicate keys.
-    sec.bigIndex = std::make_unique<NameIndex>();
-    for (std::size_t i = 0; i < sec.keys.size(); ++i) sec.bigIndex->emplace(sec.keys[i].name, i);
-  }
-  auto it = sec.bigIndex->find(key);
-  return it == sec.bigIndex->end() ? nullptr : &sec.keys[it->second];
-}
-
-const ProfileFile::Line* ProfileFile::FindKey(std::string_view section, std::string_view key) const {
-  auto s = sectionIndex_.find(Trim(section));
-  if (s == sectionIndex_.end()) return nullptr;
-  const Section& sec = sections_[s->second];
-  const Key* k = FindIn(sec, Trim(key));
-  return k ? &sec.lines[k->line] : nullptr;
+  auto added = addedIndex_.find(FoldCase(std::string(section)));
+  if (added != addedIndex_.end()) found.added = FindAdded(added->second->keys, key);
+  return found;
 }
 
 std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
                                     const std::string& def) const {
-  const Line* line = FindKey(section, key);
-  std::string_view value = line ? ValueOf(line->text) : std::string_view(def);
+  const Found found = FindKey(section, key);
+  std::string_view value = def;
+  if (found.added) {
+    value = ValueOf(found.added->line);
+  } else if (found) {
+    auto rewritten = replaced_.find(found.line);
+    value = ValueOf(rewritten != replaced_.end() ? std::string_view(rewritten->second) : Line(bytes_, found.line).text);
+  }
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
     value = value.substr(1, value.size() - 2);
   if (value.size() > kValueBufferSize - 1) return CutAtCharBoundary(std::string(value), kValueBufferSize - 1);
@@ -183,70 +297,99 @@ std::int32_t ProfileFile::ReadInteger(const std::string& section, const std::str
 
 void ProfileFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
   const std::string_view sectionName = Trim(section), keyName = Trim(key);
+  std::string line;
+  line.reserve(keyName.size() + 1 + value.size());
+  line.append(keyName).append("=").append(value);
   dirty_ = true;
-  auto s = sectionIndex_.find(sectionName);
-  if (s == sectionIndex_.end()) {
-    // A new section goes to the end of the file, after a line end of its own
-    // when the file's last line has none.
-    Line* last = nullptr;
-    if (!sections_.empty())
-      last = sections_.back().lines.empty() ? &sections_.back().header : &sections_.back().lines.back();
-    else if (!preamble_.empty())
-      last = &preamble_.back();
-    if (last && last->eol.empty()) last->eol = kCrLf;
-    const std::string_view header = Keep("[", sectionName, "]");
-    const std::string_view text = Keep(keyName, "=", value);
-    sections_.push_back(Section{Line{header, kCrLf}, {Line{text, kCrLf}}, {Key{text.substr(0, keyName.size()), 0}},
-                                nullptr, 0});
-    sectionIndex_.emplace(header.substr(1, sectionName.size()), sections_.size() - 1);
+  const Found found = FindKey(sectionName, keyName);
+  if (found.added) {
+    const_cast<AddedKey*>(found.added)->line = std::move(line);
     return;
   }
-  Section& sec = sections_[s->second];
-  const std::string_view text = Keep(keyName, "=", value);
-  if (const Key* k = FindIn(sec, keyName)) {
-    Line& line = sec.lines[k->line];
-    line.text = text;
-    if (line.eol.empty()) line.eol = kCrLf;
+  if (found) {
+    replaced_[found.line] = std::move(line);
     return;
   }
-  // A new key goes after the section's last key (or right below its header),
-  // ahead of any blank or comment lines that close the section.
-  std::size_t at = sec.lastKey == SIZE_MAX ? 0 : sec.lastKey + 1;
-  Line& before = at == 0 ? sec.header : sec.lines[at - 1];
-  if (before.eol.empty()) before.eol = kCrLf;
-  sec.lines.insert(sec.lines.begin() + static_cast<std::ptrdiff_t>(at), Line{text, kCrLf});
-  // Key lines after the insertion point cannot exist (it follows the last key).
-  sec.keys.push_back(Key{text.substr(0, keyName.size()), at});
-  if (sec.bigIndex) sec.bigIndex->emplace(sec.keys.back().name, sec.keys.size() - 1);
-  sec.lastKey = at;
+  const Offset header = sectionSlots_.empty() ? kNone : sectionSlots_[SlotOf(sectionName)];
+  std::vector<AddedKey>* keys = nullptr;
+  if (header != kNone) {
+    keys = &StateOf(header).added;
+  } else {
+    NewSection*& s = addedIndex_[FoldCase(std::string(sectionName))];
+    if (!s) {
+      added_.push_back(std::make_unique<NewSection>());
+      s = added_.back().get();
+      s->name = std::string(sectionName);
+    }
+    keys = &s->keys;
+  }
+  keys->push_back(AddedKey{std::string(keyName), std::move(line)});
+}
+
+std::vector<std::string_view> ProfileFile::Pieces() const {
+  // The edits in file order: rewritten lines and the sections' new keys.
+  struct Edit {
+    Offset at;
+    const std::string* replacement;      // a rewritten line, or
+    const std::vector<AddedKey>* added;  // new keys inserted here
+  };
+  std::vector<Edit> edits;
+  edits.reserve(replaced_.size() + touched_.size());
+  for (const auto& [at, text] : replaced_) edits.push_back(Edit{at, &text, nullptr});
+  for (const auto& [header, sec] : touched_)
+    if (!sec->added.empty()) edits.push_back(Edit{sec->insertAt, nullptr, &sec->added});
+  // A rewritten line and an insertion never share an offset: insertions
+  // follow a section's last key line.
+  std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.at < b.at; });
+
+  std::vector<std::string_view> out;
+  bool atLineStart = true;  // the output so far is empty or ends with a line end
+  auto raw = [&](std::string_view piece) {
+    if (piece.empty()) return;
+    out.push_back(piece);
+    atLineStart = piece.back() == '\n';
+  };
+  auto line = [&](std::string_view text) {
+    if (!atLineStart) raw(kCrLf);
+    raw(text);
+    raw(kCrLf);
+  };
+  const std::string_view bytes = bytes_;
+  Offset pos = 0;
+  for (const Edit& e : edits) {
+    raw(bytes.substr(pos, e.at - pos));
+    pos = e.at;
+    if (e.replacement) {
+      const LineAt old = Line(bytes, e.at);
+      raw(*e.replacement);
+      raw(old.eol.empty() ? kCrLf : old.eol);
+      pos = old.next;
+    } else {
+      for (const AddedKey& k : *e.added) line(k.line);
+    }
+  }
+  raw(bytes.substr(pos));
+  for (const auto& s : added_) {
+    if (!atLineStart) raw(kCrLf);
+    raw("[");
+    raw(s->name);
+    raw("]");
+    raw(kCrLf);
+    for (const AddedKey& k : s->keys) line(k.line);
+  }
+  return out;
 }
 
 std::string ProfileFile::Text() const {
-  std::size_t size = 0;
-  auto measure = [&size](const Line& l) { size += l.text.size() + l.eol.size(); };
-  for (const Line& l : preamble_) measure(l);
-  for (const Section& s : sections_) {
-    measure(s.header);
-    for (const Line& l : s.lines) measure(l);
-  }
   std::string out;
-  out.reserve(size);
-  auto put = [&out](const Line& l) {
-    out += l.text;
-    out += l.eol;
-  };
-  for (const Line& l : preamble_) put(l);
-  for (const Section& s : sections_) {
-    put(s.header);
-    for (const Line& l : s.lines) put(l);
-  }
+  for (std::string_view piece : Pieces()) out += piece;
   return out;
 }
 
 void ProfileFile::Flush() {
   if (!dirty_) return;
   try {
-    files_.Replace(path_, Text());
+    files_.Replace(path_, Pieces());
   } catch (const SystemError&) {
     throw std::runtime_error(Format(kMsgCannotWrite, path_));
   }

@@ -9,7 +9,15 @@
 // byte; a written line ends in CR LF; a new key goes to the end of its
 // section, a new section to the end of the file. A value is read into a
 // buffer of 2048 bytes, so at most 2047 bytes are seen, never splitting a
-// double-byte character.
+// double-byte character. A section name ends at the first "]" that is not
+// the trail byte of a double-byte character.
+//
+// Memory: the file's bytes, one 32-bit slot per distinct section (a little
+// more for the hash table's slack), and, only for the sections a caller
+// touches, one slot per key line; nothing per blank or comment line. The
+// flush streams the unchanged stretches of the file and the written lines
+// without joining them. So a file of any shape costs at most about four
+// times its size, and a file is taken only up to kMaxFileSize.
 #pragma once
 
 #include <cstdint>
@@ -26,9 +34,17 @@ namespace vx {
 class ProfileFile {
  public:
   static constexpr std::size_t kValueBufferSize = 2048;
+  // The largest settings file the engine reads.
+  static constexpr std::size_t kMaxFileSize = 64u << 20;
 
-  // Opens and parses the file once; a missing file reads as empty.
+  // Opens and parses the file once; a missing file reads as empty. A file
+  // that exists but cannot be read whole raises "<path> を読み込めません"
+  // with the system's text, one beyond kMaxFileSize "<path> は大きすぎます";
+  // nothing is then written over it.
   ProfileFile(Files& files, std::string path);
+  ~ProfileFile();
+  ProfileFile(const ProfileFile&) = delete;
+  ProfileFile& operator=(const ProfileFile&) = delete;
 
   bool Existed() const { return existed_; }
   std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
@@ -44,50 +60,32 @@ class ProfileFile {
   std::string Text() const;
 
  private:
-  // Names compare and hash without regard to ASCII case (trail bytes of
-  // double-byte characters kept as they are), so no folded copies are made.
-  struct FoldHash {
-    std::size_t operator()(std::string_view s) const;
-  };
-  struct FoldEqual {
-    bool operator()(std::string_view a, std::string_view b) const;
-  };
-  using NameIndex = std::unordered_map<std::string_view, std::size_t, FoldHash, FoldEqual>;
-  struct Line {
-    std::string_view text;  // without its line end; into the file's bytes or blocks_
-    std::string_view eol;   // "\r\n", "\n" or "" (the last line of a file without one)
-  };
-  struct Key {
-    std::string_view name;
-    std::size_t line;
-  };
-  struct Section {
-    Line header;
-    std::vector<Line> lines;
-    // The section's keys in file order, first of duplicates first. A section
-    // holds a handful, and a scan of a few neighbours beats any hash; a big
-    // one gets an index when first searched.
-    std::vector<Key> keys;
-    mutable std::unique_ptr<NameIndex> bigIndex;  // name -> position in keys
-    std::size_t lastKey = SIZE_MAX;  // index of the last key line
-  };
-  static const Key* FindIn(const Section& sec, std::string_view key);
+  using Offset = std::uint32_t;
+  struct Section;
+  struct NewSection;
+  struct Found;
 
   void Parse();
-  const Line* FindKey(std::string_view section, std::string_view key) const;
-  // Copies the pieces, joined, into storage that never moves.
-  std::string_view Keep(std::string_view a, std::string_view b = {}, std::string_view c = {});
+  std::uint32_t SlotOf(std::string_view name) const;
+  void InsertSection(Offset header);
+  Section& StateOf(Offset header) const;
+  Found FindKey(std::string_view section, std::string_view key) const;
+  std::vector<std::string_view> Pieces() const;
 
   Files& files_;
   std::string path_;
   bool existed_ = false;
   bool dirty_ = false;
-  std::string bytes_;               // the file as read; unchanged lines point into it
-  std::vector<std::unique_ptr<char[]>> blocks_;  // written lines and names
-  std::size_t blockUsed_ = 0, blockSize_ = 0;
-  std::vector<Line> preamble_;      // lines before the first section
-  std::vector<Section> sections_;
-  NameIndex sectionIndex_;          // section name -> section, first wins
+  std::string bytes_;  // the file as read
+  // Open addressing: the header offsets of the file's distinct sections
+  // (the first of duplicates), kNone in free slots.
+  std::vector<Offset> sectionSlots_;
+  std::size_t sectionCount_ = 0;
+  // The sections that were read or written, by header offset.
+  mutable std::unordered_map<Offset, std::unique_ptr<Section>> touched_;
+  std::unordered_map<Offset, std::string> replaced_;  // key line start -> new text
+  std::vector<std::unique_ptr<NewSection>> added_;      // sections new to the file, in order
+  std::unordered_map<std::string, NewSection*> addedIndex_;  // folded name -> section
 };
 
 }  // namespace vx

@@ -14,6 +14,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vx {
@@ -125,19 +126,31 @@ class SystemError : public std::runtime_error {
   std::uint32_t code_;
 };
 
+// Raised by Files::Read for a file larger than the caller takes.
+class FileTooLarge : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // Files: whole-file reads and durable, atomic replacement.
 class Files {
  public:
   virtual ~Files() = default;
-  // True and the file's bytes when it exists as a regular file.
-  virtual bool Read(const std::string& path, std::string& bytes) = 0;
+  // True and the file's bytes when it exists as a regular file; false when
+  // there is none (nothing, or a folder, under the path). A file that exists
+  // but cannot be read whole (denied, shared for no reader, a failing read)
+  // throws SystemError; one of more than `maxBytes` throws FileTooLarge.
+  virtual bool Read(const std::string& path, std::string& bytes, std::size_t maxBytes) = 0;
   virtual bool Exists(const std::string& path) = 0;
   // Creates a new file holding `bytes`; throws SystemError when it cannot.
   virtual void Create(const std::string& path, const std::string& bytes) = 0;
-  // Replaces (or creates) the file with `bytes` so that a crash at any
-  // moment leaves either the old file or the new one, whole. Throws
-  // SystemError when the system refuses; the old file is then unchanged.
-  virtual void Replace(const std::string& path, const std::string& bytes) = 0;
+  // Replaces (or creates) the file with the pieces, joined, so that a crash
+  // at any moment leaves either the old file or the new one, whole. The file
+  // stays what it was: a symbolic link keeps pointing where it did and its
+  // target gets the bytes, and the file keeps its attributes, access rights
+  // and owner. Throws SystemError when the system refuses; the old file is
+  // then unchanged and no temporary file is left.
+  virtual void Replace(const std::string& path, const std::vector<std::string_view>& pieces) = 0;
 };
 
 class Platform {

@@ -24,15 +24,16 @@ namespace vx {
 // Files on the local file system, with durable atomic replacement.
 class PosixFiles : public Files {
  public:
-  enum class Step { WriteTemp, SyncTemp, Rename, SyncDir };
+  enum class Step { WriteTemp, SyncTemp, Rename, SyncDir, Read };
   // Called before each step of a replacement (WriteTemp: halfway through the
-  // data); a test may throw from it to stand for a crash at that moment.
+  // data) and halfway through a read; a test may throw from it to stand for
+  // a crash, or a failing disk, at that moment.
   std::function<void(Step)> faultHook;
 
-  bool Read(const std::string& path, std::string& bytes) override;
+  bool Read(const std::string& path, std::string& bytes, std::size_t maxBytes) override;
   bool Exists(const std::string& path) override;
   void Create(const std::string& path, const std::string& bytes) override;
-  void Replace(const std::string& path, const std::string& bytes) override;
+  void Replace(const std::string& path, const std::vector<std::string_view>& pieces) override;
 };
 
 class HeadlessPlatform;

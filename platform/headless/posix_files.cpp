@@ -55,16 +55,30 @@ std::string DirectoryOf(const std::string& path) {
 
 }  // namespace
 
-bool PosixFiles::Read(const std::string& path, std::string& bytes) {
+bool PosixFiles::Read(const std::string& path, std::string& bytes, std::size_t maxBytes) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    Fail("open", path, errno);
+  }
   struct stat st {};
-  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (::fstat(fd.get(), &st) != 0) Fail("fstat", path, errno);
+  if (!S_ISREG(st.st_mode)) return false;
+  if (static_cast<std::uint64_t>(st.st_size) > maxBytes) throw FileTooLarge(path);
   bytes.clear();
+  bytes.reserve(static_cast<std::size_t>(st.st_size));
   char buf[65536];
+  bool halfway = false;
   for (;;) {
+    if (!halfway && bytes.size() * 2 >= static_cast<std::size_t>(st.st_size)) {
+      halfway = true;
+      if (faultHook) faultHook(Step::Read);
+    }
     ssize_t n = ::read(fd.get(), buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n < 0) Fail("read", path, errno);
+    if (n == 0) break;
+    if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) throw FileTooLarge(path);
     bytes.append(buf, static_cast<std::size_t>(n));
   }
   return true;
@@ -82,40 +96,78 @@ void PosixFiles::Create(const std::string& path, const std::string& bytes) {
   if (::fsync(fd.get()) != 0) Fail("fsync", path, errno);
 }
 
-void PosixFiles::Replace(const std::string& path, const std::string& bytes) {
+namespace {
+
+// The file a path names: a symbolic link is followed to its target, which
+// need not exist yet.
+std::string Resolve(const std::string& path) {
+  std::string target = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return target;
+    std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+    const ssize_t n = ::readlink(target.c_str(), &link[0], link.size());
+    if (n < 0) Fail("readlink", target, errno);
+    link.resize(static_cast<std::size_t>(n));
+    target = link[0] == '/' ? link : DirectoryOf(target) + "/" + link;
+  }
+  Fail("open", path, ELOOP);
+}
+
+}  // namespace
+
+void PosixFiles::Replace(const std::string& path, const std::vector<std::string_view>& pieces) {
+  const std::string target = Resolve(path);
   // A file without write permission counts as read-only, even for root, as
   // the read-only attribute does on Windows.
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
+  const bool existed = ::stat(target.c_str(), &st) == 0;
+  if (existed) {
     if (S_ISDIR(st.st_mode)) Fail("rename", path, EISDIR);
     if ((st.st_mode & S_IWUSR) == 0) Fail("open", path, EACCES);
   }
-  const std::string temp = path + ".vxtmp";
+  const std::string temp = target + ".vxtmp";
   auto step = [this](Step s) {
     if (faultHook) faultHook(s);
   };
+  std::size_t total = 0;
+  for (std::string_view p : pieces) total += p.size();
   try {
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    ::unlink(temp.c_str());  // what an earlier crash may have left
+    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (fd.get() < 0) Fail("open", temp, errno);
-    const std::size_t half = bytes.size() / 2;
-    WriteAll(fd.get(), bytes.data(), half, temp);
-    step(Step::WriteTemp);
-    WriteAll(fd.get(), bytes.data() + half, bytes.size() - half, temp);
+    if (existed) {
+      // The new file takes the old one's access rights and owner.
+      if (::fchmod(fd.get(), st.st_mode & 07777) != 0) Fail("fchmod", temp, errno);
+      if (::fchown(fd.get(), st.st_uid, st.st_gid) != 0 && errno != EPERM) Fail("fchown", temp, errno);
+    }
+    std::size_t written = 0;
+    bool halfway = false;
+    for (std::string_view p : pieces) {
+      // Stands for a crash in the middle of the data.
+      const std::size_t half = total / 2;
+      if (!halfway && written + p.size() >= half) {
+        WriteAll(fd.get(), p.data(), half - written, temp);
+        step(Step::WriteTemp);
+        WriteAll(fd.get(), p.data() + (half - written), p.size() - (half - written), temp);
+        halfway = true;
+      } else {
+        WriteAll(fd.get(), p.data(), p.size(), temp);
+      }
+      written += p.size();
+    }
+    if (!halfway) step(Step::WriteTemp);
     step(Step::SyncTemp);
     if (::fsync(fd.get()) != 0) Fail("fsync", temp, errno);
     if (::close(fd.release()) != 0) Fail("close", temp, errno);
+    step(Step::Rename);
+    if (::rename(temp.c_str(), target.c_str()) != 0) Fail("rename", path, errno);
   } catch (const SystemError&) {
     ::unlink(temp.c_str());
     throw;
   }
-  step(Step::Rename);
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temp.c_str());
-    Fail("rename", path, err);
-  }
   step(Step::SyncDir);
-  Fd dir(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
 }
 

@@ -61,10 +61,10 @@ class ScopedHandle {
 
 class Win32Files : public Files {
  public:
-  bool Read(const std::string& path, std::string& bytes) override;
+  bool Read(const std::string& path, std::string& bytes, std::size_t maxBytes) override;
   bool Exists(const std::string& path) override;
   void Create(const std::string& path, const std::string& bytes) override;
-  void Replace(const std::string& path, const std::string& bytes) override;
+  void Replace(const std::string& path, const std::vector<std::string_view>& pieces) override;
 };
 
 class Win32Platform : public Platform {

@@ -6,7 +6,7 @@ namespace vx::win32 {
 
 namespace {
 
-void WriteAll(HANDLE h, const std::string& bytes) {
+void WriteAll(HANDLE h, std::string_view bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
@@ -16,19 +16,46 @@ void WriteAll(HANDLE h, const std::string& bytes) {
   }
 }
 
+// The file that a path names: a symbolic link is followed to its target.
+std::wstring FinalPath(const std::wstring& path) {
+  ScopedHandle h(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!h.Valid()) return path;
+  std::wstring buf(32768, L'\0');
+  const DWORD n = GetFinalPathNameByHandleW(h.Get(), &buf[0], static_cast<DWORD>(buf.size()), FILE_NAME_NORMALIZED);
+  if (n == 0 || n >= buf.size()) return path;
+  buf.resize(n);
+  // "\\?\C:\..." names a drive path; "\\?\UNC\server\..." a share.
+  if (buf.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + buf.substr(8);
+  if (buf.compare(0, 4, L"\\\\?\\") == 0) return buf.substr(4);
+  return buf;
+}
+
 }  // namespace
 
-bool Win32Files::Read(const std::string& path, std::string& bytes) {
-  ScopedHandle h(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+bool Win32Files::Read(const std::string& path, std::string& bytes, std::size_t maxBytes) {
+  const std::wstring wide = Wide(path);
+  ScopedHandle h(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h.Valid()) return false;
+  if (!h.Valid()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+    // A folder under the file's name is no file; anything else that keeps
+    // an existing file from being read is an error, never an empty file.
+    const DWORD attrs = GetFileAttributesW(wide.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    ThrowLastError("CreateFileW", error);
+  }
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(h.Get(), &size)) return false;
+  if (!GetFileSizeEx(h.Get(), &size)) ThrowLastError("GetFileSizeEx");
+  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) throw FileTooLarge(path);
   bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD got = 0;
-    if (!ReadFile(h.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr) || got == 0) break;
+    if (!ReadFile(h.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr))
+      ThrowLastError("ReadFile");
+    if (got == 0) break;  // the file was shortened meanwhile
     done += got;
   }
   bytes.resize(done);
@@ -48,11 +75,11 @@ void Win32Files::Create(const std::string& path, const std::string& bytes) {
   if (!FlushFileBuffers(h.Get())) ThrowLastError("FlushFileBuffers");
 }
 
-void Win32Files::Replace(const std::string& path, const std::string& bytes) {
-  const std::wstring target = Wide(path);
+void Win32Files::Replace(const std::string& path, const std::vector<std::string_view>& pieces) {
+  const std::wstring target = FinalPath(Wide(path));
   const DWORD attrs = GetFileAttributesW(target.c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-    ThrowLastError("MoveFileExW", ERROR_ACCESS_DENIED);
+    ThrowLastError("ReplaceFileW", ERROR_ACCESS_DENIED);
   // Write the whole new file beside the old one, make it durable, then put
   // it in the old one's place in one step.
   const std::wstring temp = target + L".vxtmp";
@@ -60,17 +87,29 @@ void Win32Files::Replace(const std::string& path, const std::string& bytes) {
     ScopedHandle h(
         CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.Valid()) ThrowLastError("CreateFileW");
-    WriteAll(h.Get(), bytes);
+    for (std::string_view piece : pieces) WriteAll(h.Get(), piece);
     if (!FlushFileBuffers(h.Get())) ThrowLastError("FlushFileBuffers");
   } catch (...) {
     DeleteFileW(temp.c_str());
     throw;
   }
-  if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (attrs == INVALID_FILE_ATTRIBUTES) {
+    if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      const DWORD error = GetLastError();
+      DeleteFileW(temp.c_str());
+      ThrowLastError("MoveFileExW", error);
+    }
+    return;
+  }
+  // ReplaceFileW keeps the old file's attributes (hidden, system), its
+  // security and its creation time.
+  if (!ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
     const DWORD error = GetLastError();
     DeleteFileW(temp.c_str());
-    ThrowLastError("MoveFileExW", error);
+    ThrowLastError("ReplaceFileW", error);
   }
+  // Not every implementation carries the attributes over; make sure.
+  if (GetFileAttributesW(target.c_str()) != attrs) SetFileAttributesW(target.c_str(), attrs);
 }
 
 }  // namespace vx::win32

@@ -1,0 +1,192 @@
+// Fuzz target of the settings file (libFuzzer).
+//
+// An input is a settings file, a zero byte, and a script of reads and
+// writes. Checked on every input:
+// - the engine answers every read of the script as the reference engine
+//   does, and after the writes both produce the same bytes; a flush writes
+//   exactly those bytes;
+// - the launcher's load and save: what a save writes loads back as the same
+//   items and settings, and a second save writes the same bytes again.
+// Any difference aborts, as do the sanitizers' findings.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/Unit_All.h"
+#include "core/Unit_File.h"
+#include "core/profile.h"
+#include "fuzz/reference_profile.h"
+#include "platform/headless/headless.h"
+#include "platform/toolkit.h"
+
+namespace {
+
+using namespace vx;
+
+// One file, in memory.
+class MemoryFiles : public Files {
+ public:
+  std::string bytes;
+  bool exists = false;
+  bool Read(const std::string&, std::string& out, std::size_t maxBytes) override {
+    if (!exists) return false;
+    if (bytes.size() > maxBytes) throw FileTooLarge("too large");
+    out = bytes;
+    return true;
+  }
+  bool Exists(const std::string&) override { return exists; }
+  void Create(const std::string&, const std::string& b) override {
+    bytes = b;
+    exists = true;
+  }
+  void Replace(const std::string&, const std::vector<std::string_view>& pieces) override {
+    bytes.clear();
+    for (std::string_view p : pieces) bytes += p;
+    exists = true;
+  }
+};
+
+class MemoryPlatform : public HeadlessPlatform {
+ public:
+  MemoryPlatform(HeadlessSystem& s) : HeadlessPlatform(s, "C:\\Vorlex\\Vorlex.exe") {}
+  Files& files() override { return memory; }
+  MemoryFiles memory;
+};
+
+[[noreturn]] void Fail(const char* what, const std::string& a, const std::string& b) {
+  std::fprintf(stderr, "%s\n--- engine:\n%s\n--- expected:\n%s\n", what, a.c_str(), b.c_str());
+  std::abort();
+}
+
+// Reads the script: each step takes a byte and a few short names.
+class Script {
+ public:
+  Script(const std::uint8_t* data, std::size_t size) : p_(data), end_(data + size) {}
+  bool More() const { return p_ < end_; }
+  std::uint8_t Byte() { return p_ < end_ ? *p_++ : 0; }
+  // A name or value: a length, then that many bytes without line ends; or
+  // one of a few names the program uses, in other letter cases.
+  std::string Text() {
+    static const char* const kNames[] = {"Basic", "count", "-1", "0", "1", "NAME", "HotKey", "Time", "‐]x"};
+    const std::uint8_t n = Byte();
+    if (n >= 0xF0) return kNames[n % (sizeof kNames / sizeof *kNames)];
+    std::string s;
+    for (std::uint8_t i = 0; i < n % 24 && More(); ++i) {
+      const char c = static_cast<char>(Byte());
+      if (c != '\r' && c != '\n') s += c;
+    }
+    return s;
+  }
+
+ private:
+  const std::uint8_t* p_;
+  const std::uint8_t* end_;
+};
+
+void CheckEngine(const std::string& file, Script script) {
+  MemoryFiles files;
+  files.bytes = file;
+  files.exists = true;
+  ProfileFile ini(files, "f.ini");
+  fuzz::ReferenceProfile ref(file);
+  for (int steps = 0; script.More() && steps < 200; ++steps) {
+    const std::uint8_t op = script.Byte();
+    const std::string section = script.Text(), key = script.Text();
+    if (op & 1) {
+      const std::string value = script.Text();
+      ini.WriteString(section, key, value);
+      ref.WriteString(section, key, value);
+    } else if (op & 2) {
+      if (ini.ReadInteger(section, key, -7) != ref.ReadInteger(section, key, -7))
+        Fail("integer read differs", section, key);
+    } else {
+      const std::string a = ini.ReadString(section, key, "def"), b = ref.ReadString(section, key, "def");
+      if (a != b) Fail("read differs", a, b);
+    }
+  }
+  const std::string text = ini.Text(), expected = ref.Text();
+  if (text != expected) Fail("written bytes differ", text, expected);
+  ini.Flush();
+  if (files.bytes != text) Fail("flush differs", files.bytes, text);
+}
+
+struct Snapshot {
+  std::string atomName;
+  bool shortCutView, visibleMenuIcon;
+  std::int32_t left, right;
+  std::vector<TVorlexType> items;  // the launch items, then the menu hotkey's
+  bool operator==(const Snapshot& o) const {
+    auto same = [](const TVorlexType& a, const TVorlexType& b) {
+      return a.Name == b.Name && a.HotKey == b.HotKey && a.Exe == b.Exe && a.Par == b.Par && a.Dir == b.Dir;
+    };
+    if (atomName != o.atomName || shortCutView != o.shortCutView || visibleMenuIcon != o.visibleMenuIcon ||
+        left != o.left || right != o.right || items.size() != o.items.size())
+      return false;
+    for (std::size_t i = 0; i < items.size(); ++i)
+      if (!same(items[i], o.items[i])) return false;
+    return true;
+  }
+};
+
+Snapshot Take() {
+  Snapshot s{AtomName, ShortCutView, VisibleMenuIcon, LeftDoubleClickMenuNo, RightDoubleClickMenuNo, {}};
+  for (int i = 0; i < ExeList->Count(); ++i) s.items.push_back(*ExeList->Items(i));
+  s.items.push_back(MenuHotKeyItem);
+  return s;
+}
+
+void CheckLoadSave(const std::string& file) {
+  static HeadlessSystem system;
+  static MemoryPlatform* platform = new MemoryPlatform(system);
+  static TApplication* app = new TApplication(*platform);
+  (void)app;
+  platform->messageBoxes.clear();
+  platform->memory.bytes = file;
+  platform->memory.exists = true;
+  IniFileName = "C:\\Vorlex\\Vorlex.ini";
+  ExeFileName = "Vorlex.exe";
+  AtomName = "Atom_Vorlex";
+  MenuHotKeyItem = TVorlexType{};
+  TExeList list;
+  ExeList = &list;
+  try {
+    WriteIniHeader();
+    LoadSettings();
+    const Snapshot loaded = Take();
+    SaveSettings();
+    const std::string saved = platform->memory.bytes;
+    ClearExeList();
+    LoadSettings();
+    // A save writes nothing for an empty list, so the file's own sections
+    // load again; otherwise the same items come back.
+    if (loaded.items.size() > 1 && !(Take() == loaded))
+      Fail("a saved file loads differently", saved, file);
+    SaveSettings();
+    if (platform->memory.bytes != saved) Fail("a second save writes other bytes", platform->memory.bytes, saved);
+  } catch (const std::runtime_error&) {
+    // Only a file too large to read may raise here.
+    if (file.size() <= ProfileFile::kMaxFileSize) {
+      ExeList = nullptr;
+      throw;
+    }
+  }
+  ClearExeList();
+  ExeList = nullptr;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::uint8_t* zero = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
+  const std::size_t fileSize = zero ? static_cast<std::size_t>(zero - data) : size;
+  const std::string file(reinterpret_cast<const char*>(data), fileSize);
+  const std::size_t rest = zero ? size - fileSize - 1 : 0;
+  CheckEngine(file, Script(zero ? zero + 1 : data + size, rest));
+  // Thousands of items take a second a run under the sanitizers; the limit
+  // on Count has its own tests, and breadth matters more here.
+  MemoryFiles peek;
+  peek.bytes = file;
+  peek.exists = true;
+  if (ProfileFile(peek, "f.ini").ReadInteger("Basic", "Count", 0) <= 200) CheckLoadSave(file);
+  return 0;
+}

@@ -1,0 +1,245 @@
+#include "fuzz/reference_profile.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+
+namespace vx::fuzz {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+// A section header: "[name]" after optional blanks. Yields the trimmed name.
+bool SectionName(std::string_view text, std::string_view& name) {
+  std::size_t b = 0;
+  while (b < text.size() && IsBlank(text[b])) ++b;
+  if (b >= text.size() || text[b] != '[') return false;
+  std::size_t close = b + 1;
+  while (close < text.size() && text[close] != ']')
+    close += IsLeadByte(static_cast<unsigned char>(text[close])) && close + 1 < text.size() ? 2 : 1;
+  if (close >= text.size()) close = std::string_view::npos;
+  name = Trim(text.substr(b + 1, close == std::string_view::npos ? std::string_view::npos : close - b - 1));
+  return true;
+}
+
+// A key line: "name = value", neither a comment nor a blank line.
+bool KeyName(std::string_view text, std::string_view& name) {
+  std::size_t eq = text.find('=');
+  if (eq == std::string_view::npos) return false;
+  std::string_view t = Trim(text.substr(0, eq));
+  if (t.empty() || t[0] == ';') return false;
+  name = t;
+  return true;
+}
+
+std::string_view ValueOf(std::string_view text) { return Trim(text.substr(text.find('=') + 1)); }
+
+// Is byte i of s the lead byte of a double-byte character (whose trail byte
+// is never folded)?
+bool LeadAt(std::string_view s, std::size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
+}
+
+unsigned char Upper(char ch) {
+  const unsigned char c = static_cast<unsigned char>(ch);
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
+std::size_t ReferenceProfile::FoldHash::operator()(std::string_view s) const {
+  std::size_t h = 1469598103934665603ull & SIZE_MAX;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (LeadAt(s, i)) {
+      h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
+      ++i;
+      h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
+    } else {
+      h = (h ^ Upper(s[i])) * 1099511628211ull;
+    }
+  }
+  return h;
+}
+
+bool ReferenceProfile::FoldEqual::operator()(std::string_view a, std::string_view b) const {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LeadAt(a, i)) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (Upper(a[i]) != Upper(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+ReferenceProfile::ReferenceProfile(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
+
+std::string_view ReferenceProfile::Keep(std::string_view a, std::string_view b, std::string_view c) {
+  const std::size_t size = a.size() + b.size() + c.size();
+  if (blockUsed_ + size > blockSize_) {
+    blockSize_ = std::max<std::size_t>(size, 64 * 1024);
+    blocks_.push_back(std::make_unique<char[]>(blockSize_));
+    blockUsed_ = 0;
+  }
+  char* out = blocks_.back().get() + blockUsed_;
+  char* p = out;
+  for (std::string_view piece : {a, b, c}) p = std::copy(piece.begin(), piece.end(), p);
+  blockUsed_ += size;
+  return std::string_view(out, size);
+}
+
+void ReferenceProfile::Parse() {
+  const std::string_view bytes = bytes_;
+  // A section is a header and usually a few keys: reserve for a section per
+  // four lines, so that the sections and their index rarely move or rehash.
+  const std::size_t lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+  sections_.reserve(lines / 4 + 16);
+  sectionIndex_.reserve(lines / 4 + 16);
+  std::size_t pos = 0;
+  Section* current = nullptr;
+  while (pos < bytes.size()) {
+    std::size_t nl = bytes.find('\n', pos);
+    Line line;
+    if (nl == std::string_view::npos) {
+      line.text = bytes.substr(pos);
+      pos = bytes.size();
+    } else {
+      std::size_t end = nl;
+      if (end > pos && bytes[end - 1] == '\r') --end;
+      line.text = bytes.substr(pos, end - pos);
+      line.eol = bytes.substr(end, nl + 1 - end);
+      pos = nl + 1;
+    }
+    std::string_view name;
+    if (SectionName(line.text, name)) {
+      sections_.push_back(Section{line, {}, {}, nullptr, SIZE_MAX});
+      current = &sections_.back();
+      sectionIndex_.emplace(name, sections_.size() - 1);
+    } else if (current) {
+      if (KeyName(line.text, name)) {
+        current->keys.push_back(Key{name, current->lines.size()});
+        current->lastKey = current->lines.size();
+      }
+      current->lines.push_back(line);
+    } else {
+      preamble_.push_back(line);
+    }
+  }
+}
+
+const ReferenceProfile::Key* ReferenceProfile::FindIn(const Section& sec, std::string_view key) {
+  constexpr std::size_t kScanLimit = 32;
+  if (sec.keys.size() <= kScanLimit) {
+    for (const Key& k : sec.keys)
+      if (FoldEqual()(k.name, key)) return &k;
+    return nullptr;
+  }
+  if (!sec.bigIndex) {
+    // Built once when first needed; WriteString keeps it in step after that.
+    // emplace keeps the first of duplicate keys.
+    sec.bigIndex = std::make_unique<NameIndex>();
+    for (std::size_t i = 0; i < sec.keys.size(); ++i) sec.bigIndex->emplace(sec.keys[i].name, i);
+  }
+  auto it = sec.bigIndex->find(key);
+  return it == sec.bigIndex->end() ? nullptr : &sec.keys[it->second];
+}
+
+const ReferenceProfile::Line* ReferenceProfile::FindKey(std::string_view section, std::string_view key) const {
+  auto s = sectionIndex_.find(Trim(section));
+  if (s == sectionIndex_.end()) return nullptr;
+  const Section& sec = sections_[s->second];
+  const Key* k = FindIn(sec, Trim(key));
+  return k ? &sec.lines[k->line] : nullptr;
+}
+
+std::string ReferenceProfile::ReadString(const std::string& section, const std::string& key,
+                                    const std::string& def) const {
+  const Line* line = FindKey(section, key);
+  std::string_view value = line ? ValueOf(line->text) : std::string_view(def);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  if (value.size() > kValueBufferSize - 1) return CutAtCharBoundary(std::string(value), kValueBufferSize - 1);
+  return std::string(value);
+}
+
+std::int32_t ReferenceProfile::ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const {
+  if (!FindKey(section, key)) return def;
+  std::int32_t v;
+  return ParseInt32(ReadString(section, key, ""), v) ? v : def;
+}
+
+void ReferenceProfile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+  const std::string_view sectionName = Trim(section), keyName = Trim(key);
+  auto s = sectionIndex_.find(sectionName);
+  if (s == sectionIndex_.end()) {
+    // A new section goes to the end of the file, after a line end of its own
+    // when the file's last line has none.
+    Line* last = nullptr;
+    if (!sections_.empty())
+      last = sections_.back().lines.empty() ? &sections_.back().header : &sections_.back().lines.back();
+    else if (!preamble_.empty())
+      last = &preamble_.back();
+    if (last && last->eol.empty()) last->eol = kCrLf;
+    const std::string_view header = Keep("[", sectionName, "]");
+    const std::string_view text = Keep(keyName, "=", value);
+    sections_.push_back(Section{Line{header, kCrLf}, {Line{text, kCrLf}}, {Key{text.substr(0, keyName.size()), 0}},
+                                nullptr, 0});
+    sectionIndex_.emplace(header.substr(1, sectionName.size()), sections_.size() - 1);
+    return;
+  }
+  Section& sec = sections_[s->second];
+  const std::string_view text = Keep(keyName, "=", value);
+  if (const Key* k = FindIn(sec, keyName)) {
+    Line& line = sec.lines[k->line];
+    line.text = text;
+    if (line.eol.empty()) line.eol = kCrLf;
+    return;
+  }
+  // A new key goes after the section's last key (or right below its header),
+  // ahead of any blank or comment lines that close the section.
+  std::size_t at = sec.lastKey == SIZE_MAX ? 0 : sec.lastKey + 1;
+  Line& before = at == 0 ? sec.header : sec.lines[at - 1];
+  if (before.eol.empty()) before.eol = kCrLf;
+  sec.lines.insert(sec.lines.begin() + static_cast<std::ptrdiff_t>(at), Line{text, kCrLf});
+  // Key lines after the insertion point cannot exist (it follows the last key).
+  sec.keys.push_back(Key{text.substr(0, keyName.size()), at});
+  if (sec.bigIndex) sec.bigIndex->emplace(sec.keys.back().name, sec.keys.size() - 1);
+  sec.lastKey = at;
+}
+
+std::string ReferenceProfile::Text() const {
+  std::size_t size = 0;
+  auto measure = [&size](const Line& l) { size += l.text.size() + l.eol.size(); };
+  for (const Line& l : preamble_) measure(l);
+  for (const Section& s : sections_) {
+    measure(s.header);
+    for (const Line& l : s.lines) measure(l);
+  }
+  std::string out;
+  out.reserve(size);
+  auto put = [&out](const Line& l) {
+    out += l.text;
+    out += l.eol;
+  };
+  for (const Line& l : preamble_) put(l);
+  for (const Section& s : sections_) {
+    put(s.header);
+    for (const Line& l : s.lines) put(l);
+  }
+  return out;
+}
+
+
+}  // namespace vx::fuzz

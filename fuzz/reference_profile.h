@@ -1,0 +1,85 @@
+// The settings engine as it was first built: every line held as a record.
+// The fuzz target compares the engine with it (same reads, same bytes
+// written), since it is simple enough to trust and was fuzzed on its own.
+//
+// Rules kept: section and key names match without regard to case; blanks
+// around names and values are trimmed; one pair of enclosing quotes is
+// removed on read; the first of duplicate sections or keys wins; foreign
+// sections, keys, comments, blank lines and the first line stay byte for
+// byte; a written line ends in CR LF; a new key goes to the end of its
+// section, a new section to the end of the file. A value is read into a
+// buffer of 2048 bytes, so at most 2047 bytes are seen, never splitting a
+// double-byte character.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+
+namespace vx::fuzz {
+
+class ReferenceProfile {
+ public:
+  static constexpr std::size_t kValueBufferSize = 2048;
+
+  // Opens and parses the file once; a missing file reads as empty.
+  explicit ReferenceProfile(std::string bytes);
+
+  bool Existed() const { return existed_; }
+  std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
+  // The value as an integer (see ParseInt32); `def` when missing or no number.
+  std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const;
+  void WriteString(const std::string& section, const std::string& key, const std::string& value);
+
+  // The file's bytes as they would be flushed.
+  std::string Text() const;
+
+ private:
+  // Names compare and hash without regard to ASCII case (trail bytes of
+  // double-byte characters kept as they are), so no folded copies are made.
+  struct FoldHash {
+    std::size_t operator()(std::string_view s) const;
+  };
+  struct FoldEqual {
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  using NameIndex = std::unordered_map<std::string_view, std::size_t, FoldHash, FoldEqual>;
+  struct Line {
+    std::string_view text;  // without its line end; into the file's bytes or blocks_
+    std::string_view eol;   // "\r\n", "\n" or "" (the last line of a file without one)
+  };
+  struct Key {
+    std::string_view name;
+    std::size_t line;
+  };
+  struct Section {
+    Line header;
+    std::vector<Line> lines;
+    // The section's keys in file order, first of duplicates first. A section
+    // holds a handful, and a scan of a few neighbours beats any hash; a big
+    // one gets an index when first searched.
+    std::vector<Key> keys;
+    mutable std::unique_ptr<NameIndex> bigIndex;  // name -> position in keys
+    std::size_t lastKey = SIZE_MAX;  // index of the last key line
+  };
+  static const Key* FindIn(const Section& sec, std::string_view key);
+
+  void Parse();
+  const Line* FindKey(std::string_view section, std::string_view key) const;
+  // Copies the pieces, joined, into storage that never moves.
+  std::string_view Keep(std::string_view a, std::string_view b = {}, std::string_view c = {});
+
+  bool existed_ = true;
+  std::string bytes_;               // the file as read; unchanged lines point into it
+  std::vector<std::unique_ptr<char[]>> blocks_;  // written lines and names
+  std::size_t blockUsed_ = 0, blockSize_ = 0;
+  std::vector<Line> preamble_;      // lines before the first section
+  std::vector<Section> sections_;
+  NameIndex sectionIndex_;          // section name -> section, first wins
+};
+
+}  // namespace vx::fuzz
