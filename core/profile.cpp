@@ -126,8 +126,12 @@ const AddedKey* FindAdded(const std::vector<AddedKey>& keys, std::string_view na
 
 // What is known of a section of the file once it has been touched.
 struct ProfileFile::Section {
+  struct Key {
+    Offset line, name;
+    std::uint32_t nameSize;
+  };
   Offset insertAt = 0;        // where new keys go: after the last key line, or the header
-  std::vector<Offset> keys;   // key line starts in file order (a small section)
+  std::vector<Key> keys;      // key lines in file order (a small section)
   std::vector<Offset> index;  // open addressing over the first of each name (a big section)
   std::vector<AddedKey> added;
 };
@@ -199,9 +203,26 @@ void ProfileFile::InsertSection(Offset header) {
   ++sectionCount_;
 }
 
+Offset ProfileFile::HeaderOf(std::string_view section) const {
+  // Callers work through one section at a time: the last answer is kept.
+  if (lastHeader_ != kNone && FoldEqual(lastName_, section)) return lastHeader_;
+  if (sectionSlots_.empty()) return kNone;
+  const Offset header = sectionSlots_[SlotOf(section)];
+  if (header != kNone && header != lastHeader_) {
+    lastName_.assign(section);
+    lastHeader_ = header;
+    lastSection_ = nullptr;
+  }
+  return header;
+}
+
 ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
+  if (header == lastHeader_ && lastSection_) return *lastSection_;
   auto known = touched_.find(header);
-  if (known != touched_.end()) return *known->second;
+  if (known != touched_.end()) {
+    lastSection_ = header == lastHeader_ ? known->second.get() : nullptr;
+    return *known->second;
+  }
   auto sec = std::make_unique<Section>();
   const std::string_view bytes = bytes_;
   Offset at = Line(bytes, header).next;
@@ -211,7 +232,8 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
     std::string_view name;
     if (SectionName(line.text, name)) break;
     if (KeyName(line.text, name)) {
-      sec->keys.push_back(at);
+      sec->keys.push_back(Section::Key{at, static_cast<Offset>(name.data() - bytes.data()),
+                                       static_cast<std::uint32_t>(name.size())});
       sec->insertAt = line.next;
     }
     at = line.next;
@@ -220,9 +242,10 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
     // A big section: an index over the first line of each key name.
     sec->index.assign(TableSizeFor(sec->keys.size()), kNone);
     const std::size_t mask = sec->index.size() - 1;
-    for (Offset keyLine : sec->keys) {
-      std::string_view name, other;
-      KeyName(Line(bytes, keyLine).text, name);
+    for (const Section::Key& key : sec->keys) {
+      const Offset keyLine = key.line;
+      const std::string_view name = bytes.substr(key.name, key.nameSize);
+      std::string_view other;
       for (std::size_t slot = FoldHash(name) & mask;; slot = (slot + 1) & mask) {
         Offset& s = sec->index[slot];
         if (s == kNone) {
@@ -233,9 +256,11 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
         if (FoldEqual(other, name)) break;  // the first of duplicates stays
       }
     }
-    std::vector<Offset>().swap(sec->keys);
+    std::vector<Section::Key>().swap(sec->keys);
   }
-  return *touched_.emplace(header, std::move(sec)).first->second;
+  Section& made = *touched_.emplace(header, std::move(sec)).first->second;
+  lastSection_ = header == lastHeader_ ? &made : nullptr;
+  return made;
 }
 
 ProfileFile::Found ProfileFile::FindKey(std::string_view section, std::string_view key) const {
@@ -243,7 +268,7 @@ ProfileFile::Found ProfileFile::FindKey(std::string_view section, std::string_vi
   key = Trim(key);
   Found found;
   const std::string_view bytes = bytes_;
-  const Offset header = sectionSlots_.empty() ? kNone : sectionSlots_[SlotOf(section)];
+  const Offset header = HeaderOf(section);
   if (header != kNone) {
     const Section& sec = StateOf(header);
     std::string_view name;
@@ -257,10 +282,9 @@ ProfileFile::Found ProfileFile::FindKey(std::string_view section, std::string_vi
         }
       }
     } else {
-      for (Offset keyLine : sec.keys) {
-        KeyName(Line(bytes, keyLine).text, name);
-        if (FoldEqual(name, key)) {
-          found.line = keyLine;
+      for (const Section::Key& k : sec.keys) {
+        if (k.nameSize == key.size() && FoldEqual(bytes.substr(k.name, k.nameSize), key)) {
+          found.line = k.line;
           return found;
         }
       }
@@ -310,7 +334,7 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
     replaced_[found.line] = std::move(line);
     return;
   }
-  const Offset header = sectionSlots_.empty() ? kNone : sectionSlots_[SlotOf(sectionName)];
+  const Offset header = HeaderOf(sectionName);
   std::vector<AddedKey>* keys = nullptr;
   if (header != kNone) {
     keys = &StateOf(header).added;

@@ -68,6 +68,7 @@ class ProfileFile {
   void Parse();
   std::uint32_t SlotOf(std::string_view name) const;
   void InsertSection(Offset header);
+  Offset HeaderOf(std::string_view section) const;  // kNone when not in the file
   Section& StateOf(Offset header) const;
   Found FindKey(std::string_view section, std::string_view key) const;
   std::vector<std::string_view> Pieces() const;
@@ -83,6 +84,9 @@ class ProfileFile {
   std::size_t sectionCount_ = 0;
   // The sections that were read or written, by header offset.
   mutable std::unordered_map<Offset, std::unique_ptr<Section>> touched_;
+  mutable std::string lastName_;  // the section found last, and where
+  mutable Offset lastHeader_ = UINT32_MAX;
+  mutable Section* lastSection_ = nullptr;
   std::unordered_map<Offset, std::string> replaced_;  // key line start -> new text
   std::vector<std::unique_ptr<NewSection>> added_;      // sections new to the file, in order
   std::unordered_map<std::string, NewSection*> addedIndex_;  // folded name -> section

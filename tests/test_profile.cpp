@@ -130,6 +130,17 @@ TEST_F(Profile, DuplicateKeysAndSectionsWriteTheFirst) {
             "[A]\r\nK=9\r\nK=2\r\n[a]\r\nk=3\r\n");
 }
 
+// "‐" is 0x81 0x5D: its trail byte is the code of "]".
+TEST_F(Profile, ASectionNameMayEndInADoubleByteCharacterWhoseTrailByteIsABracket) {
+  const std::string after = Edit("[項目‐]\r\nk=1\r\n[‐] \r\nj=2\r\n", [](ProfileFile& i) {
+    EXPECT_EQ(i.ReadString("項目‐", "k", ""), "1");
+    EXPECT_EQ(i.ReadString("‐", "j", ""), "2");
+    i.WriteString("項目‐", "k", "3");
+    i.WriteString("‐", "n", "4");
+  });
+  EXPECT_EQ(after, "[項目‐]\r\nk=3\r\n[‐] \r\nj=2\r\nn=4\r\n");
+}
+
 TEST_F(Profile, ALargeSectionFindsItsKeysTheSameWay) {
   std::string text = "[Big]\r\n";
   for (int i = 0; i < 100; ++i) text += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";

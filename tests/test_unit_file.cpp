@@ -1,5 +1,9 @@
 #include "core/Unit_File.h"
 
+#include <sys/stat.h>
+
+#include "core/profile.h"
+
 #include "tests/harness.h"
 
 namespace vx::test {
@@ -138,11 +142,87 @@ TEST_F(SettingsFile, DamagedValuesLoadAsDefaults) {
   EXPECT_EQ(MenuHotKeyItem.HotKey, 0);
 }
 
-TEST_F(SettingsFile, AHostileCountIsBounded) {
-  WriteFile(IniFileName, "[Basic]\r\nCount=2147483647\r\n[0]\r\nName=\"first\"\r\n");
+TEST_F(SettingsFile, ACountAboveTheLimitLoadsTheLimitAndSaysSoOnce) {
+  WriteFile(IniFileName, "[Basic]\r\nCount=2147483647\r\n[0]\r\nName=\"first\"\r\n[10000]\r\nName=\"beyond\"\r\n");
   LoadSettings();
   EXPECT_EQ(ExeList->Count(), kMaxItems);
   EXPECT_EQ(ExeList->Items(0)->Name, "first");
+  ASSERT_EQ(p.messageBoxes.size(), 1u);
+  const std::string& text = p.messageBoxes[0].text;
+  EXPECT_EQ(text.rfind(IniFileName + " の項目数 (Count=2147483647) が上限を超えています。\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find("10000"), std::string::npos);
+  EXPECT_EQ(p.messageBoxes[0].kind, Platform::BoxKind::Plain);
+  // The items beyond the limit stay in the file through a save.
+  SaveSettings();
+  EXPECT_NE(ReadFile(IniFileName).find("[10000]\r\nName=\"beyond\"\r\n"), std::string::npos);
+  ClearExeList();
+  WriteFile(IniFileName, "[Basic]\r\nCount=10000\r\n");
+  LoadSettings();
+  EXPECT_EQ(p.messageBoxes.size(), 1u);  // exactly at the limit: nothing to say
+}
+
+// A settings file that exists but cannot be read is an error at the first
+// routine that opens it, and nothing is written over it.
+TEST_F(SettingsFile, AnUnreadableFileIsAnErrorAndKeepsEveryByte) {
+  const std::string text = "[Basic]\r\nCount=1\r\n[0]\r\nName=\"mine\"\r\n";
+  WriteFile(IniFileName, text);
+  p.posixFiles.faultHook = [](PosixFiles::Step s) {
+    if (s == PosixFiles::Step::Read) throw SystemError("read: Input/output error (5)", 5);
+  };
+  for (auto routine : {&WriteIniHeader, &LoadSettings}) {
+    try {
+      routine();
+      FAIL() << "an unreadable file was taken as read";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), IniFileName + " を読み込めません\r\nread: Input/output error (5)");
+    }
+  }
+  AddItem("x");
+  EXPECT_THROW(SaveSettings(), std::runtime_error);
+  p.posixFiles.faultHook = nullptr;
+  EXPECT_EQ(ReadFile(IniFileName), text);
+  EXPECT_FALSE(std::filesystem::exists(IniFileName + ".vxtmp"));
+}
+
+TEST_F(SettingsFile, AFileBeyondTheLargestSizeIsAnErrorAndKeepsEveryByte) {
+  std::string text = "[Basic]\r\nCount=1\r\n";
+  text.resize(ProfileFile::kMaxFileSize + 1, ';');
+  WriteFile(IniFileName, text);
+  try {
+    WriteIniHeader();
+    FAIL();
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), IniFileName + " は大きすぎます (設定ファイルは 64 MiB までです)");
+  }
+  EXPECT_EQ(std::filesystem::file_size(IniFileName), text.size());
+}
+
+// A flush replaces the file's bytes, not what the file is: a symbolic link
+// still points where it did, and the file keeps its access rights.
+TEST_F(SettingsFile, AFlushKeepsTheLinkAndTheModeOfTheFile) {
+  std::filesystem::create_directory(dir / "elsewhere");
+  const std::string target = dir / "elsewhere/real.ini";
+  WriteFile(target, "; kept\r\n");
+  ::chmod(target.c_str(), 0640);
+  std::filesystem::create_symlink("elsewhere/real.ini", IniFileName);
+  AddItem("linked");
+  WriteIniHeader();
+  SaveSettings();
+  EXPECT_TRUE(std::filesystem::is_symlink(IniFileName));
+  EXPECT_EQ(std::filesystem::read_symlink(IniFileName), "elsewhere/real.ini");
+  EXPECT_NE(ReadFile(target).find("Name=\"linked\""), std::string::npos);
+  EXPECT_EQ(ReadFile(target).rfind("; kept\r\n", 0), 0u);
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_FALSE(std::filesystem::exists(target + ".vxtmp"));
+
+  // A link whose target does not exist yet: the target is created.
+  std::filesystem::remove(IniFileName);
+  std::filesystem::create_symlink("elsewhere/new.ini", IniFileName);
+  WriteIniHeader();
+  EXPECT_TRUE(std::filesystem::is_symlink(IniFileName));
+  EXPECT_EQ(ReadFile(dir / "elsewhere/new.ini").rfind(";Vorlex Initialize File\r\n", 0), 0u);
 }
 
 TEST_F(SettingsFile, ARefusedSaveRaisesTheErrorAndKeepsTheFile) {

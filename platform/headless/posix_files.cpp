@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -89,13 +90,6 @@ bool PosixFiles::Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-void PosixFiles::Create(const std::string& path, const std::string& bytes) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-  if (fd.get() < 0) Fail("open", path, errno);
-  WriteAll(fd.get(), bytes.data(), bytes.size(), path);
-  if (::fsync(fd.get()) != 0) Fail("fsync", path, errno);
-}
-
 namespace {
 
 // The file a path names: a symbolic link is followed to its target, which
@@ -115,6 +109,15 @@ std::string Resolve(const std::string& path) {
 }
 
 }  // namespace
+
+void PosixFiles::Create(const std::string& path, const std::string& bytes) {
+  // A symbolic link whose target is missing gets its target created.
+  const std::string target = Resolve(path);
+  Fd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (fd.get() < 0) Fail("open", path, errno);
+  WriteAll(fd.get(), bytes.data(), bytes.size(), path);
+  if (::fsync(fd.get()) != 0) Fail("fsync", path, errno);
+}
 
 void PosixFiles::Replace(const std::string& path, const std::vector<std::string_view>& pieces) {
   const std::string target = Resolve(path);
@@ -141,22 +144,33 @@ void PosixFiles::Replace(const std::string& path, const std::vector<std::string_
       if (::fchmod(fd.get(), st.st_mode & 07777) != 0) Fail("fchmod", temp, errno);
       if (::fchown(fd.get(), st.st_uid, st.st_gid) != 0 && errno != EPERM) Fail("fchown", temp, errno);
     }
+    // The pieces are gathered into large writes; a test's hook runs when
+    // half of the data has been written.
+    std::string buffer;
+    buffer.reserve(std::min<std::size_t>(total, 1u << 16));
     std::size_t written = 0;
     bool halfway = false;
-    for (std::string_view p : pieces) {
-      // Stands for a crash in the middle of the data.
-      const std::size_t half = total / 2;
-      if (!halfway && written + p.size() >= half) {
-        WriteAll(fd.get(), p.data(), half - written, temp);
-        step(Step::WriteTemp);
-        WriteAll(fd.get(), p.data() + (half - written), p.size() - (half - written), temp);
+    auto drain = [&] {
+      WriteAll(fd.get(), buffer.data(), buffer.size(), temp);
+      written += buffer.size();
+      buffer.clear();
+      if (!halfway && written * 2 >= total) {
         halfway = true;
-      } else {
-        WriteAll(fd.get(), p.data(), p.size(), temp);
+        step(Step::WriteTemp);
       }
-      written += p.size();
+    };
+    for (std::string_view p : pieces) {
+      while (!p.empty()) {
+        // Never more than half of the data before the hook has run.
+        std::size_t room = (1u << 16) - buffer.size();
+        if (!halfway) room = std::min(room, std::max<std::size_t>(total / 2 - std::min(total / 2, written + buffer.size()), 1));
+        const std::size_t n = std::min(room, p.size());
+        buffer.append(p.data(), n);
+        p.remove_prefix(n);
+        if (buffer.size() >= (1u << 16) || (!halfway && (written + buffer.size()) * 2 >= total)) drain();
+      }
     }
-    if (!halfway) step(Step::WriteTemp);
+    drain();
     step(Step::SyncTemp);
     if (::fsync(fd.get()) != 0) Fail("fsync", temp, errno);
     if (::close(fd.release()) != 0) Fail("close", temp, errno);

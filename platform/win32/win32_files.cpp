@@ -87,7 +87,19 @@ void Win32Files::Replace(const std::string& path, const std::vector<std::string_
     ScopedHandle h(
         CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.Valid()) ThrowLastError("CreateFileW");
-    for (std::string_view piece : pieces) WriteAll(h.Get(), piece);
+    // The pieces are gathered into large writes.
+    std::string buffer;
+    for (std::string_view piece : pieces) {
+      if (buffer.size() + piece.size() > (1u << 16)) {
+        WriteAll(h.Get(), buffer);
+        buffer.clear();
+      }
+      if (piece.size() > (1u << 16))
+        WriteAll(h.Get(), piece);
+      else
+        buffer.append(piece);
+    }
+    WriteAll(h.Get(), buffer);
     if (!FlushFileBuffers(h.Get())) ThrowLastError("FlushFileBuffers");
   } catch (...) {
     DeleteFileW(temp.c_str());
