@@ -21,5 +21,10 @@ add_executable(vorlex_tests
 target_link_libraries(vorlex_tests PRIVATE vorlex_headless GTest::gtest_main Threads::Threads)
 gtest_discover_tests(vorlex_tests DISCOVERY_MODE PRE_TEST)
 
+# Its own program: it counts every allocation.
+add_executable(vorlex_memory_tests tests/test_profile_memory.cpp)
+target_link_libraries(vorlex_memory_tests PRIVATE vorlex_headless GTest::gtest_main Threads::Threads)
+gtest_discover_tests(vorlex_memory_tests DISCOVERY_MODE PRE_TEST)
+
 add_executable(vorlex_bench bench/profile_bench.cpp bench/bench_native.cpp)
 target_link_libraries(vorlex_bench PRIVATE vorlex_headless)

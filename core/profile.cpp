@@ -225,6 +225,39 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
   }
   auto sec = std::make_unique<Section>();
   const std::string_view bytes = bytes_;
+  // A big section gets an index over the first line of each key name,
+  // grown as the scan goes, so that it never holds a slot per duplicate.
+  std::size_t indexed = 0;
+  auto index = [&](Offset keyLine, std::string_view name) {
+    std::vector<Offset>& table = sec->index;
+    if ((indexed + 1) * 4 > table.size() * 3) {
+      std::vector<Offset> old(std::max<std::size_t>(table.size() * 2, TableSizeFor(kScanLimit * 2)), kNone);
+      old.swap(table);
+      indexed = 0;
+      for (Offset l : old) {
+        std::string_view n;
+        if (l != kNone && KeyName(Line(bytes, l).text, n)) {
+          for (std::size_t slot = FoldHash(n) & (table.size() - 1);; slot = (slot + 1) & (table.size() - 1))
+            if (table[slot] == kNone) {
+              table[slot] = l;
+              break;
+            }
+          ++indexed;
+        }
+      }
+    }
+    const std::size_t mask = table.size() - 1;
+    for (std::size_t slot = FoldHash(name) & mask;; slot = (slot + 1) & mask) {
+      if (table[slot] == kNone) {
+        table[slot] = keyLine;
+        ++indexed;
+        return;
+      }
+      std::string_view other;
+      KeyName(Line(bytes, table[slot]).text, other);
+      if (FoldEqual(other, name)) return;  // the first of duplicates stays
+    }
+  };
   Offset at = Line(bytes, header).next;
   sec->insertAt = at;
   while (at < bytes.size()) {
@@ -232,31 +265,19 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
     std::string_view name;
     if (SectionName(line.text, name)) break;
     if (KeyName(line.text, name)) {
-      sec->keys.push_back(Section::Key{at, static_cast<Offset>(name.data() - bytes.data()),
-                                       static_cast<std::uint32_t>(name.size())});
+      if (!sec->index.empty()) {
+        index(at, name);
+      } else if (sec->keys.size() < kScanLimit) {
+        sec->keys.push_back(Section::Key{at, static_cast<Offset>(name.data() - bytes.data()),
+                                         static_cast<std::uint32_t>(name.size())});
+      } else {
+        for (const Section::Key& k : sec->keys) index(k.line, bytes.substr(k.name, k.nameSize));
+        std::vector<Section::Key>().swap(sec->keys);
+        index(at, name);
+      }
       sec->insertAt = line.next;
     }
     at = line.next;
-  }
-  if (sec->keys.size() > kScanLimit) {
-    // A big section: an index over the first line of each key name.
-    sec->index.assign(TableSizeFor(sec->keys.size()), kNone);
-    const std::size_t mask = sec->index.size() - 1;
-    for (const Section::Key& key : sec->keys) {
-      const Offset keyLine = key.line;
-      const std::string_view name = bytes.substr(key.name, key.nameSize);
-      std::string_view other;
-      for (std::size_t slot = FoldHash(name) & mask;; slot = (slot + 1) & mask) {
-        Offset& s = sec->index[slot];
-        if (s == kNone) {
-          s = keyLine;
-          break;
-        }
-        KeyName(Line(bytes, s).text, other);
-        if (FoldEqual(other, name)) break;  // the first of duplicates stays
-      }
-    }
-    std::vector<Section::Key>().swap(sec->keys);
   }
   Section& made = *touched_.emplace(header, std::move(sec)).first->second;
   lastSection_ = header == lastHeader_ ? &made : nullptr;
