@@ -45,6 +45,12 @@ TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, "TForm_Main", "Tallowme
   TI_Main->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
     TI_MainMouseUp(s, b, sh, x, y);
   };
+  TI_Main->HasDoubleClickAction = [](TMouseButton button) {
+    const std::int32_t n = button == TMouseButton::mbLeft    ? LeftDoubleClickMenuNo
+                           : button == TMouseButton::mbRight ? RightDoubleClickMenuNo
+                                                             : -1;
+    return ExeList && n >= 0 && n < ExeList->Count();
+  };
   PM_Left->OnPopup = [this](TObject*) { DrawAllMenuIcons(); };
 }
 

@@ -181,6 +181,12 @@ class Platform {
   virtual void PostQuitMessage(int code) = 0;
   // Takes one message and dispatches it; `wait` blocks until one comes.
   virtual PumpResult PumpMessage(bool wait) = 0;
+  // Returns when a message waits or `ms` milliseconds have passed.
+  virtual void WaitMessage(std::uint32_t ms) = 0;
+  // Milliseconds since the system started, without wrapping.
+  virtual std::uint64_t TickCount64() = 0;
+  // The longest time between the clicks of a double-click, in milliseconds.
+  virtual std::uint32_t DoubleClickTime() = 0;
   virtual bool SetForegroundWindow(Handle wnd) = 0;
   virtual Handle FindWindow(const std::string& className, const std::string& caption) = 0;
   virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;

@@ -195,14 +195,80 @@ TEST_F(MainForm, DoubleClicksStartTheChosenItemAndOpenNoMenu) {
 
 TEST_F(MainForm, ADoubleClickQueuedBeforeTheFirstButtonUpIsHandledInsideIt) {
   // The first button-up handles the rest of the double-click nested: the
-  // inner button-up starts the item with the menus off; the outer one then
-  // finds the flag consumed, switches the menus on, and its menu opens.
+  // inner button-up starts the item with the menus off; the outer one finds
+  // the flag consumed, and since a double-click came, no menu opens.
   DoubleClick(true, true);
   EXPECT_EQ(Launched(), V{"cmd.exe"});
-  ASSERT_EQ(d.p.popups.size(), 1u);
-  EXPECT_EQ(d.p.popups[0].entries.size(), 4u);  // the launch menu
-  EXPECT_TRUE(Form_Main->PM_Left->AutoPopup);
+  EXPECT_TRUE(d.p.popups.empty());
   EXPECT_FALSE(Form_Main->LeftDoubleClicked);
+}
+
+// A person's double-click: the second click comes `gapMs` after the first
+// button-up, while the first click's menu waits for it.
+class PersonClicks : public MainForm {
+ protected:
+  void SecondClickAfter(bool left, std::uint32_t gapMs, bool isDouble = true) {
+    const std::size_t vk = left ? kVkLButton : kVkRButton;
+    d.p.keys[vk] = true;
+    d.Tray(left ? kWmLButtonDown : kWmRButtonDown);
+    d.p.keys[vk] = false;
+    d.Tray(left ? kWmLButtonUp : kWmRButtonUp);
+    d.p.Schedule(gapMs, [this, left, vk, isDouble] {
+      d.p.keys[vk] = true;
+      d.Tray(left ? (isDouble ? kWmLButtonDblClk : kWmLButtonDown) : (isDouble ? kWmRButtonDblClk : kWmRButtonDown));
+      d.p.keys[vk] = false;
+      d.Tray(left ? kWmLButtonUp : kWmRButtonUp);
+    });
+    d.Pump();
+  }
+};
+
+TEST_F(PersonClicks, ADoubleClickWithinTheDoubleClickTimeStartsItsItemAndOpensNoMenu) {
+  for (bool left : {true, false}) {
+    SecondClickAfter(left, 100);
+    EXPECT_TRUE(d.p.popups.empty()) << left;
+    EXPECT_FALSE(Form_Main->PM_Left->AutoPopup);
+  }
+  EXPECT_EQ(Launched(), (V{"cmd.exe", "notepad.exe"}));
+}
+
+TEST_F(PersonClicks, AClickOpensItsMenuOnceTheDoubleClickTimeHasPassed) {
+  const std::uint64_t start = d.p.tick;
+  std::uint64_t openedAt = 0;
+  d.p.onPopup = [&](const HeadlessPlatform::Popup&) {
+    openedAt = d.p.tick;
+    return -1;
+  };
+  Click(true);
+  ASSERT_EQ(d.p.popups.size(), 1u);
+  EXPECT_EQ(openedAt - start, 500u);  // the scripted double-click time
+  // A second click later than that is a click of its own: its menu opens
+  // too, and nothing starts.
+  SecondClickAfter(true, 700, false);
+  EXPECT_EQ(d.p.popups.size(), 3u);
+  EXPECT_TRUE(d.p.launches.empty());
+}
+
+TEST_F(PersonClicks, AButtonWithoutADoubleClickItemOpensItsMenuAtOnce) {
+  LeftDoubleClickMenuNo = -1;
+  RightDoubleClickMenuNo = 4;  // beyond the list: names no item
+  Click(true);
+  Click(false);
+  EXPECT_EQ(d.p.popups.size(), 2u);
+  EXPECT_TRUE(d.p.waits.empty());
+  EXPECT_EQ(d.p.tick, 1000u);
+}
+
+TEST_F(PersonClicks, TheMenuHotkeyDuringTheWaitOpensItsMenuAndTheClicksMenuStaysClosed) {
+  d.p.cursor = Point{7, 8};
+  d.Tray(kWmLButtonDown);
+  d.Tray(kWmLButtonUp);
+  d.p.Schedule(100, [this] { d.system().PressHotKey(kModControl, 0x4D); });
+  d.Pump();
+  ASSERT_EQ(d.p.popups.size(), 1u);
+  EXPECT_EQ(d.p.popups[0].entries.size(), 4u);
+  EXPECT_EQ(d.p.popups[0].at.x, 7);
+  EXPECT_TRUE(Form_Main->PM_Left->AutoPopup);
 }
 
 TEST_F(MainForm, ADoubleClickWithoutAnItemStartsNothing) {

@@ -85,13 +85,35 @@ void TTrayIcon::SetRBPopupMenu(TPopupMenu* menu) {
   if (menu) menu->FreeNotification(this);
 }
 
-void TTrayIcon::PopupAt(TMouseButton button, Point point) {
-  if (button == TMouseButton::mbLeft) PopupMenuAt(point, lbPopupMenu_);
-  if (button == TMouseButton::mbRight) PopupMenuAt(point, rbPopupMenu_);
+TPopupMenu* TTrayIcon::MenuOf(TMouseButton button) const {
+  return button == TMouseButton::mbLeft ? lbPopupMenu_ : button == TMouseButton::mbRight ? rbPopupMenu_ : nullptr;
+}
+
+void TTrayIcon::PopupAt(TMouseButton button, Point point) { PopupMenuAt(point, MenuOf(button)); }
+
+void TTrayIcon::PopupAfterClick(TMouseButton button, Point point, std::uint64_t downs) {
+  TPopupMenu* menu = MenuOf(button);
+  if (menu && menu->AutoPopup && HasDoubleClickAction && HasDoubleClickAction(button)) {
+    // Wait for the second click, handling what comes meanwhile. A new
+    // button-down (the double-click's, or another click) or a menu shown in
+    // the meantime (the menu hotkey) takes over: this click opens nothing.
+    Platform& P = Application->P;
+    const std::uint64_t start = P.TickCount64(), limit = P.DoubleClickTime(), shown = popups_;
+    for (;;) {
+      Application->ProcessMessages();
+      if (buttonDowns_ != downs || popups_ != shown || Application->Terminated) return;
+      const std::uint64_t elapsed = P.TickCount64() - start;
+      if (elapsed >= limit) break;
+      P.WaitMessage(static_cast<std::uint32_t>(limit - elapsed));
+    }
+    menu = MenuOf(button);  // it may have been freed meanwhile
+  }
+  PopupMenuAt(point, menu);
 }
 
 void TTrayIcon::PopupMenuAt(Point point, TPopupMenu* menu) {
   if (!menu || !menu->AutoPopup) return;
+  ++popups_;
   if (auto* form = dynamic_cast<TForm*>(Owner())) {
     // The owner must be the foreground window, or the menu does not close
     // when the user clicks elsewhere.
@@ -102,6 +124,7 @@ void TTrayIcon::PopupMenuAt(Point point, TPopupMenu* menu) {
 }
 
 void TTrayIcon::MouseDown(TMouseButton button, TShiftState shift, Point p) {
+  ++buttonDowns_;
   if (OnMouseDown) OnMouseDown(this, button, shift, p.x, p.y);
 }
 
@@ -139,11 +162,16 @@ std::intptr_t TTrayIcon::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::
     case kWmLButtonDown:
       MouseDown(TMouseButton::mbLeft, shift, point);
       break;
-    case kWmLButtonUp:
+    case kWmLButtonUp: {
+      const std::uint64_t downs = buttonDowns_;
       if (OnClick) OnClick(this);
       MouseUp(TMouseButton::mbLeft, shift, point);
-      PopupMenuAt(point, lbPopupMenu_);
+      // A double-click handled inside the button-up's own handling (its
+      // callbacks were already queued) leaves nothing for this one to open.
+      if (buttonDowns_ != downs && HasDoubleClickAction && HasDoubleClickAction(TMouseButton::mbLeft)) break;
+      PopupAfterClick(TMouseButton::mbLeft, point, downs);
       break;
+    }
     case kWmLButtonDblClk:
       if (OnDblClick) OnDblClick(this);
       MouseDown(TMouseButton::mbLeft, shift | ssDouble, point);
@@ -151,10 +179,13 @@ std::intptr_t TTrayIcon::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::
     case kWmRButtonDown:
       MouseDown(TMouseButton::mbRight, shift, point);
       break;
-    case kWmRButtonUp:
+    case kWmRButtonUp: {
+      const std::uint64_t downs = buttonDowns_;
       MouseUp(TMouseButton::mbRight, shift, point);
-      PopupMenuAt(point, rbPopupMenu_);
+      if (buttonDowns_ != downs && HasDoubleClickAction && HasDoubleClickAction(TMouseButton::mbRight)) break;
+      PopupAfterClick(TMouseButton::mbRight, point, downs);
       break;
+    }
     case kWmRButtonDblClk:
       MouseDown(TMouseButton::mbRight, shift | ssDouble, point);
       break;

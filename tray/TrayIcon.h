@@ -62,6 +62,11 @@ class TTrayIcon : public TComponent, private WindowProc {
   TMouseEvent OnMouseDown;
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseUp;
+  // Whether a double-click of the button does something. Then the menu of
+  // its click waits up to the system's double-click time before it opens:
+  // a person's second click comes after the first one's button-up, and were
+  // the menu open by then, the click would land on the menu.
+  std::function<bool(TMouseButton)> HasDoubleClickAction;
 
   // Pops up the given button's menu at `point` under the same rules as a
   // click: left gives LBPopupMenu, right RBPopupMenu, middle nothing.
@@ -76,6 +81,11 @@ class TTrayIcon : public TComponent, private WindowProc {
   void ShowIcon();
   void HideIcon();
   void PopupMenuAt(Point point, TPopupMenu* menu);
+  // The pop-up step of a button-up: at once, or after the wait for a
+  // double-click. `downs` is the count of button-downs before the button-up
+  // was handled.
+  void PopupAfterClick(TMouseButton button, Point point, std::uint64_t downs);
+  TPopupMenu* MenuOf(TMouseButton button) const;
   void MouseDown(TMouseButton button, TShiftState shift, Point p);
   void MouseUp(TMouseButton button, TShiftState shift, Point p);
   std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
@@ -89,6 +99,8 @@ class TTrayIcon : public TComponent, private WindowProc {
   TPopupMenu* lbPopupMenu_ = nullptr;
   TPopupMenu* rbPopupMenu_ = nullptr;
   std::uint32_t taskbarCreated_ = 0;  // the shell's "TaskbarCreated" broadcast
+  std::uint64_t buttonDowns_ = 0;     // button-down callbacks so far
+  std::uint64_t popups_ = 0;          // menus shown so far
 };
 
 }  // namespace vx

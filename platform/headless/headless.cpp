@@ -104,7 +104,16 @@ std::intptr_t HeadlessPlatform::SendMessage(Handle wnd, std::uint32_t msg, std::
 
 void HeadlessPlatform::PostQuitMessage(int) { quit_ = true; }
 
-PumpResult HeadlessPlatform::PumpMessage(bool) {
+PumpResult HeadlessPlatform::PumpMessage(bool wait) {
+  // Waiting with nothing queued lets the scripted clock run to the next
+  // piece of scheduled input.
+  while (wait && queue_.empty() && !quit_ && !scheduled_.empty()) {
+    auto next = scheduled_.begin();
+    tick = std::max(tick, next->first);
+    auto work = std::move(next->second);
+    scheduled_.erase(next);
+    work();
+  }
   if (queue_.empty()) {
     if (!quit_) return PumpResult::Idle;
     quit_ = false;
@@ -121,6 +130,25 @@ PumpResult HeadlessPlatform::PumpMessage(bool) {
     keys = live;
   }
   return PumpResult::Dispatched;
+}
+
+void HeadlessPlatform::Schedule(std::uint32_t afterMs, std::function<void()> work) {
+  scheduled_.emplace(tick + afterMs, std::move(work));
+}
+
+void HeadlessPlatform::WaitMessage(std::uint32_t ms) {
+  waits.push_back(ms);
+  if (!queue_.empty() || quit_) return;
+  const std::uint64_t until = tick + ms;
+  if (!scheduled_.empty() && scheduled_.begin()->first <= until) {
+    auto next = scheduled_.begin();
+    tick = std::max(tick, next->first);
+    auto work = std::move(next->second);
+    scheduled_.erase(next);
+    work();
+    return;
+  }
+  tick = until;
 }
 
 bool HeadlessPlatform::SetForegroundWindow(Handle wnd) {

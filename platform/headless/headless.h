@@ -117,6 +117,14 @@ class HeadlessPlatform : public Platform {
 
   std::size_t QueueSize() const { return queue_.size(); }
 
+  // The scripted clock: it stands still until a wait lets time pass. A
+  // scheduled piece of work runs when the clock reaches its moment, during a
+  // wait, as a person's later input arrives.
+  std::uint64_t tick = 1000;
+  std::uint32_t doubleClickTime = 500;
+  void Schedule(std::uint32_t afterMs, std::function<void()> work);
+  std::vector<std::uint32_t> waits;  // the time-outs of every wait, in order
+
   Files& files() override { return posixFiles; }
   std::string ExePath() override { return exePath; }
   bool CreateSingleInstanceMutex(const std::string& name) override;
@@ -135,6 +143,9 @@ class HeadlessPlatform : public Platform {
   std::intptr_t SendMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override;
   void PostQuitMessage(int code) override;
   PumpResult PumpMessage(bool wait) override;
+  void WaitMessage(std::uint32_t ms) override;
+  std::uint64_t TickCount64() override { return tick; }
+  std::uint32_t DoubleClickTime() override { return doubleClickTime; }
   bool SetForegroundWindow(Handle wnd) override;
   Handle FindWindow(const std::string& className, const std::string& caption) override;
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
@@ -178,6 +189,7 @@ class HeadlessPlatform : public Platform {
   Handle NewIcon();
   std::deque<Queued> queue_;
   bool quit_ = false;
+  std::multimap<std::uint64_t, std::function<void()>> scheduled_;
 };
 
 }  // namespace vx

@@ -90,6 +90,9 @@ class Win32Platform : public Platform {
   std::intptr_t SendMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override;
   void PostQuitMessage(int code) override;
   PumpResult PumpMessage(bool wait) override;
+  void WaitMessage(std::uint32_t ms) override;
+  std::uint64_t TickCount64() override;
+  std::uint32_t DoubleClickTime() override;
   bool SetForegroundWindow(Handle wnd) override;
   Handle FindWindow(const std::string& className, const std::string& caption) override;
   std::uint32_t RegisterWindowMessage(const std::string& name) override;

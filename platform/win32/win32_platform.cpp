@@ -188,6 +188,14 @@ PumpResult Win32Platform::PumpMessage(bool wait) {
   return PumpResult::Dispatched;
 }
 
+void Win32Platform::WaitMessage(std::uint32_t ms) {
+  MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+std::uint64_t Win32Platform::TickCount64() { return GetTickCount64(); }
+
+std::uint32_t Win32Platform::DoubleClickTime() { return GetDoubleClickTime(); }
+
 bool Win32Platform::SetForegroundWindow(Handle wnd) { return ::SetForegroundWindow(H(wnd)) != FALSE; }
 
 Handle Win32Platform::FindWindow(const std::string& className, const std::string& caption) {
