@@ -257,4 +257,58 @@ void MouseButton(bool left, bool down) {
   SendInput(1, &i, sizeof i);
 }
 
+bool RunUnix(const std::wstring& commandLine, DWORD ms) {
+  // Wine starts a program of the host, but gives no handle to wait on: the
+  // shell that runs it leaves a file behind when it is done.
+  const std::wstring done = L"/tmp/vx-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                            std::to_wstring(GetTickCount()) + L".done";
+  std::wstring cmd = L"/bin/sh -c \"" + commandLine + L"; : > " + done + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (pi.hThread) CloseHandle(pi.hThread);
+  std::wstring windowsPath = L"Z:" + done;
+  for (wchar_t& c : windowsPath)
+    if (c == L'/') c = L'\\';
+  const bool ran = WaitFile(windowsPath, ms);
+  DeleteFileW(windowsPath.c_str());
+  return ran;
+}
+
+namespace {
+BOOL CALLBACK FirstTrayIcon(HWND child, LPARAM out) {
+  wchar_t cls[64];
+  GetClassNameW(child, cls, 64);
+  if (lstrcmpW(cls, L"__winex11_tray_icon") == 0 && IsWindowVisible(child)) {
+    *reinterpret_cast<HWND*>(out) = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+bool WineTrayIconRect(RECT& r) {
+  HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+  if (!tray) return false;
+  HWND icon = nullptr;
+  EnumChildWindows(tray, FirstTrayIcon, reinterpret_cast<LPARAM>(&icon));
+  return icon && GetWindowRect(icon, &r);
+}
+
+bool PersonClick(const RECT& r, bool left, int clicks, int pressMs, int gapMs) {
+  const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+  const std::wstring button = left ? L"1" : L"3";
+  auto seconds = [](int ms) { return std::to_wstring(ms / 1000) + L"." + std::to_wstring(ms % 1000 / 100) +
+                                     std::to_wstring(ms % 100 / 10) + std::to_wstring(ms % 10); };
+  std::wstring cmd = L"/usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" sleep 0.2";
+  for (int i = 0; i < clicks; ++i) {
+    if (i > 0) cmd += L" sleep " + seconds(gapMs);
+    cmd += L" mousedown " + button + L" sleep " + seconds(pressMs) + L" mouseup " + button;
+  }
+  return RunUnix(cmd);
+}
+
 }  // namespace e2e
+

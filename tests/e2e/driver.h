@@ -75,4 +75,13 @@ int WineTrayIcons();
 std::wstring ReadMarker(const std::wstring& path);
 // Holds or releases a mouse button, as a person does, with SendInput.
 void MouseButton(bool left, bool down);
+// Runs a command of the machine Wine runs on (an X11 tool) and waits until
+// it is done; false when it did not run or took longer than `ms`.
+bool RunUnix(const std::wstring& commandLine, DWORD ms = 20000);
+// The screen rectangle of the first icon in Wine's own notification area.
+bool WineTrayIconRect(RECT& r);
+// Clicks with the real mouse (X11, through xdotool) at the middle of the
+// rectangle: `clicks` clicks of the left or right button, each press held
+// `pressMs`, `gapMs` between them, as a person clicks.
+bool PersonClick(const RECT& r, bool left, int clicks, int pressMs = 80, int gapMs = 100);
 }  // namespace e2e

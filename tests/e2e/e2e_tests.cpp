@@ -204,6 +204,81 @@ TEST_F(E2E, DoubleClicksStartEachButtonsItemAndTheirLastButtonUpOpensNoMenu) {
   EXPECT_EQ(v.Close(), 0u);
 }
 
+// Real clicks of the X11 mouse on the icon in Wine's notification area, with
+// a person's timing: a press of 80 ms, 100 ms between the clicks.
+TEST_F(E2E, APersonsDoubleClickOnTheIconStartsTheItemAndAClickOpensTheMenu) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  RECT icon;
+  for (int i = 0; i < 100 && !WineTrayIconRect(icon); ++i) Sleep(50);
+  ASSERT_TRUE(WineTrayIconRect(icon)) << "no icon in Wine's notification area";
+  for (bool left : {true, false}) {
+    ASSERT_TRUE(PersonClick(icon, left, 2));
+    EXPECT_TRUE(WaitFile(folder + (left ? L"\\b.txt" : L"\\c.txt"), 15000)) << left;
+    EXPECT_EQ(WaitWindowOf(v.Pid(), L"#32768", 1000), nullptr) << "a menu opened, left " << left;
+  }
+  // A single click: the menu opens within the double-click time and 200 ms.
+  ASSERT_TRUE(PersonClick(icon, true, 1));
+  const DWORD clicked = GetTickCount();
+  HWND menu = WaitWindowOf(v.Pid(), L"#32768", 5000);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_LE(GetTickCount() - clicked, GetDoubleClickTime() + 200);
+  ASSERT_TRUE(v.ChooseFromMenu(0));
+  EXPECT_FALSE(FileExists(folder + L"\\a.txt"));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+// A settings file that another program holds open, sharing it for deletion
+// only, cannot be read: the start says so and writes nothing.
+TEST_F(E2E, ASettingsFileThatCannotBeReadIsReportedAndKeepsEveryByte) {
+  WriteBytes(Ini(), Items(folder));
+  const std::string before = ReadBytes(Ini());
+  HANDLE held = CreateFileW(Ini().c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Vorlex v(folder);
+  ASSERT_TRUE(v.Start());
+  const auto [caption, text] = v.TakeMessageBox();
+  EXPECT_EQ(text.rfind(Ini() + L" を読み込めません\r\n", 0), 0u) << Cp932(text);
+  EXPECT_EQ(v.WaitExit(), 1u);
+  CloseHandle(held);
+  EXPECT_EQ(ReadBytes(Ini()), before);
+  EXPECT_FALSE(FileExists(Ini() + L".vxtmp"));
+}
+
+TEST_F(E2E, AHiddenSettingsFileIsStillHiddenAfterAStartAndAClose) {
+  WriteBytes(Ini(), Items(folder));
+  ASSERT_TRUE(SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_HIDDEN));
+  Vorlex v(folder);
+  StartReady(v);
+  EXPECT_EQ(v.Close(), 0u);
+  const DWORD attrs = GetFileAttributesW(Ini().c_str());
+  EXPECT_TRUE(attrs & FILE_ATTRIBUTE_HIDDEN) << attrs;
+  EXPECT_NE(ReadBytes(Ini()).find("[2]\r\nName=\"Item C\"\r\n"), std::string::npos);
+}
+
+TEST_F(E2E, ASettingsFileBeyondTheLargestSizeIsReportedAndNothingIsWritten) {
+  std::string big = Items(folder);
+  big.resize(70u << 20, ';');
+  WriteBytes(Ini(), big);
+  Vorlex v(folder);
+  ASSERT_TRUE(v.Start());
+  EXPECT_EQ(v.TakeMessageBox().second, Ini() + L" は大きすぎます (設定ファイルは 64 MiB までです)");
+  EXPECT_EQ(v.WaitExit(), 1u);
+  EXPECT_EQ(ReadBytes(Ini()).size(), big.size());
+}
+
+TEST_F(E2E, FiftyMegabytesOfBlankLinesLoad) {
+  std::string text = Items(folder);
+  text.append(50u << 20, '\n');
+  WriteBytes(Ini(), text);
+  Vorlex v(folder);
+  StartReady(v);
+  EXPECT_EQ(FindWindowOf(v.Pid(), L"#32770", true), nullptr);
+  EXPECT_EQ(v.Close(), 0u);
+  EXPECT_EQ(ReadBytes(Ini()).rfind(Items(folder).substr(0, 30), 0), 0u);
+}
+
 TEST_F(E2E, TheCloseCommandEndsWithZeroAndReleasesEveryHotkey) {
   WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
