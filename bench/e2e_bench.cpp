@@ -54,6 +54,7 @@ struct StartUp {
   double ready;     // process start to the first message answered: start-up done
   double idle;      // process start to idle, with every menu icon drawn
   double menuOpen;  // process start to the launch menu open
+  double close;     // close request to the process's end (settings saved, icon gone)
 };
 
 // Waits for the main window, then for its first answer: sent messages are
@@ -66,27 +67,30 @@ bool WaitAnswering(const Vorlex& v) {
 
 StartUp StartUpMs(int items, int rounds) {
   const std::wstring folder = NewFolder(L"bench-start-" + std::to_wstring(items));
-  std::vector<double> ready, idle, menu;
+  std::vector<double> ready, idle, menu, close;
   for (int k = 0; k < rounds; ++k) {
     WriteBytes(folder + L"\\Vorlex.ini", Settings(folder, items));
     Vorlex v(folder);
     const LONGLONG t0 = Now();
-    if (!v.Start() || !WaitAnswering(v)) return {-1, -1, -1};
+    if (!v.Start() || !WaitAnswering(v)) return {-1, -1, -1, -1};
     ready.push_back(Ms(Now() - t0));
-    if (!v.WaitReady(60000)) return {-1, -1, -1};
+    if (!v.WaitReady(60000)) return {-1, -1, -1, -1};
     idle.push_back(Ms(Now() - t0));
-    if (FindWindowOf(v.Pid(), L"#32770", true)) return {-2, -2, -2};  // a hotkey failed: not a fair run
+    if (FindWindowOf(v.Pid(), L"#32770", true)) return {-2, -2, -2, -2};  // a hotkey failed: not a fair run
     if (items > 0) {
       v.Tray(WM_LBUTTONDOWN);
       v.Tray(WM_LBUTTONUP);
-      if (!WaitWindowOf(v.Pid(), L"#32768", 60000)) return {-3, -3, -3};
+      if (!WaitWindowOf(v.Pid(), L"#32768", 60000)) return {-3, -3, -3, -3};
       menu.push_back(Ms(Now() - t0));
       v.ChooseFromMenu(0);
     }
+    Sleep(200);
+    const LONGLONG t1 = Now();
     PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
     v.WaitExit();
+    close.push_back(Ms(Now() - t1));
   }
-  return {Median(ready), Median(idle), menu.empty() ? 0 : Median(menu)};
+  return {Median(ready), Median(idle), menu.empty() ? 0 : Median(menu), Median(close)};
 }
 
 double HotKeyToRunningMs(int rounds) {
@@ -125,6 +129,8 @@ int main() {
   std::printf("| to idle, 0 items | %.1f |\n", none.idle);
   std::printf("| to idle, 200 items, all 200 menu icons drawn | %.1f |\n", full.idle);
   std::printf("| to the launch menu open, 200 items | %.1f |\n", full.menuOpen);
+  std::printf("| close request to the end of the process, 0 items | %.1f |\n", none.close);
+  std::printf("| close request to the end of the process, 200 items | %.1f |\n", full.close);
   std::printf("| hotkey press to started program running | %.1f |\n", hotkey);
   return none.ready > 0 && full.ready > 0 && hotkey > 0 ? 0 : 1;
 }

@@ -91,6 +91,14 @@ TPopupMenu* TTrayIcon::MenuOf(TMouseButton button) const {
 
 void TTrayIcon::PopupAt(TMouseButton button, Point point) { PopupMenuAt(point, MenuOf(button)); }
 
+void TTrayIcon::ButtonUp(TMouseButton button, TShiftState shift, Point point, std::uint64_t downs) {
+  MouseUp(button, shift, point);
+  // A double-click handled inside the button-up's own handling (its
+  // callbacks were already queued) leaves nothing for this one to open.
+  if (buttonDowns_ != downs && HasDoubleClickAction && HasDoubleClickAction(button)) return;
+  PopupAfterClick(button, point, downs);
+}
+
 void TTrayIcon::PopupAfterClick(TMouseButton button, Point point, std::uint64_t downs) {
   TPopupMenu* menu = MenuOf(button);
   if (menu && menu->AutoPopup && HasDoubleClickAction && HasDoubleClickAction(button)) {
@@ -165,11 +173,7 @@ std::intptr_t TTrayIcon::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::
     case kWmLButtonUp: {
       const std::uint64_t downs = buttonDowns_;
       if (OnClick) OnClick(this);
-      MouseUp(TMouseButton::mbLeft, shift, point);
-      // A double-click handled inside the button-up's own handling (its
-      // callbacks were already queued) leaves nothing for this one to open.
-      if (buttonDowns_ != downs && HasDoubleClickAction && HasDoubleClickAction(TMouseButton::mbLeft)) break;
-      PopupAfterClick(TMouseButton::mbLeft, point, downs);
+      ButtonUp(TMouseButton::mbLeft, shift, point, downs);
       break;
     }
     case kWmLButtonDblClk:
@@ -179,13 +183,9 @@ std::intptr_t TTrayIcon::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::
     case kWmRButtonDown:
       MouseDown(TMouseButton::mbRight, shift, point);
       break;
-    case kWmRButtonUp: {
-      const std::uint64_t downs = buttonDowns_;
-      MouseUp(TMouseButton::mbRight, shift, point);
-      if (buttonDowns_ != downs && HasDoubleClickAction && HasDoubleClickAction(TMouseButton::mbRight)) break;
-      PopupAfterClick(TMouseButton::mbRight, point, downs);
+    case kWmRButtonUp:
+      ButtonUp(TMouseButton::mbRight, shift, point, buttonDowns_);
       break;
-    }
     case kWmRButtonDblClk:
       MouseDown(TMouseButton::mbRight, shift | ssDouble, point);
       break;

@@ -81,9 +81,11 @@ class TTrayIcon : public TComponent, private WindowProc {
   void ShowIcon();
   void HideIcon();
   void PopupMenuAt(Point point, TPopupMenu* menu);
+  // A left or right button-up: its event, then its menu. `downs` is the
+  // count of button-downs before the button-up was handled.
+  void ButtonUp(TMouseButton button, TShiftState shift, Point point, std::uint64_t downs);
   // The pop-up step of a button-up: at once, or after the wait for a
-  // double-click. `downs` is the count of button-downs before the button-up
-  // was handled.
+  // double-click.
   void PopupAfterClick(TMouseButton button, Point point, std::uint64_t downs);
   TPopupMenu* MenuOf(TMouseButton button) const;
   void MouseDown(TMouseButton button, TShiftState shift, Point p);

@@ -144,33 +144,34 @@ void PosixFiles::Replace(const std::string& path, const std::vector<std::string_
       if (::fchmod(fd.get(), st.st_mode & 07777) != 0) Fail("fchmod", temp, errno);
       if (::fchown(fd.get(), st.st_uid, st.st_gid) != 0 && errno != EPERM) Fail("fchown", temp, errno);
     }
-    // The pieces are gathered into large writes; a test's hook runs when
-    // half of the data has been written.
+    // The pieces are gathered into large writes; the hook's WriteTemp step
+    // comes when exactly half of the data is written.
+    constexpr std::size_t kChunk = 1u << 16;
     std::string buffer;
-    buffer.reserve(std::min<std::size_t>(total, 1u << 16));
     std::size_t written = 0;
     bool halfway = false;
     auto drain = [&] {
       WriteAll(fd.get(), buffer.data(), buffer.size(), temp);
       written += buffer.size();
       buffer.clear();
-      if (!halfway && written * 2 >= total) {
-        halfway = true;
-        step(Step::WriteTemp);
-      }
     };
     for (std::string_view p : pieces) {
       while (!p.empty()) {
-        // Never more than half of the data before the hook has run.
-        std::size_t room = (1u << 16) - buffer.size();
-        if (!halfway) room = std::min(room, std::max<std::size_t>(total / 2 - std::min(total / 2, written + buffer.size()), 1));
-        const std::size_t n = std::min(room, p.size());
+        std::size_t n = std::min(p.size(), kChunk - buffer.size());
+        if (!halfway) n = std::min(n, total / 2 - (written + buffer.size()));
         buffer.append(p.data(), n);
         p.remove_prefix(n);
-        if (buffer.size() >= (1u << 16) || (!halfway && (written + buffer.size()) * 2 >= total)) drain();
+        if (!halfway && written + buffer.size() == total / 2) {
+          drain();
+          step(Step::WriteTemp);
+          halfway = true;
+        } else if (buffer.size() == kChunk) {
+          drain();
+        }
       }
     }
     drain();
+    if (!halfway) step(Step::WriteTemp);
     step(Step::SyncTemp);
     if (::fsync(fd.get()) != 0) Fail("fsync", temp, errno);
     if (::close(fd.release()) != 0) Fail("close", temp, errno);
