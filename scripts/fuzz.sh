@@ -15,6 +15,11 @@ clang++-14 -std=c++17 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-saniti
   platform/text.cpp platform/toolkit.cpp platform/headless/headless.cpp platform/headless/posix_files.cpp \
   -o "$out/fuzz_settings"
 # New inputs go to build/fuzz/corpus; the seeds in the repository stay.
-"$out/fuzz_settings" -max_total_time="$seconds" -max_len=65536 -timeout=20 -rss_limit_mb=4096 \
-  -print_final_stats=1 "$out/corpus" fuzz/corpus 2>&1 | tail -n 25
+if ! "$out/fuzz_settings" -max_total_time="$seconds" -max_len=65536 -timeout=20 -rss_limit_mb=4096 \
+     -print_final_stats=1 -artifact_prefix="$out/" "$out/corpus" fuzz/corpus >"$out/last.log" 2>&1; then
+  tail -n 80 "$out/last.log"
+  echo "fuzzing found a fault (the input that shows it is in build/fuzz/, named crash-* or leak-*)"
+  exit 1
+fi
+grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$out/last.log"
 echo "fuzzing: ${seconds} s, no finding"
