@@ -105,12 +105,6 @@ LineAt Line(std::string_view bytes, Offset at) {
   return LineAt{bytes.substr(at, end - at), bytes.substr(end, nl + 1 - end), static_cast<Offset>(nl + 1)};
 }
 
-std::size_t TableSizeFor(std::size_t count) {
-  std::size_t size = 16;
-  while (size * 3 < count * 4) size *= 2;  // load at most 3/4
-  return size;
-}
-
 struct AddedKey {
   std::string name;  // trimmed, as written
   std::string line;  // "name=value", without its line end
@@ -132,7 +126,7 @@ struct ProfileFile::Section {
   };
   Offset insertAt = 0;        // where new keys go: after the last key line, or the header
   std::vector<Key> keys;      // key lines in file order (a small section)
-  std::vector<Offset> index;  // open addressing over the first of each name (a big section)
+  LineTable index{KeyName};   // the first line of each key name (a big section)
   std::vector<AddedKey> added;
 };
 
@@ -148,7 +142,37 @@ struct ProfileFile::Found {
   explicit operator bool() const { return line != kNone || added; }
 };
 
-ProfileFile::ProfileFile(Files& files, std::string path) : files_(files), path_(std::move(path)) {
+std::size_t ProfileFile::LineTable::SlotOf(std::string_view bytes, std::string_view name) const {
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = FoldHash(name) & mask;; slot = (slot + 1) & mask) {
+    std::string_view other;
+    if (slots_[slot] == kNone || (nameOf_(Line(bytes, slots_[slot]).text, other) && FoldEqual(other, name)))
+      return slot;
+  }
+}
+
+Offset ProfileFile::LineTable::Find(std::string_view bytes, std::string_view name) const {
+  return slots_.empty() ? kNone : slots_[SlotOf(bytes, name)];
+}
+
+void ProfileFile::LineTable::Insert(std::string_view bytes, Offset line) {
+  if ((count_ + 1) * 4 > slots_.size() * 3) {
+    std::vector<Offset> old(std::max<std::size_t>(slots_.size() * 2, 16), kNone);
+    old.swap(slots_);
+    count_ = 0;
+    for (Offset l : old)
+      if (l != kNone) Insert(bytes, l);
+  }
+  std::string_view name;
+  nameOf_(Line(bytes, line).text, name);
+  Offset& slot = slots_[SlotOf(bytes, name)];
+  if (slot != kNone) return;  // a duplicate: the first stays
+  slot = line;
+  ++count_;
+}
+
+ProfileFile::ProfileFile(Files& files, std::string path)
+    : files_(files), path_(std::move(path)), sections_(SectionName) {
   try {
     existed_ = files_.Read(path_, bytes_, kMaxFileSize);
   } catch (const FileTooLarge&) {
@@ -167,47 +191,16 @@ void ProfileFile::Parse() {
     // Only header lines are remembered; a header starts with '[' after blanks.
     std::size_t first = at;
     while (first < bytes.size() && IsBlank(bytes[first])) ++first;
-    if (first < bytes.size() && bytes[first] == '[') InsertSection(at);
+    if (first < bytes.size() && bytes[first] == '[') sections_.Insert(bytes, at);
     const std::size_t nl = bytes.find('\n', first);
     at = nl == std::string_view::npos ? static_cast<Offset>(bytes.size()) : static_cast<Offset>(nl + 1);
   }
 }
 
-std::uint32_t ProfileFile::SlotOf(std::string_view name) const {
-  const std::size_t mask = sectionSlots_.size() - 1;
-  for (std::size_t slot = FoldHash(name) & mask;; slot = (slot + 1) & mask) {
-    const Offset header = sectionSlots_[slot];
-    if (header == kNone) return static_cast<std::uint32_t>(slot);
-    std::string_view other;
-    SectionName(Line(bytes_, header).text, other);
-    if (FoldEqual(other, name)) return static_cast<std::uint32_t>(slot);
-  }
-}
-
-void ProfileFile::InsertSection(Offset header) {
-  if (sectionSlots_.empty() || (sectionCount_ + 1) * 4 > sectionSlots_.size() * 3) {
-    std::vector<Offset> old(TableSizeFor(sectionCount_ + 1) * (sectionSlots_.empty() ? 1 : 2), kNone);
-    old.swap(sectionSlots_);
-    for (Offset h : old) {
-      if (h == kNone) continue;
-      std::string_view name;
-      SectionName(Line(bytes_, h).text, name);
-      sectionSlots_[SlotOf(name)] = h;
-    }
-  }
-  std::string_view name;
-  SectionName(Line(bytes_, header).text, name);
-  const std::uint32_t slot = SlotOf(name);
-  if (sectionSlots_[slot] != kNone) return;  // a duplicate: the first wins
-  sectionSlots_[slot] = header;
-  ++sectionCount_;
-}
-
 Offset ProfileFile::HeaderOf(std::string_view section) const {
   // Callers work through one section at a time: the last answer is kept.
   if (lastHeader_ != kNone && FoldEqual(lastName_, section)) return lastHeader_;
-  if (sectionSlots_.empty()) return kNone;
-  const Offset header = sectionSlots_[SlotOf(section)];
+  const Offset header = sections_.Find(bytes_, section);
   if (header != kNone && header != lastHeader_) {
     lastName_.assign(section);
     lastHeader_ = header;
@@ -227,37 +220,6 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
   const std::string_view bytes = bytes_;
   // A big section gets an index over the first line of each key name,
   // grown as the scan goes, so that it never holds a slot per duplicate.
-  std::size_t indexed = 0;
-  auto index = [&](Offset keyLine, std::string_view name) {
-    std::vector<Offset>& table = sec->index;
-    if ((indexed + 1) * 4 > table.size() * 3) {
-      std::vector<Offset> old(std::max<std::size_t>(table.size() * 2, TableSizeFor(kScanLimit * 2)), kNone);
-      old.swap(table);
-      indexed = 0;
-      for (Offset l : old) {
-        std::string_view n;
-        if (l != kNone && KeyName(Line(bytes, l).text, n)) {
-          for (std::size_t slot = FoldHash(n) & (table.size() - 1);; slot = (slot + 1) & (table.size() - 1))
-            if (table[slot] == kNone) {
-              table[slot] = l;
-              break;
-            }
-          ++indexed;
-        }
-      }
-    }
-    const std::size_t mask = table.size() - 1;
-    for (std::size_t slot = FoldHash(name) & mask;; slot = (slot + 1) & mask) {
-      if (table[slot] == kNone) {
-        table[slot] = keyLine;
-        ++indexed;
-        return;
-      }
-      std::string_view other;
-      KeyName(Line(bytes, table[slot]).text, other);
-      if (FoldEqual(other, name)) return;  // the first of duplicates stays
-    }
-  };
   Offset at = Line(bytes, header).next;
   sec->insertAt = at;
   while (at < bytes.size()) {
@@ -265,15 +227,15 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
     std::string_view name;
     if (SectionName(line.text, name)) break;
     if (KeyName(line.text, name)) {
-      if (!sec->index.empty()) {
-        index(at, name);
+      if (!sec->index.Empty()) {
+        sec->index.Insert(bytes, at);
       } else if (sec->keys.size() < kScanLimit) {
         sec->keys.push_back(Section::Key{at, static_cast<Offset>(name.data() - bytes.data()),
                                          static_cast<std::uint32_t>(name.size())});
       } else {
-        for (const Section::Key& k : sec->keys) index(k.line, bytes.substr(k.name, k.nameSize));
+        for (const Section::Key& k : sec->keys) sec->index.Insert(bytes, k.line);
         std::vector<Section::Key>().swap(sec->keys);
-        index(at, name);
+        sec->index.Insert(bytes, at);
       }
       sec->insertAt = line.next;
     }
@@ -292,16 +254,9 @@ ProfileFile::Found ProfileFile::FindKey(std::string_view section, std::string_vi
   const Offset header = HeaderOf(section);
   if (header != kNone) {
     const Section& sec = StateOf(header);
-    std::string_view name;
-    if (!sec.index.empty()) {
-      const std::size_t mask = sec.index.size() - 1;
-      for (std::size_t slot = FoldHash(key) & mask; sec.index[slot] != kNone; slot = (slot + 1) & mask) {
-        KeyName(Line(bytes, sec.index[slot]).text, name);
-        if (FoldEqual(name, key)) {
-          found.line = sec.index[slot];
-          return found;
-        }
-      }
+    if (!sec.index.Empty()) {
+      found.line = sec.index.Find(bytes, key);
+      if (found) return found;
     } else {
       for (const Section::Key& k : sec.keys) {
         if (k.nameSize == key.size() && FoldEqual(bytes.substr(k.name, k.nameSize), key)) {

@@ -61,13 +61,30 @@ class ProfileFile {
 
  private:
   using Offset = std::uint32_t;
+  // An open-addressing table of line starts, keyed by the name each line
+  // holds (a section header's, or a key line's): the first line of a name
+  // stays. One 32-bit slot per line, with a quarter or more to spare.
+  class LineTable {
+   public:
+    using NameOf = bool (*)(std::string_view text, std::string_view& name);
+    explicit LineTable(NameOf nameOf) : nameOf_(nameOf) {}
+    bool Empty() const { return count_ == 0; }
+    // The line that holds `name`, or UINT32_MAX.
+    Offset Find(std::string_view bytes, std::string_view name) const;
+    // Adds the line, unless a line of its name is there already.
+    void Insert(std::string_view bytes, Offset line);
+
+   private:
+    std::size_t SlotOf(std::string_view bytes, std::string_view name) const;
+    NameOf nameOf_;
+    std::vector<Offset> slots_;
+    std::size_t count_ = 0;
+  };
   struct Section;
   struct NewSection;
   struct Found;
 
   void Parse();
-  std::uint32_t SlotOf(std::string_view name) const;
-  void InsertSection(Offset header);
   Offset HeaderOf(std::string_view section) const;  // kNone when not in the file
   Section& StateOf(Offset header) const;
   Found FindKey(std::string_view section, std::string_view key) const;
@@ -78,10 +95,7 @@ class ProfileFile {
   bool existed_ = false;
   bool dirty_ = false;
   std::string bytes_;  // the file as read
-  // Open addressing: the header offsets of the file's distinct sections
-  // (the first of duplicates), kNone in free slots.
-  std::vector<Offset> sectionSlots_;
-  std::size_t sectionCount_ = 0;
+  LineTable sections_;  // the header of each distinct section (the first of duplicates)
   // The sections that were read or written, by header offset.
   mutable std::unordered_map<Offset, std::unique_ptr<Section>> touched_;
   mutable std::string lastName_;  // the section found last, and where

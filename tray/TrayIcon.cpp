@@ -91,17 +91,21 @@ TPopupMenu* TTrayIcon::MenuOf(TMouseButton button) const {
 
 void TTrayIcon::PopupAt(TMouseButton button, Point point) { PopupMenuAt(point, MenuOf(button)); }
 
+bool TTrayIcon::WaitsForDoubleClick(TMouseButton button) const {
+  return HasDoubleClickAction && HasDoubleClickAction(button);
+}
+
 void TTrayIcon::ButtonUp(TMouseButton button, TShiftState shift, Point point, std::uint64_t downs) {
   MouseUp(button, shift, point);
   // A double-click handled inside the button-up's own handling (its
   // callbacks were already queued) leaves nothing for this one to open.
-  if (buttonDowns_ != downs && HasDoubleClickAction && HasDoubleClickAction(button)) return;
+  if (buttonDowns_ != downs && WaitsForDoubleClick(button)) return;
   PopupAfterClick(button, point, downs);
 }
 
 void TTrayIcon::PopupAfterClick(TMouseButton button, Point point, std::uint64_t downs) {
   TPopupMenu* menu = MenuOf(button);
-  if (menu && menu->AutoPopup && HasDoubleClickAction && HasDoubleClickAction(button)) {
+  if (menu && menu->AutoPopup && WaitsForDoubleClick(button)) {
     // Wait for the second click, handling what comes meanwhile. A new
     // button-down (the double-click's, or another click) or a menu shown in
     // the meantime (the menu hotkey) takes over: this click opens nothing.

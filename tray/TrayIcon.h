@@ -88,6 +88,7 @@ class TTrayIcon : public TComponent, private WindowProc {
   // double-click.
   void PopupAfterClick(TMouseButton button, Point point, std::uint64_t downs);
   TPopupMenu* MenuOf(TMouseButton button) const;
+  bool WaitsForDoubleClick(TMouseButton button) const;
   void MouseDown(TMouseButton button, TShiftState shift, Point p);
   void MouseUp(TMouseButton button, TShiftState shift, Point p);
   std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;

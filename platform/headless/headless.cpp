@@ -107,13 +107,7 @@ void HeadlessPlatform::PostQuitMessage(int) { quit_ = true; }
 PumpResult HeadlessPlatform::PumpMessage(bool wait) {
   // Waiting with nothing queued lets the scripted clock run to the next
   // piece of scheduled input.
-  while (wait && queue_.empty() && !quit_ && !scheduled_.empty()) {
-    auto next = scheduled_.begin();
-    tick = std::max(tick, next->first);
-    auto work = std::move(next->second);
-    scheduled_.erase(next);
-    work();
-  }
+  while (wait && queue_.empty() && !quit_ && !scheduled_.empty()) RunNextScheduled();
   if (queue_.empty()) {
     if (!quit_) return PumpResult::Idle;
     quit_ = false;
@@ -140,15 +134,18 @@ void HeadlessPlatform::WaitMessage(std::uint32_t ms) {
   waits.push_back(ms);
   if (!queue_.empty() || quit_) return;
   const std::uint64_t until = tick + ms;
-  if (!scheduled_.empty() && scheduled_.begin()->first <= until) {
-    auto next = scheduled_.begin();
-    tick = std::max(tick, next->first);
-    auto work = std::move(next->second);
-    scheduled_.erase(next);
-    work();
-    return;
-  }
-  tick = until;
+  if (!scheduled_.empty() && scheduled_.begin()->first <= until)
+    RunNextScheduled();
+  else
+    tick = until;
+}
+
+void HeadlessPlatform::RunNextScheduled() {
+  auto next = scheduled_.begin();
+  tick = std::max(tick, next->first);
+  auto work = std::move(next->second);
+  scheduled_.erase(next);
+  work();
 }
 
 bool HeadlessPlatform::SetForegroundWindow(Handle wnd) {

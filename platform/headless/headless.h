@@ -187,6 +187,8 @@ class HeadlessPlatform : public Platform {
     std::array<bool, 256> keys;
   };
   Handle NewIcon();
+  // Lets the clock run to the earliest scheduled work and runs it.
+  void RunNextScheduled();
   std::deque<Queued> queue_;
   bool quit_ = false;
   std::multimap<std::uint64_t, std::function<void()>> scheduled_;
