@@ -3,6 +3,9 @@
 // as CP932 bytes at run time.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 namespace vx {
 
 inline constexpr char kAppTitle[] = "Vorlex";
@@ -28,5 +31,29 @@ inline constexpr char kMsgHotKeyFailed[] =
 inline constexpr char kMsgMenuHotKeyLabel[] = "[HotKeyによるメニュー表示 (";
 inline constexpr char kMsgNoItemForKey[] = "Error[キーに対応するアプリが無い]";
 inline constexpr char kNoHotKeyText[] = "なし";
+
+// The time record and its log.
+inline constexpr char kNoDateTime[] = "--/--/-- --:--:--";
+inline constexpr char kLogTitle[] = "[Vorlex LogFile]";
+inline constexpr char kLogColumns[] = "日付     | 起動時刻 | 終了時刻 | 経過時間";
+
+// The text of an input/output error, by its Windows error number.
+inline std::string InOutErrorText(std::uint32_t code) {
+  switch (code) {
+    case 2:
+      return "ファイルが見つかりません";
+    case 3:
+      return "無効なファイル名です";
+    case 4:
+      return "ファイルを開きすぎています";
+    case 5:
+      return "ファイルへのアクセスが拒否されました";
+    case 39:   // ERROR_HANDLE_DISK_FULL
+    case 112:  // ERROR_DISK_FULL
+      return "ディスクがいっぱいです";
+    default:
+      return "I/O エラー (" + std::to_string(code) + ")";
+  }
+}
 
 }  // namespace vx

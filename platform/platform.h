@@ -30,7 +30,10 @@ enum : std::uint32_t {
   kWmQueryEndSession = 0x0011,
   kWmEndSession = 0x0016,
   kWmKeyDown = 0x0100,
+  kWmSetFont = 0x0030,
   kWmCommand = 0x0111,
+  kWmTimer = 0x0113,
+  kWmDpiChanged = 0x02E0,
   kWmPowerBroadcast = 0x0218,
   kWmHotKey = 0x0312,
   kWmUser = 0x0400,
@@ -64,6 +67,34 @@ enum : std::uint32_t { kWsExToolWindow = 0x80 };
 
 struct Point {
   std::int32_t x = 0, y = 0;
+};
+
+// A rectangle by its left-top corner and its size.
+struct Rect {
+  std::int32_t left = 0, top = 0, width = 0, height = 0;
+};
+
+// A button's notification code in WM_COMMAND: clicked.
+enum : std::uint16_t { kBnClicked = 0 };
+
+// The native child windows the toolkit's controls stand on.
+enum class ControlKind {
+  Panel,       // a plain container of other controls
+  Label,       // static text
+  Button,      // a push button
+  CheckBox,    // a check box whose state only the program changes
+  BevelLine,   // an etched line along the bottom of its bounds
+};
+
+struct ControlSpec {
+  ControlKind kind = ControlKind::Label;
+  std::string name;     // the control's name, for tests and tools
+  std::string caption;
+  Rect bounds;          // pixels in the parent's client area
+  int id = 0;           // reported in WM_COMMAND
+  bool visible = true, enabled = true, checked = false;
+  bool tabStop = false;
+  Handle font = 0;
 };
 
 // Receives the messages of one window. Dispatch() is the only entry the
@@ -144,6 +175,9 @@ class Files {
   virtual bool Exists(const std::string& path) = 0;
   // Creates a new file holding `bytes`; throws SystemError when it cannot.
   virtual void Create(const std::string& path, const std::string& bytes) = 0;
+  // Adds `bytes` at the end of the file, creating it when missing. Throws
+  // SystemError (its code a Windows error number) when it cannot.
+  virtual void Append(const std::string& path, const std::string& bytes) = 0;
   // Replaces (or creates) the file with the pieces, joined, so that a crash
   // at any moment leaves either the old file or the new one, whole. The file
   // stays what it was: a symbolic link keeps pointing where it did and its
@@ -185,9 +219,30 @@ class Platform {
   virtual void WaitMessage(std::uint32_t ms) = 0;
   // Milliseconds since the system started, without wrapping.
   virtual std::uint64_t TickCount64() = 0;
+  // The local date and time as milliseconds since 30 December 1899 00:00.
+  virtual std::int64_t LocalTimeMSecs() = 0;
+  // A timer posts WM_TIMER with `id` to the window every `ms` milliseconds.
+  virtual void SetTimer(Handle wnd, std::uintptr_t id, std::uint32_t ms) = 0;
+  virtual void KillTimer(Handle wnd, std::uintptr_t id) = 0;
   // The longest time between the clicks of a double-click, in milliseconds.
   virtual std::uint32_t DoubleClickTime() = 0;
   virtual bool SetForegroundWindow(Handle wnd) = 0;
+
+  // Child controls, sizes and fonts. Sizes are device pixels; `GetDpi` says
+  // how many make an inch on the window's monitor (96 = 100 %).
+  virtual Handle CreateControl(Handle parent, const ControlSpec& spec, WindowProc* proc) = 0;
+  virtual void SetControlBounds(Handle control, Rect bounds) = 0;
+  virtual void EnableWindow(Handle wnd, bool enabled) = 0;
+  virtual void SetCheck(Handle control, bool checked) = 0;
+  virtual void SetFont(Handle wnd, Handle font) = 0;
+  // A font by face, character height in pixels and character set.
+  virtual Handle CreateFont(const std::string& face, int height, int charset) = 0;
+  virtual void DestroyFont(Handle font) = 0;
+  virtual int GetDpi(Handle wnd) = 0;
+  // Gives the window a client area of that size; its top-left stays.
+  virtual void SetClientSize(Handle wnd, int width, int height) = 0;
+  virtual void CenterOnScreen(Handle wnd) = 0;
+
   virtual Handle FindWindow(const std::string& className, const std::string& caption) = 0;
   virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;
 

@@ -196,6 +196,154 @@ void TPopupMenu::Popup(int x, int y) {
   if (IndexOf(item) >= 0 && !item->IsLine()) item->Click();
 }
 
+// ------------------------------------------------------------------ TControl
+
+namespace {
+
+// Every live control by its window, for the notices its parent receives.
+std::unordered_map<Handle, TControl*>& ControlsByHandle() {
+  static std::unordered_map<Handle, TControl*> controls;
+  return controls;
+}
+
+// Command numbers of controls, past those Windows gives the dialog keys.
+int g_nextControlId = 100;
+
+}  // namespace
+
+TControl::TControl(TForm* owner, TPanel* parent, ControlKind kind)
+    : TComponent(owner), form_(owner), parent_(parent), kind_(kind), id_(g_nextControlId++) {}
+
+TControl::~TControl() {
+  if (!handle_) return;
+  ControlsByHandle().erase(handle_);
+  if (Application) Application->P.DestroyWindow(handle_);
+}
+
+ControlSpec TControl::Spec() const {
+  ControlSpec spec;
+  spec.kind = kind_;
+  spec.name = Name();
+  spec.caption = caption_;
+  spec.bounds = Rect{form_->Scale(bounds_.left), form_->Scale(bounds_.top), form_->Scale(bounds_.width),
+                     form_->Scale(bounds_.height)};
+  spec.id = id_;
+  spec.visible = visible_;
+  spec.enabled = enabled_;
+  spec.checked = checked_;
+  spec.tabStop = TabOrder >= 0;
+  spec.font = form_->font_;
+  return spec;
+}
+
+void TControl::CreateHandle() {
+  const Handle parent = parent_ ? parent_->handle_ : form_->GetHandle();
+  handle_ = Application->P.CreateControl(parent, Spec(), kind_ == ControlKind::Panel ? static_cast<TPanel*>(this) : nullptr);
+  ControlsByHandle()[handle_] = this;
+}
+
+void TControl::ApplyBounds() {
+  if (handle_) Application->P.SetControlBounds(handle_, Spec().bounds);
+}
+
+void TControl::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;  // an unchanged text is not drawn again
+  caption_ = caption;
+  if (handle_) Application->P.SetWindowText(handle_, caption);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+  bounds_ = Rect{left, top, width, height};
+  if (Align != TAlign::alNone && form_->handle_)
+    form_->Realign();
+  else
+    ApplyBounds();
+}
+
+void TControl::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  if (handle_) Application->P.EnableWindow(handle_, enabled);
+}
+
+void TControl::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  // An aligned control takes its place only while it shows.
+  if (Align != TAlign::alNone && form_->handle_) form_->Realign();
+  if (handle_) Application->P.ShowWindow(handle_, visible);
+}
+
+bool TControl::TakesInput() const {
+  for (const TControl* c = this; c; c = c->parent_)
+    if (!c->enabled_ || !c->visible_) return false;
+  return true;
+}
+
+bool TControl::Reflect(std::uintptr_t wParam, std::intptr_t lParam) {
+  auto it = ControlsByHandle().find(static_cast<Handle>(lParam));
+  if (lParam == 0 || it == ControlsByHandle().end()) return false;
+  it->second->Command(static_cast<std::uint16_t>(wParam >> 16));
+  return true;
+}
+
+void TButton::Command(std::uint16_t code) {
+  if (code == kBnClicked && TakesInput() && OnClick) OnClick(this);
+}
+
+void TCheckBox::SetChecked(bool checked) {
+  if (checked == checked_) return;
+  checked_ = checked;
+  if (GetHandle()) Application->P.SetCheck(GetHandle(), checked);
+  if (OnClick) OnClick(this);
+}
+
+void TCheckBox::Command(std::uint16_t code) {
+  // The native box does not change by itself; a click changes it here.
+  if (code == kBnClicked && TakesInput()) SetChecked(!checked_);
+}
+
+std::intptr_t TPanel::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (msg == kWmCommand && Reflect(wParam, lParam)) return 0;
+  return Application->P.DefWindowProc(GetHandle(), msg, wParam, lParam);
+}
+
+// -------------------------------------------------------------------- TTimer
+
+namespace {
+
+std::unordered_map<std::uintptr_t, TTimer*>& TimersById() {
+  static std::unordered_map<std::uintptr_t, TTimer*> timers;
+  return timers;
+}
+
+std::uintptr_t g_nextTimerId = 1;
+
+}  // namespace
+
+TTimer::TTimer(TForm* owner) : TComponent(owner), form_(owner), id_(g_nextTimerId++) { TimersById()[id_] = this; }
+
+TTimer::~TTimer() {
+  SetEnabled(false);
+  TimersById().erase(id_);
+}
+
+void TTimer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  if (enabled)
+    Application->P.SetTimer(form_->GetHandle(), id_, Interval);
+  else if (form_->HandleAllocated() && Application)
+    Application->P.KillTimer(form_->GetHandle(), id_);
+}
+
+bool TTimer::Dispatch(std::uintptr_t id) {
+  auto it = TimersById().find(id);
+  if (it == TimersById().end()) return false;
+  TTimer* timer = it->second;
+  if (timer->enabled_ && timer->OnTimer) timer->OnTimer(timer);
+  return true;
+}
+
 // --------------------------------------------------------------------- TForm
 
 TForm::TForm(TComponent* owner, std::string className, std::string caption)
@@ -203,6 +351,7 @@ TForm::TForm(TComponent* owner, std::string className, std::string caption)
 
 TForm::~TForm() {
   if (handle_) Application->P.DestroyWindow(handle_);
+  if (font_) Application->P.DestroyFont(font_);
 }
 
 Handle TForm::GetHandle() {
@@ -212,14 +361,80 @@ Handle TForm::GetHandle() {
     desc.className = className_;
     desc.caption = caption_;
     desc.owner = Application->GetHandle();
-    desc.width = width_;
-    desc.height = height_;
+    desc.width = clientWidth_;
+    desc.height = clientHeight_;
     handle_ = Application->P.CreateWindow(desc, this);
+    dpi_ = 96;
+    ApplyDpi(Application->P.GetDpi(handle_));
+    CreateControls(nullptr);
+    Realign();
   }
   return handle_;
 }
 
+int TForm::Scale(int v) const { return (v * dpi_ + (v >= 0 ? 48 : -48)) / 96; }
+
+std::vector<TControl*> TForm::Controls() const {
+  std::vector<TControl*> controls;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* c = dynamic_cast<TControl*>(Components(i))) controls.push_back(c);
+  return controls;
+}
+
+void TForm::CreateControls(TPanel* parent) {
+  std::vector<TControl*> children;
+  for (TControl* c : Controls())
+    if (c->Parent() == parent) children.push_back(c);
+  // Windows moves the focus through a parent's children in the order they
+  // were made: make them in tab order, those that take no focus first.
+  std::stable_sort(children.begin(), children.end(),
+                   [](const TControl* a, const TControl* b) { return a->TabOrder < b->TabOrder; });
+  for (TControl* c : children) {
+    c->CreateHandle();
+    if (auto* panel = dynamic_cast<TPanel*>(c)) CreateControls(panel);
+  }
+}
+
+void TForm::Realign() {
+  int top = 0;
+  const std::vector<TControl*> controls = Controls();
+  for (TControl* c : controls)
+    if (!c->Parent() && c->Align == TAlign::alTop && c->Visible()) {
+      c->bounds_ = Rect{0, top, clientWidth_, c->bounds_.height};
+      top += c->bounds_.height;
+    }
+  for (TControl* c : controls)
+    if (!c->Parent() && c->Align == TAlign::alClient && c->Visible())
+      c->bounds_ = Rect{0, top, clientWidth_, std::max(0, clientHeight_ - top)};
+  for (TControl* c : controls) c->ApplyBounds();
+}
+
+void TForm::SetClientSize(int width, int height) {
+  clientWidth_ = width;
+  clientHeight_ = height;
+  if (!handle_) return;
+  Application->P.SetClientSize(handle_, Scale(width), Scale(height));
+  Realign();
+}
+
+void TForm::ApplyDpi(int dpi) {
+  Platform& P = Application->P;
+  dpi_ = dpi > 0 ? dpi : 96;
+  // A font made for the new DPI, so the text is drawn crisp at its size.
+  const Handle old = font_;
+  font_ = Font.Height > 0 ? P.CreateFont(Font.Name, Scale(Font.Height), Font.Charset) : 0;
+  for (TControl* c : Controls())
+    if (c->GetHandle()) P.SetFont(c->GetHandle(), font_);
+  if (old) P.DestroyFont(old);
+  SetClientSize(clientWidth_, clientHeight_);
+}
+
 void TForm::Show() {
+  if (!Visible()) {
+    FormShow();
+    if (!shownOnce_) Application->P.CenterOnScreen(GetHandle());
+    shownOnce_ = true;
+  }
   Application->P.ShowWindow(GetHandle(), true);
   Application->P.BringToFront(GetHandle());
 }
@@ -258,6 +473,15 @@ std::intptr_t TForm::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intp
       FormKeyDown(key, 0);
       return 0;
     }
+    case kWmCommand:
+      if (TControl::Reflect(wParam, lParam)) return 0;
+      return Inherited(msg, wParam, lParam);
+    case kWmTimer:
+      if (TTimer::Dispatch(wParam)) return 0;
+      return Inherited(msg, wParam, lParam);
+    case kWmDpiChanged:
+      ApplyDpi(static_cast<int>(wParam & 0xFFFF));
+      return 0;
     default:
       return Inherited(msg, wParam, lParam);
   }

@@ -1,11 +1,15 @@
 // The windowing toolkit: components with ownership and removal notices, the
-// application object, forms, pop-up menus and icons.
+// application object, forms and their controls, timers, pop-up menus and
+// icons.
 //
 // Every rule of behaviour lives here, once, above the backends: owned
 // components freed by their owner last-created first, removal notices,
 // forms that hide on close unless they are the main form, the AutoPopup
-// switch, nested message processing, and the error box for an exception
-// that leaves a handler.
+// switch, nested message processing, the error box for an exception that
+// leaves a handler, a check box whose handler runs when its state changes
+// (from code or from the user) and never when it keeps it, no input for a
+// disabled or hidden control, tab order, alignment of panels, and sizes and
+// fonts described in 96-DPI pixels and scaled to the window's DPI.
 #pragma once
 
 #include <functional>
@@ -152,6 +156,128 @@ enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 using TShiftState = unsigned char;
 
 class TApplication;
+class TForm;
+class TPanel;
+
+enum class TAlign { alNone, alTop, alClient };
+
+// A control of a form: a native child window described in 96-DPI pixels.
+// Its properties may be set before the window exists (the form's
+// description) and are reflected into it afterwards.
+class TControl : public TComponent {
+ public:
+  // `owner` is the form; `parent` the panel it stands on, or null for the
+  // form's client area.
+  TControl(TForm* owner, TPanel* parent, ControlKind kind);
+  ~TControl() override;
+
+  TForm* Form() const { return form_; }
+  TPanel* Parent() const { return parent_; }
+  Handle GetHandle() const { return handle_; }
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption);
+  const Rect& BoundsRect() const { return bounds_; }
+  void SetBounds(int left, int top, int width, int height);
+  int Height() const { return bounds_.height; }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+
+  // Tab order among the controls of the same parent; -1: takes no focus.
+  int TabOrder = -1;
+  TAlign Align = TAlign::alNone;
+
+  // A native notification (WM_COMMAND's code) from this control's window.
+  virtual void Command(std::uint16_t /*code*/) {}
+  // Sends a child's WM_COMMAND to the control that sent it; false when the
+  // message names no control.
+  static bool Reflect(std::uintptr_t wParam, std::intptr_t lParam);
+
+ protected:
+  // Whether a person can reach the control now: it is enabled and shows.
+  bool TakesInput() const;
+
+ private:
+  friend class TForm;
+  void CreateHandle();
+  void ApplyBounds();
+  ControlSpec Spec() const;
+  TForm* form_;
+  TPanel* parent_;
+  ControlKind kind_;
+  std::string caption_;
+  Rect bounds_;
+  bool enabled_ = true, visible_ = true;
+  Handle handle_ = 0;
+  int id_;
+
+ protected:
+  bool checked_ = false;
+};
+
+class TLabel : public TControl {
+ public:
+  TLabel(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Label) {}
+};
+
+class TBevel : public TControl {
+ public:
+  TBevel(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::BevelLine) {}
+};
+
+class TButton : public TControl {
+ public:
+  TButton(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Button) {}
+  TNotifyEvent OnClick;
+  void Command(std::uint16_t code) override;
+};
+
+class TCheckBox : public TControl {
+ public:
+  TCheckBox(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::CheckBox) {}
+  TNotifyEvent OnClick;
+  bool Checked() const { return checked_; }
+  // Changes the state and then runs the click handler, as a click does;
+  // setting the state the box already has runs nothing.
+  void SetChecked(bool checked);
+  void Command(std::uint16_t code) override;
+};
+
+// A container of controls; its window passes its children's notices on.
+class TPanel : public TControl, public WindowProc {
+ public:
+  TPanel(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Panel) {}
+  std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
+};
+
+// Runs OnTimer every Interval milliseconds while enabled, through the
+// owner form's window.
+class TTimer : public TComponent {
+ public:
+  explicit TTimer(TForm* owner);
+  ~TTimer() override;
+  std::uint32_t Interval = 1000;
+  TNotifyEvent OnTimer;
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  // The timer's own WM_TIMER; false when `id` names another timer.
+  static bool Dispatch(std::uintptr_t id);
+
+ private:
+  TForm* form_;
+  std::uintptr_t id_;
+  bool enabled_ = false;
+};
+
+// The font a form's controls share, in 96-DPI pixels.
+struct TFontSpec {
+  std::string Name;
+  int Height = 0;  // character height; 0: the system's font
+  int Charset = 1;  // DEFAULT_CHARSET
+};
+inline constexpr int kShiftJisCharset = 128;
 
 class TForm : public TComponent, public WindowProc {
  public:
@@ -164,15 +290,29 @@ class TForm : public TComponent, public WindowProc {
   const std::string& ClassName() const { return className_; }
   const std::string& Caption() const { return caption_; }
 
+  // Makes the form visible and brings it to the front. When it was hidden,
+  // FormShow runs first; the first show centres it on the screen.
   void Show();
   void Hide();
   bool Visible();
   // Hides the form, or ends the application when it is the main form.
   void Close();
 
+  // The client area in 96-DPI pixels; the window's is scaled by its DPI.
+  int ClientWidth() const { return clientWidth_; }
+  int ClientHeight() const { return clientHeight_; }
+  void SetClientSize(int width, int height);
+  void SetClientHeight(int height) { SetClientSize(clientWidth_, height); }
+  int Dpi() const { return dpi_; }
+  // A length in 96-DPI pixels on this window's screen.
+  int Scale(int v) const;
+  TFontSpec Font;
+  Handle FontHandle() const { return font_; }
+
   // Handlers the concrete forms override; each runs under the toolkit's
   // error box.
   virtual void FormCreate() {}
+  virtual void FormShow() {}
   virtual void FormDestroy() {}
   virtual void FormClose(TCloseAction& /*action*/) {}
   virtual void FormKeyDown(std::uint16_t& /*key*/, TShiftState /*shift*/) {}
@@ -182,12 +322,42 @@ class TForm : public TComponent, public WindowProc {
 
  protected:
   std::intptr_t Inherited(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
-  int width_ = 0, height_ = 0;
+
+  // One line of a window description: a control of this form, its name,
+  // its parent (null: the form), its place and size in 96-DPI pixels, its
+  // caption and its tab order (-1: takes no focus).
+  template <class T>
+  T* Place(const char* name, TPanel* parent, int left, int top, int width, int height, const std::string& caption,
+           int tabOrder = -1) {
+    T* c = new T(this, parent);
+    c->SetName(name);
+    c->SetBounds(left, top, width, height);
+    c->SetCaption(caption);
+    c->TabOrder = tabOrder;
+    return c;
+  }
+  // A method of the concrete form as an event handler.
+  template <class F>
+  TNotifyEvent Handler(void (F::*method)(TObject*)) {
+    F* self = static_cast<F*>(this);
+    return [self, method](TObject* sender) { (self->*method)(sender); };
+  }
 
  private:
   friend class TApplication;
+  friend class TControl;
+  // Creates the controls' windows, each parent's children in tab order.
+  void CreateControls(TPanel* parent);
+  // Places the aligned panels in the client area, then every control.
+  void Realign();
+  void ApplyDpi(int dpi);
+  std::vector<TControl*> Controls() const;
   std::string className_, caption_;
   Handle handle_ = 0;
+  int clientWidth_ = 0, clientHeight_ = 0;
+  int dpi_ = 96;
+  Handle font_ = 0;
+  bool shownOnce_ = false;
 };
 
 // The application object: its hidden window, title, help file, icon, the

@@ -25,7 +25,10 @@ const char kTwoItems[] =
 TEST(Program, FirstStartCreatesTheFileAndTheWindowsInOrder) {
   Desktop d;
   ASSERT_EQ(d.Start(), -1);
-  EXPECT_EQ(d.IniText(), ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n");
+  // The start of the run is stored once start-up has made the file.
+  EXPECT_EQ(d.IniText(),
+            ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n"
+            "[Time]\r\nStart=26/12/07 09:30:00\r\n");
   EXPECT_EQ(Only(d.p.trace, {"create TForm", "create TApp"}),
             (V{"create TApplication", "create TForm_Main", "create TForm_Set", "create TForm_About",
                "create TForm_SetEtc", "create TForm_Time"}));
@@ -44,8 +47,10 @@ TEST(Program, FirstStartCreatesTheFileAndTheWindowsInOrder) {
   EXPECT_STREQ(icon.szTip, "Vorlex");
   EXPECT_NE(icon.hIcon, 0u);
   EXPECT_EQ(d.Close(), 0);
-  // An empty list saves nothing: the file is as start-up left it.
-  EXPECT_EQ(d.IniText(), ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n");
+  // An empty list saves no items; the run's end is stored.
+  EXPECT_EQ(d.IniText(),
+            ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n"
+            "[Time]\r\nStart=26/12/07 09:30:00\r\nLogFile=0\r\nWinStart=0\r\nSuspend=0\r\nLast=26/12/07 09:30:00\r\n");
 }
 
 TEST(Program, ASecondCopyEndsAtOnceAndTouchesNothing) {
@@ -80,8 +85,8 @@ TEST(Program, ClosingSavesThenReleasesHotkeysThenRemovesTheIcon) {
   d.p.trace.clear();
   EXPECT_EQ(d.Close(), 0);
   EXPECT_EQ(Only(d.p.trace, {"write", "unregister", "tray delete", "destroy TForm"}),
-            (V{"destroy TForm_Time", "destroy TForm_SetEtc", "destroy TForm_About", "destroy TForm_Set", "write file",
-               "unregister hotkey", "unregister hotkey", "tray delete", "destroy TForm_Main"}));
+            (V{"write file", "write file", "destroy TForm_Time", "destroy TForm_SetEtc", "destroy TForm_About",
+               "destroy TForm_Set", "write file", "unregister hotkey", "unregister hotkey", "tray delete", "destroy TForm_Main"}));
   EXPECT_NE(d.IniText().find("[1]\r\nName=\"Renamed\"\r\nHotKey=16450\r\nExe=\"cmd.exe\"\r\nPar=\"/k\"\r\nDir=\"\"\r\n"),
             std::string::npos);
   EXPECT_TRUE(d.system().atoms.empty());
@@ -127,8 +132,10 @@ TEST(Program, StartFailsWithExitCode1WhenTheFileCannotBeCreated) {
   Desktop d;
   std::filesystem::create_directory(d.Ini());
   EXPECT_EQ(d.Start(), 1);
-  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
+  // The start-up's error, then the run's end that could not be stored.
+  ASSERT_EQ(d.p.messageBoxes.size(), 2u);
   EXPECT_EQ(d.p.messageBoxes[0].text.rfind(d.Ini() + " を作成できません", 0), 0u);
+  EXPECT_EQ(d.p.messageBoxes[1].text, d.Ini() + " に書き込めません");
   EXPECT_EQ(d.p.messageBoxes[0].caption, "Vorlex");
   EXPECT_TRUE(d.system().trayIcons.empty());
   EXPECT_EQ(Application, nullptr);
@@ -140,8 +147,10 @@ TEST(Program, ARefusedSaveAtExitIsShownAndEverythingIsStillReleased) {
   ASSERT_EQ(d.Start(), -1);
   std::filesystem::permissions(d.Ini(), std::filesystem::perms::owner_read);
   EXPECT_EQ(d.Close(), 0);
-  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
+  // The time record's save and the items' save are both refused and shown.
+  ASSERT_EQ(d.p.messageBoxes.size(), 2u);
   EXPECT_EQ(d.p.messageBoxes[0].text, d.Ini() + " に書き込めません");
+  EXPECT_EQ(d.p.messageBoxes[1].text, d.Ini() + " に書き込めません");
   EXPECT_TRUE(d.system().hotkeys.empty());
   EXPECT_TRUE(d.system().atoms.empty());
   EXPECT_TRUE(d.system().trayIcons.empty());
@@ -192,6 +201,10 @@ TEST(Program, AHandWrittenFileKeepsEveryForeignByte) {
             "Dir=\"\"\r\n"
             "[Trailer]\r\n"
             "x=y\r\n"
+            "[Time]\r\n"
+            "Start=26/12/07 09:30:00\r\n"
+            "LogFile=0\r\nWinStart=0\r\nSuspend=0\r\n"
+            "Last=26/12/07 09:30:00\r\n"
             "[Head]\r\n"
             "Name=\"Vorlex.exe\"\r\n"
             "Version=\"1.22\"\r\n"

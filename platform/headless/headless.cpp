@@ -54,8 +54,14 @@ Handle HeadlessPlatform::CreateWindow(const WindowSpec& desc, WindowProc* proc) 
 void HeadlessPlatform::DestroyWindow(Handle wnd) {
   auto it = system.windows.find(wnd);
   if (it == system.windows.end()) return;
-  trace.push_back("destroy " + it->second.desc.className);
+  if (!it->second.isControl) trace.push_back("destroy " + it->second.desc.className);
   system.windows.erase(it);
+  // Windows destroys a window's children with it, and its timers.
+  std::vector<Handle> children;
+  for (const auto& [h, w] : system.windows)
+    if (w.parent == wnd) children.push_back(h);
+  for (Handle c : children) DestroyWindow(c);
+  for (auto t = timers.begin(); t != timers.end();) t = t->first.first == wnd ? timers.erase(t) : std::next(t);
   // Windows releases a destroyed window's hotkeys.
   auto& hk = system.hotkeys;
   hk.erase(std::remove_if(hk.begin(), hk.end(), [wnd](const HeadlessSystem::HotKey& h) { return h.wnd == wnd; }),
@@ -73,9 +79,130 @@ void HeadlessPlatform::SetWindowText(Handle wnd, const std::string& text) {
   if (it != system.windows.end()) it->second.desc.caption = text;
 }
 
-bool HeadlessPlatform::IsWindowVisible(Handle wnd) {
-  const auto* w = system.FindWindowRecord(wnd);
-  return w && w->visible;
+bool HeadlessPlatform::IsWindowVisible(Handle wnd) { return Showing(wnd); }
+
+bool HeadlessPlatform::Showing(Handle wnd) const {
+  for (const auto* w = system.FindWindowRecord(wnd); w; w = w->parent ? system.FindWindowRecord(w->parent) : nullptr)
+    if (!w->visible) return false;
+  return system.FindWindowRecord(wnd) != nullptr;
+}
+
+Handle HeadlessPlatform::CreateControl(Handle parent, const ControlSpec& spec, WindowProc* proc) {
+  const Handle h = system.nextHandle++;
+  HeadlessSystem::Window w;
+  w.desc.className = "control";
+  w.desc.caption = spec.caption;
+  w.proc = proc;
+  w.process = this;
+  w.visible = spec.visible;
+  w.parent = parent;
+  w.isControl = true;
+  w.control = spec;
+  system.windows[h] = w;
+  return h;
+}
+
+void HeadlessPlatform::SetControlBounds(Handle control, Rect bounds) {
+  auto it = system.windows.find(control);
+  if (it != system.windows.end()) it->second.control.bounds = bounds;
+}
+
+void HeadlessPlatform::EnableWindow(Handle wnd, bool enabled) {
+  auto it = system.windows.find(wnd);
+  if (it != system.windows.end()) it->second.control.enabled = enabled;
+}
+
+void HeadlessPlatform::SetCheck(Handle control, bool checked) {
+  auto it = system.windows.find(control);
+  if (it != system.windows.end()) it->second.control.checked = checked;
+}
+
+void HeadlessPlatform::SetFont(Handle wnd, Handle font) {
+  auto it = system.windows.find(wnd);
+  if (it != system.windows.end()) it->second.control.font = font;
+}
+
+Handle HeadlessPlatform::CreateFont(const std::string& face, int height, int) {
+  const Handle h = system.nextHandle++;
+  system.fonts[h] = {face, height};
+  return h;
+}
+
+void HeadlessPlatform::SetClientSize(Handle wnd, int width, int height) {
+  auto it = system.windows.find(wnd);
+  if (it == system.windows.end()) return;
+  it->second.desc.width = width;
+  it->second.desc.height = height;
+}
+
+void HeadlessPlatform::CenterOnScreen(Handle wnd) {
+  auto it = system.windows.find(wnd);
+  if (it == system.windows.end()) return;
+  it->second.centred = true;
+  it->second.position = Point{(1920 - it->second.desc.width) / 2, (1080 - it->second.desc.height) / 2};
+}
+
+Handle HeadlessPlatform::FindControl(Handle top, const std::string& name) const {
+  for (const auto& [h, w] : system.windows) {
+    if (!w.isControl || w.control.name != name) continue;
+    for (Handle p = w.parent; p; p = system.FindWindowRecord(p) ? system.FindWindowRecord(p)->parent : 0)
+      if (p == top) return h;
+  }
+  return 0;
+}
+
+const HeadlessSystem::Window& HeadlessPlatform::Control(Handle top, const std::string& name) const {
+  const auto* w = system.FindWindowRecord(FindControl(top, name));
+  if (!w) throw std::runtime_error("no control " + name);
+  return *w;
+}
+
+bool HeadlessPlatform::Click(Handle top, const std::string& name) {
+  const Handle h = FindControl(top, name);
+  if (!h || !Showing(h)) return false;
+  for (const auto* w = system.FindWindowRecord(h); w && w->isControl; w = system.FindWindowRecord(w->parent))
+    if (!w->control.enabled) return false;
+  const auto& w = *system.FindWindowRecord(h);
+  PostMessage(w.parent, kWmCommand, (static_cast<std::uintptr_t>(kBnClicked) << 16) | static_cast<std::uint16_t>(w.control.id),
+              static_cast<std::intptr_t>(h));
+  return true;
+}
+
+void HeadlessPlatform::SetTimer(Handle wnd, std::uintptr_t id, std::uint32_t ms) {
+  timers[{wnd, id}] = Timer{ms, tick + ms};
+}
+
+void HeadlessPlatform::KillTimer(Handle wnd, std::uintptr_t id) { timers.erase({wnd, id}); }
+
+void HeadlessPlatform::AdvanceTo(std::uint64_t t) {
+  tick = std::max(tick, t);
+  for (auto& [key, timer] : timers) {
+    if (timer.due > tick) continue;
+    const bool waiting = std::any_of(queue_.begin(), queue_.end(), [&](const Queued& q) {
+      return q.wnd == key.first && q.msg == kWmTimer && q.w == key.second;
+    });
+    if (!waiting) {
+      PostMessage(key.first, kWmTimer, key.second, 0);
+      ++timerMessages;
+    }
+    timer.due = tick + timer.interval;
+  }
+}
+
+void HeadlessPlatform::RunClock(std::uint64_t ms) {
+  const std::uint64_t end = tick + ms;
+  for (;;) {
+    while (PumpMessage(false) == PumpResult::Dispatched) {
+    }
+    std::uint64_t next = end;
+    for (const auto& [key, timer] : timers) next = std::min(next, timer.due);
+    if (!scheduled_.empty()) next = std::min(next, scheduled_.begin()->first);
+    if (next > end || (next == end && tick == end)) break;
+    if (!scheduled_.empty() && scheduled_.begin()->first == next)
+      RunNextScheduled();
+    else
+      AdvanceTo(next);
+  }
 }
 
 std::uint32_t HeadlessPlatform::GetExStyle(Handle wnd) {
@@ -137,12 +264,12 @@ void HeadlessPlatform::WaitMessage(std::uint32_t ms) {
   if (!scheduled_.empty() && scheduled_.begin()->first <= until)
     RunNextScheduled();
   else
-    tick = until;
+    AdvanceTo(until);
 }
 
 void HeadlessPlatform::RunNextScheduled() {
   auto next = scheduled_.begin();
-  tick = std::max(tick, next->first);
+  AdvanceTo(next->first);
   auto work = std::move(next->second);
   scheduled_.erase(next);
   work();

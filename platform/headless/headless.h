@@ -33,6 +33,7 @@ class PosixFiles : public Files {
   bool Read(const std::string& path, std::string& bytes, std::size_t maxBytes) override;
   bool Exists(const std::string& path) override;
   void Create(const std::string& path, const std::string& bytes) override;
+  void Append(const std::string& path, const std::string& bytes) override;
   void Replace(const std::string& path, const std::vector<std::string_view>& pieces) override;
 };
 
@@ -41,11 +42,17 @@ class HeadlessPlatform;
 class HeadlessSystem {
  public:
   struct Window {
-    WindowSpec desc;
+    WindowSpec desc;  // a top-level window's client size is desc.width/height
     WindowProc* proc = nullptr;
     HeadlessPlatform* process = nullptr;
     bool visible = false;
     std::uint32_t exStyle = 0;
+    Point position;  // a top-level window's place on the screen
+    bool centred = false;
+    // Child controls.
+    Handle parent = 0;
+    bool isControl = false;
+    ControlSpec control;  // bounds, caption, enabled and checked as shown
   };
   struct HotKey {
     HeadlessPlatform* process;
@@ -72,6 +79,8 @@ class HeadlessSystem {
   std::map<std::string, std::uint16_t> atomNames;  // folded name -> atom
   std::size_t atomCapacity = 0x3FFF;
   Handle foreground = 0;
+  int dpi = 96;
+  std::map<Handle, std::pair<std::string, int>> fonts;  // font -> face, pixel height
   std::map<std::pair<Handle, std::uint32_t>, NotifyIconData> trayIcons;  // (window, id) -> icon
   std::map<std::string, std::uint32_t> registeredMessages;
   Handle nextHandle = 0x1000;
@@ -117,6 +126,17 @@ class HeadlessPlatform : public Platform {
 
   std::size_t QueueSize() const { return queue_.size(); }
 
+  // Controls, as a person meets them. FindControl looks for a control by
+  // name among the window's descendants (0: none). Click is a person's
+  // click: it reaches the control only while the control and every parent
+  // are visible and enabled, and then reports it to the parent as Windows
+  // does; false when the click reaches nothing.
+  Handle FindControl(Handle top, const std::string& name) const;
+  const HeadlessSystem::Window& Control(Handle top, const std::string& name) const;
+  bool Click(Handle top, const std::string& name);
+  // Shows on the screen: the window and every parent visible.
+  bool Showing(Handle wnd) const;
+
   // The scripted clock: it stands still until a wait lets time pass. A
   // scheduled piece of work runs when the clock reaches its moment, during a
   // wait, as a person's later input arrives.
@@ -124,6 +144,19 @@ class HeadlessPlatform : public Platform {
   std::uint32_t doubleClickTime = 500;
   void Schedule(std::uint32_t afterMs, std::function<void()> work);
   std::vector<std::uint32_t> waits;  // the time-outs of every wait, in order
+  // The local time at tick 0, in milliseconds since 30 December 1899: the
+  // clock reads 2026-12-07 09:30:00.000 at the first tick.
+  std::int64_t localTimeAtTickZero = 46363LL * 86'400'000 + (9 * 3600 + 30 * 60) * 1000LL - 1000;
+  // Lets `ms` of the scripted clock pass as they would on a desktop: each
+  // timer posts WM_TIMER when due, scheduled work runs, and every message
+  // is handled as it comes.
+  void RunClock(std::uint64_t ms);
+  struct Timer {
+    std::uint32_t interval;
+    std::uint64_t due;
+  };
+  std::map<std::pair<Handle, std::uintptr_t>, Timer> timers;
+  std::uint64_t timerMessages = 0;  // WM_TIMER messages posted so far
 
   Files& files() override { return posixFiles; }
   std::string ExePath() override { return exePath; }
@@ -145,9 +178,24 @@ class HeadlessPlatform : public Platform {
   PumpResult PumpMessage(bool wait) override;
   void WaitMessage(std::uint32_t ms) override;
   std::uint64_t TickCount64() override { return tick; }
+  std::int64_t LocalTimeMSecs() override { return localTimeAtTickZero + static_cast<std::int64_t>(tick); }
+  void SetTimer(Handle wnd, std::uintptr_t id, std::uint32_t ms) override;
+  void KillTimer(Handle wnd, std::uintptr_t id) override;
   std::uint32_t DoubleClickTime() override { return doubleClickTime; }
   bool SetForegroundWindow(Handle wnd) override;
   Handle FindWindow(const std::string& className, const std::string& caption) override;
+
+  Handle CreateControl(Handle parent, const ControlSpec& spec, WindowProc* proc) override;
+  void SetControlBounds(Handle control, Rect bounds) override;
+  void EnableWindow(Handle wnd, bool enabled) override;
+  void SetCheck(Handle control, bool checked) override;
+  void SetFont(Handle wnd, Handle font) override;
+  Handle CreateFont(const std::string& face, int height, int charset) override;
+  void DestroyFont(Handle font) override { system.fonts.erase(font); }
+  int GetDpi(Handle) override { return system.dpi; }
+  void SetClientSize(Handle wnd, int width, int height) override;
+  void CenterOnScreen(Handle wnd) override;
+
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
 
   void MessageBox(const std::string& text, const std::string& caption, BoxKind kind) override;
@@ -189,6 +237,9 @@ class HeadlessPlatform : public Platform {
   Handle NewIcon();
   // Lets the clock run to the earliest scheduled work and runs it.
   void RunNextScheduled();
+  // Moves the clock on; each timer due by then posts its WM_TIMER (one at
+  // a time, as Windows merges a timer's waiting messages).
+  void AdvanceTo(std::uint64_t t);
   std::deque<Queued> queue_;
   bool quit_ = false;
   std::multimap<std::uint64_t, std::function<void()>> scheduled_;

@@ -12,9 +12,31 @@ namespace vx {
 
 namespace {
 
+// The Windows error number that stands for a POSIX one, so that callers
+// see the numbers the Windows program would (SystemError::code).
+std::uint32_t WindowsError(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return 5;  // ERROR_ACCESS_DENIED
+    case ENOENT:
+    case ENOTDIR:
+      return 3;  // ERROR_PATH_NOT_FOUND
+    case EMFILE:
+    case ENFILE:
+      return 4;  // ERROR_TOO_MANY_OPEN_FILES
+    case ENOSPC:
+      return 112;  // ERROR_DISK_FULL
+    default:
+      return 0x20000000u | static_cast<std::uint32_t>(err);  // a customer code holding errno
+  }
+}
+
 [[noreturn]] void Fail(const char* function, const std::string& path, int err) {
   throw SystemError(std::string(function) + " " + path + ": " + std::strerror(err) + " (" + std::to_string(err) + ")",
-                    static_cast<std::uint32_t>(err));
+                    WindowsError(err));
 }
 
 // Owns a file descriptor.
@@ -117,6 +139,19 @@ void PosixFiles::Create(const std::string& path, const std::string& bytes) {
   if (fd.get() < 0) Fail("open", path, errno);
   WriteAll(fd.get(), bytes.data(), bytes.size(), path);
   if (::fsync(fd.get()) != 0) Fail("fsync", path, errno);
+}
+
+
+void PosixFiles::Append(const std::string& path, const std::string& bytes) {
+  const std::string target = Resolve(path);
+  // A file without write permission counts as read-only, even for root.
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0))
+    Fail("open", path, EACCES);
+  Fd fd(::open(target.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+  if (fd.get() < 0) Fail("open", path, errno);
+  WriteAll(fd.get(), bytes.data(), bytes.size(), path);
+  if (::close(fd.release()) != 0) Fail("close", path, errno);
 }
 
 void PosixFiles::Replace(const std::string& path, const std::vector<std::string_view>& pieces) {

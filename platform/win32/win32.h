@@ -26,6 +26,7 @@
 #undef MapVirtualKey
 #undef GetKeyNameText
 #undef GlobalAddAtom
+#undef CreateFont
 
 #include <set>
 #include <string>
@@ -54,6 +55,8 @@ class ScopedHandle {
     if (Valid()) CloseHandle(h_);
     h_ = h;
   }
+  // Lets go of the handle without closing it (it was closed elsewhere).
+  void Release() { h_ = nullptr; }
 
  private:
   HANDLE h_;
@@ -64,6 +67,7 @@ class Win32Files : public Files {
   bool Read(const std::string& path, std::string& bytes, std::size_t maxBytes) override;
   bool Exists(const std::string& path) override;
   void Create(const std::string& path, const std::string& bytes) override;
+  void Append(const std::string& path, const std::string& bytes) override;
   void Replace(const std::string& path, const std::vector<std::string_view>& pieces) override;
 };
 
@@ -92,9 +96,24 @@ class Win32Platform : public Platform {
   PumpResult PumpMessage(bool wait) override;
   void WaitMessage(std::uint32_t ms) override;
   std::uint64_t TickCount64() override;
+  std::int64_t LocalTimeMSecs() override;
+  void SetTimer(Handle wnd, std::uintptr_t id, std::uint32_t ms) override;
+  void KillTimer(Handle wnd, std::uintptr_t id) override;
   std::uint32_t DoubleClickTime() override;
   bool SetForegroundWindow(Handle wnd) override;
   Handle FindWindow(const std::string& className, const std::string& caption) override;
+
+  Handle CreateControl(Handle parent, const ControlSpec& spec, WindowProc* proc) override;
+  void SetControlBounds(Handle control, Rect bounds) override;
+  void EnableWindow(Handle wnd, bool enabled) override;
+  void SetCheck(Handle control, bool checked) override;
+  void SetFont(Handle wnd, Handle font) override;
+  Handle CreateFont(const std::string& face, int height, int charset) override;
+  void DestroyFont(Handle font) override;
+  int GetDpi(Handle wnd) override;
+  void SetClientSize(Handle wnd, int width, int height) override;
+  void CenterOnScreen(Handle wnd) override;
+
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
 
   void MessageBox(const std::string& text, const std::string& caption, BoxKind kind) override;

@@ -75,6 +75,19 @@ void Win32Files::Create(const std::string& path, const std::string& bytes) {
   if (!FlushFileBuffers(h.Get())) ThrowLastError("FlushFileBuffers");
 }
 
+void Win32Files::Append(const std::string& path, const std::string& bytes) {
+  ScopedHandle h(CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.Valid()) ThrowLastError("CreateFileW");
+  WriteAll(h.Get(), bytes);
+  if (!CloseHandle(h.Get())) {
+    const DWORD error = GetLastError();
+    h.Release();
+    ThrowLastError("CloseHandle", error);
+  }
+  h.Release();
+}
+
 void Win32Files::Replace(const std::string& path, const std::vector<std::string_view>& pieces) {
   const std::wstring target = FinalPath(Wide(path));
   const DWORD attrs = GetFileAttributesW(target.c_str());

@@ -1,3 +1,4 @@
+#include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
 
@@ -59,6 +60,9 @@ LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 Win32Platform::Win32Platform() : instance_(GetModuleHandleW(nullptr)) {
   // The shell's icon and launch functions want COM on this thread.
   comInitialized_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  // The manifest asks for the themed controls; they come with this call.
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_HOTKEY_CLASS};
+  InitCommonControlsEx(&icc);
 }
 
 Win32Platform::~Win32Platform() {
@@ -116,8 +120,9 @@ Handle Win32Platform::CreateWindow(const WindowSpec& desc, WindowProc* proc) {
       exStyle = WS_EX_TOOLWINDOW;
       break;
     case WindowKind::Form: {
-      style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS;
-      exStyle = WS_EX_DLGMODALFRAME;
+      style = WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+      // Tab and Shift+Tab move through the controls of its panels too.
+      exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
       RECT r{0, 0, desc.width, desc.height};
       AdjustWindowRectEx(&r, style, FALSE, exStyle);
       w = r.right - r.left;
@@ -139,7 +144,11 @@ void Win32Platform::DestroyWindow(Handle wnd) {
   ::DestroyWindow(H(wnd));
 }
 
-void Win32Platform::ShowWindow(Handle wnd, bool show) { ::ShowWindow(H(wnd), show ? SW_SHOWNORMAL : SW_HIDE); }
+void Win32Platform::ShowWindow(Handle wnd, bool show) {
+  // A control shows without taking the activation or the focus.
+  const bool child = (GetWindowLongW(H(wnd), GWL_STYLE) & WS_CHILD) != 0;
+  ::ShowWindow(H(wnd), !show ? SW_HIDE : child ? SW_SHOWNA : SW_SHOWNORMAL);
+}
 void Win32Platform::SetWindowText(Handle wnd, const std::string& text) { SetWindowTextW(H(wnd), Wide(text).c_str()); }
 bool Win32Platform::IsWindowVisible(Handle wnd) { return ::IsWindowVisible(H(wnd)) != FALSE; }
 
@@ -183,6 +192,14 @@ PumpResult Win32Platform::PumpMessage(bool wait) {
     if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return PumpResult::Idle;
     if (msg.message == WM_QUIT) return PumpResult::Quit;
   }
+  // Keys for a form with controls go through the dialog manager, which
+  // moves the focus with Tab and Shift+Tab in the controls' tab order.
+  if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (root && (GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && GetWindow(root, GW_CHILD) &&
+        IsDialogMessageW(root, &msg))
+      return PumpResult::Dispatched;
+  }
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
   return PumpResult::Dispatched;
@@ -194,12 +211,149 @@ void Win32Platform::WaitMessage(std::uint32_t ms) {
 
 std::uint64_t Win32Platform::TickCount64() { return GetTickCount64(); }
 
+std::int64_t Win32Platform::LocalTimeMSecs() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  FILETIME ft;
+  SystemTimeToFileTime(&st, &ft);  // the local time taken as a count, no zone applied
+  ULARGE_INTEGER u;
+  u.LowPart = ft.dwLowDateTime;
+  u.HighPart = ft.dwHighDateTime;
+  // A FILETIME counts 100 ns from 1601-01-01, 109,205 days before 1899-12-30.
+  constexpr std::int64_t kDays1601To1899 = 109205;
+  return static_cast<std::int64_t>(u.QuadPart / 10000) - kDays1601To1899 * 86'400'000LL;
+}
+
+void Win32Platform::SetTimer(Handle wnd, std::uintptr_t id, std::uint32_t ms) {
+  if (!::SetTimer(H(wnd), id, ms, nullptr)) ThrowLastError("SetTimer");
+}
+
+void Win32Platform::KillTimer(Handle wnd, std::uintptr_t id) { ::KillTimer(H(wnd), id); }
+
 std::uint32_t Win32Platform::DoubleClickTime() { return GetDoubleClickTime(); }
 
 bool Win32Platform::SetForegroundWindow(Handle wnd) { return ::SetForegroundWindow(H(wnd)) != FALSE; }
 
 Handle Win32Platform::FindWindow(const std::string& className, const std::string& caption) {
   return reinterpret_cast<Handle>(FindWindowW(Wide(className).c_str(), Wide(caption).c_str()));
+}
+
+// ------------------------------------------------ Controls, sizes, fonts
+
+namespace {
+
+bool IsBevel(HWND h) {
+  wchar_t cls[16];
+  return GetClassNameW(h, cls, 16) && lstrcmpiW(cls, L"STATIC") == 0 &&
+         (GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ;
+}
+
+// A bevel is an etched line along the bottom of its bounds.
+Rect BevelLineBounds(Rect r) { return Rect{r.left, r.top + r.height - 2, r.width, 2}; }
+
+template <class F>
+F User32(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+}  // namespace
+
+Handle Win32Platform::CreateControl(Handle parent, const ControlSpec& spec, WindowProc* proc) {
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0u) | (spec.enabled ? 0u : WS_DISABLED) |
+                (spec.tabStop ? WS_TABSTOP : 0u);
+  DWORD exStyle = 0;
+  Rect b = spec.bounds;
+  std::wstring cls;
+  switch (spec.kind) {
+    case ControlKind::Panel:
+      cls = L"TPanel";
+      RegisterClassOnce(cls);
+      style |= WS_CLIPCHILDREN;
+      exStyle = WS_EX_CONTROLPARENT;
+      break;
+    case ControlKind::Label:
+      cls = L"STATIC";
+      style |= SS_LEFT | SS_NOPREFIX;
+      break;
+    case ControlKind::Button:
+      cls = L"BUTTON";
+      style |= BS_PUSHBUTTON;
+      break;
+    case ControlKind::CheckBox:
+      cls = L"BUTTON";
+      style |= BS_CHECKBOX;  // the program changes the state, not the box
+      break;
+    case ControlKind::BevelLine:
+      cls = L"STATIC";
+      style |= SS_ETCHEDHORZ;
+      b = BevelLineBounds(b);
+      break;
+  }
+  HWND h = CreateWindowExW(exStyle, cls.c_str(), Wide(spec.caption).c_str(), style, b.left, b.top, b.width, b.height,
+                           H(parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, proc);
+  if (!h) ThrowLastError("CreateWindowExW");
+  if (spec.font) SendMessageW(h, WM_SETFONT, static_cast<WPARAM>(spec.font), FALSE);
+  if (spec.checked) SendMessageW(h, BM_SETCHECK, BST_CHECKED, 0);
+  return reinterpret_cast<Handle>(h);
+}
+
+void Win32Platform::SetControlBounds(Handle control, Rect b) {
+  if (IsBevel(H(control))) b = BevelLineBounds(b);
+  SetWindowPos(H(control), nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Platform::EnableWindow(Handle wnd, bool enabled) { ::EnableWindow(H(wnd), enabled); }
+
+void Win32Platform::SetCheck(Handle control, bool checked) {
+  SendMessageW(H(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Win32Platform::SetFont(Handle wnd, Handle font) { SendMessageW(H(wnd), WM_SETFONT, static_cast<WPARAM>(font), TRUE); }
+
+Handle Win32Platform::CreateFont(const std::string& face, int height, int charset) {
+  HFONT f = CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<DWORD>(charset), OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(face).c_str());
+  if (!f) ThrowLastError("CreateFontW");
+  return reinterpret_cast<Handle>(f);
+}
+
+void Win32Platform::DestroyFont(Handle font) { DeleteObject(reinterpret_cast<HGDIOBJ>(font)); }
+
+int Win32Platform::GetDpi(Handle wnd) {
+  // Windows 10 knows each monitor's DPI; before it, the system's counts.
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = User32<GetDpiForWindowFn>("GetDpiForWindow");
+  if (getDpiForWindow) {
+    const UINT dpi = getDpiForWindow(H(wnd));
+    if (dpi) return static_cast<int>(dpi);
+  }
+  HDC dc = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : 96;
+}
+
+void Win32Platform::SetClientSize(Handle wnd, int width, int height) {
+  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = User32<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+  const DWORD style = static_cast<DWORD>(GetWindowLongW(H(wnd), GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(H(wnd), GWL_EXSTYLE));
+  RECT r{0, 0, width, height};
+  if (!adjustForDpi || !adjustForDpi(&r, style, FALSE, exStyle, static_cast<UINT>(GetDpi(wnd))))
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  SetWindowPos(H(wnd), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Platform::CenterOnScreen(Handle wnd) {
+  RECT r;
+  GetWindowRect(H(wnd), &r);
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  GetMonitorInfoW(MonitorFromWindow(H(wnd), MONITOR_DEFAULTTOPRIMARY), &mi);
+  const RECT& work = mi.rcWork;
+  const int x = work.left + ((work.right - work.left) - (r.right - r.left)) / 2;
+  const int y = work.top + ((work.bottom - work.top) - (r.bottom - r.top)) / 2;
+  SetWindowPos(H(wnd), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::uint32_t Win32Platform::RegisterWindowMessage(const std::string& name) {
