@@ -11,13 +11,15 @@ target_link_libraries(vorlex_headless PUBLIC vorlex_portable)
 
 add_executable(vorlex_tests
   tests/test_text.cpp
+  tests/test_datetime.cpp
   tests/test_profile.cpp
   tests/test_unit_file.cpp
   tests/test_unit_all.cpp
   tests/test_toolkit.cpp
   tests/test_tray.cpp
   tests/test_program.cpp
-  tests/test_main_form.cpp)
+  tests/test_main_form.cpp
+  tests/test_time_form.cpp)
 target_link_libraries(vorlex_tests PRIVATE vorlex_headless GTest::gtest_main Threads::Threads)
 gtest_discover_tests(vorlex_tests DISCOVERY_MODE PRE_TEST)
 

@@ -128,3 +128,128 @@ TEST_F(Toolkit, MenusShowVisibleEntriesAndRunTheChosenOne) {
 }
 
 }  // namespace vx::test
+
+namespace vx::test {
+
+namespace {
+
+// A small window described as the program's windows are.
+class ControlForm : public TForm {
+ public:
+  explicit ControlForm(TComponent* owner) : TForm(owner, "TControlForm", "controls") {
+    SetClientSize(200, 100);
+    Font = TFontSpec{"ＭＳ 明朝", 15, kShiftJisCharset};
+    Top = Place<TPanel>("Top", nullptr, 0, 0, 200, 40, "", 0);
+    Label = Place<TLabel>("Label", Top, 8, 8, 64, 15, "text");
+    Second = Place<TButton>("Second", Top, 100, 8, 75, 25, "2", 1);
+    First = Place<TButton>("First", Top, 100, 8, 75, 25, "1", 0);
+    Rest = Place<TPanel>("Rest", nullptr, 0, 40, 200, 60, "", 1);
+    Box = Place<TCheckBox>("Box", Rest, 8, 8, 100, 17, "box", 0);
+    Top->Align = TAlign::alTop;
+    Rest->Align = TAlign::alClient;
+    Box->OnClick = [this](TObject*) { clicks.push_back(Box->Checked()); };
+    First->OnClick = [this](TObject*) { clicks.push_back(true); };
+    Ticker = new TTimer(this);
+    Ticker->Interval = 100;
+    Ticker->OnTimer = [this](TObject*) { ++ticks; };
+  }
+  TPanel *Top, *Rest;
+  TLabel* Label;
+  TButton *First, *Second;
+  TCheckBox* Box;
+  TTimer* Ticker;
+  std::vector<bool> clicks;
+  int ticks = 0;
+};
+
+}  // namespace
+
+TEST_F(Toolkit, ACheckBoxRunsItsHandlerOnEveryChangeAndOnlyThen) {
+  ControlForm* f = nullptr;
+  app->CreateForm(f);
+  f->Show();
+  f->Box->SetChecked(true);
+  f->Box->SetChecked(true);  // already so: nothing runs
+  EXPECT_TRUE(p.Control(f->GetHandle(), "Box").control.checked);
+  ASSERT_TRUE(p.Click(f->GetHandle(), "Box"));  // a person's click unchecks it
+  app->ProcessMessages();
+  EXPECT_EQ(f->clicks, (std::vector<bool>{true, false}));
+  EXPECT_FALSE(p.Control(f->GetHandle(), "Box").control.checked);
+
+  // A disabled control, or one on a hidden panel, takes no input; a
+  // click that is already on its way when it is disabled does nothing.
+  f->Box->SetEnabled(false);
+  EXPECT_FALSE(p.Click(f->GetHandle(), "Box"));
+  f->Box->SetEnabled(true);
+  f->Rest->SetVisible(false);
+  EXPECT_FALSE(p.Click(f->GetHandle(), "Box"));
+  f->Rest->SetVisible(true);
+  ASSERT_TRUE(p.Click(f->GetHandle(), "First"));
+  f->First->SetEnabled(false);
+  app->ProcessMessages();
+  EXPECT_EQ(f->clicks.size(), 2u);
+  app->DestroyForms();
+}
+
+TEST_F(Toolkit, ControlsAreMadeInTabOrderAndPanelsAlignToTheClientArea) {
+  ControlForm* f = nullptr;
+  app->CreateForm(f);
+  // Windows' tab order is the order of creation: each parent's children in
+  // their tab order, those without one first.
+  const Handle label = p.FindControl(f->GetHandle(), "Label"), first = p.FindControl(f->GetHandle(), "First"),
+               second = p.FindControl(f->GetHandle(), "Second");
+  EXPECT_LT(label, first);
+  EXPECT_LT(first, second);
+  EXPECT_EQ(p.Control(f->GetHandle(), "Second").control.tabStop, true);
+  EXPECT_EQ(p.Control(f->GetHandle(), "Label").control.tabStop, false);
+  // The client-filling panel takes what the top panel leaves, and follows
+  // the window's height.
+  f->SetClientHeight(150);
+  EXPECT_EQ(p.Control(f->GetHandle(), "Rest").control.bounds.height, 110);
+  f->Top->SetVisible(false);
+  EXPECT_EQ(p.Control(f->GetHandle(), "Rest").control.bounds.top, 0);
+  EXPECT_EQ(p.Control(f->GetHandle(), "Rest").control.bounds.height, 150);
+  app->DestroyForms();
+}
+
+TEST_F(Toolkit, SizesAndFontsAreScaledByTheWindowsDpiAndFollowItsChanges) {
+  system.dpi = 192;
+  ControlForm* f = nullptr;
+  app->CreateForm(f);
+  const auto& win = *system.FindWindowRecord(f->GetHandle());
+  EXPECT_EQ(win.desc.width, 400);
+  EXPECT_EQ(win.desc.height, 200);
+  const auto& box = p.Control(f->GetHandle(), "Box").control;
+  EXPECT_EQ(box.bounds.left, 16);
+  EXPECT_EQ(box.bounds.width, 200);
+  EXPECT_EQ(system.fonts.at(box.font), (std::pair<std::string, int>{"ＭＳ 明朝", 30}));
+  // The window moves to a monitor of 144 DPI: everything is made anew at
+  // that size, and the old font is given back.
+  const Handle oldFont = box.font;
+  p.SendMessage(f->GetHandle(), kWmDpiChanged, (144u << 16) | 144u, 0);
+  EXPECT_EQ(win.desc.width, 300);
+  EXPECT_EQ(p.Control(f->GetHandle(), "Rest").control.bounds.top, 60);
+  EXPECT_EQ(system.fonts.count(oldFont), 0u);
+  EXPECT_EQ(system.fonts.at(p.Control(f->GetHandle(), "Label").control.font).second, 23);
+  app->DestroyForms();
+  EXPECT_TRUE(system.fonts.empty());
+}
+
+TEST_F(Toolkit, ATimerTicksOnlyWhileEnabled) {
+  ControlForm* f = nullptr;
+  app->CreateForm(f);
+  p.RunClock(1000);
+  EXPECT_EQ(f->ticks, 0);
+  f->Ticker->SetEnabled(true);
+  p.RunClock(1000);
+  EXPECT_EQ(f->ticks, 10);
+  f->Ticker->SetEnabled(false);
+  p.RunClock(1000);
+  EXPECT_EQ(f->ticks, 10);
+  EXPECT_TRUE(p.timers.empty());
+  f->Ticker->SetEnabled(true);
+  app->DestroyForms();  // a freed timer stops
+  EXPECT_TRUE(p.timers.empty());
+}
+
+}  // namespace vx::test

@@ -76,7 +76,9 @@ void HeadlessPlatform::ShowWindow(Handle wnd, bool show) {
 
 void HeadlessPlatform::SetWindowText(Handle wnd, const std::string& text) {
   auto it = system.windows.find(wnd);
-  if (it != system.windows.end()) it->second.desc.caption = text;
+  if (it == system.windows.end()) return;
+  it->second.desc.caption = text;
+  it->second.control.caption = text;
 }
 
 bool HeadlessPlatform::IsWindowVisible(Handle wnd) { return Showing(wnd); }

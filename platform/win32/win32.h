@@ -11,6 +11,10 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// After windows.h, before the names below are freed for the interface.
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
 
 // The interface uses these names for its own methods.
 #undef CreateWindow

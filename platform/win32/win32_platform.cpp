@@ -1,7 +1,3 @@
-#include <commctrl.h>
-#include <objbase.h>
-#include <shellapi.h>
-
 #include <memory>
 #include <vector>
 
