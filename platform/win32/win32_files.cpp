@@ -76,6 +76,11 @@ void Win32Files::Create(const std::string& path, const std::string& bytes) {
 }
 
 void Win32Files::Append(const std::string& path, const std::string& bytes) {
+  // Windows refuses to write a read-only file to anyone; Wine running as
+  // root would not, so the attribute is asked first.
+  const DWORD attrs = GetFileAttributesW(Wide(path).c_str());
+  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    ThrowLastError("CreateFileW", ERROR_ACCESS_DENIED);
   ScopedHandle h(CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!h.Valid()) ThrowLastError("CreateFileW");

@@ -197,7 +197,17 @@ std::pair<std::wstring, std::wstring> Vorlex::TakeMessageBox(DWORD ms) const {
   if (!box) return {};
   std::pair<std::wstring, std::wstring> result{WindowText(box), MessageBoxText(box)};
   PostMessageW(box, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 250 && IsWindow(box); ++i) Sleep(20);  // gone before the next one is looked for
   return result;
+}
+
+std::vector<std::wstring> Vorlex::TakeMessageBoxesUntilExit(DWORD ms) const {
+  std::vector<std::wstring> texts;
+  for (DWORD waited = 0; waited < ms && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; waited += 20) {
+    if (FindWindowOf(Pid(), L"#32770", true)) texts.push_back(TakeMessageBox(0).second);
+    Sleep(20);
+  }
+  return texts;
 }
 
 void Vorlex::Tray(UINT mouseMessage) const { PostMessageW(TrayWindow(), 0x0C00, 1, mouseMessage); }
@@ -310,5 +320,78 @@ bool PersonClick(const RECT& r, bool left, int clicks, int pressMs, int gapMs) {
   return RunUnix(cmd);
 }
 
-}  // namespace e2e
+bool ClickWindow(HWND wnd) {
+  RECT r;
+  return GetWindowRect(wnd, &r) && PersonClick(r, true, 1);
+}
 
+namespace {
+struct TextSearch {
+  const std::wstring* text;
+  HWND found;
+};
+BOOL CALLBACK MatchText(HWND child, LPARAM l) {
+  auto* s = reinterpret_cast<TextSearch*>(l);
+  if (WindowText(child) == *s->text) {
+    s->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+HWND ChildWithText(HWND parent, const std::wstring& text) {
+  TextSearch s{&text, nullptr};
+  EnumChildWindows(parent, MatchText, reinterpret_cast<LPARAM>(&s));  // every descendant
+  return s.found;
+}
+
+std::wstring TextAfter(HWND parent, const std::wstring& label) {
+  HWND caption = ChildWithText(parent, label);
+  HWND value = caption ? GetWindow(caption, GW_HWNDNEXT) : nullptr;
+  return value ? WindowText(value) : L"";
+}
+
+ULONGLONG ProcessCpuMs(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (!process) return 0;
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(process, &created, &exited, &kernel, &user);
+  CloseHandle(process);
+  auto ms = [](FILETIME f) { return ((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000; };
+  return ms(kernel) + ms(user);
+}
+
+namespace {
+long long SecondsOf(int y, int mo, int d, int h, int mi, int s) {
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(y);
+  st.wMonth = static_cast<WORD>(mo);
+  st.wDay = static_cast<WORD>(d);
+  st.wHour = static_cast<WORD>(h);
+  st.wMinute = static_cast<WORD>(mi);
+  st.wSecond = static_cast<WORD>(s);
+  FILETIME ft;
+  if (!SystemTimeToFileTime(&st, &ft)) return -1;
+  const ULONGLONG t = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+  return static_cast<long long>(t / 10000000ULL) - 12591158400LL;  // from 2000-01-01
+}
+}  // namespace
+
+long long Seconds(const std::wstring& text) {
+  int y, mo, d, h, mi, s;
+  wchar_t a, b, c, e;
+  if (text.size() != 17 || swscanf(text.c_str(), L"%2d%lc%2d%lc%2d %2d%lc%2d%lc%2d", &y, &a, &mo, &b, &d, &h, &c, &mi,
+                                   &e, &s) != 10)
+    return -1;
+  if (a != L'/' || b != L'/' || c != L':' || e != L':') return -1;
+  return SecondsOf(2000 + y, mo, d, h, mi, s);
+}
+
+long long NowSeconds() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  return SecondsOf(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
+}
+
+}  // namespace e2e

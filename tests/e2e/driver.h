@@ -47,6 +47,8 @@ class Vorlex {
   // Waits for a message box of this copy, answers it with OK and returns
   // its caption and text; empty strings when none came.
   std::pair<std::wstring, std::wstring> TakeMessageBox(DWORD ms = 20000) const;
+  // Answers every message box with OK until the copy ends; their texts.
+  std::vector<std::wstring> TakeMessageBoxesUntilExit(DWORD ms = 30000) const;
   DWORD Pid() const { return pi_.dwProcessId; }
   HWND MainWindow() const { return FindWindowOf(Pid(), L"TForm_Main"); }
   HWND TrayWindow() const { return FindWindowOf(Pid(), L"TTrayIconWindow"); }
@@ -84,4 +86,17 @@ bool WineTrayIconRect(RECT& r);
 // rectangle: `clicks` clicks of the left or right button, each press held
 // `pressMs`, `gapMs` between them, as a person clicks.
 bool PersonClick(const RECT& r, bool left, int clicks, int pressMs = 80, int gapMs = 100);
+// A person's left click on the middle of a window (a button, a check box).
+bool ClickWindow(HWND wnd);
+// The descendant of `parent` whose text is `text`; null if none.
+HWND ChildWithText(HWND parent, const std::wstring& text);
+// The text of the control made right after the one whose text is `label`:
+// the value beside a caption.
+std::wstring TextAfter(HWND parent, const std::wstring& label);
+// Processor time the process has used, in milliseconds.
+ULONGLONG ProcessCpuMs(DWORD pid);
+// "yy/mm/dd hh:mm:ss" as seconds since 2000-01-01, -1 if it is not one.
+long long Seconds(const std::wstring& text);
+// The local time as Seconds gives it.
+long long NowSeconds();
 }  // namespace e2e

@@ -2,6 +2,8 @@
 // driven as the system and a user drive it.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "tests/e2e/driver.h"
 
 using namespace e2e;
@@ -47,6 +49,25 @@ class E2E : public ::testing::Test {
   std::wstring folder;
 };
 
+// The file without its Time section, which holds the moments of the runs.
+std::string WithoutTime(const std::string& ini) {
+  const std::size_t at = ini.find("[Time]\r\n");
+  if (at == std::string::npos) return ini;
+  const std::size_t next = ini.find("\r\n[", at);
+  return ini.substr(0, at) + (next == std::string::npos ? "" : ini.substr(next + 2));
+}
+
+// A value of the Time section; "<none>" when it is missing.
+std::wstring TimeValue(const std::string& ini, const std::string& key) {
+  const std::size_t section = ini.find("[Time]\r\n");
+  if (section == std::string::npos) return L"<none>";
+  const std::size_t at = ini.find("\r\n" + key + "=", section);
+  const std::size_t next = ini.find("\r\n[", section);
+  if (at == std::string::npos || (next != std::string::npos && at > next)) return L"<none>";
+  const std::size_t start = at + 3 + key.size();
+  return Utf16(ini.substr(start, ini.find("\r\n", start) - start));
+}
+
 // Hotkeys are free once the registration of `v` is gone: this driver can take them.
 bool HotKeyFree(UINT mods, UINT vk) {
   if (!RegisterHotKey(nullptr, 0x77, mods, vk)) return false;
@@ -58,8 +79,12 @@ bool HotKeyFree(UINT mods, UINT vk) {
 
 TEST_F(E2E, FirstStartWritesTheHeaderAndACloseEndsWithZero) {
   Vorlex v(folder);
+  const long long started = NowSeconds();
   StartReady(v);
-  EXPECT_EQ(ReadBytes(Ini()), kHeader);
+  // The header, and the run's start once the file exists.
+  EXPECT_EQ(WithoutTime(ReadBytes(Ini())), kHeader);
+  EXPECT_EQ(ReadBytes(Ini()).find("[Time]\r\nStart="), std::string(kHeader).size());
+  EXPECT_LE(std::llabs(Seconds(TimeValue(ReadBytes(Ini()), "Start")) - started), 2);
   EXPECT_EQ(WindowText(v.MainWindow()), L"Tallowmere");
   EXPECT_FALSE(IsWindowVisible(v.MainWindow()));
   // The application's window has no taskbar button.
@@ -71,7 +96,7 @@ TEST_F(E2E, FirstStartWritesTheHeaderAndACloseEndsWithZero) {
     EXPECT_NE(FindWindowOf(v.Pid(), cls), nullptr) << cls;
   PostMessageW(app, WM_CLOSE, 0, 0);
   EXPECT_EQ(v.WaitExit(), 0u);
-  EXPECT_EQ(ReadBytes(Ini()), kHeader);  // no items: nothing more written
+  EXPECT_EQ(WithoutTime(ReadBytes(Ini())), kHeader);  // no items: none written
 }
 
 TEST_F(E2E, ASecondStartEndsWithZeroAndChangesNoFile) {
@@ -96,7 +121,7 @@ TEST_F(E2E, ACloseSavesTheItemsAndKeepsEveryForeignByte) {
   Vorlex v(folder);
   StartReady(v);
   EXPECT_EQ(v.Close(), 0u);
-  EXPECT_EQ(ReadBytes(Ini()),
+  EXPECT_EQ(WithoutTime(ReadBytes(Ini())),
             "; my own launcher file\r\n\r\n[Notes]\n  anything = goes \n"
             "[basic]\r\nCount=1\r\nAtomName=\"Atom_Vorlex\"\r\nShortCutView=0\r\nLeftDoubleClickMenuNo=-1\r\n"
             "RightDoubleClickMenuNo=-1\r\nVisibleMenuIcon=1\r\n; keep\r\n"
@@ -113,6 +138,8 @@ TEST_F(E2E, ASettingsFileThatCannotBeCreatedEndsWithTheErrorAndCode1) {
   const auto [caption, text] = v.TakeMessageBox();
   EXPECT_EQ(caption, L"Vorlex");
   EXPECT_EQ(text.rfind(Ini() + L" を作成できません", 0), 0u) << Cp932(text);
+  // Then the run's end, which cannot be stored either.
+  EXPECT_EQ(v.TakeMessageBoxesUntilExit(), std::vector<std::wstring>{Ini() + L" に書き込めません"});
   EXPECT_EQ(v.WaitExit(), 1u);
 }
 
@@ -123,7 +150,9 @@ TEST_F(E2E, AReadOnlySettingsFileAtExitIsReportedAndNothingIsLost) {
   const std::string before = ReadBytes(Ini());
   SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_READONLY);
   PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(v.TakeMessageBox().second, Ini() + L" に書き込めません");
+  // The time record's save and the items' save, each refused and shown.
+  EXPECT_EQ(v.TakeMessageBoxesUntilExit(),
+            (std::vector<std::wstring>{Ini() + L" に書き込めません", Ini() + L" に書き込めません"}));
   EXPECT_EQ(v.WaitExit(), 0u);
   SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadBytes(Ini()), before);
@@ -238,8 +267,11 @@ TEST_F(E2E, ASettingsFileThatCannotBeReadIsReportedAndKeepsEveryByte) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   Vorlex v(folder);
   ASSERT_TRUE(v.Start());
-  const auto [caption, text] = v.TakeMessageBox();
-  EXPECT_EQ(text.rfind(Ini() + L" を読み込めません\r\n", 0), 0u) << Cp932(text);
+  // Each routine that opens the file says so: the time record's load, the
+  // start-up, the time record's save at the end.
+  const std::vector<std::wstring> texts = v.TakeMessageBoxesUntilExit();
+  ASSERT_FALSE(texts.empty());
+  for (const std::wstring& text : texts) EXPECT_EQ(text.rfind(Ini() + L" を読み込めません\r\n", 0), 0u) << Cp932(text);
   EXPECT_EQ(v.WaitExit(), 1u);
   CloseHandle(held);
   EXPECT_EQ(ReadBytes(Ini()), before);
@@ -263,7 +295,9 @@ TEST_F(E2E, ASettingsFileBeyondTheLargestSizeIsReportedAndNothingIsWritten) {
   WriteBytes(Ini(), big);
   Vorlex v(folder);
   ASSERT_TRUE(v.Start());
-  EXPECT_EQ(v.TakeMessageBox().second, Ini() + L" は大きすぎます (設定ファイルは 64 MiB までです)");
+  const std::vector<std::wstring> texts = v.TakeMessageBoxesUntilExit();
+  ASSERT_FALSE(texts.empty());
+  for (const std::wstring& text : texts) EXPECT_EQ(text, Ini() + L" は大きすぎます (設定ファイルは 64 MiB までです)");
   EXPECT_EQ(v.WaitExit(), 1u);
   EXPECT_EQ(ReadBytes(Ini()).size(), big.size());
 }
@@ -346,4 +380,254 @@ TEST_F(E2E, TheEndOfTheSessionSavesAndEndsTheProgram) {
                                   "AtomName=\"Atom_Vorlex\"\r\nShortCutView=0\r\nVisibleMenuIcon=1\r\n"),
             std::string::npos);
   EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));
+}
+
+// ------------------------------------------------------------ time record
+
+namespace {
+
+constexpr const wchar_t kLastLabel[] = L"前回終了";
+
+std::wstring Log(const std::wstring& folder) { return folder + L"\\Vorlex.log"; }
+
+// Opens the time window as a person does: a right click on the tray icon,
+// then a click on the menu's first entry, "時間情報".
+HWND OpenTimeWindow(const Vorlex& v) {
+  RECT icon;
+  if (WineTrayIconRect(icon)) {
+    PersonClick(icon, false, 1);
+  } else {
+    v.Tray(WM_RBUTTONDOWN);
+    v.Tray(WM_RBUTTONUP);
+  }
+  HWND menu = WaitWindowOf(v.Pid(), L"#32768", 10000);
+  if (!menu) return nullptr;
+  Sleep(200);
+  RECT r;
+  GetWindowRect(menu, &r);
+  const RECT first{r.left, r.top, r.right, r.top + 24};
+  PersonClick(first, true, 1);
+  return WaitWindowOf(v.Pid(), L"TForm_Time", 10000, true);
+}
+
+SIZE ClientSize(HWND wnd) {
+  RECT r{};
+  GetClientRect(wnd, &r);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// The height in pixels of the dark text drawn inside a window, read from
+// the screen.
+int InkHeight(HWND wnd) {
+  RECT r;
+  GetWindowRect(wnd, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  int top = -1, bottom = -1;
+  const auto* px = static_cast<const DWORD*>(bits);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const DWORD c = px[y * w + x];
+      if (((c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF)) < 3 * 100) {
+        if (top < 0) top = y;
+        bottom = y;
+      }
+    }
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return top < 0 ? 0 : bottom - top + 1;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) break;
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
+// A row's start ("yy/mm/dd hh:mm:ss"), end and elapsed pieces.
+struct Row {
+  std::wstring start, end, elapsed;
+};
+Row Pieces(const std::string& row) {
+  return Row{Utf16(row.substr(0, 8) + " " + row.substr(11, 8)), Utf16(row.substr(22, 8)), Utf16(row.substr(33, 8))};
+}
+
+int ClockSeconds(const std::wstring& hms) {
+  return std::stoi(hms.substr(0, 2)) * 3600 + std::stoi(hms.substr(3, 2)) * 60 + std::stoi(hms.substr(6, 2));
+}
+
+}  // namespace
+
+TEST_F(E2E, ARunWithTheLogOnLeavesLastAndOneRowWhosePiecesMatchTheRun) {
+  WriteBytes(Ini(), std::string(kHeader) + "[Time]\r\nLogFile=1\r\n");
+  Vorlex v(folder);
+  const long long started = NowSeconds();
+  StartReady(v);
+  Sleep(2200);
+  const long long closing = NowSeconds();
+  EXPECT_EQ(v.Close(), 0u);
+  const long long closed = NowSeconds();
+
+  const std::string ini = ReadBytes(Ini());
+  const long long last = Seconds(TimeValue(ini, "Last"));
+  EXPECT_GE(last, closing);
+  EXPECT_LE(last, closed);
+  EXPECT_EQ(TimeValue(ini, "LogFile"), L"1");
+  const std::vector<std::string> lines = Lines(ReadBytes(Log(folder)));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "[Vorlex LogFile]");
+  EXPECT_EQ(lines[1], Cp932(L"日付     | 起動時刻 | 終了時刻 | 経過時間"));
+  for (const std::string& line : {lines[1], lines[2]}) {
+    ASSERT_EQ(line.size(), 41u) << line;
+    EXPECT_EQ(line.substr(9, 1) + line.substr(20, 1) + line.substr(31, 1), "|||") << line;
+  }
+  const Row row = Pieces(lines[2]);
+  EXPECT_EQ(row.start, TimeValue(ini, "Start"));
+  EXPECT_GE(Seconds(row.start), started - 1);
+  EXPECT_LE(Seconds(row.start), started + 1);
+  EXPECT_EQ(row.end, TimeValue(ini, "Last").substr(9));
+  const int elapsed = ClockSeconds(row.elapsed);
+  EXPECT_GE(elapsed, 2);
+  EXPECT_LE(std::abs(elapsed - static_cast<int>(last - Seconds(row.start))), 1);
+
+  // The next start shows that end as the previous one, as it was stored.
+  Vorlex next(folder);
+  StartReady(next);
+  HWND time = OpenTimeWindow(next);
+  ASSERT_NE(time, nullptr);
+  EXPECT_EQ(TextAfter(time, kLastLabel), TimeValue(ini, "Last"));
+  EXPECT_EQ(next.Close(), 0u);
+  EXPECT_EQ(Lines(ReadBytes(Log(folder))).size(), 4u);
+}
+
+TEST_F(E2E, TheTimeWindowsClockAdvancesEverySecondAndItsTimerStopsWhenItIsClosed) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND time = OpenTimeWindow(v);
+  ASSERT_NE(time, nullptr);
+  EXPECT_EQ(WindowText(time), L"時間情報");
+  const SIZE collapsed = ClientSize(time);
+  EXPECT_EQ(collapsed.cx, 321);
+  EXPECT_EQ(collapsed.cy, 113);
+  Sleep(300);
+  const long long a = Seconds(TextAfter(time, L"現在時刻"));
+  Sleep(1000);
+  const long long b = Seconds(TextAfter(time, L"現在時刻"));
+  EXPECT_GE(b - a, 1);
+  EXPECT_LE(b - a, 2);
+  EXPECT_GE(Seconds(TextAfter(time, L"起動時刻")), 0);
+
+  // "設定" opens the options below; OK hides the window.
+  ASSERT_TRUE(ClickWindow(ChildWithText(time, L"設定")));
+  for (int i = 0; i < 50 && ClientSize(time).cy != 185; ++i) Sleep(20);
+  EXPECT_EQ(ClientSize(time).cy, 185);
+  EXPECT_TRUE(IsWindowVisible(ChildWithText(time, L"Logファイルを作る")));
+  ASSERT_TRUE(ClickWindow(ChildWithText(time, L"OK")));
+  EXPECT_TRUE(WaitNoWindowOf(v.Pid(), L"TForm_Time", 5000));
+
+  // Hidden, it takes no processor time: its timer has stopped.
+  Sleep(500);
+  const ULONGLONG before = ProcessCpuMs(v.Pid());
+  Sleep(10000);
+  EXPECT_LE(ProcessCpuMs(v.Pid()) - before, 20u);
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, AReadOnlyLogFileShowsTheAccessErrorAndLastIsStillSaved) {
+  WriteBytes(Ini(), std::string(kHeader) + "[Time]\r\nLogFile=1\r\nLast=26/01/01 00:00:00\r\n");
+  WriteBytes(Log(folder), "kept\r\n");
+  ASSERT_TRUE(SetFileAttributesW(Log(folder).c_str(), FILE_ATTRIBUTE_READONLY));
+  Vorlex v(folder);
+  StartReady(v);
+  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(v.TakeMessageBoxesUntilExit(),
+            std::vector<std::wstring>{L"ファイルへのアクセスが拒否されました\r\n" + Log(folder)});
+  EXPECT_EQ(v.WaitExit(), 0u);
+  SetFileAttributesW(Log(folder).c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadBytes(Log(folder)), "kept\r\n");
+  EXPECT_LE(std::llabs(Seconds(TimeValue(ReadBytes(Ini()), "Last")) - NowSeconds()), 5);
+}
+
+TEST_F(E2E, WithSuspendSavedAStandbyEndsTheRunAndTheResumeStartsANewOne) {
+  WriteBytes(Ini(), std::string(kHeader) + "[Time]\r\nLogFile=1\r\nSuspend=1\r\n");
+  Vorlex v(folder);
+  StartReady(v);
+  Sleep(1100);
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(v.MainWindow(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0, SMTO_NORMAL, 10000, &answer));
+  ASSERT_EQ(Lines(ReadBytes(Log(folder))).size(), 3u);
+  const std::wstring suspended = TimeValue(ReadBytes(Ini()), "Last");
+  EXPECT_LE(std::llabs(Seconds(suspended) - NowSeconds()), 2);
+  EXPECT_EQ(Pieces(Lines(ReadBytes(Log(folder)))[2]).end, suspended.substr(9));
+
+  Sleep(2100);
+  ASSERT_TRUE(
+      SendMessageTimeoutW(v.MainWindow(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0, SMTO_NORMAL, 10000, &answer));
+  HWND time = OpenTimeWindow(v);
+  ASSERT_NE(time, nullptr);
+  EXPECT_EQ(TextAfter(time, kLastLabel), suspended);
+  EXPECT_GE(Seconds(TextAfter(time, L"起動時刻")) - Seconds(suspended), 2);
+  EXPECT_EQ(v.Close(), 0u);
+  const std::vector<std::string> lines = Lines(ReadBytes(Log(folder)));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(Pieces(lines[3]).start, TimeValue(ReadBytes(Ini()), "Start"));
+}
+
+TEST_F(E2E, AtTwiceTheDpiTheTimeWindowIsTwiceAsLargeAndItsTextTwiceAsTall) {
+  WriteBytes(Ini(), Items(folder));
+  auto inkAt = [this](DWORD dpi, SIZE& collapsed, SIZE& expanded) {
+    // Wine takes the screen's DPI from these values when a program starts.
+    HKEY key;
+    for (auto [root, path] : {std::pair<HKEY, const wchar_t*>{HKEY_CURRENT_USER, L"Control Panel\\Desktop"},
+                              std::pair<HKEY, const wchar_t*>{HKEY_CURRENT_CONFIG, L"Software\\Fonts"}}) {
+      if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        RegCloseKey(key);
+      }
+    }
+    Vorlex v(folder);
+    StartReady(v);
+    HWND time = OpenTimeWindow(v);
+    int ink = 0;
+    if (time) {
+      collapsed = ClientSize(time);
+      Sleep(300);
+      ink = InkHeight(ChildWithText(time, L"経過時間"));
+      ClickWindow(ChildWithText(time, L"設定"));
+      for (int i = 0; i < 50 && ClientSize(time).cy == collapsed.cy; ++i) Sleep(20);
+      expanded = ClientSize(time);
+    }
+    v.Close();
+    return ink;
+  };
+  SIZE small{}, smallOpen{}, large{}, largeOpen{};
+  const int inkLarge = inkAt(192, large, largeOpen);
+  const int inkSmall = inkAt(96, small, smallOpen);
+  EXPECT_EQ(large.cx, 642);
+  EXPECT_EQ(large.cy, 226);
+  EXPECT_EQ(largeOpen.cy, 370);
+  EXPECT_EQ(small.cx, 321);
+  EXPECT_EQ(smallOpen.cy, 185);
+  // The label's text is drawn with a font made at the size, not a small one.
+  EXPECT_GE(inkSmall, 8);
+  EXPECT_GE(inkLarge, inkSmall * 17 / 10) << inkSmall << " " << inkLarge;
 }
