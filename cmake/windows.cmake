@@ -28,17 +28,24 @@ if(VORLEX_E2E)
   target_link_options(vx_marker PRIVATE -municode)
 
   add_executable(vorlex_e2e tests/e2e/e2e_tests.cpp tests/e2e/driver.cpp)
-  target_link_libraries(vorlex_e2e PRIVATE gtest gtest_main user32 shell32)
+  target_link_libraries(vorlex_e2e PRIVATE gtest gtest_main user32 gdi32 advapi32 shell32)
   target_include_directories(vorlex_e2e PRIVATE ${CMAKE_SOURCE_DIR})
   add_dependencies(vorlex_e2e Vorlex vx_marker)
   gtest_discover_tests(vorlex_e2e DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES TIMEOUT 120 ENVIRONMENT "WINEDEBUG=-all")
 
+  # Pictures of the windows for the docs (scripts/screenshots.sh).
+  add_executable(vorlex_screenshots tests/e2e/screenshots.cpp tests/e2e/driver.cpp)
+  target_link_libraries(vorlex_screenshots PRIVATE user32 gdi32 advapi32 shell32)
+  target_include_directories(vorlex_screenshots PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_options(vorlex_screenshots PRIVATE -municode)
+  add_dependencies(vorlex_screenshots Vorlex vx_marker)
+
   add_executable(vorlex_bench_win bench/profile_bench.cpp bench/bench_wine.cpp ${VORLEX_WIN32_SOURCES})
   target_link_libraries(vorlex_bench_win PRIVATE vorlex_portable ${VORLEX_SYSTEM_LIBS})
   add_executable(vorlex_e2e_bench bench/e2e_bench.cpp tests/e2e/driver.cpp)
-  target_link_libraries(vorlex_e2e_bench PRIVATE user32 shell32)
+  target_link_libraries(vorlex_e2e_bench PRIVATE user32 gdi32 advapi32 shell32)
   target_include_directories(vorlex_e2e_bench PRIVATE ${CMAKE_SOURCE_DIR})
   add_dependencies(vorlex_e2e_bench Vorlex vx_marker)
 endif()

@@ -394,4 +394,94 @@ long long NowSeconds() {
   return SecondsOf(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
 }
 
+std::vector<DWORD> CaptureScreen(const RECT& r) {
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  std::vector<DWORD> pixels;
+  if (w <= 0 || h <= 0) return pixels;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bmp) {
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const auto* px = static_cast<const DWORD*>(bits);
+    pixels.assign(px, px + static_cast<std::size_t>(w) * h);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+  }
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+bool SaveScreenBmp(const RECT& r, const std::wstring& path) {
+  const std::vector<DWORD> px = CaptureScreen(r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (px.empty()) return false;
+  const int stride = (w * 3 + 3) & ~3;
+  BITMAPFILEHEADER fh{};
+  BITMAPINFOHEADER ih{};
+  ih.biSize = sizeof ih;
+  ih.biWidth = w;
+  ih.biHeight = h;  // bottom-up, as BMP files are read everywhere
+  ih.biPlanes = 1;
+  ih.biBitCount = 24;
+  ih.biSizeImage = static_cast<DWORD>(stride * h);
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof ih;
+  fh.bfSize = fh.bfOffBits + ih.biSizeImage;
+  std::string bytes(reinterpret_cast<const char*>(&fh), sizeof fh);
+  bytes.append(reinterpret_cast<const char*>(&ih), sizeof ih);
+  std::string row(static_cast<std::size_t>(stride), '\0');
+  for (int y = h - 1; y >= 0; --y) {
+    for (int x = 0; x < w; ++x) {
+      const DWORD c = px[static_cast<std::size_t>(y) * w + x];
+      row[x * 3] = static_cast<char>(c & 0xFF);
+      row[x * 3 + 1] = static_cast<char>(c >> 8 & 0xFF);
+      row[x * 3 + 2] = static_cast<char>(c >> 16 & 0xFF);
+    }
+    bytes += row;
+  }
+  WriteBytes(path, bytes);
+  return true;
+}
+
+HWND OpenTimeWindow(const Vorlex& v) {
+  RECT icon;
+  if (WineTrayIconRect(icon)) {
+    PersonClick(icon, false, 1);
+  } else {
+    v.Tray(WM_RBUTTONDOWN);
+    v.Tray(WM_RBUTTONUP);
+  }
+  HWND menu = WaitWindowOf(v.Pid(), L"#32768", 10000);
+  if (!menu) return nullptr;
+  Sleep(200);
+  RECT r;
+  GetWindowRect(menu, &r);
+  const RECT first{r.left, r.top, r.right, r.top + 24};
+  PersonClick(first, true, 1);
+  return WaitWindowOf(v.Pid(), L"TForm_Time", 10000, true);
+}
+
+void SetWineDpi(DWORD dpi) {
+  // Wine takes the screen's DPI from these values when a program starts.
+  const std::pair<HKEY, const wchar_t*> keys[] = {{HKEY_CURRENT_USER, L"Control Panel\\Desktop"},
+                                                  {HKEY_CURRENT_CONFIG, L"Software\\Fonts"}};
+  for (const auto& [root, path] : keys) {
+    HKEY key;
+    if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) continue;
+    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    RegCloseKey(key);
+  }
+}
+
 }  // namespace e2e

@@ -99,4 +99,13 @@ ULONGLONG ProcessCpuMs(DWORD pid);
 long long Seconds(const std::wstring& text);
 // The local time as Seconds gives it.
 long long NowSeconds();
+// The screen's pixels in the rectangle, rows from the top, as 0x00RRGGBB.
+std::vector<DWORD> CaptureScreen(const RECT& r);
+// Opens the time window as a person does: a right click on the tray icon,
+// then a click on the menu's first entry, "時間情報". The window, or null.
+HWND OpenTimeWindow(const Vorlex& v);
+// Sets the DPI that Wine gives the programs started from now on.
+void SetWineDpi(DWORD dpi);
+// Writes the screen's pixels in the rectangle as a 24-bit BMP file.
+bool SaveScreenBmp(const RECT& r, const std::wstring& path);
 }  // namespace e2e

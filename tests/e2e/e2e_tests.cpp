@@ -390,26 +390,6 @@ constexpr const wchar_t kLastLabel[] = L"前回終了";
 
 std::wstring Log(const std::wstring& folder) { return folder + L"\\Vorlex.log"; }
 
-// Opens the time window as a person does: a right click on the tray icon,
-// then a click on the menu's first entry, "時間情報".
-HWND OpenTimeWindow(const Vorlex& v) {
-  RECT icon;
-  if (WineTrayIconRect(icon)) {
-    PersonClick(icon, false, 1);
-  } else {
-    v.Tray(WM_RBUTTONDOWN);
-    v.Tray(WM_RBUTTONUP);
-  }
-  HWND menu = WaitWindowOf(v.Pid(), L"#32768", 10000);
-  if (!menu) return nullptr;
-  Sleep(200);
-  RECT r;
-  GetWindowRect(menu, &r);
-  const RECT first{r.left, r.top, r.right, r.top + 24};
-  PersonClick(first, true, 1);
-  return WaitWindowOf(v.Pid(), L"TForm_Time", 10000, true);
-}
-
 SIZE ClientSize(HWND wnd) {
   RECT r{};
   GetClientRect(wnd, &r);
@@ -421,33 +401,16 @@ SIZE ClientSize(HWND wnd) {
 int InkHeight(HWND wnd) {
   RECT r;
   GetWindowRect(wnd, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  const int w = r.right - r.left;
+  const std::vector<DWORD> px = CaptureScreen(r);
   int top = -1, bottom = -1;
-  const auto* px = static_cast<const DWORD*>(bits);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const DWORD c = px[y * w + x];
-      if (((c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF)) < 3 * 100) {
-        if (top < 0) top = y;
-        bottom = y;
-      }
+  for (std::size_t i = 0; i < px.size(); ++i) {
+    const DWORD c = px[i];
+    if (((c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF)) < 3 * 100) {
+      if (top < 0) top = static_cast<int>(i) / w;
+      bottom = static_cast<int>(i) / w;
     }
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
+  }
   return top < 0 ? 0 : bottom - top + 1;
 }
 
@@ -595,15 +558,7 @@ TEST_F(E2E, WithSuspendSavedAStandbyEndsTheRunAndTheResumeStartsANewOne) {
 TEST_F(E2E, AtTwiceTheDpiTheTimeWindowIsTwiceAsLargeAndItsTextTwiceAsTall) {
   WriteBytes(Ini(), Items(folder));
   auto inkAt = [this](DWORD dpi, SIZE& collapsed, SIZE& expanded) {
-    // Wine takes the screen's DPI from these values when a program starts.
-    HKEY key;
-    for (auto [root, path] : {std::pair<HKEY, const wchar_t*>{HKEY_CURRENT_USER, L"Control Panel\\Desktop"},
-                              std::pair<HKEY, const wchar_t*>{HKEY_CURRENT_CONFIG, L"Software\\Fonts"}}) {
-      if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-        RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-        RegCloseKey(key);
-      }
-    }
+    SetWineDpi(dpi);
     Vorlex v(folder);
     StartReady(v);
     HWND time = OpenTimeWindow(v);
