@@ -39,6 +39,10 @@ class MemoryFiles : public Files {
     bytes = b;
     exists = true;
   }
+  void Append(const std::string&, const std::string& b) override {
+    bytes += b;
+    exists = true;
+  }
   void Replace(const std::string&, const std::vector<std::string_view>& pieces) override {
     bytes.clear();
     for (std::string_view p : pieces) bytes += p;

@@ -178,13 +178,15 @@ void HeadlessPlatform::KillTimer(Handle wnd, std::uintptr_t id) { timers.erase({
 
 void HeadlessPlatform::AdvanceTo(std::uint64_t t) {
   tick = std::max(tick, t);
-  for (auto& [key, timer] : timers) {
+  for (auto& entry : timers) {
+    Timer& timer = entry.second;
+    const Handle wnd = entry.first.first;
+    const std::uintptr_t id = entry.first.second;
     if (timer.due > tick) continue;
-    const bool waiting = std::any_of(queue_.begin(), queue_.end(), [&](const Queued& q) {
-      return q.wnd == key.first && q.msg == kWmTimer && q.w == key.second;
-    });
+    const bool waiting = std::any_of(queue_.begin(), queue_.end(),
+                                     [&](const Queued& q) { return q.wnd == wnd && q.msg == kWmTimer && q.w == id; });
     if (!waiting) {
-      PostMessage(key.first, kWmTimer, key.second, 0);
+      PostMessage(wnd, kWmTimer, id, 0);
       ++timerMessages;
     }
     timer.due = tick + timer.interval;
