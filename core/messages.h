@@ -32,6 +32,11 @@ inline constexpr char kMsgMenuHotKeyLabel[] = "[HotKeyによるメニュー表�
 inline constexpr char kMsgNoItemForKey[] = "Error[キーに対応するアプリが無い]";
 inline constexpr char kNoHotKeyText[] = "なし";
 
+// The editor and the version box.
+inline constexpr char kMsgOneFileOnly[] = "ドロップできるファイルは１つです。";
+inline constexpr char kNewItemName[] = "新規";
+inline constexpr char kCopyrightLine[] = "Copyright (C) 2026 The Vorlex developers";
+
 // The time record and its log.
 inline constexpr char kNoDateTime[] = "--/--/-- --:--:--";
 inline constexpr char kLogTitle[] = "[Vorlex LogFile]";

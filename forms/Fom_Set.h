@@ -1,5 +1,9 @@
-// The launch item editor. Its window exists from start to exit; its controls and commands come with the editor's own work.
+// The launch item editor. It works directly on ExeList and the double-click
+// settings; Ok saves them, every other close reloads the file. While it is
+// open no hotkey is registered and the launch menu is empty.
 #pragma once
+
+#include <cstdint>
 
 #include "platform/toolkit.h"
 
@@ -8,8 +12,61 @@ namespace vx {
 class TForm_Set : public TForm {
  public:
   explicit TForm_Set(TComponent* owner);
+
+  TListBox* LB_Select;
+  TLabel* Lbl_Name;
+  TEdit* Edt_Name;
+  TLabel* Lbl_HotKey;
+  THotKey* HK_Main;
+  TButton* Btn_ExeFName;
+  TLabel* Lbl_Exe;
+  TEdit* Edt_Exe;
+  TLabel* Lbl_Par;
+  TEdit* Edt_Par;
+  TLabel* Lbl_Dir;
+  TEdit* Edt_Dir;
+  TLabel* Lbl_DoubleClick;
+  TCheckBox* CB_LeftDoubleClickMenu;
+  TCheckBox* CB_RightDoubleClickMenu;
+  TButton* Btn_Up;
+  TButton* Btn_Down;
+  TButton* Btn_Add;
+  TButton* Btn_Del;
+  TButton* Btn_SetEtc;
+  TButton* Btn_Ok;
+  TButton* Btn_Cancel;
+  TOpenDialog* OD_ExeFName;
+
+  std::int32_t EditNo = -1;  // the item the fields show; -1: none
+  bool OkClicked = false;
+
   // Prepares the editor just before it is shown.
   void InitForm();
+  void FormCreate() override;
+  void FormClose(TCloseAction& action) override;
+  void FormDropFiles(std::uintptr_t drop) override;
+
+  void SetLB_Select();
+  void ShowItem();
+  void StoreItem();
+
+  void LB_SelectClick(TObject* Sender);
+  void Edt_NameChange(TObject* Sender);
+  void CB_LeftDoubleClickMenuClick(TObject* Sender);
+  void CB_RightDoubleClickMenuClick(TObject* Sender);
+  void Btn_AddClick(TObject* Sender);
+  void Btn_DelClick(TObject* Sender);
+  void Btn_UpClick(TObject* Sender);
+  void Btn_DownClick(TObject* Sender);
+  void Btn_ExeFNameClick(TObject* Sender);
+  void Btn_SetEtcClick(TObject* Sender);
+  void Btn_OkClick(TObject* Sender);
+  void Btn_CancelClick(TObject* Sender);
+
+ private:
+  // Moves the item at `from` to the neighbouring place `to`, its list
+  // entry, the selection and the double-click choices with it.
+  void Exchange(int from, int to);
 };
 
 extern TForm_Set* Form_Set;

@@ -35,6 +35,8 @@ enum : std::uint32_t {
   kWmTimer = 0x0113,
   kWmDpiChanged = 0x02E0,
   kWmPowerBroadcast = 0x0218,
+  kWmDropFiles = 0x0233,
+  kDmGetDefId = 0x0400,  // a dialog's question for its default button
   kWmHotKey = 0x0312,
   kWmUser = 0x0400,
   kWmMouseMove = 0x0200,
@@ -74,8 +76,11 @@ struct Rect {
   std::int32_t left = 0, top = 0, width = 0, height = 0;
 };
 
-// A button's notification code in WM_COMMAND: clicked.
-enum : std::uint16_t { kBnClicked = 0 };
+// Notification codes in WM_COMMAND: a button clicked, a list box's
+// selection changed, an edit box's or hotkey control's contents changed.
+enum : std::uint16_t { kBnClicked = 0, kLbnSelChange = 1, kEnChange = 0x0300 };
+// DM_GETDEFID's answer says it names a default button.
+enum : std::uint32_t { kDcHasDefId = 0x534B };
 
 // The native child windows the toolkit's controls stand on.
 enum class ControlKind {
@@ -84,6 +89,11 @@ enum class ControlKind {
   Button,      // a push button
   CheckBox,    // a check box whose state only the program changes
   BevelLine,   // an etched line along the bottom of its bounds
+  BevelFrame,  // an etched frame around its bounds
+  ListBox,     // a list of texts, one selected (LBN_SELCHANGE)
+  Edit,        // a one-line edit box (EN_CHANGE)
+  HotKey,      // a hotkey control: any key, with or without modifiers
+  Image,       // an icon
 };
 
 struct ControlSpec {
@@ -94,6 +104,8 @@ struct ControlSpec {
   int id = 0;           // reported in WM_COMMAND
   bool visible = true, enabled = true, checked = false;
   bool tabStop = false;
+  bool defaultButton = false;
+  int itemHeight = 0;  // a list box's rows, in pixels
   Handle font = 0;
 };
 
@@ -242,6 +254,25 @@ class Platform {
   // Gives the window a client area of that size; its top-left stays.
   virtual void SetClientSize(Handle wnd, int width, int height) = 0;
   virtual void CenterOnScreen(Handle wnd) = 0;
+  virtual std::string GetWindowText(Handle wnd) = 0;
+  // List boxes.
+  virtual void ListInsert(Handle list, int index, const std::string& text) = 0;
+  virtual void ListDelete(Handle list, int index) = 0;
+  virtual void ListSelect(Handle list, int index) = 0;  // -1: none
+  virtual int ListSelection(Handle list) = 0;
+  // Hotkey controls: the key in the low byte, 0x01 Shift, 0x02 Ctrl, 0x04
+  // Alt in the high byte.
+  virtual void SetHotKeyValue(Handle control, std::uint16_t value) = 0;
+  virtual std::uint16_t GetHotKeyValue(Handle control) = 0;
+  virtual void SetImageIcon(Handle control, Handle icon) = 0;
+  // The file-open dialog, modal over `owner`; true and the chosen file's
+  // full path when the user confirmed one.
+  virtual bool OpenFileDialog(Handle owner, std::string& path) = 0;
+  // Files dropped from the shell: a window that accepts them gets
+  // WM_DROPFILES with a drop whose names are read, then released.
+  virtual void DragAcceptFiles(Handle wnd, bool accept) = 0;
+  virtual std::vector<std::string> DroppedFiles(std::uintptr_t drop) = 0;
+  virtual void DragFinish(std::uintptr_t drop) = 0;
 
   virtual Handle FindWindow(const std::string& className, const std::string& caption) = 0;
   virtual std::uint32_t RegisterWindowMessage(const std::string& name) = 0;

@@ -112,4 +112,12 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
   return path.substr(0, i) + ext;
 }
 
+std::string ExtractFileDir(const std::string& path) {
+  const std::size_t i = LastDelimiter(path, "\\:");
+  if (i == std::string::npos) return "";
+  // "C:\dir\file" gives "C:\dir"; a root keeps its backslash: "C:\".
+  const bool root = path[i] == ':' || i == 0 || path[i - 1] == ':';
+  return path.substr(0, root ? i + 1 : i);
+}
+
 }  // namespace vx

@@ -38,5 +38,8 @@ namespace vx {
 // whose trail byte may be a backslash.
 std::string ExtractFileName(const std::string& path);
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
+// The folder part of a path, without its final backslash unless it is a
+// root ("C:\\"); split at the last backslash or colon that is a character.
+std::string ExtractFileDir(const std::string& path);
 
 }  // namespace vx

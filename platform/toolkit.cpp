@@ -232,14 +232,23 @@ ControlSpec TControl::Spec() const {
   spec.enabled = enabled_;
   spec.checked = checked_;
   spec.tabStop = TabOrder >= 0;
+  spec.defaultButton = form_->DefaultButton == this;
+  if (const auto* list = dynamic_cast<const TListBox*>(this)) spec.itemHeight = form_->Scale(list->ItemHeight);
   spec.font = form_->font_;
   return spec;
 }
 
 void TControl::CreateHandle() {
   const Handle parent = parent_ ? parent_->handle_ : form_->GetHandle();
-  handle_ = Application->P.CreateControl(parent, Spec(), kind_ == ControlKind::Panel ? static_cast<TPanel*>(this) : nullptr);
+  Platform& P = Application->P;
+  handle_ = P.CreateControl(parent, Spec(), kind_ == ControlKind::Panel ? static_cast<TPanel*>(this) : nullptr);
   ControlsByHandle()[handle_] = this;
+  // What the description set before the window existed.
+  if (auto* list = dynamic_cast<TListBox*>(this)) {
+    for (int i = 0; i < list->Count(); ++i) P.ListInsert(handle_, i, list->Item(i));
+    P.ListSelect(handle_, list->ItemIndex());
+  }
+  if (auto* hotKey = dynamic_cast<THotKey*>(this)) P.SetHotKeyValue(handle_, hotKey->value_);
 }
 
 void TControl::ApplyBounds() {
@@ -300,6 +309,118 @@ void TCheckBox::SetChecked(bool checked) {
 void TCheckBox::Command(std::uint16_t code) {
   // The native box does not change by itself; a click changes it here.
   if (code == kBnClicked && TakesInput()) SetChecked(!checked_);
+}
+
+// ------------------------------------------------------------ TListBox
+
+void TListBox::Insert(int index, const std::string& text) {
+  index = std::max(0, std::min(index, Count()));
+  items_.insert(items_.begin() + index, text);
+  if (itemIndex_ >= index) ++itemIndex_;
+  if (GetHandle()) Application->P.ListInsert(GetHandle(), index, text);
+}
+
+void TListBox::Delete(int index) {
+  if (index < 0 || index >= Count()) return;
+  items_.erase(items_.begin() + index);
+  if (itemIndex_ == index)
+    itemIndex_ = -1;
+  else if (itemIndex_ > index)
+    --itemIndex_;
+  if (GetHandle()) Application->P.ListDelete(GetHandle(), index);
+}
+
+void TListBox::SetItem(int index, const std::string& text) {
+  if (index < 0 || index >= Count() || items_[static_cast<std::size_t>(index)] == text) return;
+  const int selected = itemIndex_;
+  Delete(index);
+  Insert(index, text);
+  SetItemIndex(selected);
+}
+
+void TListBox::Move(int from, int to) {
+  if (from < 0 || from >= Count() || to < 0 || to >= Count() || from == to) return;
+  const std::string text = items_[static_cast<std::size_t>(from)];
+  Delete(from);
+  Insert(to, text);
+}
+
+void TListBox::Clear() {
+  while (Count() > 0) Delete(Count() - 1);
+  itemIndex_ = -1;
+}
+
+void TListBox::SetItemIndex(int index) {
+  itemIndex_ = index >= 0 && index < Count() ? index : -1;
+  if (GetHandle()) Application->P.ListSelect(GetHandle(), itemIndex_);
+}
+
+void TListBox::Command(std::uint16_t code) {
+  if (code != kLbnSelChange || !TakesInput()) return;
+  itemIndex_ = Application->P.ListSelection(GetHandle());
+  if (OnClick) OnClick(this);
+}
+
+// --------------------------------------------------------------- TEdit
+
+std::string TEdit::Fit(const std::string& text) const {
+  std::string line = text.substr(0, text.find_first_of("\r\n"));
+  return MaxLength ? CutAtCharBoundary(line, MaxLength) : line;
+}
+
+void TEdit::SetText(const std::string& text) {
+  const std::string fitted = Fit(text);
+  if (fitted == Caption()) return;
+  reflecting_ = true;
+  SetCaption(fitted);
+  reflecting_ = false;
+  if (OnChange) OnChange(this);
+}
+
+void TEdit::Command(std::uint16_t code) {
+  if (code != kEnChange || reflecting_ || !GetHandle()) return;
+  const std::string typed = Application->P.GetWindowText(GetHandle());
+  const std::string fitted = Fit(typed);
+  if (fitted != typed) {
+    // More than the box holds, or a second line: what stays is shown.
+    reflecting_ = true;
+    Application->P.SetWindowText(GetHandle(), fitted);
+    reflecting_ = false;
+  }
+  if (fitted == Caption()) return;
+  StoreCaption(fitted);
+  if (OnChange) OnChange(this);
+}
+
+// ------------------------------------------------------------- THotKey
+
+void THotKey::SetValue(std::uint16_t value) {
+  value_ = value;
+  if (GetHandle()) Application->P.SetHotKeyValue(GetHandle(), value);
+}
+
+void THotKey::Command(std::uint16_t code) {
+  if (code == kEnChange && GetHandle()) value_ = Application->P.GetHotKeyValue(GetHandle());
+}
+
+// -------------------------------------------------------------- TImage
+
+void TImage::SetIcon(const TIcon* icon) {
+  icon_.Assign(icon);
+  // The image takes its picture's size.
+  const Point size = Application->P.LargeIconSize();
+  const Rect& b = BoundsRect();
+  SetBounds(b.left, b.top, size.x, size.y);
+  if (GetHandle()) Application->P.SetImageIcon(GetHandle(), icon_.GetHandle());
+}
+
+TOpenDialog::TOpenDialog(TForm* owner) : TComponent(owner), form_(owner) {}
+
+bool TOpenDialog::Execute() {
+  std::string path = FileName;
+  if (!Application->P.OpenFileDialog(form_->GetHandle(), path)) return false;
+  FileName = path;
+  return true;
 }
 
 std::intptr_t TPanel::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
@@ -439,6 +560,28 @@ void TForm::Show() {
   Application->P.BringToFront(GetHandle());
 }
 
+void TForm::ShowModal() {
+  Platform& P = Application->P;
+  std::vector<Handle> disabled;
+  for (int i = 0; i < Application->ComponentCount(); ++i) {
+    auto* form = dynamic_cast<TForm*>(Application->Components(i));
+    if (form && form != this && form->Visible()) {
+      P.EnableWindow(form->GetHandle(), false);
+      disabled.push_back(form->GetHandle());
+    }
+  }
+  Show();
+  while (Visible() && !Application->Terminated) {
+    const PumpResult r = P.PumpMessage(true);
+    if (r == PumpResult::Quit) Application->Terminated = true;
+    if (r == PumpResult::Idle) break;  // a backend without input has nothing more
+  }
+  for (Handle h : disabled) P.EnableWindow(h, true);
+  if (!disabled.empty()) P.BringToFront(disabled.back());
+}
+
+void TForm::AcceptFiles() { Application->P.DragAcceptFiles(GetHandle(), true); }
+
 void TForm::Hide() {
   if (handle_) Application->P.ShowWindow(handle_, false);
 }
@@ -475,7 +618,27 @@ std::intptr_t TForm::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intp
     }
     case kWmCommand:
       if (TControl::Reflect(wParam, lParam)) return 0;
+      // Enter, through the dialog manager: the default button's number
+      // without its window.
+      if (lParam == 0 && DefaultButton && (wParam & 0xFFFF) == static_cast<std::uintptr_t>(DefaultButton->id_)) {
+        DefaultButton->Command(kBnClicked);
+        return 0;
+      }
       return Inherited(msg, wParam, lParam);
+    case kDmGetDefId:
+      if (DefaultButton) return static_cast<std::intptr_t>((static_cast<std::uint32_t>(kDcHasDefId) << 16) | DefaultButton->id_);
+      return 0;
+    case kWmDropFiles: {
+      const std::uintptr_t drop = wParam;
+      try {
+        FormDropFiles(drop);
+      } catch (...) {
+        Application->P.DragFinish(drop);  // released in every case
+        throw;
+      }
+      Application->P.DragFinish(drop);
+      return 0;
+    }
     case kWmTimer:
       if (TTimer::Dispatch(wParam)) return 0;
       return Inherited(msg, wParam, lParam);

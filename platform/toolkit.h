@@ -198,6 +198,8 @@ class TControl : public TComponent {
  protected:
   // Whether a person can reach the control now: it is enabled and shows.
   bool TakesInput() const;
+  // Takes the text the native control already shows.
+  void StoreCaption(const std::string& caption) { caption_ = caption; }
 
  private:
   friend class TForm;
@@ -243,6 +245,88 @@ class TCheckBox : public TControl {
   // setting the state the box already has runs nothing.
   void SetChecked(bool checked);
   void Command(std::uint16_t code) override;
+};
+
+// A list of texts with one selected. A person's change of the selection
+// (mouse or keys) runs OnClick; a change from code runs nothing.
+class TListBox : public TControl {
+ public:
+  TListBox(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::ListBox) {}
+  int ItemHeight = 16;
+  TNotifyEvent OnClick;
+  int Count() const { return static_cast<int>(items_.size()); }
+  const std::string& Item(int i) const { return items_.at(static_cast<std::size_t>(i)); }
+  void Add(const std::string& text) { Insert(Count(), text); }
+  void Insert(int index, const std::string& text);
+  void Delete(int index);
+  // Replaces the text of an entry; the selection stays.
+  void SetItem(int index, const std::string& text);
+  void Move(int from, int to);
+  void Clear();
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int index);
+  void Command(std::uint16_t code) override;
+
+ private:
+  friend class TForm;
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+};
+
+// A one-line edit box. Its text is at most MaxLength CP932 bytes (cut at a
+// character boundary) and never holds a line break: a pasted text keeps its
+// first line. OnChange runs on every change, typed or set by code.
+class TEdit : public TControl {
+ public:
+  TEdit(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Edit) {}
+  std::size_t MaxLength = 0;  // 0: no limit
+  TNotifyEvent OnChange;
+  const std::string& Text() const { return Caption(); }
+  void SetText(const std::string& text);
+  void Command(std::uint16_t code) override;
+
+ private:
+  std::string Fit(const std::string& text) const;
+  bool reflecting_ = false;
+};
+
+// A hotkey control. Any key is taken, with or without Shift, Ctrl and Alt;
+// no combination is refused and no modifier added. Its value is the
+// control's own: the key in the low byte, the modifiers in the high byte.
+class THotKey : public TControl {
+ public:
+  THotKey(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::HotKey) {}
+  std::uint16_t Value() const { return value_; }
+  void SetValue(std::uint16_t value);
+  void Command(std::uint16_t code) override;
+
+ private:
+  friend class TControl;
+  std::uint16_t value_ = 0;
+};
+
+// An icon; the control takes the icon's size.
+class TImage : public TControl {
+ public:
+  TImage(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Image) {}
+  // Shows a copy of the icon.
+  void SetIcon(const TIcon* icon);
+  const TIcon& Icon() const { return icon_; }
+
+ private:
+  TIcon icon_;
+};
+
+// The file-open dialog: no filter, no title and no start folder of its own.
+class TOpenDialog : public TComponent {
+ public:
+  explicit TOpenDialog(TForm* owner);
+  std::string FileName;
+  // Shows the dialog modally; true when the user chose a file.
+  bool Execute();
+
+ private:
+  TForm* form_;
 };
 
 // A container of controls; its window passes its children's notices on.
@@ -293,8 +377,15 @@ class TForm : public TComponent, public WindowProc {
   // Makes the form visible and brings it to the front. When it was hidden,
   // FormShow runs first; the first show centres it on the screen.
   void Show();
+  // Shows the form modally: the application's other forms take no input
+  // until it is hidden again; messages are handled meanwhile.
+  void ShowModal();
   void Hide();
   bool Visible();
+  // Enter presses this button (and Escape none).
+  TButton* DefaultButton = nullptr;
+  // Lets the shell drop files on the form (FormDropFiles).
+  void AcceptFiles();
   // Hides the form, or ends the application when it is the main form.
   void Close();
 
@@ -316,6 +407,8 @@ class TForm : public TComponent, public WindowProc {
   virtual void FormDestroy() {}
   virtual void FormClose(TCloseAction& /*action*/) {}
   virtual void FormKeyDown(std::uint16_t& /*key*/, TShiftState /*shift*/) {}
+  // Files dropped on the form; the drop is released by the caller.
+  virtual void FormDropFiles(std::uintptr_t /*drop*/) {}
 
   void BeforeDestruction() override;
   std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;

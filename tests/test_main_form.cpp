@@ -92,7 +92,7 @@ TEST_F(MainForm, TheLaunchMenuHasOneEntryPerItem) {
   // Every entry has an image of the large-icon size, blank where the shell
   // had no icon; the temporary icons are gone.
   for (int i = 0; i < 4; ++i) EXPECT_NE(Form_Main->PM_Left->Items(i)->Bitmap(), 0u);
-  EXPECT_EQ(d.p.liveIcons.size(), 2u);  // the application's and the tray's copy
+  EXPECT_EQ(d.p.liveIcons.size(), 3u);  // the application's, the tray's copy and the version box's
 
   // Hotkey text on: captions only change, and "-" stays a line.
   Form_Main->MI_ShortCutViewClick(nullptr);

@@ -100,6 +100,7 @@ Handle HeadlessPlatform::CreateControl(Handle parent, const ControlSpec& spec, W
   w.parent = parent;
   w.isControl = true;
   w.control = spec;
+  w.desc.caption = spec.caption;
   system.windows[h] = w;
   return h;
 }
@@ -159,15 +160,115 @@ const HeadlessSystem::Window& HeadlessPlatform::Control(Handle top, const std::s
   return *w;
 }
 
+HeadlessSystem::Window* HeadlessPlatform::Reachable(Handle top, const std::string& name, Handle& h) {
+  h = FindControl(top, name);
+  if (!h || !Showing(h)) return nullptr;
+  // Every window up to the top one must take input: a modal dialog
+  // disables the forms under it.
+  for (Handle p = h; p; p = system.FindWindowRecord(p)->parent) {
+    const auto& w = *system.FindWindowRecord(p);
+    if (!w.control.enabled) return nullptr;
+    if (!w.parent) break;
+  }
+  return &system.windows.at(h);
+}
+
+void HeadlessPlatform::Notify(Handle control, std::uint16_t code) {
+  const auto& w = *system.FindWindowRecord(control);
+  PostMessage(w.parent, kWmCommand, (static_cast<std::uintptr_t>(code) << 16) | static_cast<std::uint16_t>(w.control.id),
+              static_cast<std::intptr_t>(control));
+}
+
 bool HeadlessPlatform::Click(Handle top, const std::string& name) {
-  const Handle h = FindControl(top, name);
-  if (!h || !Showing(h)) return false;
-  for (const auto* w = system.FindWindowRecord(h); w && w->isControl; w = system.FindWindowRecord(w->parent))
-    if (!w->control.enabled) return false;
-  const auto& w = *system.FindWindowRecord(h);
-  PostMessage(w.parent, kWmCommand, (static_cast<std::uintptr_t>(kBnClicked) << 16) | static_cast<std::uint16_t>(w.control.id),
-              static_cast<std::intptr_t>(h));
+  Handle h;
+  if (!Reachable(top, name, h)) return false;
+  Notify(h, kBnClicked);
   return true;
+}
+
+bool HeadlessPlatform::Type(Handle top, const std::string& name, const std::string& text) {
+  Handle h;
+  auto* w = Reachable(top, name, h);
+  if (!w) return false;
+  w->control.caption = w->desc.caption = text;
+  Notify(h, kEnChange);
+  return true;
+}
+
+bool HeadlessPlatform::Select(Handle top, const std::string& name, int index) {
+  Handle h;
+  auto* w = Reachable(top, name, h);
+  if (!w || index < 0 || index >= static_cast<int>(w->items.size())) return false;
+  w->selection = index;
+  Notify(h, kLbnSelChange);
+  return true;
+}
+
+bool HeadlessPlatform::PressHotKeyInto(Handle top, const std::string& name, std::uint16_t value) {
+  Handle h;
+  auto* w = Reachable(top, name, h);
+  if (!w) return false;
+  w->hotKey = value;
+  Notify(h, kEnChange);
+  return true;
+}
+
+bool HeadlessPlatform::PressDialogKey(Handle top, std::uint16_t vk) {
+  const auto* form = system.FindWindowRecord(top);
+  if (!form || !form->visible || !form->control.enabled || !form->proc) return false;
+  if (vk == 0x0D) {
+    const auto answer = static_cast<std::uint32_t>(form->proc->Dispatch(kDmGetDefId, 0, 0));
+    PostMessage(top, kWmCommand, (answer >> 16) == kDcHasDefId ? (answer & 0xFFFF) : 1, 0);
+  } else if (vk == 0x1B) {
+    PostMessage(top, kWmCommand, 2, 0);
+  }
+  return true;
+}
+
+bool HeadlessPlatform::DropFiles(Handle wnd, std::vector<std::string> paths) {
+  const auto* w = system.FindWindowRecord(wnd);
+  if (!w || !w->acceptsFiles) return false;
+  const std::uintptr_t drop = system.nextHandle++;
+  drops_[drop] = std::move(paths);
+  liveDrops.insert(drop);
+  PostMessage(wnd, kWmDropFiles, drop, 0);
+  return true;
+}
+
+std::string HeadlessPlatform::GetWindowText(Handle wnd) {
+  const auto* w = system.FindWindowRecord(wnd);
+  return w ? w->desc.caption : std::string();
+}
+
+void HeadlessPlatform::ListInsert(Handle list, int index, const std::string& text) {
+  auto& items = system.windows.at(list).items;
+  items.insert(items.begin() + std::min<std::size_t>(static_cast<std::size_t>(index), items.size()), text);
+}
+
+void HeadlessPlatform::ListDelete(Handle list, int index) {
+  auto& w = system.windows.at(list);
+  if (index < 0 || index >= static_cast<int>(w.items.size())) return;
+  w.items.erase(w.items.begin() + index);
+  if (w.selection == index) w.selection = -1;
+  else if (w.selection > index) --w.selection;
+}
+
+void HeadlessPlatform::ListSelect(Handle list, int index) { system.windows.at(list).selection = index; }
+int HeadlessPlatform::ListSelection(Handle list) { return system.windows.at(list).selection; }
+void HeadlessPlatform::SetHotKeyValue(Handle control, std::uint16_t value) { system.windows.at(control).hotKey = value; }
+std::uint16_t HeadlessPlatform::GetHotKeyValue(Handle control) { return system.windows.at(control).hotKey; }
+void HeadlessPlatform::SetImageIcon(Handle control, Handle icon) { system.windows.at(control).icon = icon; }
+
+bool HeadlessPlatform::OpenFileDialog(Handle owner, std::string& path) { return onOpenFile && onOpenFile(owner, path); }
+
+void HeadlessPlatform::DragAcceptFiles(Handle wnd, bool accept) {
+  auto it = system.windows.find(wnd);
+  if (it != system.windows.end()) it->second.acceptsFiles = accept;
+}
+
+std::vector<std::string> HeadlessPlatform::DroppedFiles(std::uintptr_t drop) {
+  auto it = drops_.find(drop);
+  return it == drops_.end() ? std::vector<std::string>{} : it->second;
 }
 
 void HeadlessPlatform::SetTimer(Handle wnd, std::uintptr_t id, std::uint32_t ms) {

@@ -53,6 +53,11 @@ class HeadlessSystem {
     Handle parent = 0;
     bool isControl = false;
     ControlSpec control;  // bounds, caption, enabled and checked as shown
+    std::vector<std::string> items;  // a list box's entries
+    int selection = -1;
+    std::uint16_t hotKey = 0;
+    Handle icon = 0;
+    bool acceptsFiles = false;
   };
   struct HotKey {
     HeadlessPlatform* process;
@@ -136,6 +141,20 @@ class HeadlessPlatform : public Platform {
   bool Click(Handle top, const std::string& name);
   // Shows on the screen: the window and every parent visible.
   bool Showing(Handle wnd) const;
+  // A person's input into a control, reported to its parent as Windows
+  // does; false when the control cannot take it (hidden or disabled, or
+  // its window disabled by a modal dialog).
+  bool Type(Handle top, const std::string& name, const std::string& text);
+  bool Select(Handle top, const std::string& name, int index);
+  bool PressHotKeyInto(Handle top, const std::string& name, std::uint16_t value);
+  // The dialog manager's answer to Enter and Escape on a form: Enter
+  // presses the default button, if any; Escape the button numbered 2.
+  bool PressDialogKey(Handle top, std::uint16_t vk);
+  // Drops files from the shell on a window that accepts them.
+  bool DropFiles(Handle wnd, std::vector<std::string> paths);
+  std::set<std::uintptr_t> liveDrops;
+  // Answers the file-open dialog (false: cancelled); the owner is given.
+  std::function<bool(Handle owner, std::string& path)> onOpenFile;
 
   // The scripted clock: it stands still until a wait lets time pass. A
   // scheduled piece of work runs when the clock reaches its moment, during a
@@ -195,6 +214,18 @@ class HeadlessPlatform : public Platform {
   int GetDpi(Handle) override { return system.dpi; }
   void SetClientSize(Handle wnd, int width, int height) override;
   void CenterOnScreen(Handle wnd) override;
+  std::string GetWindowText(Handle wnd) override;
+  void ListInsert(Handle list, int index, const std::string& text) override;
+  void ListDelete(Handle list, int index) override;
+  void ListSelect(Handle list, int index) override;
+  int ListSelection(Handle list) override;
+  void SetHotKeyValue(Handle control, std::uint16_t value) override;
+  std::uint16_t GetHotKeyValue(Handle control) override;
+  void SetImageIcon(Handle control, Handle icon) override;
+  bool OpenFileDialog(Handle owner, std::string& path) override;
+  void DragAcceptFiles(Handle wnd, bool accept) override;
+  std::vector<std::string> DroppedFiles(std::uintptr_t drop) override;
+  void DragFinish(std::uintptr_t drop) override { liveDrops.erase(drop); drops_.erase(drop); }
 
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
 
@@ -237,6 +268,10 @@ class HeadlessPlatform : public Platform {
   Handle NewIcon();
   // Lets the clock run to the earliest scheduled work and runs it.
   void RunNextScheduled();
+  // The control a person can reach, or null.
+  HeadlessSystem::Window* Reachable(Handle top, const std::string& name, Handle& h);
+  void Notify(Handle control, std::uint16_t code);
+  std::map<std::uintptr_t, std::vector<std::string>> drops_;
   // Moves the clock on; each timer due by then posts its WM_TIMER (one at
   // a time, as Windows merges a timer's waiting messages).
   void AdvanceTo(std::uint64_t t);

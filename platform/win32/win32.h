@@ -13,6 +13,7 @@
 #include <windows.h>
 // After windows.h, before the names below are freed for the interface.
 #include <commctrl.h>
+#include <commdlg.h>
 #include <objbase.h>
 #include <shellapi.h>
 
@@ -31,6 +32,9 @@
 #undef GetKeyNameText
 #undef GlobalAddAtom
 #undef CreateFont
+#undef GetWindowText
+#undef DragAcceptFiles
+#undef DragFinish
 
 #include <set>
 #include <string>
@@ -117,6 +121,18 @@ class Win32Platform : public Platform {
   int GetDpi(Handle wnd) override;
   void SetClientSize(Handle wnd, int width, int height) override;
   void CenterOnScreen(Handle wnd) override;
+  std::string GetWindowText(Handle wnd) override;
+  void ListInsert(Handle list, int index, const std::string& text) override;
+  void ListDelete(Handle list, int index) override;
+  void ListSelect(Handle list, int index) override;
+  int ListSelection(Handle list) override;
+  void SetHotKeyValue(Handle control, std::uint16_t value) override;
+  std::uint16_t GetHotKeyValue(Handle control) override;
+  void SetImageIcon(Handle control, Handle icon) override;
+  bool OpenFileDialog(Handle owner, std::string& path) override;
+  void DragAcceptFiles(Handle wnd, bool accept) override;
+  std::vector<std::string> DroppedFiles(std::uintptr_t drop) override;
+  void DragFinish(std::uintptr_t drop) override;
 
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
 

@@ -284,14 +284,96 @@ Handle Win32Platform::CreateControl(Handle parent, const ControlSpec& spec, Wind
       style |= SS_ETCHEDHORZ;
       b = BevelLineBounds(b);
       break;
+    case ControlKind::BevelFrame:
+      cls = L"STATIC";
+      style |= SS_ETCHEDFRAME;
+      break;
+    case ControlKind::ListBox:
+      cls = L"LISTBOX";
+      style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
+    case ControlKind::Edit:
+      cls = L"EDIT";
+      style |= ES_AUTOHSCROLL;
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
+    case ControlKind::HotKey:
+      cls = HOTKEY_CLASSW;
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
+    case ControlKind::Image:
+      cls = L"STATIC";
+      style |= SS_ICON | SS_REALSIZEIMAGE;
+      break;
   }
+  if (spec.kind == ControlKind::Button && spec.defaultButton) style |= BS_DEFPUSHBUTTON;
   HWND h = CreateWindowExW(exStyle, cls.c_str(), Wide(spec.caption).c_str(), style, b.left, b.top, b.width, b.height,
                            H(parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, proc);
   if (!h) ThrowLastError("CreateWindowExW");
   if (spec.font) SendMessageW(h, WM_SETFONT, static_cast<WPARAM>(spec.font), FALSE);
   if (spec.checked) SendMessageW(h, BM_SETCHECK, BST_CHECKED, 0);
+  if (spec.kind == ControlKind::ListBox && spec.itemHeight > 0) SendMessageW(h, LB_SETITEMHEIGHT, 0, spec.itemHeight);
+  // Every combination is taken as it is typed: no rule replaces one.
+  if (spec.kind == ControlKind::HotKey) SendMessageW(h, HKM_SETRULES, 0, 0);
   return reinterpret_cast<Handle>(h);
 }
+
+std::string Win32Platform::GetWindowText(Handle wnd) {
+  const int n = GetWindowTextLengthW(H(wnd));
+  if (n <= 0) return std::string();
+  std::wstring buf(static_cast<std::size_t>(n) + 1, L'\0');
+  buf.resize(static_cast<std::size_t>(GetWindowTextW(H(wnd), &buf[0], n + 1)));
+  return Narrow(buf);
+}
+
+void Win32Platform::ListInsert(Handle list, int index, const std::string& text) {
+  SendMessageW(H(list), LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(Wide(text).c_str()));
+}
+
+void Win32Platform::ListDelete(Handle list, int index) { SendMessageW(H(list), LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
+
+void Win32Platform::ListSelect(Handle list, int index) { SendMessageW(H(list), LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+
+int Win32Platform::ListSelection(Handle list) { return static_cast<int>(SendMessageW(H(list), LB_GETCURSEL, 0, 0)); }
+
+void Win32Platform::SetHotKeyValue(Handle control, std::uint16_t value) { SendMessageW(H(control), HKM_SETHOTKEY, value, 0); }
+
+std::uint16_t Win32Platform::GetHotKeyValue(Handle control) {
+  return static_cast<std::uint16_t>(SendMessageW(H(control), HKM_GETHOTKEY, 0, 0));
+}
+
+void Win32Platform::SetImageIcon(Handle control, Handle icon) { SendMessageW(H(control), STM_SETICON, icon, 0); }
+
+bool Win32Platform::OpenFileDialog(Handle owner, std::string& path) {
+  std::wstring buf(32768, L'\0');
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = H(owner);
+  ofn.lpstrFile = &buf[0];
+  ofn.nMaxFile = static_cast<DWORD>(buf.size());
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+  if (!GetOpenFileNameW(&ofn)) return false;
+  buf.resize(wcslen(buf.c_str()));
+  path = Narrow(buf);
+  return true;
+}
+
+void Win32Platform::DragAcceptFiles(Handle wnd, bool accept) { ::DragAcceptFiles(H(wnd), accept); }
+
+std::vector<std::string> Win32Platform::DroppedFiles(std::uintptr_t drop) {
+  HDROP h = reinterpret_cast<HDROP>(drop);
+  const UINT n = DragQueryFileW(h, 0xFFFFFFFF, nullptr, 0);
+  std::vector<std::string> names;
+  for (UINT i = 0; i < n; ++i) {
+    std::wstring name(DragQueryFileW(h, i, nullptr, 0) + 1, L'\0');
+    name.resize(DragQueryFileW(h, i, &name[0], static_cast<UINT>(name.size())));
+    names.push_back(Narrow(name));
+  }
+  return names;
+}
+
+void Win32Platform::DragFinish(std::uintptr_t drop) { ::DragFinish(reinterpret_cast<HDROP>(drop)); }
 
 void Win32Platform::SetControlBounds(Handle control, Rect b) {
   if (IsBevel(H(control))) b = BevelLineBounds(b);

@@ -1,0 +1,257 @@
+#include "forms/Fom_Set.h"
+
+#include <exception>
+
+#include "app/Fom_Main.h"
+#include "core/Unit_All.h"
+#include "core/Unit_File.h"
+#include "core/messages.h"
+#include "forms/Fom_SetEtc.h"
+#include "platform/text.h"
+
+namespace vx {
+
+TForm_Set* Form_Set = nullptr;
+
+namespace {
+constexpr std::size_t kFieldLength = 254;
+
+// A double-click choice after the items at `a` and `b` changed places.
+void Swap(std::int32_t& choice, int a, int b) {
+  if (choice == a)
+    choice = b;
+  else if (choice == b)
+    choice = a;
+}
+}  // namespace
+
+TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュー項目設定") {
+  SetClientSize(629, 269);
+  Font = TFontSpec{"ＭＳ ゴシック", 16, kShiftJisCharset};
+  //                                             name                    parent   left top width height caption      tab
+  LB_Select               = Place<TListBox> ("LB_Select",               nullptr,   8,   8, 153, 249, "",            0);
+  Lbl_Name                = Place<TLabel>   ("Lbl_Name",                nullptr, 168,  12,  60,  16, "名前");
+  Edt_Name                = Place<TEdit>    ("Edt_Name",                nullptr, 232,   8, 209,  24, "",            1);
+  Lbl_HotKey              = Place<TLabel>   ("Lbl_HotKey",              nullptr, 168,  44,  60,  16, "HotKey");
+  HK_Main                 = Place<THotKey>  ("HK_Main",                 nullptr, 232,  40, 209,  21, "",            2);
+  Btn_ExeFName            = Place<TButton>  ("Btn_ExeFName",            nullptr, 544,  40,  75,  25, "参照",        3);
+  Lbl_Exe                 = Place<TLabel>   ("Lbl_Exe",                 nullptr, 168,  76,  60,  16, "ﾌﾟﾛｸﾞﾗﾑ");
+  Edt_Exe                 = Place<TEdit>    ("Edt_Exe",                 nullptr, 232,  72, 385,  24, "",            4);
+  Lbl_Par                 = Place<TLabel>   ("Lbl_Par",                 nullptr, 168, 108,  60,  16, "ﾊﾟﾗﾒｰﾀ");
+  Edt_Par                 = Place<TEdit>    ("Edt_Par",                 nullptr, 232, 104, 385,  24, "",            5);
+  Lbl_Dir                 = Place<TLabel>   ("Lbl_Dir",                 nullptr, 168, 140,  60,  16, "ﾃﾞｨﾚｸﾄﾘ");
+  Edt_Dir                 = Place<TEdit>    ("Edt_Dir",                 nullptr, 232, 136, 385,  24, "",            6);
+  Lbl_DoubleClick         = Place<TLabel>   ("Lbl_DoubleClick",         nullptr, 168, 168, 108,  16, "ﾀﾞﾌﾞﾙｸﾘｯｸ呼出");
+  CB_LeftDoubleClickMenu  = Place<TCheckBox>("CB_LeftDoubleClickMenu",  nullptr, 280, 168,  89,  17, "左ボタン",    7);
+  CB_RightDoubleClickMenu = Place<TCheckBox>("CB_RightDoubleClickMenu", nullptr, 368, 168,  89,  17, "右ボタン",    8);
+  Btn_Up                  = Place<TButton>  ("Btn_Up",                  nullptr, 168, 200,  75,  25, "Up",          9);
+  Btn_Down                = Place<TButton>  ("Btn_Down",                nullptr, 168, 232,  75,  25, "Down",       10);
+  Btn_Add                 = Place<TButton>  ("Btn_Add",                 nullptr, 256, 200,  75,  25, "追加",       11);
+  Btn_Del                 = Place<TButton>  ("Btn_Del",                 nullptr, 256, 232,  75,  25, "削除",       12);
+  Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 432, 232,  99,  25, "その他の設定", 13);
+  Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 544, 200,  75,  25, "Ok",         14);
+  Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 544, 232,  75,  25, "Cancel",     15);
+  OD_ExeFName = new TOpenDialog(this);
+  OD_ExeFName->SetName("OD_ExeFName");
+  LB_Select->ItemHeight = 16;
+  for (TEdit* edit : {Edt_Name, Edt_Exe, Edt_Par, Edt_Dir}) edit->MaxLength = kFieldLength;
+
+  LB_Select->OnClick = Handler(&TForm_Set::LB_SelectClick);
+  Edt_Name->OnChange = Handler(&TForm_Set::Edt_NameChange);
+  CB_LeftDoubleClickMenu->OnClick = Handler(&TForm_Set::CB_LeftDoubleClickMenuClick);
+  CB_RightDoubleClickMenu->OnClick = Handler(&TForm_Set::CB_RightDoubleClickMenuClick);
+  Btn_Add->OnClick = Handler(&TForm_Set::Btn_AddClick);
+  Btn_Del->OnClick = Handler(&TForm_Set::Btn_DelClick);
+  Btn_Up->OnClick = Handler(&TForm_Set::Btn_UpClick);
+  Btn_Down->OnClick = Handler(&TForm_Set::Btn_DownClick);
+  Btn_ExeFName->OnClick = Handler(&TForm_Set::Btn_ExeFNameClick);
+  Btn_SetEtc->OnClick = Handler(&TForm_Set::Btn_SetEtcClick);
+  Btn_Ok->OnClick = Handler(&TForm_Set::Btn_OkClick);
+  Btn_Cancel->OnClick = Handler(&TForm_Set::Btn_CancelClick);
+}
+
+void TForm_Set::FormCreate() { AcceptFiles(); }
+
+void TForm_Set::InitForm() {
+  OkClicked = false;
+  Form_Main->DeleteMI_Exe();
+  UnregisterAllHotKeys();
+  SetLB_Select();
+  if (LB_Select->Count() > 0) {
+    LB_Select->SetItemIndex(0);
+    EditNo = 0;
+    ShowItem();
+  } else {
+    EditNo = -1;
+    Btn_AddClick(this);  // the editor always opens on an item
+  }
+  Form_SetEtc->HK_HotKey->SetValue(HotKeyControlFromShortCut(MenuHotKeyItem.HotKey));
+  Form_SetEtc->CB_VisibleMenuIcon->SetChecked(VisibleMenuIcon);
+}
+
+void TForm_Set::SetLB_Select() {
+  LB_Select->Clear();
+  for (int i = 0; i < ExeList->Count(); ++i) LB_Select->Add(ExeList->Items(i)->Name);
+}
+
+void TForm_Set::ShowItem() {
+  if (EditNo == -1) {
+    Edt_Name->SetText("");
+    Edt_Exe->SetText("");
+    Edt_Par->SetText("");
+    Edt_Dir->SetText("");
+    HK_Main->SetValue(0);
+    CB_LeftDoubleClickMenu->SetChecked(false);
+    CB_RightDoubleClickMenu->SetChecked(false);
+    return;
+  }
+  const TVorlexType item = *ExeList->Items(EditNo);  // a copy: the handlers below write the item
+  Edt_Name->SetText(item.Name);
+  HK_Main->SetValue(HotKeyControlFromShortCut(item.HotKey));
+  Edt_Exe->SetText(item.Exe);
+  Edt_Par->SetText(item.Par);
+  Edt_Dir->SetText(item.Dir);
+  CB_LeftDoubleClickMenu->SetChecked(LeftDoubleClickMenuNo == EditNo);
+  CB_RightDoubleClickMenu->SetChecked(RightDoubleClickMenuNo == EditNo);
+}
+
+void TForm_Set::StoreItem() {
+  if (EditNo == -1) return;
+  TVorlexType* item = ExeList->Items(EditNo);
+  item->Name = Edt_Name->Text();
+  item->HotKey = ShortCutFromHotKeyControl(HK_Main->Value());
+  item->Exe = Edt_Exe->Text();
+  item->Par = Edt_Par->Text();
+  item->Dir = Edt_Dir->Text();
+  LB_Select->SetItem(EditNo, item->Name);
+  if (CB_LeftDoubleClickMenu->Checked()) LeftDoubleClickMenuNo = EditNo;
+  if (CB_RightDoubleClickMenu->Checked()) RightDoubleClickMenuNo = EditNo;
+}
+
+void TForm_Set::LB_SelectClick(TObject*) {
+  if (EditNo != -1) StoreItem();
+  EditNo = LB_Select->ItemIndex();
+  ShowItem();
+}
+
+void TForm_Set::Edt_NameChange(TObject*) {
+  if (EditNo == -1) return;
+  ExeList->Items(EditNo)->Name = Edt_Name->Text();
+  LB_Select->SetItem(EditNo, Edt_Name->Text());
+}
+
+void TForm_Set::CB_LeftDoubleClickMenuClick(TObject*) {
+  if (CB_LeftDoubleClickMenu->Checked())
+    LeftDoubleClickMenuNo = EditNo;
+  else if (LeftDoubleClickMenuNo == EditNo)
+    LeftDoubleClickMenuNo = -1;
+}
+
+void TForm_Set::CB_RightDoubleClickMenuClick(TObject*) {
+  if (CB_RightDoubleClickMenu->Checked())
+    RightDoubleClickMenuNo = EditNo;
+  else if (RightDoubleClickMenuNo == EditNo)
+    RightDoubleClickMenuNo = -1;
+}
+
+void TForm_Set::Btn_AddClick(TObject*) {
+  if (EditNo != -1) StoreItem();
+  if (EditNo == -1) EditNo = 0;
+  TVorlexType* item = ExeList->Insert(EditNo);
+  if (LeftDoubleClickMenuNo >= EditNo) ++LeftDoubleClickMenuNo;
+  if (RightDoubleClickMenuNo >= EditNo) ++RightDoubleClickMenuNo;
+  item->Name = kNewItemName;
+  LB_Select->Insert(EditNo, kNewItemName);
+  LB_Select->SetItemIndex(EditNo);
+  ShowItem();
+}
+
+void TForm_Set::Btn_DelClick(TObject*) {
+  if (EditNo == -1) return;
+  ExeList->Delete(EditNo);
+  LB_Select->Delete(EditNo);
+  for (std::int32_t* choice : {&LeftDoubleClickMenuNo, &RightDoubleClickMenuNo}) {
+    if (*choice == EditNo)
+      *choice = -1;
+    else if (*choice > EditNo)
+      --*choice;
+  }
+  if (EditNo > LB_Select->Count() - 1) EditNo = LB_Select->Count() - 1;
+  LB_Select->SetItemIndex(EditNo);
+  ShowItem();
+}
+
+void TForm_Set::Exchange(int from, int to) {
+  ExeList->Move(from, to);
+  LB_Select->Move(from, to);
+  LB_Select->SetItemIndex(to);
+  EditNo = to;
+  Swap(LeftDoubleClickMenuNo, from, to);
+  Swap(RightDoubleClickMenuNo, from, to);
+}
+
+void TForm_Set::Btn_UpClick(TObject*) {
+  const int i = LB_Select->ItemIndex();
+  if (i <= 0) return;
+  Exchange(i, i - 1);
+}
+
+void TForm_Set::Btn_DownClick(TObject*) {
+  const int i = LB_Select->ItemIndex();
+  if (i < 0 || i >= LB_Select->Count() - 1) return;
+  Exchange(i, i + 1);
+}
+
+void TForm_Set::Btn_ExeFNameClick(TObject*) {
+  if (OD_ExeFName->Execute()) Edt_Exe->SetText(OD_ExeFName->FileName);
+}
+
+void TForm_Set::FormDropFiles(std::uintptr_t drop) {
+  const std::vector<std::string> files = Application->P.DroppedFiles(drop);
+  if (files.size() != 1) {
+    Application->MessageBox(kMsgOneFileOnly);
+    return;
+  }
+  // A buffer of 255 bytes with its terminator holds 254 of the path.
+  const std::string path = CutAtCharBoundary(files[0], kFieldLength);
+  Edt_Name->SetText(ExtractFileName(path));
+  Edt_Exe->SetText(path);
+  Edt_Dir->SetText(ExtractFileDir(path));
+}
+
+void TForm_Set::Btn_SetEtcClick(TObject*) { Form_SetEtc->ShowModal(); }
+
+void TForm_Set::Btn_OkClick(TObject*) {
+  StoreItem();
+  OkClicked = true;
+  Close();
+}
+
+void TForm_Set::Btn_CancelClick(TObject*) { Close(); }
+
+void TForm_Set::FormClose(TCloseAction&) {
+  // A refused save or a failed load is shown, but the hotkeys, the launch
+  // menu and the tray menus come back all the same.
+  std::exception_ptr error;
+  try {
+    if (OkClicked) {
+      MenuHotKeyItem.HotKey = ShortCutFromHotKeyControl(Form_SetEtc->HK_HotKey->Value());
+      VisibleMenuIcon = Form_SetEtc->CB_VisibleMenuIcon->Checked();
+      SaveSettings();
+    } else {
+      ClearExeList();
+      LoadSettings();
+    }
+  } catch (...) {
+    error = std::current_exception();
+  }
+  RegisterAllHotKeys();
+  Form_Main->CreateMI_Exe();
+  Form_Main->AutoPopupOn();
+  if (error) {
+    Hide();  // closed as any close is, then the error box
+    std::rethrow_exception(error);
+  }
+}
+
+}  // namespace vx
