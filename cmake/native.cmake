@@ -19,7 +19,8 @@ add_executable(vorlex_tests
   tests/test_tray.cpp
   tests/test_program.cpp
   tests/test_main_form.cpp
-  tests/test_time_form.cpp)
+  tests/test_time_form.cpp
+  tests/test_set_form.cpp)
 target_link_libraries(vorlex_tests PRIVATE vorlex_headless GTest::gtest_main Threads::Threads)
 gtest_discover_tests(vorlex_tests DISCOVERY_MODE PRE_TEST)
 

@@ -1,0 +1,356 @@
+// The item editor, the other settings dialog and the version box, driven by
+// their controls as a person uses them on the headless desktop.
+#include "core/Unit_All.h"
+#include "forms/Fom_About.h"
+#include "forms/Fom_Set.h"
+#include "forms/Fom_SetEtc.h"
+#include "tests/harness.h"
+
+namespace vx::test {
+
+namespace {
+
+using V = std::vector<std::string>;
+constexpr ShortCut kCtrlAltA = scCtrl | scAlt | 'A';
+
+const char kThree[] =
+    ";Vorlex Initialize File\r\n"
+    "[Basic]\r\nCount=3\r\nLeftDoubleClickMenuNo=1\r\nRightDoubleClickMenuNo=2\r\n"
+    "[-1]\r\nHotKey=16461\r\n"  // Ctrl+M
+    "[0]\r\nName=\"A\"\r\nHotKey=49217\r\nExe=\"a.exe\"\r\n"
+    "[1]\r\nName=\"B\"\r\nExe=\"b.exe\"\r\n"
+    "[2]\r\nName=\"C\"\r\nExe=\"c.exe\"\r\n";
+
+class Editor : public ::testing::Test {
+ protected:
+  void Start(const std::string& ini) {
+    if (!ini.empty()) d.WriteIni(ini);
+    ASSERT_EQ(d.Start(), -1);
+  }
+  ~Editor() override {
+    if (d.program) d.Close();
+  }
+  void Open() {
+    Form_Main->MI_SetClick(nullptr);
+    d.Pump();
+  }
+  Handle Wnd() { return Form_Set->GetHandle(); }
+  void Click(const char* control) {
+    ASSERT_TRUE(d.p.Click(Wnd(), control)) << control;
+    d.Pump();
+  }
+  void Select(int index) {
+    ASSERT_TRUE(d.p.Select(Wnd(), "LB_Select", index));
+    d.Pump();
+  }
+  void Type(const char* control, const std::string& text) {
+    ASSERT_TRUE(d.p.Type(Wnd(), control, text)) << control;
+    d.Pump();
+  }
+  V Listed() { return d.p.Control(Wnd(), "LB_Select").items; }
+  int Selected() { return d.p.Control(Wnd(), "LB_Select").selection; }
+  std::string Field(const char* control) { return d.p.Control(Wnd(), control).control.caption; }
+  bool Checked(const char* control) { return d.p.Control(Wnd(), control).control.checked; }
+  V Names() {
+    V names;
+    for (int i = 0; i < ExeList->Count(); ++i) names.push_back(ExeList->Items(i)->Name);
+    return names;
+  }
+  Desktop d;
+};
+
+}  // namespace
+
+TEST_F(Editor, WhileOpenNoHotkeyIsRegisteredAndTheTrayMenusStayClosed) {
+  Start(kThree);
+  EXPECT_EQ(d.system().hotkeys.size(), 2u);
+  Open();
+  EXPECT_TRUE(Form_Set->Visible());
+  EXPECT_TRUE(d.system().hotkeys.empty());
+  EXPECT_EQ(Form_Main->PM_Left->Count(), 0);
+  d.p.keys[kVkLButton] = true;
+  d.Tray(kWmLButtonDown);
+  d.p.keys[kVkLButton] = false;
+  d.Tray(kWmLButtonUp);
+  d.Pump();
+  EXPECT_TRUE(d.p.popups.empty());
+  Click("Btn_Cancel");
+  EXPECT_FALSE(Form_Set->Visible());
+  EXPECT_EQ(d.system().hotkeys.size(), 2u);
+  EXPECT_EQ(Form_Main->PM_Left->Count(), 3);
+  EXPECT_TRUE(Form_Main->PM_Left->AutoPopup);
+}
+
+TEST_F(Editor, AnEmptyListOpensOnANewItemAndCancelLeavesTheFileAsItWas) {
+  Start("");
+  const std::string before = d.IniText();
+  Open();
+  EXPECT_EQ(Listed(), V{"新規"});
+  EXPECT_EQ(Selected(), 0);
+  EXPECT_EQ(Field("Edt_Name"), "新規");
+  Click("Btn_Cancel");
+  EXPECT_EQ(ExeList->Count(), 0);
+  EXPECT_EQ(d.IniText(), before);
+}
+
+TEST_F(Editor, AddDeleteUpAndDownKeepTheDoubleClickChoicesOnTheirItems) {
+  Start(kThree);
+  Open();
+  Select(1);
+  Click("Btn_Add");  // before B, which moves down with its choice
+  EXPECT_EQ(Listed(), (V{"A", "新規", "B", "C"}));
+  EXPECT_EQ(Selected(), 1);
+  EXPECT_EQ(LeftDoubleClickMenuNo, 2);
+  EXPECT_EQ(RightDoubleClickMenuNo, 3);
+  EXPECT_FALSE(Checked("CB_LeftDoubleClickMenu"));
+
+  Click("Btn_Down");  // 新規 below B: B's choice follows B
+  EXPECT_EQ(Names(), (V{"A", "B", "新規", "C"}));
+  EXPECT_EQ(LeftDoubleClickMenuNo, 1);
+  EXPECT_EQ(Selected(), 2);
+  Select(0);
+  Click("Btn_Up");  // on the first: nothing
+  Select(3);
+  Click("Btn_Down");  // on the last: nothing
+  EXPECT_EQ(Names(), (V{"A", "B", "新規", "C"}));
+
+  Click("Btn_Del");  // the last, chosen for the right button
+  EXPECT_EQ(RightDoubleClickMenuNo, -1);
+  EXPECT_EQ(Selected(), 2);  // the new last
+  Select(0);
+  Click("Btn_Del");  // above B: its choice moves up
+  EXPECT_EQ(LeftDoubleClickMenuNo, 0);
+  EXPECT_EQ(Listed(), (V{"B", "新規"}));
+  EXPECT_EQ(Field("Edt_Name"), "B");
+  EXPECT_TRUE(Checked("CB_LeftDoubleClickMenu"));
+  Click("Btn_Del");
+  Click("Btn_Del");
+  EXPECT_TRUE(Listed().empty());
+  EXPECT_EQ(Selected(), -1);
+  EXPECT_EQ(Field("Edt_Name"), "");
+  EXPECT_FALSE(Checked("CB_LeftDoubleClickMenu") || Checked("CB_RightDoubleClickMenu"));
+  Type("Edt_Name", "nobody");  // no item: nothing changes
+  EXPECT_EQ(ExeList->Count(), 0);
+  Click("Btn_Add");
+  EXPECT_EQ(Names(), V{"新規"});
+  Click("Btn_Cancel");
+  EXPECT_EQ(Names(), (V{"A", "B", "C"}));  // all back from the file
+  EXPECT_EQ(LeftDoubleClickMenuNo, 1);
+}
+
+TEST_F(Editor, ANameTypedShowsInTheListLetterByLetterAndOkSavesTheItem) {
+  Start(kThree);
+  Open();
+  Select(2);
+  for (const char* typed : {"N", "No", "Not", "Note"}) {
+    Type("Edt_Name", typed);
+    EXPECT_EQ(Listed()[2], typed);
+    EXPECT_EQ(Selected(), 2);
+  }
+  Type("Edt_Exe", "notepad.exe");
+  ASSERT_TRUE(d.p.PressHotKeyInto(Wnd(), "HK_Main", HotKeyControlFromShortCut(scCtrl | scShift | 'N')));
+  d.Pump();
+  // A pasted text of two lines keeps its first; a long one is cut on a
+  // character boundary at 254 bytes.
+  Type("Edt_Par", "first\r\nsecond");
+  EXPECT_EQ(Field("Edt_Par"), "first");
+  Type("Edt_Dir", std::string(253, 'x') + "表");
+  EXPECT_EQ(Field("Edt_Dir"), std::string(253, 'x'));
+  Click("Btn_Ok");
+  EXPECT_FALSE(Form_Set->Visible());
+  // Keys keep their places; the new ones follow in their section.
+  EXPECT_NE(d.IniText().find("[2]\r\nName=\"Note\"\r\nExe=\"notepad.exe\"\r\nHotKey=24654\r\nPar=\"first\"\r\nDir=\"" +
+                             std::string(253, 'x') + "\"\r\n"),
+            std::string::npos);
+  // Its hotkey works at once.
+  EXPECT_TRUE(d.system().PressHotKey(kModControl | kModShift, 'N'));
+  d.Pump();
+  ASSERT_EQ(d.p.launches.size(), 1u);
+  EXPECT_EQ(d.p.launches[0].file, "notepad.exe");
+}
+
+TEST_F(Editor, ALeftChoiceMovesToTheItemLastCheckedAndOkStoresIt) {
+  Start(kThree);
+  Open();
+  Select(0);
+  Click("CB_LeftDoubleClickMenu");
+  EXPECT_EQ(LeftDoubleClickMenuNo, 0);
+  Select(2);
+  Click("CB_LeftDoubleClickMenu");
+  Select(0);
+  EXPECT_FALSE(Checked("CB_LeftDoubleClickMenu"));
+  Click("Btn_Ok");
+  EXPECT_EQ(LeftDoubleClickMenuNo, 2);
+  EXPECT_NE(d.IniText().find("LeftDoubleClickMenuNo=2"), std::string::npos);
+}
+
+TEST_F(Editor, ADroppedFileFillsNameProgramAndFolderAndTwoFilesAreRefused) {
+  Start(kThree);
+  Open();
+  Select(1);
+  struct Drop {
+    std::string path, name, dir;
+  };
+  // "表" is 0x95 0x5C: its trail byte is no folder separator.
+  const Drop drops[] = {{"C:\\Tools\\run.exe", "run.exe", "C:\\Tools"},
+                        {"D:\\setup.exe", "setup.exe", "D:\\"},
+                        {"C:\\表\\表.exe", "表.exe", "C:\\表"}};
+  for (const Drop& drop : drops) {
+    ASSERT_TRUE(d.p.DropFiles(Wnd(), {drop.path}));
+    d.Pump();
+    EXPECT_EQ(Field("Edt_Name"), drop.name);
+    EXPECT_EQ(Listed()[1], drop.name);
+    EXPECT_EQ(Field("Edt_Exe"), drop.path);
+    EXPECT_EQ(Field("Edt_Dir"), drop.dir);
+  }
+  EXPECT_TRUE(d.p.liveDrops.empty());
+  ASSERT_TRUE(d.p.DropFiles(Wnd(), {"C:\\a.exe", "C:\\b.exe"}));
+  d.Pump();
+  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
+  EXPECT_EQ(d.p.messageBoxes[0].text, "ドロップできるファイルは１つです。");
+  EXPECT_EQ(d.p.messageBoxes[0].kind, Platform::BoxKind::Plain);
+  EXPECT_EQ(Field("Edt_Exe"), "C:\\表\\表.exe");
+  EXPECT_TRUE(d.p.liveDrops.empty());
+  // The file dialog puts its choice into the program field only.
+  d.p.onOpenFile = [this](Handle owner, std::string& path) {
+    EXPECT_EQ(owner, Wnd());
+    path = "C:\\Picked\\p.exe";
+    return true;
+  };
+  Click("Btn_ExeFName");
+  EXPECT_EQ(Field("Edt_Exe"), "C:\\Picked\\p.exe");
+  EXPECT_EQ(Field("Edt_Dir"), "C:\\表");
+  Click("Btn_Cancel");
+}
+
+TEST_F(Editor, OkWithTwoItemsOfOneHotkeyReportsTheSecondAndTheFirstAnswers) {
+  Start(kThree);
+  Open();
+  Select(2);
+  ASSERT_TRUE(d.p.PressHotKeyInto(Wnd(), "HK_Main", HotKeyControlFromShortCut(kCtrlAltA)));
+  d.Pump();
+  Click("Btn_Ok");
+  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
+  EXPECT_NE(d.p.messageBoxes[0].text.find("HotKey"), std::string::npos);
+  EXPECT_TRUE(d.system().PressHotKey(kModControl | kModAlt, 'A'));
+  d.Pump();
+  ASSERT_EQ(d.p.launches.size(), 1u);
+  EXPECT_EQ(d.p.launches[0].file, "a.exe");
+}
+
+TEST_F(Editor, DeletingEveryItemAndOkEmptiesTheMenuButTheFileKeepsThem) {
+  Start(kThree);
+  Open();
+  for (int i = 0; i < 3; ++i) Click("Btn_Del");
+  const std::string before = d.IniText();
+  Click("Btn_Ok");
+  EXPECT_EQ(Form_Main->PM_Left->Count(), 0);
+  EXPECT_EQ(d.IniText(), before);
+}
+
+TEST_F(Editor, TheOtherSettingsAreModalAndTakenOnlyByOk) {
+  Start(kThree);
+  Open();
+  // The dialog is modal: the editor takes no input until it closes.
+  bool editorTookClick = true;
+  d.p.Schedule(10, [&] {
+    editorTookClick = d.p.Click(Wnd(), "Btn_Add");
+    const Handle etc = Form_SetEtc->GetHandle();
+    EXPECT_EQ(d.p.Control(etc, "HK_HotKey").hotKey, HotKeyControlFromShortCut(scCtrl | 'M'));
+    d.p.PressHotKeyInto(etc, "HK_HotKey", HotKeyControlFromShortCut(scCtrl | 'K'));
+    d.p.Click(etc, "CB_VisibleMenuIcon");
+    d.p.Click(etc, "Btn_Close");
+  });
+  Click("Btn_SetEtc");
+  EXPECT_FALSE(editorTookClick);
+  EXPECT_FALSE(Form_SetEtc->Visible());
+  EXPECT_TRUE(d.p.Click(Wnd(), "Btn_Cancel"));  // taking input again
+  d.Pump();
+  EXPECT_EQ(MenuHotKeyItem.HotKey, scCtrl | 'M');  // Cancel: from the file
+  EXPECT_TRUE(VisibleMenuIcon);
+
+  Open();
+  d.p.Schedule(10, [&] {
+    const Handle etc = Form_SetEtc->GetHandle();
+    d.p.PressHotKeyInto(etc, "HK_HotKey", HotKeyControlFromShortCut('K'));  // a plain letter is taken
+    d.p.Click(etc, "CB_VisibleMenuIcon");
+    d.p.Click(etc, "Btn_Close");
+  });
+  Click("Btn_SetEtc");
+  Click("Btn_Ok");
+  EXPECT_EQ(MenuHotKeyItem.HotKey, 'K');
+  EXPECT_FALSE(VisibleMenuIcon);
+  EXPECT_NE(d.IniText().find("[-1]\r\nHotKey=75\r\n"), std::string::npos);
+  EXPECT_TRUE(d.system().PressHotKey(0, 'K'));
+  d.Pump();
+  ASSERT_FALSE(d.p.popups.empty());
+  EXPECT_EQ(d.p.popups.back().entries[0].bitmap, 0u);  // no icons now
+}
+
+TEST_F(Editor, ARefusedSaveIsShownAndTheHotkeysAndMenusComeBackAllTheSame) {
+  Start(kThree);
+  Open();
+  std::filesystem::permissions(d.Ini(), std::filesystem::perms::owner_read);
+  Click("Btn_Ok");
+  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
+  EXPECT_EQ(d.p.messageBoxes[0].text, d.Ini() + " に書き込めません");
+  EXPECT_FALSE(Form_Set->Visible());
+  EXPECT_EQ(d.system().hotkeys.size(), 2u);
+  EXPECT_EQ(Form_Main->PM_Left->Count(), 3);
+  EXPECT_TRUE(Form_Main->PM_Right->AutoPopup);
+  std::filesystem::permissions(d.Ini(), std::filesystem::perms::owner_all);
+}
+
+TEST_F(Editor, TheEndOfTheRunWithTheEditorOpenSavesWhatTheListHolds) {
+  Start(kThree);
+  Open();
+  Click("Btn_Add");
+  Type("Edt_Name", "unstored");  // renamed at once
+  EXPECT_EQ(d.Close(), 0);
+  EXPECT_NE(d.IniText().find("Count=4"), std::string::npos);
+  EXPECT_NE(d.IniText().find("[0]\r\nName=\"unstored\""), std::string::npos);
+}
+
+TEST_F(Editor, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
+  Start(kThree);
+  Form_Main->MI_AboutClick(nullptr);
+  Form_Main->MI_AboutClick(nullptr);
+  const Handle about = Form_About->GetHandle();
+  EXPECT_TRUE(Form_About->Visible());
+  EXPECT_EQ(d.p.Control(about, "Lbl_Name").control.caption, "Vorlex Version 1.22");
+  EXPECT_NE(d.p.Control(about, "Img_Main").icon, 0u);
+  EXPECT_TRUE(d.p.Control(about, "Btn_OK").control.defaultButton);
+  d.p.PressDialogKey(about, 0x1B);
+  d.Pump();
+  EXPECT_TRUE(Form_About->Visible());
+  d.p.PressDialogKey(about, 0x0D);
+  d.Pump();
+  EXPECT_FALSE(Form_About->Visible());
+  // The editor has no default button: Enter presses nothing there.
+  Open();
+  d.p.PressDialogKey(Wnd(), 0x0D);
+  d.Pump();
+  EXPECT_TRUE(Form_Set->Visible());
+  Click("Btn_Cancel");
+}
+
+TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
+  Start(kThree);
+  const auto& set = *d.system().FindWindowRecord(Form_Set->GetHandle());
+  EXPECT_EQ(set.desc.width, 629);
+  EXPECT_EQ(set.desc.height, 269);
+  // Made in tab order: the handles rise with it.
+  V order = {"LB_Select", "Edt_Name", "HK_Main", "Btn_ExeFName", "Edt_Exe", "Edt_Par", "Edt_Dir",
+             "CB_LeftDoubleClickMenu", "CB_RightDoubleClickMenu", "Btn_Up", "Btn_Down", "Btn_Add", "Btn_Del",
+             "Btn_SetEtc", "Btn_Ok", "Btn_Cancel"};
+  for (std::size_t i = 1; i < order.size(); ++i)
+    EXPECT_LT(d.p.FindControl(Wnd(), order[i - 1]), d.p.FindControl(Wnd(), order[i])) << order[i];
+  EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").control.itemHeight, 16);
+  const auto& etc = *d.system().FindWindowRecord(Form_SetEtc->GetHandle());
+  EXPECT_EQ(etc.desc.width, 242);
+  EXPECT_EQ(etc.desc.height, 128);
+  EXPECT_EQ(d.system().fonts.at(d.p.Control(Form_SetEtc->GetHandle(), "Btn_Close").control.font),
+            (std::pair<std::string, int>{"ＭＳ ゴシック", 16}));
+}
+
+}  // namespace vx::test
