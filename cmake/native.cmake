@@ -31,3 +31,5 @@ gtest_discover_tests(vorlex_memory_tests DISCOVERY_MODE PRE_TEST)
 
 add_executable(vorlex_bench bench/profile_bench.cpp bench/bench_native.cpp)
 target_link_libraries(vorlex_bench PRIVATE vorlex_headless)
+add_executable(vorlex_editor_bench bench/editor_bench.cpp bench/profile_bench.cpp)
+target_link_libraries(vorlex_editor_bench PRIVATE vorlex_headless)

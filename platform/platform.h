@@ -116,6 +116,11 @@ class WindowProc {
   virtual ~WindowProc() = default;
   virtual std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) = 0;
   std::intptr_t Dispatch(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) noexcept;
+  // The window these messages are for. The backend sets it before the
+  // window's first message, so that the messages sent while the window is
+  // being made (its frame's size among them) reach the system's handling
+  // of that window, not of none.
+  Handle window = 0;
 };
 
 // What a window is created as.

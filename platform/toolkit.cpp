@@ -425,7 +425,7 @@ bool TOpenDialog::Execute() {
 
 std::intptr_t TPanel::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
   if (msg == kWmCommand && Reflect(wParam, lParam)) return 0;
-  return Application->P.DefWindowProc(GetHandle(), msg, wParam, lParam);
+  return Application->P.DefWindowProc(window, msg, wParam, lParam);
 }
 
 // -------------------------------------------------------------------- TTimer
@@ -651,7 +651,7 @@ std::intptr_t TForm::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intp
 }
 
 std::intptr_t TForm::Inherited(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
-  return Application->P.DefWindowProc(handle_, msg, wParam, lParam);
+  return Application->P.DefWindowProc(window, msg, wParam, lParam);
 }
 
 // -------------------------------------------------------------- TApplication
@@ -753,7 +753,7 @@ std::intptr_t TApplication::WndProc(std::uint32_t msg, std::uintptr_t wParam, st
       }
       return 0;
     default:
-      return P.DefWindowProc(handle_, msg, wParam, lParam);
+      return P.DefWindowProc(window, msg, wParam, lParam);
   }
 }
 

@@ -154,7 +154,7 @@ std::intptr_t TTrayIcon::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::
       ShowIcon();
       return 0;
     }
-    return P.DefWindowProc(windowHandle_, msg, wParam, lParam);
+    return P.DefWindowProc(window, msg, wParam, lParam);
   }
 
   const Point point = P.GetCursorPos();

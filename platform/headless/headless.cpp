@@ -47,6 +47,7 @@ Handle HeadlessPlatform::CreateWindow(const WindowSpec& desc, WindowProc* proc) 
   w.proc = proc;
   w.process = this;
   system.windows[h] = w;
+  if (proc) proc->window = h;
   trace.push_back("create " + desc.className);
   return h;
 }
@@ -99,6 +100,7 @@ Handle HeadlessPlatform::CreateControl(Handle parent, const ControlSpec& spec, W
   w.visible = spec.visible;
   w.parent = parent;
   w.isControl = true;
+  if (proc) proc->window = h;
   w.control = spec;
   w.desc.caption = spec.caption;
   system.windows[h] = w;

@@ -44,6 +44,7 @@ LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    if (auto* bound = static_cast<WindowProc*>(cs->lpCreateParams)) bound->window = reinterpret_cast<Handle>(hwnd);
   }
   auto* proc = reinterpret_cast<WindowProc*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   // Until the window is bound, and for the window's own end, Windows answers.

@@ -484,4 +484,59 @@ void SetWineDpi(DWORD dpi) {
   }
 }
 
+bool ChooseCommand(const Vorlex& v, int downs) {
+  RECT icon;
+  if (WineTrayIconRect(icon)) {
+    PersonClick(icon, false, 1);
+  } else {
+    v.Tray(WM_RBUTTONDOWN);
+    v.Tray(WM_RBUTTONUP);
+  }
+  if (!WaitWindowOf(v.Pid(), L"#32768", 10000)) return false;
+  Sleep(200);
+  for (int i = 0; i < downs; ++i) {
+    PressKeys({}, VK_DOWN);
+    Sleep(50);
+  }
+  PressKeys({}, VK_RETURN);
+  return WaitNoWindowOf(v.Pid(), L"#32768", 5000);
+}
+
+namespace {
+struct ClassSearch {
+  const wchar_t* cls;
+  int n;
+  HWND found;
+};
+BOOL CALLBACK MatchClass(HWND child, LPARAM l) {
+  auto* s = reinterpret_cast<ClassSearch*>(l);
+  wchar_t cls[64];
+  GetClassNameW(child, cls, 64);
+  if (lstrcmpiW(cls, s->cls) == 0 && s->n-- == 0) {
+    s->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+HWND ChildOfClass(HWND parent, const wchar_t* cls, int n) {
+  ClassSearch s{cls, n, nullptr};
+  EnumChildWindows(parent, MatchClass, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+void TypeText(const std::wstring& text) {
+  for (wchar_t c : text) {
+    INPUT in[2]{};
+    for (int i = 0; i < 2; ++i) {
+      in[i].type = INPUT_KEYBOARD;
+      in[i].ki.wScan = c;
+      in[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+    }
+    SendInput(2, in, sizeof(INPUT));
+    Sleep(20);
+  }
+}
+
 }  // namespace e2e

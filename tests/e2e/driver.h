@@ -104,6 +104,13 @@ std::vector<DWORD> CaptureScreen(const RECT& r);
 // Opens the time window as a person does: a right click on the tray icon,
 // then a click on the menu's first entry, "時間情報". The window, or null.
 HWND OpenTimeWindow(const Vorlex& v);
+// Opens the command menu with a person's right click on the tray icon and
+// chooses its entry by real keys: `downs` presses of Down, then Enter.
+bool ChooseCommand(const Vorlex& v, int downs);
+// The `n`-th (from 0) descendant of `parent` of the window class.
+HWND ChildOfClass(HWND parent, const wchar_t* cls, int n = 0);
+// Types text as a person does, through the keyboard (SendInput).
+void TypeText(const std::wstring& text);
 // Sets the DPI that Wine gives the programs started from now on.
 void SetWineDpi(DWORD dpi);
 // Writes the screen's pixels in the rectangle as a 24-bit BMP file.

@@ -588,3 +588,160 @@ TEST_F(E2E, AtTwiceTheDpiTheTimeWindowIsTwiceAsLargeAndItsTextTwiceAsTall) {
   EXPECT_GE(inkSmall, 8);
   EXPECT_GE(inkLarge, inkSmall * 17 / 10) << inkSmall << " " << inkLarge;
 }
+
+// ------------------------------------------------------------------ editor
+
+namespace {
+
+constexpr int kEditorEntry = 2;  // 時間情報, ﾒﾆｭｰ項目設定 (the line is skipped)
+constexpr int kAboutEntry = 4;   // ..., HotKey表示, ﾊﾞｰｼﾞｮﾝ情報
+
+HWND OpenEditor(const Vorlex& v) {
+  if (!ChooseCommand(v, kEditorEntry)) return nullptr;
+  return WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
+}
+
+// Clicks into a field and types its new text, as a person does: Home,
+// Shift+End over what was there, then the text in its place.
+void Retype(HWND field, const std::wstring& text) {
+  ClickWindow(field);
+  Sleep(100);
+  PressKeys({}, VK_HOME);
+  PressKeys({VK_SHIFT}, VK_END);
+  Sleep(50);
+  TypeText(text);
+  Sleep(100);
+}
+
+bool WaitHidden(HWND wnd, DWORD ms = 5000) {
+  for (DWORD waited = 0; waited < ms; waited += 20, Sleep(20))
+    if (!IsWindowVisible(wnd)) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST_F(E2E, AnItemAddedInTheEditorWithRealClicksAndKeysIsSavedAndItsHotkeyStartsIt) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(WindowText(editor), L"メニュー項目設定");
+  EXPECT_EQ(ClientSize(editor).cx, 629);
+  EXPECT_EQ(ClientSize(editor).cy, 269);
+  // While it is open every hotkey is free, and a click on the icon opens no menu.
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F11));
+  RECT icon;
+  if (WineTrayIconRect(icon)) {
+    PersonClick(icon, true, 1);
+    Sleep(1000);
+    EXPECT_EQ(FindWindowOf(v.Pid(), L"#32768", true), nullptr);
+  }
+
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"追加")));
+  Sleep(200);
+  HWND list = ChildOfClass(editor, L"ListBox");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 4);
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
+  Retype(ChildOfClass(editor, L"Edit", 0), L"Marker");
+  wchar_t entry[64] = {};
+  SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(entry));
+  EXPECT_STREQ(entry, L"Marker");  // the list follows the typing
+  Retype(ChildOfClass(editor, L"Edit", 1), folder + L"\\vx_marker.exe");
+  Retype(ChildOfClass(editor, L"Edit", 2), L"z.txt");
+  Retype(ChildOfClass(editor, L"Edit", 3), folder);
+  ClickWindow(ChildOfClass(editor, L"msctls_hotkey32"));
+  Sleep(100);
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F8);
+  Sleep(200);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+
+  const std::string ini = ReadBytes(Ini());
+  EXPECT_NE(ini.find("Count=4"), std::string::npos);
+  EXPECT_NE(ini.find("[0]\r\nName=\"Marker\"\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F8) + "\r\nExe=\"" +
+                     Cp932(folder) + "\\vx_marker.exe\"\r\nPar=\"z.txt\"\r\nDir=\"" + Cp932(folder) + "\"\r\n"),
+            std::string::npos)
+      << ini;
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));  // registered again
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F8);
+  EXPECT_TRUE(WaitFile(folder + L"\\z.txt", 15000));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, CancelInTheEditorLeavesTheFileAndTheHotkeysAsTheyWere) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  const std::string before = ReadBytes(Ini());
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"削除")));
+  Retype(ChildOfClass(editor, L"Edit", 0), L"changed");
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(ReadBytes(Ini()), before);
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);  // item 0 is back and answers
+  EXPECT_TRUE(WaitFile(folder + L"\\work\\a.txt", 15000));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, TheOtherSettingsAreModalAndTheirMenuHotkeyPopsTheMenuUpAfterOk) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"その他の設定")));
+  HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 10000, true);
+  ASSERT_NE(etc, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(editor));  // no input for the editor meanwhile
+  ClickWindow(ChildOfClass(etc, L"msctls_hotkey32"));
+  Sleep(100);
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F12);
+  Sleep(200);
+  ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"閉じる")));
+  ASSERT_TRUE(WaitHidden(etc));
+  EXPECT_TRUE(IsWindowEnabled(editor));
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_NE(ReadBytes(Ini()).find("[-1]\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F12)), std::string::npos);
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F12);
+  ASSERT_TRUE(v.ChooseFromMenu(0));  // the launch menu popped up; Escape closes it
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  ASSERT_TRUE(ChooseCommand(v, kAboutEntry));
+  HWND about = WaitWindowOf(v.Pid(), L"TForm_About", 10000, true);
+  ASSERT_NE(about, nullptr);
+  ASSERT_TRUE(ChooseCommand(v, kAboutEntry));
+  Sleep(300);
+  int shown = 0;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    wchar_t cls[64];
+    GetClassNameW(w, cls, 64);
+    if (pid == v.Pid() && IsWindowVisible(w) && lstrcmpW(cls, L"TForm_About") == 0) ++shown;
+  }
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(WindowText(about), L"バージョン情報");
+  EXPECT_NE(ChildWithText(about, L"Vorlex Version 1.22"), nullptr);
+  SetForegroundWindow(about);
+  Sleep(200);
+  PressKeys({}, VK_ESCAPE);
+  Sleep(500);
+  EXPECT_TRUE(IsWindowVisible(about));
+  PressKeys({}, VK_RETURN);
+  EXPECT_TRUE(WaitHidden(about));
+  EXPECT_EQ(v.Close(), 0u);
+}
