@@ -35,7 +35,7 @@ inline constexpr char kNoHotKeyText[] = "なし";
 // The editor and the version box.
 inline constexpr char kMsgOneFileOnly[] = "ドロップできるファイルは１つです。";
 inline constexpr char kNewItemName[] = "新規";
-inline constexpr char kCopyrightLine[] = "Copyright (C) 2026 The Vorlex developers";
+inline constexpr char kCopyrightLine[] = "Copyright (C) 2026 Vorlex";
 
 // The time record and its log.
 inline constexpr char kNoDateTime[] = "--/--/-- --:--:--";

@@ -1,7 +1,8 @@
-// Pictures of the program as a person sees it on the Wine desktop: the time
-// window collapsed and expanded, at 96 and at 192 DPI. Each is a BMP file in
-// the folder named on the command line; scripts/screenshots.sh makes PNG
-// files of them for the docs.
+// Pictures of the program as a person sees it on the Wine desktop: the
+// launch menu and the command menu, the editor, the other settings, the
+// version box, and the time window collapsed and expanded at 96 and at 192
+// DPI. Each is a BMP file in the folder named on the command line;
+// scripts/screenshots.sh makes PNG files of them for the docs.
 #include <cstdio>
 #include <string>
 
@@ -34,6 +35,57 @@ bool TimeWindow(const std::wstring& out, DWORD dpi) {
   return ok;
 }
 
+std::string Items(const std::wstring& folder) {
+  const std::string marker = Cp932(folder) + "\\vx_marker.exe";
+  return ";Vorlex Initialize File\r\n[Basic]\r\nCount=4\r\nShortCutView=1\r\nLeftDoubleClickMenuNo=0\r\n"
+         "[-1]\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F11) + "\r\n"
+         "[0]\r\nName=\"メモ帳\"\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | 'N') + "\r\nExe=\"" + marker + "\"\r\n"
+         "[1]\r\nName=\"ドキュメント\"\r\nExe=\"C:\\\"\r\n"
+         "[2]\r\nName=\"-\"\r\n"
+         "[3]\r\nName=\"電卓\"\r\nHotKey=" + std::to_string(0x4000 | 0x2000 | 'C') + "\r\nExe=\"" + marker + "\"\r\n";
+}
+
+bool ShootMenu(const Vorlex& v, bool left, const std::wstring& path) {
+  RECT icon;
+  if (!WineTrayIconRect(icon) || !PersonClick(icon, left, 1)) return false;
+  HWND menu = WaitWindowOf(v.Pid(), L"#32768", 10000);
+  const bool ok = menu && Shoot(menu, path);
+  v.ChooseFromMenu(0);
+  return ok;
+}
+
+bool MenusAndDialogs(const std::wstring& out) {
+  SetWineDpi(96);
+  const std::wstring folder = NewFolder(L"screenshots-dialogs");
+  WriteBytes(folder + L"\\Vorlex.ini", Items(folder));
+  Vorlex v(folder);
+  if (!v.Start() || !v.WaitReady()) return false;
+  bool ok = ShootMenu(v, true, out + L"\\launch-menu.bmp");
+  ok = ShootMenu(v, false, out + L"\\command-menu.bmp") && ok;
+  if (ChooseCommand(v, 2)) {  // the editor
+    HWND editor = WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
+    ok = editor && Shoot(editor, out + L"\\editor.bmp") && ok;
+    if (editor && ClickWindow(ChildWithText(editor, L"その他の設定"))) {
+      HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 10000, true);
+      ok = etc && Shoot(etc, out + L"\\other-settings.bmp") && ok;
+      if (etc) ClickWindow(ChildWithText(etc, L"閉じる"));
+      Sleep(300);
+    }
+    if (editor) ClickWindow(ChildWithText(editor, L"Cancel"));
+    Sleep(300);
+  } else {
+    ok = false;
+  }
+  if (ChooseCommand(v, 4)) {  // the version box
+    HWND about = WaitWindowOf(v.Pid(), L"TForm_About", 10000, true);
+    ok = about && Shoot(about, out + L"\\about.bmp") && ok;
+  } else {
+    ok = false;
+  }
+  v.Close();
+  return ok;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -42,7 +94,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring out = argv[1];
-  bool ok = true;
+  bool ok = MenusAndDialogs(out);
   for (DWORD dpi : {96u, 192u}) ok = TimeWindow(out, dpi) && ok;
   SetWineDpi(96);
   std::fprintf(stderr, ok ? "screenshots written\n" : "some screenshots failed\n");
