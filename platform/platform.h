@@ -96,7 +96,7 @@ enum class ControlKind {
   Image,       // an icon
 };
 
-struct ControlSpec {
+struct ControlDesc {
   ControlKind kind = ControlKind::Label;
   std::string name;     // the control's name, for tests and tools
   std::string caption;
@@ -247,7 +247,7 @@ class Platform {
 
   // Child controls, sizes and fonts. Sizes are device pixels; `GetDpi` says
   // how many make an inch on the window's monitor (96 = 100 %).
-  virtual Handle CreateControl(Handle parent, const ControlSpec& spec, WindowProc* proc) = 0;
+  virtual Handle CreateControl(Handle parent, const ControlDesc& desc, WindowProc* proc) = 0;
   virtual void SetControlBounds(Handle control, Rect bounds) = 0;
   virtual void EnableWindow(Handle wnd, bool enabled) = 0;
   virtual void SetCheck(Handle control, bool checked) = 0;

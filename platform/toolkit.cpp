@@ -220,28 +220,28 @@ TControl::~TControl() {
   if (Application) Application->P.DestroyWindow(handle_);
 }
 
-ControlSpec TControl::Spec() const {
-  ControlSpec spec;
-  spec.kind = kind_;
-  spec.name = Name();
-  spec.caption = caption_;
-  spec.bounds = Rect{form_->Scale(bounds_.left), form_->Scale(bounds_.top), form_->Scale(bounds_.width),
+ControlDesc TControl::Desc() const {
+  ControlDesc desc;
+  desc.kind = kind_;
+  desc.name = Name();
+  desc.caption = caption_;
+  desc.bounds = Rect{form_->Scale(bounds_.left), form_->Scale(bounds_.top), form_->Scale(bounds_.width),
                      form_->Scale(bounds_.height)};
-  spec.id = id_;
-  spec.visible = visible_;
-  spec.enabled = enabled_;
-  spec.checked = checked_;
-  spec.tabStop = TabOrder >= 0;
-  spec.defaultButton = form_->DefaultButton == this;
-  if (const auto* list = dynamic_cast<const TListBox*>(this)) spec.itemHeight = form_->Scale(list->ItemHeight);
-  spec.font = form_->font_;
-  return spec;
+  desc.id = id_;
+  desc.visible = visible_;
+  desc.enabled = enabled_;
+  desc.checked = checked_;
+  desc.tabStop = TabOrder >= 0;
+  desc.defaultButton = form_->DefaultButton == this;
+  if (const auto* list = dynamic_cast<const TListBox*>(this)) desc.itemHeight = form_->Scale(list->ItemHeight);
+  desc.font = form_->font_;
+  return desc;
 }
 
 void TControl::CreateHandle() {
   const Handle parent = parent_ ? parent_->handle_ : form_->GetHandle();
   Platform& P = Application->P;
-  handle_ = P.CreateControl(parent, Spec(), kind_ == ControlKind::Panel ? static_cast<TPanel*>(this) : nullptr);
+  handle_ = P.CreateControl(parent, Desc(), kind_ == ControlKind::Panel ? static_cast<TPanel*>(this) : nullptr);
   ControlsByHandle()[handle_] = this;
   // What the description set before the window existed.
   if (auto* list = dynamic_cast<TListBox*>(this)) {
@@ -252,7 +252,7 @@ void TControl::CreateHandle() {
 }
 
 void TControl::ApplyBounds() {
-  if (handle_) Application->P.SetControlBounds(handle_, Spec().bounds);
+  if (handle_) Application->P.SetControlBounds(handle_, Desc().bounds);
 }
 
 void TControl::SetCaption(const std::string& caption) {

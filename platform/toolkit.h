@@ -205,7 +205,7 @@ class TControl : public TComponent {
   friend class TForm;
   void CreateHandle();
   void ApplyBounds();
-  ControlSpec Spec() const;
+  ControlDesc Desc() const;
   TForm* form_;
   TPanel* parent_;
   ControlKind kind_;

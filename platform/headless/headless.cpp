@@ -90,19 +90,19 @@ bool HeadlessPlatform::Showing(Handle wnd) const {
   return system.FindWindowRecord(wnd) != nullptr;
 }
 
-Handle HeadlessPlatform::CreateControl(Handle parent, const ControlSpec& spec, WindowProc* proc) {
+Handle HeadlessPlatform::CreateControl(Handle parent, const ControlDesc& desc, WindowProc* proc) {
   const Handle h = system.nextHandle++;
   HeadlessSystem::Window w;
   w.desc.className = "control";
-  w.desc.caption = spec.caption;
+  w.desc.caption = desc.caption;
   w.proc = proc;
   w.process = this;
-  w.visible = spec.visible;
+  w.visible = desc.visible;
   w.parent = parent;
   w.isControl = true;
   if (proc) proc->window = h;
-  w.control = spec;
-  w.desc.caption = spec.caption;
+  w.control = desc;
+  w.desc.caption = desc.caption;
   system.windows[h] = w;
   return h;
 }

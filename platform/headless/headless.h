@@ -52,7 +52,7 @@ class HeadlessSystem {
     // Child controls.
     Handle parent = 0;
     bool isControl = false;
-    ControlSpec control;  // bounds, caption, enabled and checked as shown
+    ControlDesc control;  // bounds, caption, enabled and checked as shown
     std::vector<std::string> items;  // a list box's entries
     int selection = -1;
     std::uint16_t hotKey = 0;
@@ -204,7 +204,7 @@ class HeadlessPlatform : public Platform {
   bool SetForegroundWindow(Handle wnd) override;
   Handle FindWindow(const std::string& className, const std::string& caption) override;
 
-  Handle CreateControl(Handle parent, const ControlSpec& spec, WindowProc* proc) override;
+  Handle CreateControl(Handle parent, const ControlDesc& desc, WindowProc* proc) override;
   void SetControlBounds(Handle control, Rect bounds) override;
   void EnableWindow(Handle wnd, bool enabled) override;
   void SetCheck(Handle control, bool checked) override;

@@ -111,7 +111,7 @@ class Win32Platform : public Platform {
   bool SetForegroundWindow(Handle wnd) override;
   Handle FindWindow(const std::string& className, const std::string& caption) override;
 
-  Handle CreateControl(Handle parent, const ControlSpec& spec, WindowProc* proc) override;
+  Handle CreateControl(Handle parent, const ControlDesc& desc, WindowProc* proc) override;
   void SetControlBounds(Handle control, Rect bounds) override;
   void EnableWindow(Handle wnd, bool enabled) override;
   void SetCheck(Handle control, bool checked) override;

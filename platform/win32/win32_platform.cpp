@@ -255,13 +255,13 @@ F User32(const char* name) {
 
 }  // namespace
 
-Handle Win32Platform::CreateControl(Handle parent, const ControlSpec& spec, WindowProc* proc) {
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0u) | (spec.enabled ? 0u : WS_DISABLED) |
-                (spec.tabStop ? WS_TABSTOP : 0u);
+Handle Win32Platform::CreateControl(Handle parent, const ControlDesc& desc, WindowProc* proc) {
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (desc.visible ? WS_VISIBLE : 0u) | (desc.enabled ? 0u : WS_DISABLED) |
+                (desc.tabStop ? WS_TABSTOP : 0u);
   DWORD exStyle = 0;
-  Rect b = spec.bounds;
+  Rect b = desc.bounds;
   std::wstring cls;
-  switch (spec.kind) {
+  switch (desc.kind) {
     case ControlKind::Panel:
       cls = L"TPanel";
       RegisterClassOnce(cls);
@@ -308,15 +308,15 @@ Handle Win32Platform::CreateControl(Handle parent, const ControlSpec& spec, Wind
       style |= SS_ICON | SS_REALSIZEIMAGE;
       break;
   }
-  if (spec.kind == ControlKind::Button && spec.defaultButton) style |= BS_DEFPUSHBUTTON;
-  HWND h = CreateWindowExW(exStyle, cls.c_str(), Wide(spec.caption).c_str(), style, b.left, b.top, b.width, b.height,
-                           H(parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, proc);
+  if (desc.kind == ControlKind::Button && desc.defaultButton) style |= BS_DEFPUSHBUTTON;
+  HWND h = CreateWindowExW(exStyle, cls.c_str(), Wide(desc.caption).c_str(), style, b.left, b.top, b.width, b.height,
+                           H(parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance_, proc);
   if (!h) ThrowLastError("CreateWindowExW");
-  if (spec.font) SendMessageW(h, WM_SETFONT, static_cast<WPARAM>(spec.font), FALSE);
-  if (spec.checked) SendMessageW(h, BM_SETCHECK, BST_CHECKED, 0);
-  if (spec.kind == ControlKind::ListBox && spec.itemHeight > 0) SendMessageW(h, LB_SETITEMHEIGHT, 0, spec.itemHeight);
+  if (desc.font) SendMessageW(h, WM_SETFONT, static_cast<WPARAM>(desc.font), FALSE);
+  if (desc.checked) SendMessageW(h, BM_SETCHECK, BST_CHECKED, 0);
+  if (desc.kind == ControlKind::ListBox && desc.itemHeight > 0) SendMessageW(h, LB_SETITEMHEIGHT, 0, desc.itemHeight);
   // Every combination is taken as it is typed: no rule replaces one.
-  if (spec.kind == ControlKind::HotKey) SendMessageW(h, HKM_SETRULES, 0, 0);
+  if (desc.kind == ControlKind::HotKey) SendMessageW(h, HKM_SETRULES, 0, 0);
   return reinterpret_cast<Handle>(h);
 }
 
