@@ -745,3 +745,45 @@ TEST_F(E2E, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
   EXPECT_TRUE(WaitHidden(about));
   EXPECT_EQ(v.Close(), 0u);
 }
+
+namespace {
+// The control that has the keyboard focus in the process's window thread.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+}  // namespace
+
+TEST_F(E2E, TabAndShiftTabMoveThroughTheEditorInItsTabOrder) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  HWND list = ChildOfClass(editor, L"ListBox");
+  ASSERT_TRUE(ClickWindow(list));
+  Sleep(200);
+  EXPECT_EQ(FocusOf(editor), list);
+  PressKeys({}, VK_TAB);
+  Sleep(200);
+  EXPECT_EQ(FocusOf(editor), ChildOfClass(editor, L"Edit", 0));
+  PressKeys({}, VK_TAB);
+  Sleep(200);
+  EXPECT_EQ(FocusOf(editor), ChildOfClass(editor, L"msctls_hotkey32"));
+  PressKeys({}, VK_TAB);
+  Sleep(200);
+  EXPECT_EQ(FocusOf(editor), ChildWithText(editor, L"参照"));
+  PressKeys({VK_SHIFT}, VK_TAB);
+  PressKeys({VK_SHIFT}, VK_TAB);
+  Sleep(200);
+  EXPECT_EQ(FocusOf(editor), ChildOfClass(editor, L"Edit", 0));
+  // Enter and Escape press no button of the editor.
+  PressKeys({}, VK_RETURN);
+  PressKeys({}, VK_ESCAPE);
+  Sleep(300);
+  EXPECT_TRUE(IsWindowVisible(editor));
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
+  EXPECT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(v.Close(), 0u);
+}
