@@ -240,15 +240,9 @@ ControlDesc TControl::Desc() const {
 
 void TControl::CreateHandle() {
   const Handle parent = parent_ ? parent_->handle_ : form_->GetHandle();
-  Platform& P = Application->P;
-  handle_ = P.CreateControl(parent, Desc(), kind_ == ControlKind::Panel ? static_cast<TPanel*>(this) : nullptr);
+  handle_ = Application->P.CreateControl(parent, Desc(), kind_ == ControlKind::Panel ? static_cast<TPanel*>(this) : nullptr);
   ControlsByHandle()[handle_] = this;
-  // What the description set before the window existed.
-  if (auto* list = dynamic_cast<TListBox*>(this)) {
-    for (int i = 0; i < list->Count(); ++i) P.ListInsert(handle_, i, list->Item(i));
-    P.ListSelect(handle_, list->ItemIndex());
-  }
-  if (auto* hotKey = dynamic_cast<THotKey*>(this)) P.SetHotKeyValue(handle_, hotKey->value_);
+  HandleCreated();
 }
 
 void TControl::ApplyBounds() {
@@ -355,6 +349,11 @@ void TListBox::SetItemIndex(int index) {
   if (GetHandle()) Application->P.ListSelect(GetHandle(), itemIndex_);
 }
 
+void TListBox::HandleCreated() {
+  for (int i = 0; i < Count(); ++i) Application->P.ListInsert(GetHandle(), i, Item(i));
+  Application->P.ListSelect(GetHandle(), itemIndex_);
+}
+
 void TListBox::Command(std::uint16_t code) {
   if (code != kLbnSelChange || !TakesInput()) return;
   itemIndex_ = Application->P.ListSelection(GetHandle());
@@ -415,6 +414,10 @@ void TImage::SetIcon(const TIcon* icon) {
 }
 
 TOpenDialog::TOpenDialog(TForm* owner) : TComponent(owner), form_(owner) {}
+
+void TImage::HandleCreated() {
+  if (!icon_.Empty()) Application->P.SetImageIcon(GetHandle(), icon_.GetHandle());
+}
 
 bool TOpenDialog::Execute() {
   std::string path = FileName;

@@ -191,6 +191,8 @@ class TControl : public TComponent {
 
   // A native notification (WM_COMMAND's code) from this control's window.
   virtual void Command(std::uint16_t /*code*/) {}
+  // Puts what was set before the window existed into the new window.
+  virtual void HandleCreated() {}
   // Sends a child's WM_COMMAND to the control that sent it; false when the
   // message names no control.
   static bool Reflect(std::uintptr_t wParam, std::intptr_t lParam);
@@ -266,9 +268,9 @@ class TListBox : public TControl {
   int ItemIndex() const { return itemIndex_; }
   void SetItemIndex(int index);
   void Command(std::uint16_t code) override;
+  void HandleCreated() override;
 
  private:
-  friend class TForm;
   std::vector<std::string> items_;
   int itemIndex_ = -1;
 };
@@ -299,9 +301,9 @@ class THotKey : public TControl {
   std::uint16_t Value() const { return value_; }
   void SetValue(std::uint16_t value);
   void Command(std::uint16_t code) override;
+  void HandleCreated() override { SetValue(value_); }
 
  private:
-  friend class TControl;
   std::uint16_t value_ = 0;
 };
 
@@ -312,6 +314,7 @@ class TImage : public TControl {
   // Shows a copy of the icon.
   void SetIcon(const TIcon* icon);
   const TIcon& Icon() const { return icon_; }
+  void HandleCreated() override;
 
  private:
   TIcon icon_;

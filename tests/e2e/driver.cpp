@@ -454,7 +454,10 @@ bool SaveScreenBmp(const RECT& r, const std::wstring& path) {
   return true;
 }
 
-HWND OpenTimeWindow(const Vorlex& v) {
+namespace {
+// Opens the command menu with a person's right click on the tray icon; the
+// menu's window, shown and ready for input, or null.
+HWND OpenCommandMenu(const Vorlex& v) {
   RECT icon;
   if (WineTrayIconRect(icon)) {
     PersonClick(icon, false, 1);
@@ -463,8 +466,14 @@ HWND OpenTimeWindow(const Vorlex& v) {
     v.Tray(WM_RBUTTONUP);
   }
   HWND menu = WaitWindowOf(v.Pid(), L"#32768", 10000);
+  if (menu) Sleep(200);
+  return menu;
+}
+}  // namespace
+
+HWND OpenTimeWindow(const Vorlex& v) {
+  HWND menu = OpenCommandMenu(v);
   if (!menu) return nullptr;
-  Sleep(200);
   RECT r;
   GetWindowRect(menu, &r);
   const RECT first{r.left, r.top, r.right, r.top + 24};
@@ -485,15 +494,7 @@ void SetWineDpi(DWORD dpi) {
 }
 
 bool ChooseCommand(const Vorlex& v, int downs) {
-  RECT icon;
-  if (WineTrayIconRect(icon)) {
-    PersonClick(icon, false, 1);
-  } else {
-    v.Tray(WM_RBUTTONDOWN);
-    v.Tray(WM_RBUTTONUP);
-  }
-  if (!WaitWindowOf(v.Pid(), L"#32768", 10000)) return false;
-  Sleep(200);
+  if (!OpenCommandMenu(v)) return false;
   for (int i = 0; i < downs; ++i) {
     PressKeys({}, VK_DOWN);
     Sleep(50);
