@@ -710,6 +710,8 @@ TEST_F(E2E, TheOtherSettingsAreModalAndTheirMenuHotkeyPopsTheMenuUpAfterOk) {
   Sleep(200);
   ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"閉じる")));
   ASSERT_TRUE(WaitHidden(etc));
+  // The editor is enabled again as the modal dialog's loop ends, just after.
+  for (int i = 0; i < 100 && !IsWindowEnabled(editor); ++i) Sleep(20);
   EXPECT_TRUE(IsWindowEnabled(editor));
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
   ASSERT_TRUE(WaitHidden(editor));
