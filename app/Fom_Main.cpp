@@ -72,9 +72,9 @@ void TForm_Main::FormCreate() {
   Application->ShowMainForm = false;
   ExeList = new TExeList;
   HotKeyWnd = GetHandle();
-  const std::string exePath = Application->P.ExePath();
-  ExeFileName = ExtractFileName(exePath);
-  IniFileName = ChangeFileExt(exePath, ".ini");
+  const FilePath exePath = Application->P.ExePath();
+  ExeFileName = exePath.FileNameDisplay();
+  IniFileName = exePath.WithExtension(".ini");
   LeftDoubleClicked = false;
   RightDoubleClicked = false;
   // Asking the shell for icons is slow (milliseconds each): it must not hold

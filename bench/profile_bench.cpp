@@ -22,7 +22,7 @@ double Median(std::vector<double> v) {
 Row MeasureEngine(Platform& platform, const std::string& iniPath, int items, int rounds) {
   TApplication app(platform);
   ExeList = new TExeList;
-  IniFileName = iniPath;
+  IniFileName = FilePath(iniPath);
   AtomName = "Atom_Vorlex";
   for (int i = 0; i < items; ++i) {
     TVorlexType* r = ExeList->Add();

@@ -1,5 +1,6 @@
 #include "core/Unit_All.h"
 
+#include "core/launch.h"
 #include "core/messages.h"
 #include "platform/text.h"
 #include "platform/toolkit.h"
@@ -7,7 +8,7 @@
 namespace vx {
 
 std::string AtomName;
-std::string IniFileName;
+FilePath IniFileName;
 std::string ExeFileName;
 Handle HotKeyWnd = 0;
 bool ShortCutView = false;
@@ -61,7 +62,7 @@ void ClearExeList() {
 
 void FinalizeUnitAll() {
   AtomName.clear();
-  IniFileName.clear();
+  IniFileName = FilePath();
   ExeFileName.clear();
   HotKeyWnd = 0;
   ShortCutView = false;
@@ -173,10 +174,14 @@ void ExecItem(std::int32_t index) {
   if (!ExeList || index < 0 || index >= ExeList->Count()) return;
   const TVorlexType item = *ExeList->Items(index);
   if (item.Exe.empty()) return;
-  Application->P.ShellExecute("OPEN", item.Exe, item.Par, item.Dir, 5 /* SW_SHOW */);
+  Platform& p = Application->P;
+  p.ShellExecute("OPEN", ResolveLaunch(item.Exe, item.Par, item.Dir, p), kSwShow);
 }
 
-Handle GetFileIconHandle(const std::string& path) { return Application->P.GetFileIcon(path); }
+Handle GetFileIconHandle(const std::string& path) {
+  Platform& p = Application->P;
+  return p.GetFileIcon(ResolveLaunch(path, "", "", p).file);
+}
 
 std::string KeyNameText(std::uint16_t vk) {
   const std::uint32_t scan = Application->P.MapVirtualKey(vk);

@@ -52,8 +52,8 @@ class TExeList {
 inline constexpr int kMaxItems = 10000;
 
 extern std::string AtomName;
-extern std::string IniFileName;
-extern std::string ExeFileName;
+extern FilePath IniFileName;  // beside the executable, named as the file system names it
+extern std::string ExeFileName;  // the executable's file name as CP932 text
 extern Handle HotKeyWnd;
 extern bool ShortCutView;
 extern TVorlexType MenuHotKeyItem;

@@ -47,7 +47,7 @@ void WriteIniHeader() {
     try {
       files.Create(IniFileName, std::string(kIniHeaderLine) + "\r\n");
     } catch (const SystemError& e) {
-      throw std::runtime_error(Format(kMsgCannotCreate, IniFileName) + "\r\n" + e.what());
+      throw std::runtime_error(Format(kMsgCannotCreate, IniFileName.display) + "\r\n" + e.what());
     }
   }
   ProfileFile ini(files, IniFileName);
@@ -71,7 +71,7 @@ void LoadSettings() {
   ReadItem(ini, "-1", MenuHotKeyItem, kDefaultMenuHotKeyName);
   if (count > kMaxItems) {
     // Said once per load; the sections beyond the limit stay in the file.
-    Application->MessageBox(Format(Format(kMsgTooManyItems, IniFileName), count));
+    Application->MessageBox(Format(Format(kMsgTooManyItems, IniFileName.display), count));
     count = kMaxItems;
   }
   for (std::int32_t i = 0; i < count; ++i) ReadItem(ini, std::to_string(i), *ExeList->Add(), "");

@@ -34,6 +34,16 @@ inline constexpr char kNoHotKeyText[] = "なし";
 
 // The editor and the version box.
 inline constexpr char kMsgOneFileOnly[] = "ドロップできるファイルは１つです。";
+// A field's label, then the characters (as "U+00FC").
+inline constexpr char kMsgNotInCodePage[] =
+    "%s に Shift-JIS で保存できない文字があります: %s\r\nその文字を使わずに入力してください。";
+inline constexpr char kMsgPathNotInCodePage[] =
+    "%s に Shift-JIS で保存できない文字があります: %s\r\n"
+    "このパスには Shift-JIS で表せる短い名前 (8.3 形式) もありません。\r\n"
+    "別の場所を選ぶか、%USERPROFILE% のような環境変数を使って入力してください。";
+// A field's label, then the path's length in bytes.
+inline constexpr char kMsgPathTooLong[] =
+    "%s に入るのは 254 バイトまでです。\r\nこのパスは %d バイトあるため、使えません。";
 inline constexpr char kNewItemName[] = "新規";
 inline constexpr char kCopyrightLine[] = "Copyright (C) 2026 Vorlex";
 

@@ -171,14 +171,14 @@ void ProfileFile::LineTable::Insert(std::string_view bytes, Offset line) {
   ++count_;
 }
 
-ProfileFile::ProfileFile(Files& files, std::string path)
+ProfileFile::ProfileFile(Files& files, FilePath path)
     : files_(files), path_(std::move(path)), sections_(SectionName) {
   try {
     existed_ = files_.Read(path_, bytes_, kMaxFileSize);
   } catch (const FileTooLarge&) {
-    throw std::runtime_error(Format(kMsgTooLarge, path_));
+    throw std::runtime_error(Format(kMsgTooLarge, path_.display));
   } catch (const SystemError& e) {
-    throw std::runtime_error(Format(kMsgCannotRead, path_) + "\r\n" + e.what());
+    throw std::runtime_error(Format(kMsgCannotRead, path_.display) + "\r\n" + e.what());
   }
   if (existed_) Parse();
 }
@@ -391,7 +391,7 @@ void ProfileFile::Flush() {
   try {
     files_.Replace(path_, Pieces());
   } catch (const SystemError&) {
-    throw std::runtime_error(Format(kMsgCannotWrite, path_));
+    throw std::runtime_error(Format(kMsgCannotWrite, path_.display));
   }
   dirty_ = false;
   existed_ = true;

@@ -41,7 +41,7 @@ class ProfileFile {
   // that exists but cannot be read whole raises "<path> を読み込めません"
   // with the system's text, one beyond kMaxFileSize "<path> は大きすぎます";
   // nothing is then written over it.
-  ProfileFile(Files& files, std::string path);
+  ProfileFile(Files& files, FilePath path);
   ~ProfileFile();
   ProfileFile(const ProfileFile&) = delete;
   ProfileFile& operator=(const ProfileFile&) = delete;
@@ -91,7 +91,7 @@ class ProfileFile {
   std::vector<std::string_view> Pieces() const;
 
   Files& files_;
-  std::string path_;
+  FilePath path_;
   bool existed_ = false;
   bool dirty_ = false;
   std::string bytes_;  // the file as read

@@ -55,6 +55,7 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   OD_ExeFName->SetName("OD_ExeFName");
   LB_Select->ItemHeight = 16;
   for (TEdit* edit : {Edt_Name, Edt_Exe, Edt_Par, Edt_Dir}) edit->MaxLength = kFieldLength;
+  Edt_Exe->HoldsPath = Edt_Dir->HoldsPath = true;
 
   LB_Select->OnClick = Handler(&TForm_Set::LB_SelectClick);
   Edt_Name->OnChange = Handler(&TForm_Set::Edt_NameChange);
@@ -128,14 +129,45 @@ void TForm_Set::StoreItem() {
   if (CB_RightDoubleClickMenu->Checked()) RightDoubleClickMenuNo = EditNo;
 }
 
+bool TForm_Set::FieldsExact() {
+  const std::pair<TEdit*, TLabel*> fields[] = {{Edt_Name, Lbl_Name}, {Edt_Exe, Lbl_Exe}, {Edt_Par, Lbl_Par}, {Edt_Dir, Lbl_Dir}};
+  for (const auto& [edit, label] : fields) {
+    if (edit->Lost().empty()) continue;
+    const char* pattern = edit->HoldsPath ? kMsgPathNotInCodePage : kMsgNotInCodePage;
+    Application->MessageBox(Format(Format(pattern, label->Caption()), CharacterList(edit->Lost())));
+    return false;
+  }
+  return true;
+}
+
+bool TForm_Set::TakePath(const std::u16string& path, std::string& cp932) {
+  const Cp932Text text = PathToCp932(path);
+  if (!text.exact()) {
+    Application->MessageBox(Format(Format(kMsgPathNotInCodePage, Lbl_Exe->Caption()), CharacterList(text.lost)));
+    return false;
+  }
+  if (text.text.size() > kFieldLength) {
+    // A shorter path would be another file: nothing is cut.
+    Application->MessageBox(
+        Format(Format(kMsgPathTooLong, Lbl_Exe->Caption()), static_cast<long long>(text.text.size())));
+    return false;
+  }
+  cp932 = text.text;
+  return true;
+}
+
 void TForm_Set::LB_SelectClick(TObject*) {
+  if (EditNo != -1 && !FieldsExact()) {
+    LB_Select->SetItemIndex(EditNo);  // the person stays on the item to mend it
+    return;
+  }
   if (EditNo != -1) StoreItem();
   EditNo = LB_Select->ItemIndex();
   ShowItem();
 }
 
 void TForm_Set::Edt_NameChange(TObject*) {
-  if (EditNo == -1) return;
+  if (EditNo == -1 || !Edt_Name->Lost().empty()) return;  // a look-alike name is never the item's
   ExeList->Items(EditNo)->Name = Edt_Name->Text();
   LB_Select->SetItem(EditNo, Edt_Name->Text());
 }
@@ -155,6 +187,7 @@ void TForm_Set::CB_RightDoubleClickMenuClick(TObject*) {
 }
 
 void TForm_Set::Btn_AddClick(TObject*) {
+  if (EditNo != -1 && !FieldsExact()) return;
   if (EditNo != -1) StoreItem();
   if (EditNo == -1) EditNo = 0;
   TVorlexType* item = ExeList->Insert(EditNo);
@@ -203,17 +236,18 @@ void TForm_Set::Btn_DownClick(TObject*) {
 }
 
 void TForm_Set::Btn_ExeFNameClick(TObject*) {
-  if (OD_ExeFName->Execute()) Edt_Exe->SetText(OD_ExeFName->FileName);
+  std::string path;
+  if (OD_ExeFName->Execute() && TakePath(OD_ExeFName->FileName, path)) Edt_Exe->SetText(path);
 }
 
 void TForm_Set::FormDropFiles(std::uintptr_t drop) {
-  const std::vector<std::string> files = Application->P.DroppedFiles(drop);
+  const std::vector<std::u16string> files = Application->P.DroppedFiles(drop);
   if (files.size() != 1) {
     Application->MessageBox(kMsgOneFileOnly);
     return;
   }
-  // A buffer of 255 bytes with its terminator holds 254 of the path.
-  const std::string path = CutAtCharBoundary(files[0], kFieldLength);
+  std::string path;
+  if (!TakePath(files[0], path)) return;
   Edt_Name->SetText(ExtractFileName(path));
   Edt_Exe->SetText(path);
   Edt_Dir->SetText(ExtractFileDir(path));
@@ -222,6 +256,7 @@ void TForm_Set::FormDropFiles(std::uintptr_t drop) {
 void TForm_Set::Btn_SetEtcClick(TObject*) { Form_SetEtc->ShowModal(); }
 
 void TForm_Set::Btn_OkClick(TObject*) {
+  if (EditNo != -1 && !FieldsExact()) return;  // the editor stays open, nothing is saved
   StoreItem();
   OkClicked = true;
   Close();

@@ -14,6 +14,7 @@ TForm_SetEtc::TForm_SetEtc(TComponent* owner) : TForm(owner, "TForm_SetEtc", "�
   HK_HotKey          = Place<THotKey>  ("HK_HotKey",          nullptr,  16,  32, 209, 21, "",                 0);
   CB_VisibleMenuIcon = Place<TCheckBox>("CB_VisibleMenuIcon", nullptr,   8,  72, 217, 17, "メニューのアイコン表示", 1);
   Btn_Close          = Place<TButton>  ("Btn_Close",          nullptr, 160,  96,  75, 25, "閉じる",           2);
+  Bvl_HotKey->SetShape(TBevelShape::bsFrame);  // a frame around the hotkey group
   Btn_Close->OnClick = Handler(&TForm_SetEtc::Btn_CloseClick);
 }
 

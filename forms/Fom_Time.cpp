@@ -70,7 +70,7 @@ std::int64_t TForm_Time::ElapsedNow() const {
 // ------------------------------------------------------------ the record
 
 void TForm_Time::FormCreate() {
-  LogFileName = ChangeFileExt(Application->P.ExePath(), ".log");
+  LogFileName = Application->P.ExePath().WithExtension(".log");
   OptionHeight = Pnl_Option->Height();
   FormTimeStartProcess();
 }
@@ -165,7 +165,7 @@ void TForm_Time::LogFileSave() {
     files.Append(LogFileName, FormatDateTime("yy/mm/dd | hh:mm:ss | ", StartTime) +
                                   FormatDateTime("hh:mm:ss | ", EndTime) + FormatElapsed(ElapsedMSec) + "\r\n");
   } catch (const SystemError& e) {
-    throw std::runtime_error(InOutErrorText(e.code()) + "\r\n" + LogFileName);
+    throw std::runtime_error(InOutErrorText(e.code()) + "\r\n" + LogFileName.display);
   }
 }
 

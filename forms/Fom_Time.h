@@ -40,7 +40,7 @@ class TForm_Time : public TForm {
   double ProcessStartTick = 0;   // the tick when the run (re)started
   std::int64_t BaseTick = 0;     // elapsed time counts from here
   std::int64_t ElapsedMSec = 0;  // fixed at the end of the run
-  std::string LogFileName;
+  FilePath LogFileName;
   TDateTime StartTime = 0;
   TDateTime EndTime = 0;   // the previous end after a load, this run's after its end
   TDateTime LastTime = 0;  // the previous end as stored; 0: none

@@ -91,7 +91,7 @@ void CheckEngine(const std::string& file, Script script) {
   MemoryFiles files;
   files.bytes = file;
   files.exists = true;
-  ProfileFile ini(files, "f.ini");
+  ProfileFile ini(files, FilePath("f.ini"));
   fuzz::ReferenceProfile ref(file);
   for (int steps = 0; script.More() && steps < 200; ++steps) {
     const std::uint8_t op = script.Byte();
@@ -147,7 +147,7 @@ void CheckLoadSave(const std::string& file) {
   platform->messageBoxes.clear();
   platform->memory.bytes = file;
   platform->memory.exists = true;
-  IniFileName = "C:\\Vorlex\\Vorlex.ini";
+  IniFileName = FilePath("C:\\Vorlex\\Vorlex.ini");
   ExeFileName = "Vorlex.exe";
   AtomName = "Atom_Vorlex";
   MenuHotKeyItem = TVorlexType{};

@@ -6,8 +6,12 @@
 // desktop for native tests). A backend only creates native objects, reflects
 // state and reports input; rules of behaviour live in the portable toolkit.
 //
-// Strings are CP932 byte strings throughout; the win32 backend converts at
-// its boundary. Handles are opaque numbers; 0 means "none".
+// Strings are CP932 byte strings, the program's own texts; the win32 backend
+// converts them at its boundary. Two kinds of text never pass through the
+// code page: paths as the file system names them (FilePath, LaunchRequest:
+// UTF-8), and what a person types, drops or chooses (UTF-16), which becomes
+// CP932 only through ToCp932 (platform/codepage.h). Handles are opaque
+// numbers; 0 means "none".
 #pragma once
 
 #include <cstdint>
@@ -16,6 +20,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/codepage.h"
 
 namespace vx {
 
@@ -106,6 +112,7 @@ struct ControlDesc {
   bool tabStop = false;
   bool defaultButton = false;
   int itemHeight = 0;  // a list box's rows, in pixels
+  int textLimit = 0;   // an edit box's own typing limit, in characters; 0: none
   Handle font = 0;
 };
 
@@ -188,21 +195,31 @@ class Files {
   // there is none (nothing, or a folder, under the path). A file that exists
   // but cannot be read whole (denied, shared for no reader, a failing read)
   // throws SystemError; one of more than `maxBytes` throws FileTooLarge.
-  virtual bool Read(const std::string& path, std::string& bytes, std::size_t maxBytes) = 0;
-  virtual bool Exists(const std::string& path) = 0;
+  virtual bool Read(const FilePath& path, std::string& bytes, std::size_t maxBytes) = 0;
+  virtual bool Exists(const FilePath& path) = 0;
   // Creates a new file holding `bytes`; throws SystemError when it cannot.
-  virtual void Create(const std::string& path, const std::string& bytes) = 0;
+  virtual void Create(const FilePath& path, const std::string& bytes) = 0;
   // Adds `bytes` at the end of the file, creating it when missing. Throws
   // SystemError (its code a Windows error number) when it cannot.
-  virtual void Append(const std::string& path, const std::string& bytes) = 0;
+  virtual void Append(const FilePath& path, const std::string& bytes) = 0;
   // Replaces (or creates) the file with the pieces, joined, so that a crash
   // at any moment leaves either the old file or the new one, whole. The file
   // stays what it was: a symbolic link keeps pointing where it did and its
   // target gets the bytes, and the file keeps its attributes, access rights
   // and owner. Throws SystemError when the system refuses; the old file is
   // then unchanged and no temporary file is left.
-  virtual void Replace(const std::string& path, const std::vector<std::string_view>& pieces) = 0;
+  virtual void Replace(const FilePath& path, const std::vector<std::string_view>& pieces) = 0;
 };
+
+// What the shell is asked to open: the target, its parameters and its
+// working folder, as the file system names them (UTF-8, not CP932).
+struct LaunchRequest {
+  FilePath file;
+  std::string params;
+  FilePath dir;
+};
+
+enum : int { kSwShow = 5 };
 
 class Platform {
  public:
@@ -210,8 +227,20 @@ class Platform {
 
   virtual Files& files() = 0;
 
+  // Text: the system's CP932 conversions, for the checks of ToCp932.
+  virtual const CodePage& codePage() = 0;
+  // The short (8.3) form of an existing path, as the file system gives it;
+  // false when it gives none.
+  virtual bool ShortPathName(const std::u16string& path, std::u16string& shortPath) = 0;
+
   // Process.
-  virtual std::string ExePath() = 0;
+  virtual FilePath ExePath() = 0;
+  // A variable of the environment (its name without regard to case); false
+  // when it is not set.
+  virtual bool GetEnvironmentVariable(const std::string& nameUtf8, std::string& valueUtf8) = 0;
+  // True for a 32-bit program on 64-bit Windows, whose view of System32 is
+  // the 32-bit one (SysWOW64).
+  virtual bool IsWow64() = 0;
   // Creates the named mutex; returns false when it existed already (the
   // test and the creation are one step). The handle is held until exit.
   virtual bool CreateSingleInstanceMutex(const std::string& name) = 0;
@@ -260,6 +289,12 @@ class Platform {
   virtual void SetClientSize(Handle wnd, int width, int height) = 0;
   virtual void CenterOnScreen(Handle wnd) = 0;
   virtual std::string GetWindowText(Handle wnd) = 0;
+  // Edit boxes: the text as the person typed it, and the selection (the
+  // caret when both ends meet), in UTF-16 units.
+  virtual std::u16string GetEditText(Handle edit) = 0;
+  virtual void SetEditText(Handle edit, const std::u16string& text) = 0;
+  virtual void GetEditSelection(Handle edit, int& start, int& end) = 0;
+  virtual void SetEditSelection(Handle edit, int start, int end) = 0;
   // List boxes.
   virtual void ListInsert(Handle list, int index, const std::string& text) = 0;
   virtual void ListDelete(Handle list, int index) = 0;
@@ -271,12 +306,13 @@ class Platform {
   virtual std::uint16_t GetHotKeyValue(Handle control) = 0;
   virtual void SetImageIcon(Handle control, Handle icon) = 0;
   // The file-open dialog, modal over `owner`; true and the chosen file's
-  // full path when the user confirmed one.
-  virtual bool OpenFileDialog(Handle owner, std::string& path) = 0;
+  // full path when the user confirmed one. A chosen shortcut (.lnk) is the
+  // shortcut, not its target.
+  virtual bool OpenFileDialog(Handle owner, std::u16string& path) = 0;
   // Files dropped from the shell: a window that accepts them gets
   // WM_DROPFILES with a drop whose names are read, then released.
   virtual void DragAcceptFiles(Handle wnd, bool accept) = 0;
-  virtual std::vector<std::string> DroppedFiles(std::uintptr_t drop) = 0;
+  virtual std::vector<std::u16string> DroppedFiles(std::uintptr_t drop) = 0;
   virtual void DragFinish(std::uintptr_t drop) = 0;
 
   virtual Handle FindWindow(const std::string& className, const std::string& caption) = 0;
@@ -297,7 +333,7 @@ class Platform {
   virtual Handle LoadMainIcon() = 0;
   virtual Handle CopyIcon(Handle icon) = 0;
   virtual void DestroyIcon(Handle icon) = 0;
-  virtual Handle GetFileIcon(const std::string& path) = 0;  // shell's large icon, 0 = none
+  virtual Handle GetFileIcon(const FilePath& path) = 0;  // shell's large icon, 0 = none
   virtual Point LargeIconSize() = 0;
   virtual Handle IconBitmap(Handle icon, Point size) = 0;  // icon drawn at (0, 0); 0 icon = blank
   virtual void DestroyBitmap(Handle bitmap) = 0;
@@ -313,8 +349,7 @@ class Platform {
   virtual bool UnregisterHotKey(Handle wnd, int id) = 0;
 
   // Shell.
-  virtual void ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
-                            const std::string& dir, int show) = 0;
+  virtual void ShellExecute(const std::string& verb, const LaunchRequest& target, int show) = 0;
   virtual void ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) = 0;
 };
 

@@ -202,6 +202,8 @@ class TControl : public TComponent {
   bool TakesInput() const;
   // Takes the text the native control already shows.
   void StoreCaption(const std::string& caption) { caption_ = caption; }
+  // What native control stands for this one; only before its window exists.
+  void SetKind(ControlKind kind) { kind_ = kind; }
 
  private:
   friend class TForm;
@@ -226,9 +228,16 @@ class TLabel : public TControl {
   TLabel(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Label) {}
 };
 
+// An etched line along the bottom of its bounds, or a frame around them.
+enum class TBevelShape { bsBottomLine, bsFrame };
+
 class TBevel : public TControl {
  public:
   TBevel(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::BevelLine) {}
+  // Set in the form's description, before the window exists.
+  void SetShape(TBevelShape shape) {
+    SetKind(shape == TBevelShape::bsFrame ? ControlKind::BevelFrame : ControlKind::BevelLine);
+  }
 };
 
 class TButton : public TControl {
@@ -275,22 +284,39 @@ class TListBox : public TControl {
   int itemIndex_ = -1;
 };
 
-// A one-line edit box. Its text is at most MaxLength CP932 bytes (cut at a
-// character boundary) and never holds a line break: a pasted text keeps its
-// first line. OnChange runs on every change, typed or set by code.
+// A one-line edit box. It shows a text set by the program whole, however
+// long, and never holds a line break: a pasted text keeps its first line.
+// MaxLength is its typing limit in CP932 bytes: typing or pasting past it
+// stops there, and the caret stays where the person types. Text() is CP932;
+// when the person's text holds characters that CP932 cannot hold, Lost()
+// names them and Text() is not theirs (never store it). OnChange runs on
+// every change, typed or set by code.
 class TEdit : public TControl {
  public:
   TEdit(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Edit) {}
   std::size_t MaxLength = 0;  // 0: no limit
+  // The box holds a path: one that CP932 cannot hold exactly is taken by
+  // its short (8.3) name when the file system gives one that it can.
+  bool HoldsPath = false;
   TNotifyEvent OnChange;
   const std::string& Text() const { return Caption(); }
+  const std::u32string& Lost() const { return lost_; }
   void SetText(const std::string& text);
   void Command(std::uint16_t code) override;
 
  private:
-  std::string Fit(const std::string& text) const;
+  // The person's text with what went past the limit left out, and where
+  // the caret goes then (-1: where it is).
+  std::u16string Limit(std::u16string typed, int& caret) const;
+  std::u16string shown_;  // the box's text after the last change
+  std::u32string lost_;
   bool reflecting_ = false;
 };
+
+// A path a person gave (typed, dropped or chosen) as CP932: exact, or by
+// the short name that the file system gives for it when that one is exact
+// (it names the same file); otherwise `lost` names what CP932 lacks.
+Cp932Text PathToCp932(const std::u16string& path);
 
 // A hotkey control. Any key is taken, with or without Shift, Ctrl and Alt;
 // no combination is refused and no modifier added. Its value is the
@@ -324,7 +350,7 @@ class TImage : public TControl {
 class TOpenDialog : public TComponent {
  public:
   explicit TOpenDialog(TForm* owner);
-  std::string FileName;
+  std::u16string FileName;  // as the system names it
   // Shows the dialog modally; true when the user chose a file.
   bool Execute();
 

@@ -99,7 +99,7 @@ class CoreTest : public ::testing::Test {
     app->SetTitle("Vorlex");
     ExeList = new TExeList;
     AtomName = "Atom_Vorlex";
-    IniFileName = dir / "Vorlex.ini";
+    IniFileName = FilePath(dir / "Vorlex.ini");
     ExeFileName = "Vorlex.exe";
     HotKeyWnd = p.CreateWindow(WindowSpec{}, nullptr);
   }

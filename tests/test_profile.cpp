@@ -11,7 +11,7 @@ class Profile : public ::testing::Test {
   template <class F>
   std::string Edit(const std::string& text, F edit) {
     WriteFile(path(), text);
-    ProfileFile ini(files, path());
+    ProfileFile ini(files, FilePath(path()));
     edit(ini);
     ini.Flush();
     return ReadFile(path());
@@ -38,7 +38,7 @@ TEST_F(Profile, ReadsNamesAndValuesAsTheProfileFunctionsDo) {
             "Lf=only\n"
             "[Last]\r\n"
             "NoEnd=tail");
-  ProfileFile ini(files, path());
+  ProfileFile ini(files, FilePath(path()));
   EXPECT_TRUE(ini.Existed());
   EXPECT_EQ(ini.ReadString("basic", "atomname", "d"), "  padded  ");
   EXPECT_EQ(ini.ReadString("Basic", "Quoted", "d"), "\"C:\\a b\\x.exe\" -v");
@@ -56,12 +56,12 @@ TEST_F(Profile, ReadsNamesAndValuesAsTheProfileFunctionsDo) {
 
 TEST_F(Profile, MissingAndEmptyFiles) {
   {
-    ProfileFile ini(files, path());
+    ProfileFile ini(files, FilePath(path()));
     EXPECT_FALSE(ini.Existed());
     EXPECT_EQ(ini.ReadString("a", "b", "c"), "c");
     ini.Flush();  // nothing written: no file appears
   }
-  EXPECT_FALSE(files.Exists(path()));
+  EXPECT_FALSE(files.Exists(FilePath(path())));
   EXPECT_EQ(Edit("", [](ProfileFile& i) { i.WriteString("S", "K", "v"); }), "[S]\r\nK=v\r\n");
 }
 
@@ -70,7 +70,7 @@ TEST_F(Profile, ValuesAreCutAt2047BytesOnACharacterBoundary) {
   std::string kana;
   for (int i = 0; i < 1200; ++i) kana += "ア";  // 2400 bytes
   WriteFile(path(), "[S]\r\nA=" + longAscii + "\r\nK=x" + kana + "\r\nQ=\"" + longAscii + "\"\r\n");
-  ProfileFile ini(files, path());
+  ProfileFile ini(files, FilePath(path()));
   EXPECT_EQ(ini.ReadString("S", "A", ""), std::string(2047, 'x'));
   // One ASCII byte, then double-byte characters: 2047 bytes would end in the
   // middle of a character, so the cut comes one byte earlier.
@@ -158,7 +158,7 @@ TEST_F(Profile, ALargeSectionFindsItsKeysTheSameWay) {
 
 TEST_F(Profile, ARefusedFlushRaisesTheErrorAndKeepsTheOldFile) {
   WriteFile(path(), "[A]\r\nk=1\r\n");
-  ProfileFile ini(files, path());
+  ProfileFile ini(files, FilePath(path()));
   ini.WriteString("A", "k", "2");
   std::filesystem::permissions(path(), std::filesystem::perms::owner_read);
   try {
@@ -179,7 +179,7 @@ TEST_F(Profile, AnInterruptedFlushLeavesTheOldOrTheNewFileWhole) {
   for (auto step : {PosixFiles::Step::WriteTemp, PosixFiles::Step::SyncTemp, PosixFiles::Step::Rename,
                     PosixFiles::Step::SyncDir}) {
     WriteFile(path(), oldText);
-    ProfileFile ini(files, path());
+    ProfileFile ini(files, FilePath(path()));
     ini.WriteString("A", "k", std::string(100000, 'n'));
     files.faultHook = [step](PosixFiles::Step s) {
       if (s == step) throw Crash{};
@@ -190,7 +190,7 @@ TEST_F(Profile, AnInterruptedFlushLeavesTheOldOrTheNewFileWhole) {
     EXPECT_TRUE(now == oldText || now == newText) << "step " << static_cast<int>(step) << ": " << now.size();
     EXPECT_EQ(now == newText, step == PosixFiles::Step::SyncDir);
     // The next flush is not disturbed by what the crash left behind.
-    ProfileFile again(files, path());
+    ProfileFile again(files, FilePath(path()));
     again.WriteString("A", "k", "after");
     again.Flush();
     EXPECT_EQ(ReadFile(path()), "[A]\r\nk=after\r\n");

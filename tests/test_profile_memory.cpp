@@ -91,7 +91,7 @@ TEST(ProfileMemory, AnyShapeCostsAtMostFourTimesItsSize) {
   for (const Case& c : cases) {
     WriteFile(path, c.text);
     const std::size_t used = PeakOf([&] {
-      ProfileFile ini(files, path);
+      ProfileFile ini(files, FilePath(path));
       // Read and write the big section and another, as the program does.
       ini.ReadString("S", "k", "");
       ini.ReadString("Basic", "Count", "");
@@ -111,11 +111,11 @@ TEST(ProfileMemory, FiftyMegabytesOfBlankLinesLoadInUnder250Megabytes) {
   HeadlessPlatform p(system, dir / "Vorlex.exe");
   TApplication* app = new TApplication(p);
   ExeList = new TExeList;
-  IniFileName = dir / "Vorlex.ini";
+  IniFileName = FilePath(dir / "Vorlex.ini");
   ExeFileName = "Vorlex.exe";
   std::string text;
   for (int i = 0; i < 25'000'000; ++i) text += "\r\n";
-  WriteFile(IniFileName, text);
+  WriteFile(IniFileName.utf8, text);
   text.clear();
   text.shrink_to_fit();
   const std::size_t used = PeakOf([] {
@@ -126,7 +126,7 @@ TEST(ProfileMemory, FiftyMegabytesOfBlankLinesLoadInUnder250Megabytes) {
   });
   EXPECT_LE(used, 250u << 20) << used / (1 << 20) << " MiB";
   std::printf("50 MB of blank lines: %zu MiB at most\n", used >> 20);
-  EXPECT_NE(ReadFile(IniFileName).find("[0]\r\nName=\"x\"\r\n"), std::string::npos);
+  EXPECT_NE(ReadFile(IniFileName.utf8).find("[0]\r\nName=\"x\"\r\n"), std::string::npos);
   delete ExeList;
   ExeList = nullptr;
   FinalizeUnitAll();

@@ -39,7 +39,7 @@ TEST(Program, FirstStartCreatesTheFileAndTheWindowsInOrder) {
   EXPECT_FALSE(Form_Main->Visible());
   EXPECT_EQ(Form_Main->Caption(), "Tallowmere");
   EXPECT_EQ(HotKeyWnd, Form_Main->GetHandle());
-  EXPECT_EQ(IniFileName, d.Ini());
+  EXPECT_EQ(IniFileName.utf8, d.Ini());
   EXPECT_EQ(ExeFileName, "Vorlex.exe");
   // The tray icon shows the application's icon and title.
   ASSERT_EQ(d.system().trayIcons.size(), 1u);

@@ -212,9 +212,9 @@ TEST_F(Editor, ADroppedFileFillsNameProgramAndFolderAndTwoFilesAreRefused) {
   EXPECT_EQ(Field("Edt_Exe"), "C:\\表\\表.exe");
   EXPECT_TRUE(d.p.liveDrops.empty());
   // The file dialog puts its choice into the program field only.
-  d.p.onOpenFile = [this](Handle owner, std::string& path) {
+  d.p.onOpenFile = [this](Handle owner, std::u16string& path) {
     EXPECT_EQ(owner, Wnd());
-    path = "C:\\Picked\\p.exe";
+    path = u"C:\\Picked\\p.exe";
     return true;
   };
   Click("Btn_ExeFName");

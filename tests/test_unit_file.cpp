@@ -12,7 +12,7 @@ using SettingsFile = CoreTest;
 
 TEST_F(SettingsFile, HeaderOnAMissingFileThenDefaults) {
   WriteIniHeader();
-  EXPECT_EQ(ReadFile(IniFileName), ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n");
+  EXPECT_EQ(ReadFile(IniFileName.utf8), ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n");
   AtomName = "changed";
   LoadSettings();
   EXPECT_EQ(ExeList->Count(), 0);
@@ -26,19 +26,19 @@ TEST_F(SettingsFile, HeaderOnAMissingFileThenDefaults) {
 }
 
 TEST_F(SettingsFile, HeaderKeepsAnExistingFirstLineAndFollowsTheExeName) {
-  WriteFile(IniFileName, "; mine\r\n[Head]\r\nName=\"Old.exe\"\r\n");
+  WriteFile(IniFileName.utf8, "; mine\r\n[Head]\r\nName=\"Old.exe\"\r\n");
   ExeFileName = "Renamed.exe";
   WriteIniHeader();
-  EXPECT_EQ(ReadFile(IniFileName), "; mine\r\n[Head]\r\nName=\"Renamed.exe\"\r\nVersion=\"1.22\"\r\n");
+  EXPECT_EQ(ReadFile(IniFileName.utf8), "; mine\r\n[Head]\r\nName=\"Renamed.exe\"\r\nVersion=\"1.22\"\r\n");
 }
 
 TEST_F(SettingsFile, HeaderRaisesWhenTheFileCannotBeCreated) {
-  std::filesystem::create_directory(IniFileName);  // a folder where the file should be
+  std::filesystem::create_directory(IniFileName.utf8);  // a folder where the file should be
   try {
     WriteIniHeader();
     FAIL();
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()).rfind(IniFileName + " を作成できません", 0), 0u) << e.what();
+    EXPECT_EQ(std::string(e.what()).rfind(IniFileName.display + " を作成できません", 0), 0u) << e.what();
   }
 }
 
@@ -64,9 +64,9 @@ TEST_F(SettingsFile, SaveThenLoadRoundTripsEveryField) {
   RightDoubleClickMenuNo = -1;
   VisibleMenuIcon = false;
   MenuHotKeyItem = TVorlexType{7, "Menu", 0x4000 | 0x4D, "e", "p", "d"};
-  WriteFile(IniFileName, ";Vorlex Initialize File\r\n");
+  WriteFile(IniFileName.utf8, ";Vorlex Initialize File\r\n");
   SaveSettings();
-  const std::string text = ReadFile(IniFileName);
+  const std::string text = ReadFile(IniFileName.utf8);
   EXPECT_NE(text.find("[Basic]\r\nAtomName=\"Atom_Mine\"\r\nCount=3\r\nShortCutView=1\r\nLeftDoubleClickMenuNo=1\r\n"
                       "RightDoubleClickMenuNo=-1\r\nVisibleMenuIcon=0\r\n[-1]\r\nName=\"Menu\"\r\nHotKey=16461\r\n"
                       "Exe=\"e\"\r\nPar=\"p\"\r\nDir=\"d\"\r\n[0]\r\nName=\"  spaced name  \"\r\nHotKey=49217\r\n"),
@@ -75,7 +75,7 @@ TEST_F(SettingsFile, SaveThenLoadRoundTripsEveryField) {
 
   ExeList->Clear();
   FinalizeUnitAll();
-  IniFileName = dir / "Vorlex.ini";
+  IniFileName = FilePath(dir / "Vorlex.ini");
   LoadSettings();
   ASSERT_EQ(ExeList->Count(), 3);
   EXPECT_EQ(ExeList->Items(0)->Name, "  spaced name  ");
@@ -96,9 +96,9 @@ TEST_F(SettingsFile, SaveThenLoadRoundTripsEveryField) {
 }
 
 TEST_F(SettingsFile, AnEmptyListSavesNothingSoTheLastItemsComeBack) {
-  WriteFile(IniFileName, "[Basic]\r\nCount=1\r\n[0]\r\nName=\"kept\"\r\n");
+  WriteFile(IniFileName.utf8, "[Basic]\r\nCount=1\r\n[0]\r\nName=\"kept\"\r\n");
   SaveSettings();
-  EXPECT_EQ(ReadFile(IniFileName), "[Basic]\r\nCount=1\r\n[0]\r\nName=\"kept\"\r\n");
+  EXPECT_EQ(ReadFile(IniFileName.utf8), "[Basic]\r\nCount=1\r\n[0]\r\nName=\"kept\"\r\n");
   LoadSettings();
   ASSERT_EQ(ExeList->Count(), 1);
   EXPECT_EQ(ExeList->Items(0)->Name, "kept");
@@ -110,13 +110,13 @@ TEST_F(SettingsFile, ShrinkingLeavesOldSectionsUnread) {
   ExeList->Delete(4);
   ExeList->Delete(3);
   SaveSettings();
-  EXPECT_NE(ReadFile(IniFileName).find("[4]\r\nName=\"item4\""), std::string::npos);
+  EXPECT_NE(ReadFile(IniFileName.utf8).find("[4]\r\nName=\"item4\""), std::string::npos);
   LoadSettings();
   EXPECT_EQ(ExeList->Count(), 3);
 }
 
 TEST_F(SettingsFile, DamagedValuesLoadAsDefaults) {
-  WriteFile(IniFileName,
+  WriteFile(IniFileName.utf8,
             "[Basic]\r\nCount=3\r\nShortCutView=7\r\nVisibleMenuIcon=yes\r\nLeftDoubleClickMenuNo=abc\r\n"
             "[-1]\r\nHotKey=70000\r\n"
             "[0]\r\nName=\"a\"\r\nHotKey=0x41\r\n"
@@ -135,7 +135,7 @@ TEST_F(SettingsFile, DamagedValuesLoadAsDefaults) {
   EXPECT_EQ(MenuHotKeyItem.HotKey, 0);
   EXPECT_EQ(MenuHotKeyItem.Name, "MenuHotKey");
 
-  WriteFile(IniFileName, "[Basic]\r\nCount=-3\r\nVisibleMenuIcon=0\r\n[0]\r\nName=\"x\"\r\n[-1]\r\nHotKey=-1\r\n");
+  WriteFile(IniFileName.utf8, "[Basic]\r\nCount=-3\r\nVisibleMenuIcon=0\r\n[0]\r\nName=\"x\"\r\n[-1]\r\nHotKey=-1\r\n");
   LoadSettings();
   EXPECT_EQ(ExeList->Count(), 0);
   EXPECT_FALSE(VisibleMenuIcon);
@@ -143,20 +143,20 @@ TEST_F(SettingsFile, DamagedValuesLoadAsDefaults) {
 }
 
 TEST_F(SettingsFile, ACountAboveTheLimitLoadsTheLimitAndSaysSoOnce) {
-  WriteFile(IniFileName, "[Basic]\r\nCount=2147483647\r\n[0]\r\nName=\"first\"\r\n[10000]\r\nName=\"beyond\"\r\n");
+  WriteFile(IniFileName.utf8, "[Basic]\r\nCount=2147483647\r\n[0]\r\nName=\"first\"\r\n[10000]\r\nName=\"beyond\"\r\n");
   LoadSettings();
   EXPECT_EQ(ExeList->Count(), kMaxItems);
   EXPECT_EQ(ExeList->Items(0)->Name, "first");
   ASSERT_EQ(p.messageBoxes.size(), 1u);
   const std::string& text = p.messageBoxes[0].text;
-  EXPECT_EQ(text.rfind(IniFileName + " の項目数 (Count=2147483647) が上限を超えています。\r\n", 0), 0u) << text;
+  EXPECT_EQ(text.rfind(IniFileName.display + " の項目数 (Count=2147483647) が上限を超えています。\r\n", 0), 0u) << text;
   EXPECT_NE(text.find("10000"), std::string::npos);
   EXPECT_EQ(p.messageBoxes[0].kind, Platform::BoxKind::Plain);
   // The items beyond the limit stay in the file through a save.
   SaveSettings();
-  EXPECT_NE(ReadFile(IniFileName).find("[10000]\r\nName=\"beyond\"\r\n"), std::string::npos);
+  EXPECT_NE(ReadFile(IniFileName.utf8).find("[10000]\r\nName=\"beyond\"\r\n"), std::string::npos);
   ClearExeList();
-  WriteFile(IniFileName, "[Basic]\r\nCount=10000\r\n");
+  WriteFile(IniFileName.utf8, "[Basic]\r\nCount=10000\r\n");
   LoadSettings();
   EXPECT_EQ(p.messageBoxes.size(), 1u);  // exactly at the limit: nothing to say
 }
@@ -165,7 +165,7 @@ TEST_F(SettingsFile, ACountAboveTheLimitLoadsTheLimitAndSaysSoOnce) {
 // routine that opens it, and nothing is written over it.
 TEST_F(SettingsFile, AnUnreadableFileIsAnErrorAndKeepsEveryByte) {
   const std::string text = "[Basic]\r\nCount=1\r\n[0]\r\nName=\"mine\"\r\n";
-  WriteFile(IniFileName, text);
+  WriteFile(IniFileName.utf8, text);
   p.posixFiles.faultHook = [](PosixFiles::Step s) {
     if (s == PosixFiles::Step::Read) throw SystemError("read: Input/output error (5)", 5);
   };
@@ -174,27 +174,27 @@ TEST_F(SettingsFile, AnUnreadableFileIsAnErrorAndKeepsEveryByte) {
       routine();
       FAIL() << "an unreadable file was taken as read";
     } catch (const std::runtime_error& e) {
-      EXPECT_EQ(std::string(e.what()), IniFileName + " を読み込めません\r\nread: Input/output error (5)");
+      EXPECT_EQ(std::string(e.what()), IniFileName.display + " を読み込めません\r\nread: Input/output error (5)");
     }
   }
   AddItem("x");
   EXPECT_THROW(SaveSettings(), std::runtime_error);
   p.posixFiles.faultHook = nullptr;
-  EXPECT_EQ(ReadFile(IniFileName), text);
-  EXPECT_FALSE(std::filesystem::exists(IniFileName + ".vxtmp"));
+  EXPECT_EQ(ReadFile(IniFileName.utf8), text);
+  EXPECT_FALSE(std::filesystem::exists(IniFileName.display + ".vxtmp"));
 }
 
 TEST_F(SettingsFile, AFileBeyondTheLargestSizeIsAnErrorAndKeepsEveryByte) {
   std::string text = "[Basic]\r\nCount=1\r\n";
   text.resize(ProfileFile::kMaxFileSize + 1, ';');
-  WriteFile(IniFileName, text);
+  WriteFile(IniFileName.utf8, text);
   try {
     WriteIniHeader();
     FAIL();
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), IniFileName + " は大きすぎます (設定ファイルは 64 MiB までです)");
+    EXPECT_EQ(std::string(e.what()), IniFileName.display + " は大きすぎます (設定ファイルは 64 MiB までです)");
   }
-  EXPECT_EQ(std::filesystem::file_size(IniFileName), text.size());
+  EXPECT_EQ(std::filesystem::file_size(IniFileName.utf8), text.size());
 }
 
 // A flush replaces the file's bytes, not what the file is: a symbolic link
@@ -204,12 +204,12 @@ TEST_F(SettingsFile, AFlushKeepsTheLinkAndTheModeOfTheFile) {
   const std::string target = dir / "elsewhere/real.ini";
   WriteFile(target, "; kept\r\n");
   ::chmod(target.c_str(), 0640);
-  std::filesystem::create_symlink("elsewhere/real.ini", IniFileName);
+  std::filesystem::create_symlink("elsewhere/real.ini", IniFileName.utf8);
   AddItem("linked");
   WriteIniHeader();
   SaveSettings();
-  EXPECT_TRUE(std::filesystem::is_symlink(IniFileName));
-  EXPECT_EQ(std::filesystem::read_symlink(IniFileName), "elsewhere/real.ini");
+  EXPECT_TRUE(std::filesystem::is_symlink(IniFileName.utf8));
+  EXPECT_EQ(std::filesystem::read_symlink(IniFileName.utf8), "elsewhere/real.ini");
   EXPECT_NE(ReadFile(target).find("Name=\"linked\""), std::string::npos);
   EXPECT_EQ(ReadFile(target).rfind("; kept\r\n", 0), 0u);
   struct stat st {};
@@ -218,24 +218,24 @@ TEST_F(SettingsFile, AFlushKeepsTheLinkAndTheModeOfTheFile) {
   EXPECT_FALSE(std::filesystem::exists(target + ".vxtmp"));
 
   // A link whose target does not exist yet: the target is created.
-  std::filesystem::remove(IniFileName);
-  std::filesystem::create_symlink("elsewhere/new.ini", IniFileName);
+  std::filesystem::remove(IniFileName.utf8);
+  std::filesystem::create_symlink("elsewhere/new.ini", IniFileName.utf8);
   WriteIniHeader();
-  EXPECT_TRUE(std::filesystem::is_symlink(IniFileName));
+  EXPECT_TRUE(std::filesystem::is_symlink(IniFileName.utf8));
   EXPECT_EQ(ReadFile(dir / "elsewhere/new.ini").rfind(";Vorlex Initialize File\r\n", 0), 0u);
 }
 
 TEST_F(SettingsFile, ARefusedSaveRaisesTheErrorAndKeepsTheFile) {
-  WriteFile(IniFileName, "[Basic]\r\nCount=0\r\n");
-  std::filesystem::permissions(IniFileName, std::filesystem::perms::owner_read);
+  WriteFile(IniFileName.utf8, "[Basic]\r\nCount=0\r\n");
+  std::filesystem::permissions(IniFileName.utf8, std::filesystem::perms::owner_read);
   AddItem("x");
   try {
     SaveSettings();
     FAIL();
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), IniFileName + " に書き込めません");
+    EXPECT_EQ(std::string(e.what()), IniFileName.display + " に書き込めません");
   }
-  EXPECT_EQ(ReadFile(IniFileName), "[Basic]\r\nCount=0\r\n");
+  EXPECT_EQ(ReadFile(IniFileName.utf8), "[Basic]\r\nCount=0\r\n");
 }
 
 }  // namespace vx::test

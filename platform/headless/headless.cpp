@@ -80,6 +80,55 @@ void HeadlessPlatform::SetWindowText(Handle wnd, const std::string& text) {
   if (it == system.windows.end()) return;
   it->second.desc.caption = text;
   it->second.control.caption = text;
+  if (it->second.isControl && it->second.control.kind == ControlKind::Edit) SetEditText(wnd, cp932.Decode(text));
+}
+
+std::u16string HeadlessPlatform::GetEditText(Handle edit) {
+  const auto* w = system.FindWindowRecord(edit);
+  return w ? w->editText : std::u16string();
+}
+
+void HeadlessPlatform::SetEditText(Handle edit, const std::u16string& text) {
+  auto it = system.windows.find(edit);
+  if (it == system.windows.end()) return;
+  auto& w = it->second;
+  w.editText = text;
+  w.control.caption = w.desc.caption = cp932.Encode(text);
+  // As an edit box does when its text is set, the caret goes to the start.
+  w.selStart = w.selEnd = 0;
+}
+
+void HeadlessPlatform::GetEditSelection(Handle edit, int& start, int& end) {
+  const auto* w = system.FindWindowRecord(edit);
+  start = w ? w->selStart : 0;
+  end = w ? w->selEnd : 0;
+}
+
+void HeadlessPlatform::SetEditSelection(Handle edit, int start, int end) {
+  auto it = system.windows.find(edit);
+  if (it == system.windows.end()) return;
+  const int n = static_cast<int>(it->second.editText.size());
+  it->second.selStart = std::clamp(start, 0, n);
+  it->second.selEnd = std::clamp(end, 0, n);
+}
+
+FilePath HeadlessPlatform::ExePath() { return FilePath(exePath, cp932.Encode(Utf8ToUtf16(exePath))); }
+
+bool HeadlessPlatform::ShortPathName(const std::u16string& path, std::u16string& shortPath) {
+  auto it = shortNames.find(path);
+  if (it == shortNames.end()) return false;
+  shortPath = it->second;
+  return true;
+}
+
+bool HeadlessPlatform::GetEnvironmentVariable(const std::string& name, std::string& value) {
+  for (const auto& [key, v] : environment) {
+    if (FoldCase(key) == FoldCase(name)) {
+      value = v;
+      return true;
+    }
+  }
+  return false;
 }
 
 bool HeadlessPlatform::IsWindowVisible(Handle wnd) { return Showing(wnd); }
@@ -103,6 +152,10 @@ Handle HeadlessPlatform::CreateControl(Handle parent, const ControlDesc& desc, W
   if (proc) proc->window = h;
   w.control = desc;
   w.desc.caption = desc.caption;
+  if (desc.kind == ControlKind::Edit) {
+    w.editText = cp932.Decode(desc.caption);
+    w.textLimit = desc.textLimit;
+  }
   system.windows[h] = w;
   return h;
 }
@@ -192,10 +245,59 @@ bool HeadlessPlatform::Type(Handle top, const std::string& name, const std::stri
   Handle h;
   auto* w = Reachable(top, name, h);
   if (!w) return false;
-  w->control.caption = w->desc.caption = text;
+  if (w->control.kind == ControlKind::Edit) {
+    const std::u16string typed = cp932.Decode(text);
+    EditTyped(h, *w, typed, static_cast<int>(typed.size()));
+    w->control.caption = w->desc.caption = text;  // the bytes as given
+  } else {
+    w->control.caption = w->desc.caption = text;
+  }
   Notify(h, kEnChange);
   return true;
 }
+
+void HeadlessPlatform::EditTyped(Handle, HeadlessSystem::Window& w, std::u16string text, int caret) {
+  w.editText = std::move(text);
+  w.control.caption = w.desc.caption = cp932.Encode(w.editText);
+  w.selStart = w.selEnd = caret;
+}
+
+bool HeadlessPlatform::TypeUnicode(Handle top, const std::string& name, const std::u16string& text) {
+  Handle h;
+  auto* w = Reachable(top, name, h);
+  if (!w || w->control.kind != ControlKind::Edit) return false;
+  EditTyped(h, *w, text, static_cast<int>(text.size()));
+  Notify(h, kEnChange);
+  return true;
+}
+
+bool HeadlessPlatform::TypeAtCaret(Handle top, const std::string& name, const std::u16string& text) {
+  for (char16_t c : text)
+    if (!Paste(top, name, std::u16string(1, c))) return false;
+  return true;
+}
+
+bool HeadlessPlatform::Paste(Handle top, const std::string& name, const std::u16string& text) {
+  Handle h;
+  auto* w = Reachable(top, name, h);
+  if (!w || w->control.kind != ControlKind::Edit) return false;
+  const int a = std::min(w->selStart, w->selEnd), b = std::max(w->selStart, w->selEnd);
+  std::u16string insert = text;
+  // The box's own limit counts characters, as an edit box does.
+  if (w->textLimit > 0) {
+    const int rest = static_cast<int>(w->editText.size()) - (b - a);
+    const int room = std::max(0, w->textLimit - rest);
+    if (static_cast<int>(insert.size()) > room) insert.resize(static_cast<std::size_t>(room));
+  }
+  if (insert.empty() && a == b) return true;  // refused: nothing changes, no notice
+  std::u16string now = w->editText.substr(0, static_cast<std::size_t>(a)) + insert +
+                       w->editText.substr(static_cast<std::size_t>(b));
+  EditTyped(h, *w, std::move(now), a + static_cast<int>(insert.size()));
+  Notify(h, kEnChange);
+  return true;
+}
+
+int HeadlessPlatform::Caret(Handle top, const std::string& name) const { return Control(top, name).selEnd; }
 
 bool HeadlessPlatform::Select(Handle top, const std::string& name, int index) {
   Handle h;
@@ -227,7 +329,13 @@ bool HeadlessPlatform::PressDialogKey(Handle top, std::uint16_t vk) {
   return true;
 }
 
-bool HeadlessPlatform::DropFiles(Handle wnd, std::vector<std::string> paths) {
+bool HeadlessPlatform::DropFiles(Handle wnd, const std::vector<std::string>& cp932Paths) {
+  std::vector<std::u16string> paths;
+  for (const std::string& p : cp932Paths) paths.push_back(cp932.Decode(p));
+  return DropUnicodeFiles(wnd, std::move(paths));
+}
+
+bool HeadlessPlatform::DropUnicodeFiles(Handle wnd, std::vector<std::u16string> paths) {
   const auto* w = system.FindWindowRecord(wnd);
   if (!w || !w->acceptsFiles) return false;
   const std::uintptr_t drop = system.nextHandle++;
@@ -261,16 +369,16 @@ void HeadlessPlatform::SetHotKeyValue(Handle control, std::uint16_t value) { sys
 std::uint16_t HeadlessPlatform::GetHotKeyValue(Handle control) { return system.windows.at(control).hotKey; }
 void HeadlessPlatform::SetImageIcon(Handle control, Handle icon) { system.windows.at(control).icon = icon; }
 
-bool HeadlessPlatform::OpenFileDialog(Handle owner, std::string& path) { return onOpenFile && onOpenFile(owner, path); }
+bool HeadlessPlatform::OpenFileDialog(Handle owner, std::u16string& path) { return onOpenFile && onOpenFile(owner, path); }
 
 void HeadlessPlatform::DragAcceptFiles(Handle wnd, bool accept) {
   auto it = system.windows.find(wnd);
   if (it != system.windows.end()) it->second.acceptsFiles = accept;
 }
 
-std::vector<std::string> HeadlessPlatform::DroppedFiles(std::uintptr_t drop) {
+std::vector<std::u16string> HeadlessPlatform::DroppedFiles(std::uintptr_t drop) {
   auto it = drops_.find(drop);
-  return it == drops_.end() ? std::vector<std::string>{} : it->second;
+  return it == drops_.end() ? std::vector<std::u16string>{} : it->second;
 }
 
 void HeadlessPlatform::SetTimer(Handle wnd, std::uintptr_t id, std::uint32_t ms) {
@@ -421,7 +529,8 @@ Handle HeadlessPlatform::NewIcon() {
   return h;
 }
 
-Handle HeadlessPlatform::GetFileIcon(const std::string& path) {
+Handle HeadlessPlatform::GetFileIcon(const FilePath& file) {
+  const std::string& path = file.utf8;
   if (path.empty()) return 0;
   std::error_code ec;
   if (filesWithIcons.count(path) || std::filesystem::exists(path, ec)) return NewIcon();
@@ -527,9 +636,8 @@ bool HeadlessPlatform::UnregisterHotKey(Handle wnd, int id) {
   return true;
 }
 
-void HeadlessPlatform::ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
-                                    const std::string& dir, int show) {
-  launches.push_back(Launch{verb, file, params, dir, show});
+void HeadlessPlatform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
+  launches.push_back(Launch{verb, target.file.utf8, target.params, target.dir.utf8, show});
 }
 
 void HeadlessPlatform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {

@@ -30,11 +30,19 @@ class PosixFiles : public Files {
   // a crash, or a failing disk, at that moment.
   std::function<void(Step)> faultHook;
 
-  bool Read(const std::string& path, std::string& bytes, std::size_t maxBytes) override;
-  bool Exists(const std::string& path) override;
-  void Create(const std::string& path, const std::string& bytes) override;
-  void Append(const std::string& path, const std::string& bytes) override;
-  void Replace(const std::string& path, const std::vector<std::string_view>& pieces) override;
+  bool Read(const FilePath& path, std::string& bytes, std::size_t maxBytes) override;
+  bool Exists(const FilePath& path) override;
+  void Create(const FilePath& path, const std::string& bytes) override;
+  void Append(const FilePath& path, const std::string& bytes) override;
+  void Replace(const FilePath& path, const std::vector<std::string_view>& pieces) override;
+};
+
+// CP932 as the system converts it (glibc's iconv), with the same rule as the
+// Windows one: a character without a CP932 form becomes '?'.
+class IconvCodePage : public CodePage {
+ public:
+  std::string Encode(std::u16string_view text) const override;
+  std::u16string Decode(std::string_view cp932) const override;
 };
 
 class HeadlessPlatform;
@@ -54,6 +62,11 @@ class HeadlessSystem {
     bool isControl = false;
     ControlDesc control;  // bounds, caption, enabled and checked as shown
     std::vector<std::string> items;  // a list box's entries
+    // An edit box's text as typed (control.caption holds it as CP932, with
+    // '?' for what CP932 lacks), its selection and its own typing limit.
+    std::u16string editText;
+    int selStart = 0, selEnd = 0;
+    int textLimit = 0;
     int selection = -1;
     std::uint16_t hotKey = 0;
     Handle icon = 0;
@@ -93,6 +106,7 @@ class HeadlessSystem {
 
 class HeadlessPlatform : public Platform {
  public:
+  // What the shell was asked to open; paths and parameters in UTF-8.
   struct Launch {
     std::string verb, file, params, dir;
     int show;
@@ -107,7 +121,14 @@ class HeadlessPlatform : public Platform {
 
   HeadlessSystem& system;
   PosixFiles posixFiles;
-  std::string exePath;
+  IconvCodePage cp932;
+  std::string exePath;  // UTF-8
+  // The environment's variables (names without regard to case), the short
+  // (8.3) names the file system gives, and whether this is a 32-bit
+  // program on 64-bit Windows.
+  std::map<std::string, std::string> environment;
+  std::map<std::u16string, std::u16string> shortNames;
+  bool wow64 = false;
   int exitCode = -1;  // set by ExitProcess
   Point cursor{100, 200};
   std::array<bool, 256> keys{};
@@ -145,16 +166,27 @@ class HeadlessPlatform : public Platform {
   // does; false when the control cannot take it (hidden or disabled, or
   // its window disabled by a modal dialog).
   bool Type(Handle top, const std::string& name, const std::string& text);
+  // The same with text that may hold any character, as pasted over the
+  // whole box.
+  bool TypeUnicode(Handle top, const std::string& name, const std::u16string& text);
+  // Keys typed at the caret, one character after another, as an edit box
+  // takes them: a character past the box's own limit is refused.
+  bool TypeAtCaret(Handle top, const std::string& name, const std::u16string& text);
+  // Pastes at the caret: the box takes as much as its limit leaves room for.
+  bool Paste(Handle top, const std::string& name, const std::u16string& text);
+  // The caret of an edit box.
+  int Caret(Handle top, const std::string& name) const;
   bool Select(Handle top, const std::string& name, int index);
   bool PressHotKeyInto(Handle top, const std::string& name, std::uint16_t value);
   // The dialog manager's answer to Enter and Escape on a form: Enter
   // presses the default button, if any; Escape the button numbered 2.
   bool PressDialogKey(Handle top, std::uint16_t vk);
   // Drops files from the shell on a window that accepts them.
-  bool DropFiles(Handle wnd, std::vector<std::string> paths);
+  bool DropFiles(Handle wnd, const std::vector<std::string>& cp932Paths);
+  bool DropUnicodeFiles(Handle wnd, std::vector<std::u16string> paths);
   std::set<std::uintptr_t> liveDrops;
   // Answers the file-open dialog (false: cancelled); the owner is given.
-  std::function<bool(Handle owner, std::string& path)> onOpenFile;
+  std::function<bool(Handle owner, std::u16string& path)> onOpenFile;
 
   // The scripted clock: it stands still until a wait lets time pass. A
   // scheduled piece of work runs when the clock reaches its moment, during a
@@ -178,7 +210,11 @@ class HeadlessPlatform : public Platform {
   std::uint64_t timerMessages = 0;  // WM_TIMER messages posted so far
 
   Files& files() override { return posixFiles; }
-  std::string ExePath() override { return exePath; }
+  const CodePage& codePage() override { return cp932; }
+  bool ShortPathName(const std::u16string& path, std::u16string& shortPath) override;
+  FilePath ExePath() override;
+  bool GetEnvironmentVariable(const std::string& nameUtf8, std::string& valueUtf8) override;
+  bool IsWow64() override { return wow64; }
   bool CreateSingleInstanceMutex(const std::string& name) override;
   void ExitProcess(int code) override { exitCode = code; }
 
@@ -215,6 +251,10 @@ class HeadlessPlatform : public Platform {
   void SetClientSize(Handle wnd, int width, int height) override;
   void CenterOnScreen(Handle wnd) override;
   std::string GetWindowText(Handle wnd) override;
+  std::u16string GetEditText(Handle edit) override;
+  void SetEditText(Handle edit, const std::u16string& text) override;
+  void GetEditSelection(Handle edit, int& start, int& end) override;
+  void SetEditSelection(Handle edit, int start, int end) override;
   void ListInsert(Handle list, int index, const std::string& text) override;
   void ListDelete(Handle list, int index) override;
   void ListSelect(Handle list, int index) override;
@@ -222,9 +262,9 @@ class HeadlessPlatform : public Platform {
   void SetHotKeyValue(Handle control, std::uint16_t value) override;
   std::uint16_t GetHotKeyValue(Handle control) override;
   void SetImageIcon(Handle control, Handle icon) override;
-  bool OpenFileDialog(Handle owner, std::string& path) override;
+  bool OpenFileDialog(Handle owner, std::u16string& path) override;
   void DragAcceptFiles(Handle wnd, bool accept) override;
-  std::vector<std::string> DroppedFiles(std::uintptr_t drop) override;
+  std::vector<std::u16string> DroppedFiles(std::uintptr_t drop) override;
   void DragFinish(std::uintptr_t drop) override { liveDrops.erase(drop); drops_.erase(drop); }
 
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
@@ -239,7 +279,7 @@ class HeadlessPlatform : public Platform {
   Handle LoadMainIcon() override { return NewIcon(); }
   Handle CopyIcon(Handle icon) override { return icon ? NewIcon() : 0; }
   void DestroyIcon(Handle icon) override { liveIcons.erase(icon); }
-  Handle GetFileIcon(const std::string& path) override;
+  Handle GetFileIcon(const FilePath& path) override;
   Point LargeIconSize() override { return Point{32, 32}; }
   Handle IconBitmap(Handle icon, Point size) override;
   void DestroyBitmap(Handle bitmap) override { liveBitmaps.erase(bitmap); }
@@ -253,8 +293,7 @@ class HeadlessPlatform : public Platform {
   bool RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) override;
   bool UnregisterHotKey(Handle wnd, int id) override;
 
-  void ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
-                    const std::string& dir, int show) override;
+  void ShellExecute(const std::string& verb, const LaunchRequest& target, int show) override;
   void ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
 
  private:
@@ -271,7 +310,9 @@ class HeadlessPlatform : public Platform {
   // The control a person can reach, or null.
   HeadlessSystem::Window* Reachable(Handle top, const std::string& name, Handle& h);
   void Notify(Handle control, std::uint16_t code);
-  std::map<std::uintptr_t, std::vector<std::string>> drops_;
+  std::map<std::uintptr_t, std::vector<std::u16string>> drops_;
+  // Shows a person's new text in an edit box and tells its parent.
+  void EditTyped(Handle h, HeadlessSystem::Window& w, std::u16string text, int caret);
   // Moves the clock on; each timer due by then posts its WM_TIMER (one at
   // a time, as Windows merges a timer's waiting messages).
   void AdvanceTo(std::uint64_t t);

@@ -78,7 +78,8 @@ std::string DirectoryOf(const std::string& path) {
 
 }  // namespace
 
-bool PosixFiles::Read(const std::string& path, std::string& bytes, std::size_t maxBytes) {
+bool PosixFiles::Read(const FilePath& file, std::string& bytes, std::size_t maxBytes) {
+  const std::string& path = file.utf8;
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return false;
@@ -107,7 +108,8 @@ bool PosixFiles::Read(const std::string& path, std::string& bytes, std::size_t m
   return true;
 }
 
-bool PosixFiles::Exists(const std::string& path) {
+bool PosixFiles::Exists(const FilePath& file) {
+  const std::string& path = file.utf8;
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
@@ -132,7 +134,8 @@ std::string Resolve(const std::string& path) {
 
 }  // namespace
 
-void PosixFiles::Create(const std::string& path, const std::string& bytes) {
+void PosixFiles::Create(const FilePath& file, const std::string& bytes) {
+  const std::string& path = file.utf8;
   // A symbolic link whose target is missing gets its target created.
   const std::string target = Resolve(path);
   Fd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
@@ -142,7 +145,8 @@ void PosixFiles::Create(const std::string& path, const std::string& bytes) {
 }
 
 
-void PosixFiles::Append(const std::string& path, const std::string& bytes) {
+void PosixFiles::Append(const FilePath& file, const std::string& bytes) {
+  const std::string& path = file.utf8;
   const std::string target = Resolve(path);
   // A file without write permission counts as read-only, even for root.
   struct stat st {};
@@ -154,7 +158,8 @@ void PosixFiles::Append(const std::string& path, const std::string& bytes) {
   if (::close(fd.release()) != 0) Fail("close", path, errno);
 }
 
-void PosixFiles::Replace(const std::string& path, const std::vector<std::string_view>& pieces) {
+void PosixFiles::Replace(const FilePath& file, const std::vector<std::string_view>& pieces) {
+  const std::string& path = file.utf8;
   const std::string target = Resolve(path);
   // A file without write permission counts as read-only, even for root, as
   // the read-only attribute does on Windows.

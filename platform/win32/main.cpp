@@ -2,7 +2,30 @@
 #include "app/program.h"
 #include "platform/win32/win32.h"
 
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+
+namespace {
+
+// Vorlex is run from wherever it was unpacked, often a downloads folder
+// beside files of unknown origin. The system loads some DLLs lazily (for
+// themes, the shell, the dialogs); from here on they come from System32
+// only, never from the program's folder. Asked for by name, as Windows 7
+// without its loader update lacks the function.
+void RestrictDllSearch() {
+  using SetDirectories = BOOL(WINAPI*)(DWORD);
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  const auto set = kernel ? reinterpret_cast<SetDirectories>(
+                                reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                          : nullptr;
+  if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  RestrictDllSearch();  // before the first window, shell or COM call
   vx::win32::Win32Platform platform;
   return vx::VorlexMain(platform);
 }

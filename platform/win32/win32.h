@@ -35,6 +35,7 @@
 #undef GetWindowText
 #undef DragAcceptFiles
 #undef DragFinish
+#undef GetEnvironmentVariable
 
 #include <set>
 #include <string>
@@ -43,8 +44,26 @@
 
 namespace vx::win32 {
 
+// The program's CP932 texts and the system's UTF-16. Narrow is for texts the
+// system gives the program to show (its error texts, key names): what CP932
+// lacks becomes '?', never a look-alike.
 std::wstring Wide(const std::string& cp932);
 std::string Narrow(const std::wstring& wide);
+// Paths as the file system names them: UTF-8 here, UTF-16 for the system.
+std::wstring WidePath(const FilePath& path);
+std::wstring WideUtf8(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+FilePath PathFromWide(const std::wstring& wide);
+std::u16string ToU16(const std::wstring& wide);
+std::wstring FromU16(const std::u16string& text);
+
+// The system's CP932 conversions: best-fit is off, so a character that
+// CP932 lacks becomes '?', which ToCp932 then finds.
+class Win32CodePage : public CodePage {
+ public:
+  std::string Encode(std::u16string_view text) const override;
+  std::u16string Decode(std::string_view cp932) const override;
+};
 
 // Throws SystemError naming the function, the error number and the system's
 // text for it.
@@ -72,11 +91,11 @@ class ScopedHandle {
 
 class Win32Files : public Files {
  public:
-  bool Read(const std::string& path, std::string& bytes, std::size_t maxBytes) override;
-  bool Exists(const std::string& path) override;
-  void Create(const std::string& path, const std::string& bytes) override;
-  void Append(const std::string& path, const std::string& bytes) override;
-  void Replace(const std::string& path, const std::vector<std::string_view>& pieces) override;
+  bool Read(const FilePath& path, std::string& bytes, std::size_t maxBytes) override;
+  bool Exists(const FilePath& path) override;
+  void Create(const FilePath& path, const std::string& bytes) override;
+  void Append(const FilePath& path, const std::string& bytes) override;
+  void Replace(const FilePath& path, const std::vector<std::string_view>& pieces) override;
 };
 
 class Win32Platform : public Platform {
@@ -85,7 +104,11 @@ class Win32Platform : public Platform {
   ~Win32Platform() override;
 
   Files& files() override { return files_; }
-  std::string ExePath() override;
+  const CodePage& codePage() override { return codePage_; }
+  bool ShortPathName(const std::u16string& path, std::u16string& shortPath) override;
+  FilePath ExePath() override;
+  bool GetEnvironmentVariable(const std::string& nameUtf8, std::string& valueUtf8) override;
+  bool IsWow64() override;
   bool CreateSingleInstanceMutex(const std::string& name) override;
   void ExitProcess(int code) override;
 
@@ -122,6 +145,10 @@ class Win32Platform : public Platform {
   void SetClientSize(Handle wnd, int width, int height) override;
   void CenterOnScreen(Handle wnd) override;
   std::string GetWindowText(Handle wnd) override;
+  std::u16string GetEditText(Handle edit) override;
+  void SetEditText(Handle edit, const std::u16string& text) override;
+  void GetEditSelection(Handle edit, int& start, int& end) override;
+  void SetEditSelection(Handle edit, int start, int end) override;
   void ListInsert(Handle list, int index, const std::string& text) override;
   void ListDelete(Handle list, int index) override;
   void ListSelect(Handle list, int index) override;
@@ -129,9 +156,9 @@ class Win32Platform : public Platform {
   void SetHotKeyValue(Handle control, std::uint16_t value) override;
   std::uint16_t GetHotKeyValue(Handle control) override;
   void SetImageIcon(Handle control, Handle icon) override;
-  bool OpenFileDialog(Handle owner, std::string& path) override;
+  bool OpenFileDialog(Handle owner, std::u16string& path) override;
   void DragAcceptFiles(Handle wnd, bool accept) override;
-  std::vector<std::string> DroppedFiles(std::uintptr_t drop) override;
+  std::vector<std::u16string> DroppedFiles(std::uintptr_t drop) override;
   void DragFinish(std::uintptr_t drop) override;
 
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
@@ -144,7 +171,7 @@ class Win32Platform : public Platform {
   Handle LoadMainIcon() override;
   Handle CopyIcon(Handle icon) override;
   void DestroyIcon(Handle icon) override;
-  Handle GetFileIcon(const std::string& path) override;
+  Handle GetFileIcon(const FilePath& path) override;
   Point LargeIconSize() override;
   Handle IconBitmap(Handle icon, Point size) override;
   void DestroyBitmap(Handle bitmap) override;
@@ -158,13 +185,13 @@ class Win32Platform : public Platform {
   bool RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) override;
   bool UnregisterHotKey(Handle wnd, int id) override;
 
-  void ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
-                    const std::string& dir, int show) override;
+  void ShellExecute(const std::string& verb, const LaunchRequest& target, int show) override;
   void ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
 
  private:
   void RegisterClassOnce(const std::wstring& name);
   Win32Files files_;
+  Win32CodePage codePage_;
   HINSTANCE instance_;
   ScopedHandle mutex_;
   std::set<std::wstring> classes_;

@@ -33,8 +33,8 @@ std::wstring FinalPath(const std::wstring& path) {
 
 }  // namespace
 
-bool Win32Files::Read(const std::string& path, std::string& bytes, std::size_t maxBytes) {
-  const std::wstring wide = Wide(path);
+bool Win32Files::Read(const FilePath& path, std::string& bytes, std::size_t maxBytes) {
+  const std::wstring wide = WidePath(path);
   ScopedHandle h(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!h.Valid()) {
@@ -48,7 +48,7 @@ bool Win32Files::Read(const std::string& path, std::string& bytes, std::size_t m
   }
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(h.Get(), &size)) ThrowLastError("GetFileSizeEx");
-  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) throw FileTooLarge(path);
+  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) throw FileTooLarge(path.display);
   bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -62,26 +62,26 @@ bool Win32Files::Read(const std::string& path, std::string& bytes, std::size_t m
   return true;
 }
 
-bool Win32Files::Exists(const std::string& path) {
-  const DWORD attrs = GetFileAttributesW(Wide(path).c_str());
+bool Win32Files::Exists(const FilePath& path) {
+  const DWORD attrs = GetFileAttributesW(WidePath(path).c_str());
   return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void Win32Files::Create(const std::string& path, const std::string& bytes) {
+void Win32Files::Create(const FilePath& path, const std::string& bytes) {
   ScopedHandle h(
-      CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!h.Valid()) ThrowLastError("CreateFileW");
   WriteAll(h.Get(), bytes);
   if (!FlushFileBuffers(h.Get())) ThrowLastError("FlushFileBuffers");
 }
 
-void Win32Files::Append(const std::string& path, const std::string& bytes) {
+void Win32Files::Append(const FilePath& path, const std::string& bytes) {
   // Windows refuses to write a read-only file to anyone; Wine running as
   // root would not, so the attribute is asked first.
-  const DWORD attrs = GetFileAttributesW(Wide(path).c_str());
+  const DWORD attrs = GetFileAttributesW(WidePath(path).c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     ThrowLastError("CreateFileW", ERROR_ACCESS_DENIED);
-  ScopedHandle h(CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+  ScopedHandle h(CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!h.Valid()) ThrowLastError("CreateFileW");
   WriteAll(h.Get(), bytes);
@@ -93,8 +93,8 @@ void Win32Files::Append(const std::string& path, const std::string& bytes) {
   h.Release();
 }
 
-void Win32Files::Replace(const std::string& path, const std::vector<std::string_view>& pieces) {
-  const std::wstring target = FinalPath(Wide(path));
+void Win32Files::Replace(const FilePath& path, const std::vector<std::string_view>& pieces) {
+  const std::wstring target = FinalPath(WidePath(path));
   const DWORD attrs = GetFileAttributesW(target.c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     ThrowLastError("ReplaceFileW", ERROR_ACCESS_DENIED);

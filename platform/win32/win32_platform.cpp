@@ -17,10 +17,26 @@ std::wstring Wide(const std::string& s) {
 
 std::string Narrow(const std::wstring& w) {
   if (w.empty()) return std::string();
-  const int n = WideCharToMultiByte(932, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), nullptr, 0, "?", nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(932, 0, w.data(), static_cast<int>(w.size()), &out[0], n, nullptr, nullptr);
+  WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), &out[0], n, "?", nullptr);
   return out;
+}
+
+std::u16string ToU16(const std::wstring& w) { return std::u16string(w.begin(), w.end()); }
+std::wstring FromU16(const std::u16string& t) { return std::wstring(t.begin(), t.end()); }
+std::wstring WideUtf8(const std::string& utf8) { return FromU16(Utf8ToUtf16(utf8)); }
+std::wstring WidePath(const FilePath& path) { return WideUtf8(path.utf8); }
+std::string Utf8(const std::wstring& wide) { return Utf16ToUtf8(ToU16(wide)); }
+FilePath PathFromWide(const std::wstring& wide) { return FilePath(Utf8(wide), Narrow(wide)); }
+
+std::string Win32CodePage::Encode(std::u16string_view text) const {
+  return Narrow(std::wstring(text.begin(), text.end()));
+}
+
+std::u16string Win32CodePage::Decode(std::string_view cp932) const {
+  return ToU16(Wide(std::string(cp932)));
 }
 
 void ThrowLastError(const char* function, DWORD error) {
@@ -66,12 +82,41 @@ Win32Platform::~Win32Platform() {
   if (comInitialized_) CoUninitialize();
 }
 
-std::string Win32Platform::ExePath() {
+FilePath Win32Platform::ExePath() {
   std::wstring buf(32768, L'\0');
   const DWORD n = GetModuleFileNameW(nullptr, &buf[0], static_cast<DWORD>(buf.size()));
   if (n == 0) ThrowLastError("GetModuleFileNameW");
   buf.resize(n);
-  return Narrow(buf);
+  return PathFromWide(buf);
+}
+
+bool Win32Platform::ShortPathName(const std::u16string& path, std::u16string& shortPath) {
+  const std::wstring wide = FromU16(path);
+  const DWORD n = GetShortPathNameW(wide.c_str(), nullptr, 0);
+  if (n == 0) return false;
+  std::wstring buf(n, L'\0');
+  const DWORD m = GetShortPathNameW(wide.c_str(), &buf[0], n);
+  if (m == 0 || m >= n) return false;
+  buf.resize(m);
+  shortPath = ToU16(buf);
+  return true;
+}
+
+bool Win32Platform::GetEnvironmentVariable(const std::string& nameUtf8, std::string& valueUtf8) {
+  const std::wstring name = WideUtf8(nameUtf8);
+  const DWORD n = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+  if (n == 0) return false;
+  std::wstring buf(n, L'\0');
+  const DWORD m = GetEnvironmentVariableW(name.c_str(), &buf[0], n);
+  if (m >= n) return false;
+  buf.resize(m);
+  valueUtf8 = Utf8(buf);
+  return true;
+}
+
+bool Win32Platform::IsWow64() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 bool Win32Platform::CreateSingleInstanceMutex(const std::string& name) {
@@ -317,6 +362,9 @@ Handle Win32Platform::CreateControl(Handle parent, const ControlDesc& desc, Wind
   if (desc.kind == ControlKind::ListBox && desc.itemHeight > 0) SendMessageW(h, LB_SETITEMHEIGHT, 0, desc.itemHeight);
   // Every combination is taken as it is typed: no rule replaces one.
   if (desc.kind == ControlKind::HotKey) SendMessageW(h, HKM_SETRULES, 0, 0);
+  // The box's own limit: typing stops there and the caret stays put. A
+  // longer text set by the program is still shown whole.
+  if (desc.kind == ControlKind::Edit && desc.textLimit > 0) SendMessageW(h, EM_LIMITTEXT, desc.textLimit, 0);
   return reinterpret_cast<Handle>(h);
 }
 
@@ -327,6 +375,27 @@ std::string Win32Platform::GetWindowText(Handle wnd) {
   buf.resize(static_cast<std::size_t>(GetWindowTextW(H(wnd), &buf[0], n + 1)));
   return Narrow(buf);
 }
+
+std::u16string Win32Platform::GetEditText(Handle edit) {
+  const int n = GetWindowTextLengthW(H(edit));
+  if (n <= 0) return std::u16string();
+  std::wstring buf(static_cast<std::size_t>(n) + 1, L'\0');
+  buf.resize(static_cast<std::size_t>(GetWindowTextW(H(edit), &buf[0], n + 1)));
+  return ToU16(buf);
+}
+
+void Win32Platform::SetEditText(Handle edit, const std::u16string& text) {
+  SetWindowTextW(H(edit), FromU16(text).c_str());
+}
+
+void Win32Platform::GetEditSelection(Handle edit, int& start, int& end) {
+  DWORD s = 0, e = 0;
+  SendMessageW(H(edit), EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  start = static_cast<int>(s);
+  end = static_cast<int>(e);
+}
+
+void Win32Platform::SetEditSelection(Handle edit, int start, int end) { SendMessageW(H(edit), EM_SETSEL, start, end); }
 
 void Win32Platform::ListInsert(Handle list, int index, const std::string& text) {
   SendMessageW(H(list), LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(Wide(text).c_str()));
@@ -346,30 +415,32 @@ std::uint16_t Win32Platform::GetHotKeyValue(Handle control) {
 
 void Win32Platform::SetImageIcon(Handle control, Handle icon) { SendMessageW(H(control), STM_SETICON, icon, 0); }
 
-bool Win32Platform::OpenFileDialog(Handle owner, std::string& path) {
+bool Win32Platform::OpenFileDialog(Handle owner, std::u16string& path) {
   std::wstring buf(32768, L'\0');
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = H(owner);
   ofn.lpstrFile = &buf[0];
   ofn.nMaxFile = static_cast<DWORD>(buf.size());
-  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+  // A chosen shortcut stays the shortcut: started, it brings its own
+  // arguments and working folder.
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NODEREFERENCELINKS;
   if (!GetOpenFileNameW(&ofn)) return false;
   buf.resize(wcslen(buf.c_str()));
-  path = Narrow(buf);
+  path = ToU16(buf);
   return true;
 }
 
 void Win32Platform::DragAcceptFiles(Handle wnd, bool accept) { ::DragAcceptFiles(H(wnd), accept); }
 
-std::vector<std::string> Win32Platform::DroppedFiles(std::uintptr_t drop) {
+std::vector<std::u16string> Win32Platform::DroppedFiles(std::uintptr_t drop) {
   HDROP h = reinterpret_cast<HDROP>(drop);
   const UINT n = DragQueryFileW(h, 0xFFFFFFFF, nullptr, 0);
-  std::vector<std::string> names;
+  std::vector<std::u16string> names;
   for (UINT i = 0; i < n; ++i) {
     std::wstring name(DragQueryFileW(h, i, nullptr, 0) + 1, L'\0');
     name.resize(DragQueryFileW(h, i, &name[0], static_cast<UINT>(name.size())));
-    names.push_back(Narrow(name));
+    names.push_back(ToU16(name));
   }
   return names;
 }
@@ -495,8 +566,8 @@ Handle Win32Platform::CopyIcon(Handle icon) {
 
 void Win32Platform::DestroyIcon(Handle icon) { ::DestroyIcon(reinterpret_cast<HICON>(icon)); }
 
-Handle Win32Platform::GetFileIcon(const std::string& path) {
-  const std::wstring wide = Wide(path);
+Handle Win32Platform::GetFileIcon(const FilePath& path) {
+  const std::wstring wide = WidePath(path);
   // For a program given by its full path the shell's large icon is the
   // program's first icon at the large-icon size; reading it directly is many
   // times faster than the shell's lookup (which Wine does slowly).
@@ -567,9 +638,9 @@ bool Win32Platform::UnregisterHotKey(Handle wnd, int id) { return ::UnregisterHo
 
 // ----------------------------------------------------------------- Shell
 
-void Win32Platform::ShellExecute(const std::string& verb, const std::string& file, const std::string& params,
-                                 const std::string& dir, int show) {
-  ShellExecuteW(nullptr, Wide(verb).c_str(), Wide(file).c_str(), Wide(params).c_str(), Wide(dir).c_str(), show);
+void Win32Platform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
+  ShellExecuteW(nullptr, Wide(verb).c_str(), WidePath(target.file).c_str(), WideUtf8(target.params).c_str(),
+                WidePath(target.dir).c_str(), show);
 }
 
 void Win32Platform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {

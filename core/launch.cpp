@@ -1,0 +1,101 @@
+#include "core/launch.h"
+
+#include "platform/text.h"
+
+namespace vx {
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "C:..." or "\..." (which takes in "\\server\share"): not relative.
+bool IsRelative(const std::string& path) {
+  if (path.empty()) return false;
+  if (IsSeparator(path[0])) return false;
+  return !(path.size() >= 2 && path[1] == ':');
+}
+
+// A relative path without ".." parts stays in the folder it is taken from.
+bool StaysBelow(const std::string& path) {
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find_first_of("\\/", start);
+    if (end == std::string::npos) end = path.size();
+    if (path.compare(start, end - start, "..") == 0) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+// The path with a leading ".\" left out; "." alone is the folder itself.
+std::string Joined(const FilePath& folder, std::string relative) {
+  while (relative.size() >= 2 && relative[0] == '.' && IsSeparator(relative[1])) relative.erase(0, 2);
+  if (relative == "." || relative.empty()) return folder.utf8;
+  const bool endsInSeparator = !folder.utf8.empty() && IsSeparator(folder.utf8.back());
+  return folder.utf8 + (endsInSeparator ? "" : "\\") + relative;
+}
+
+// Whether `path` lies in `folder` (without regard to ASCII case): it is
+// the folder itself or goes on with a separator.
+bool InFolder(const std::string& path, const std::string& folder) {
+  if (folder.empty() || path.size() < folder.size()) return false;
+  if (FoldCase(path.substr(0, folder.size())) != FoldCase(folder)) return false;
+  return path.size() == folder.size() || IsSeparator(path[folder.size()]);
+}
+
+std::string Utf8FromCp932(const std::string& cp932, Platform& p) { return Utf16ToUtf8(p.codePage().Decode(cp932)); }
+
+}  // namespace
+
+std::string ExpandVariables(const std::string& s, Platform& p) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const std::size_t open = s.find('%', i);
+    const std::size_t close = open == std::string::npos ? open : s.find('%', open + 1);
+    if (close == std::string::npos) {
+      out.append(s, i, std::string::npos);
+      break;
+    }
+    out.append(s, i, open - i);
+    const std::string name = s.substr(open + 1, close - open - 1);
+    std::string value;
+    if (!name.empty() && p.GetEnvironmentVariable(name, value)) {
+      out += value;
+      i = close + 1;
+    } else {
+      // Not a variable: the first '%' stays, the second may open one.
+      out.append(s, open, close - open);
+      i = close;
+    }
+  }
+  return out;
+}
+
+LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, const std::string& dir, Platform& p) {
+  std::string file = ExpandVariables(Utf8FromCp932(exe, p), p);
+  std::string folder = ExpandVariables(Utf8FromCp932(dir, p), p);
+  const std::string params = ExpandVariables(Utf8FromCp932(par, p), p);
+
+  const bool relativeFile = IsRelative(file), relativeFolder = IsRelative(folder);
+  if (relativeFile || relativeFolder) {
+    const FilePath home = p.ExePath().Folder();
+    if (relativeFile && StaysBelow(file)) {
+      const FilePath beside(Joined(home, file));
+      if (p.files().Exists(beside)) file = beside.utf8;
+    }
+    if (relativeFolder) folder = Joined(home, folder);
+  }
+
+  // The working folder is handed to the started program, which reads it in
+  // its own view of the system, so only the program's path is mapped.
+  std::string windir;
+  if (p.IsWow64() && (p.GetEnvironmentVariable("windir", windir) || p.GetEnvironmentVariable("SystemRoot", windir))) {
+    while (!windir.empty() && IsSeparator(windir.back())) windir.pop_back();
+    const std::string system32 = windir + "\\System32";
+    if (InFolder(file, system32)) file = windir + "\\Sysnative" + file.substr(system32.size());
+  }
+  return LaunchRequest{FilePath(file), params, FilePath(folder)};
+}
+
+}  // namespace vx

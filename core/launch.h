@@ -1,0 +1,27 @@
+// What the shell is asked to open for a launch item: the item's Exe, Par and
+// Dir as the person stored them (CP932), made into the paths the system
+// takes (UTF-8). The stored values are never changed.
+//
+// - "%NAME%" in any of the three is the environment variable NAME; a name
+//   that is not set stays as written.
+// - A relative Exe that names a file in the program's own folder or below
+//   it ("tools\x.exe") is that file; any other relative Exe ("notepad.exe")
+//   goes to the shell as written, which searches for it as it does.
+// - A relative Dir (".\docs") is taken from the program's own folder.
+// - On 64-bit Windows a 32-bit program sees SysWOW64 where System32 is
+//   named; an Exe in "%windir%\System32" is started through Sysnative, so it
+//   is the program that the person named.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace vx {
+
+LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, const std::string& dir, Platform& p);
+
+// The text with every "%NAME%" of a set variable replaced by its value.
+std::string ExpandVariables(const std::string& utf8, Platform& p);
+
+}  // namespace vx
