@@ -141,6 +141,24 @@ TEST(Program, StartFailsWithExitCode1WhenTheFileCannotBeCreated) {
   EXPECT_EQ(Application, nullptr);
 }
 
+TEST(Program, AFolderNameCp932CannotHoldIsTheFolderItsFilesAreMadeIn) {
+  Desktop d;
+  // "Café Jürgen": the files go there, and a message shows what CP932 has.
+  const std::string folder = d.dir / u8"Caf\u00E9 J\u00FCrgen";
+  std::filesystem::create_directory(folder);
+  d.p.exePath = folder + "/Vorlex.exe";
+  std::filesystem::create_directory(folder + "/Vorlex.log");  // a folder where the log should be
+  d.WriteIni("");  // beside the build folder's own: never touched
+  WriteFile(folder + "/Vorlex.ini", ";Vorlex Initialize File\r\n[Time]\r\nLogFile=1\r\n");
+  ASSERT_EQ(d.Start(), -1);
+  EXPECT_NE(ReadFile(folder + "/Vorlex.ini").find("[Head]\r\nName=\"Vorlex.exe\""), std::string::npos);
+  EXPECT_EQ(d.IniText(), "");
+  EXPECT_EQ(d.Close(), 0);
+  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
+  EXPECT_NE(d.p.messageBoxes[0].text.find(d.dir.path() + "/Caf? J?rgen/Vorlex.log"), std::string::npos)
+      << d.p.messageBoxes[0].text;
+}
+
 TEST(Program, ARefusedSaveAtExitIsShownAndEverythingIsStillReleased) {
   Desktop d;
   d.WriteIni(kTwoItems);

@@ -1,0 +1,88 @@
+// What the shell is asked to open for an item: variables, paths beside the
+// program, System32 under WOW64, and the values that stay as they were.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/launch.h"
+#include "platform/headless/headless.h"
+
+namespace vx::test {
+
+namespace {
+
+// Files that exist, by their paths as Windows names them.
+class KnownFiles : public PosixFiles {
+ public:
+  std::set<std::string> present;
+  bool Exists(const FilePath& path) override { return present.count(path.utf8) != 0; }
+};
+
+class LaunchPlatform : public HeadlessPlatform {
+ public:
+  LaunchPlatform(HeadlessSystem& s) : HeadlessPlatform(s, "E:\\Portable\\Vorlex\\Vorlex.exe") {}
+  Files& files() override { return known; }
+  KnownFiles known;
+};
+
+class Launch : public ::testing::Test {
+ protected:
+  Launch() : p(system) {
+    p.environment = {{"windir", "C:\\Windows"}, {"USERPROFILE", "C:\\Users\\J\xC3\xBCrgen"}};
+  }
+  LaunchRequest Resolve(const std::string& exe, const std::string& par = "", const std::string& dir = "") {
+    return ResolveLaunch(exe, par, dir, p);
+  }
+  std::string File(const std::string& exe) { return Resolve(exe).file.utf8; }
+  HeadlessSystem system;
+  LaunchPlatform p;
+};
+
+}  // namespace
+
+TEST_F(Launch, ValuesWithoutVariablesOrRelativePathsGoToTheShellAsStored) {
+  const LaunchRequest r = Resolve("C:\\Tools\\run.exe", "-x \"a b\" 100%", "D:\\work");
+  EXPECT_EQ(r.file.utf8, "C:\\Tools\\run.exe");
+  EXPECT_EQ(r.params, "-x \"a b\" 100%");
+  EXPECT_EQ(r.dir.utf8, "D:\\work");
+  EXPECT_EQ(Resolve("\\\\server\\share\\x.exe").file.utf8, "\\\\server\\share\\x.exe");
+  EXPECT_EQ(Resolve("x.exe").dir.utf8, "");  // no folder stays none
+  // Japanese in CP932 arrives as the same characters.
+  EXPECT_EQ(File("C:\\\x95\x5C\\\x95\x5C.exe"), "C:\\\xE8\xA1\xA8\\\xE8\xA1\xA8.exe");
+}
+
+TEST_F(Launch, VariablesAreExpandedInEachValueAndUnknownOnesStay) {
+  const LaunchRequest r = Resolve("%windir%\\notepad.exe", "%USERPROFILE%\\a.txt", "%UserProfile%\\Documents");
+  EXPECT_EQ(r.file.utf8, "C:\\Windows\\notepad.exe");
+  // A profile folder that CP932 cannot name is reached through its variable.
+  EXPECT_EQ(r.params, "C:\\Users\\J\xC3\xBCrgen\\a.txt");
+  EXPECT_EQ(r.dir.utf8, "C:\\Users\\J\xC3\xBCrgen\\Documents");
+  EXPECT_EQ(File("C:\\%NOPE%\\x.exe"), "C:\\%NOPE%\\x.exe");
+  EXPECT_EQ(Resolve("C:\\a.exe", "50%-%windir%").params, "50%-C:\\Windows");
+  EXPECT_EQ(Resolve("C:\\a.exe", "%%").params, "%%");
+}
+
+TEST_F(Launch, ARelativeProgramBesideTheExecutableIsThatFileAndOthersGoToTheShell) {
+  p.known.present = {"E:\\Portable\\Vorlex\\tools\\x.exe", "E:\\Portable\\up.exe", "E:\\Portable\\Vorlex\\notes.txt"};
+  EXPECT_EQ(File("tools\\x.exe"), "E:\\Portable\\Vorlex\\tools\\x.exe");
+  EXPECT_EQ(File(".\\notes.txt"), "E:\\Portable\\Vorlex\\notes.txt");
+  EXPECT_EQ(File("notepad.exe"), "notepad.exe");  // the shell's own search finds it
+  EXPECT_EQ(File("..\\up.exe"), "..\\up.exe");      // above the folder: not taken from it
+  EXPECT_EQ(Resolve("x.exe", "", ".\\docs").dir.utf8, "E:\\Portable\\Vorlex\\docs");
+  EXPECT_EQ(Resolve("x.exe", "", ".").dir.utf8, "E:\\Portable\\Vorlex");
+}
+
+TEST_F(Launch, Under64BitWindowsOnlySystem32ProgramsGoThroughSysnative) {
+  EXPECT_EQ(File("C:\\Windows\\System32\\cmd.exe"), "C:\\Windows\\System32\\cmd.exe");  // not WOW64
+  p.wow64 = true;
+  EXPECT_EQ(File("C:\\Windows\\System32\\cmd.exe"), "C:\\Windows\\Sysnative\\cmd.exe");
+  EXPECT_EQ(File("c:\\WINDOWS\\system32\\OpenSSH\\ssh.exe"), "C:\\Windows\\Sysnative\\OpenSSH\\ssh.exe");
+  EXPECT_EQ(File("%windir%\\System32\\wsl.exe"), "C:\\Windows\\Sysnative\\wsl.exe");
+  EXPECT_EQ(File("C:\\Windows\\System32x\\a.exe"), "C:\\Windows\\System32x\\a.exe");
+  EXPECT_EQ(File("C:\\Windows\\SysWOW64\\cmd.exe"), "C:\\Windows\\SysWOW64\\cmd.exe");
+  EXPECT_EQ(File("D:\\Windows\\System32\\cmd.exe"), "D:\\Windows\\System32\\cmd.exe");
+  // The folder is the started program's to read in its own view.
+  EXPECT_EQ(Resolve("C:\\Windows\\System32\\cmd.exe", "", "C:\\Windows\\System32").dir.utf8, "C:\\Windows\\System32");
+}
+
+}  // namespace vx::test
