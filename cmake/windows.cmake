@@ -27,7 +27,7 @@ if(VORLEX_E2E)
   add_executable(vx_marker tests/e2e/marker.cpp tests/e2e/marker.rc)
   target_link_options(vx_marker PRIVATE -municode)
 
-  add_executable(vorlex_e2e tests/e2e/e2e_tests.cpp tests/e2e/driver.cpp)
+  add_executable(vorlex_e2e tests/e2e/e2e_tests.cpp tests/e2e/e2e_paths.cpp tests/e2e/driver.cpp)
   target_link_libraries(vorlex_e2e PRIVATE gtest gtest_main user32 gdi32 advapi32 shell32)
   target_include_directories(vorlex_e2e PRIVATE ${CMAKE_SOURCE_DIR})
   add_dependencies(vorlex_e2e Vorlex vx_marker)

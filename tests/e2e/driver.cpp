@@ -172,11 +172,12 @@ Vorlex::~Vorlex() {
   }
 }
 
-bool Vorlex::Start() {
+bool Vorlex::Start(const std::wstring& workingFolder) {
   std::wstring cmd = L"\"" + Path(L"Vorlex.exe") + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  return CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si, &pi_) != FALSE;
+  const std::wstring& cwd = workingFolder.empty() ? folder_ : workingFolder;
+  return CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &si, &pi_) != FALSE;
 }
 
 bool Vorlex::WaitReady(DWORD ms) { return WaitForInputIdle(pi_.hProcess, ms) == 0; }
@@ -538,6 +539,41 @@ void TypeText(const std::wstring& text) {
     SendInput(2, in, sizeof(INPUT));
     Sleep(20);
   }
+}
+
+SIZE ClientSize(HWND wnd) {
+  RECT r{};
+  GetClientRect(wnd, &r);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+HWND OpenEditor(const Vorlex& v) {
+  constexpr int kEditorEntry = 2;  // 時間情報, ﾒﾆｭｰ項目設定 (the line is skipped)
+  if (!ChooseCommand(v, kEditorEntry)) return nullptr;
+  return WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
+}
+
+void Retype(HWND field, const std::wstring& text) {
+  ClickWindow(field);
+  Sleep(100);
+  PressKeys({}, VK_HOME);
+  PressKeys({VK_SHIFT}, VK_END);
+  Sleep(50);
+  TypeText(text);
+  Sleep(100);
+}
+
+bool WaitHidden(HWND wnd, DWORD ms) {
+  for (DWORD waited = 0; waited < ms; waited += 20, Sleep(20))
+    if (!IsWindowVisible(wnd)) return true;
+  return false;
+}
+
+std::wstring FieldText(HWND field) {
+  const LRESULT n = SendMessageW(field, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(SendMessageW(field, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+  return text;
 }
 
 }  // namespace e2e

@@ -37,7 +37,8 @@ class Vorlex {
   Vorlex(const Vorlex&) = delete;
   Vorlex& operator=(const Vorlex&) = delete;
 
-  bool Start();
+  // Starts the copy with its own folder as its working folder, or another.
+  bool Start(const std::wstring& workingFolder = L"");
   // Waits until start-up is done and the message loop waits for input.
   bool WaitReady(DWORD ms = 20000);
   // The exit code, or STILL_ACTIVE after `ms` milliseconds.
@@ -111,6 +112,15 @@ bool ChooseCommand(const Vorlex& v, int downs);
 HWND ChildOfClass(HWND parent, const wchar_t* cls, int n = 0);
 // Types text as a person does, through the keyboard (SendInput).
 void TypeText(const std::wstring& text);
+SIZE ClientSize(HWND wnd);
+// Opens the item editor from the command menu, as a person does.
+HWND OpenEditor(const Vorlex& v);
+// Clicks into a field and types its new text, as a person does: Home,
+// Shift+End over what was there, then the text in its place.
+void Retype(HWND field, const std::wstring& text);
+bool WaitHidden(HWND wnd, DWORD ms = 5000);
+// The text of a window of another process, whatever its length.
+std::wstring FieldText(HWND field);
 // Sets the DPI that Wine gives the programs started from now on.
 void SetWineDpi(DWORD dpi);
 // Writes the screen's pixels in the rectangle as a 24-bit BMP file.

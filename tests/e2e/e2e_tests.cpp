@@ -390,12 +390,6 @@ constexpr const wchar_t kLastLabel[] = L"前回終了";
 
 std::wstring Log(const std::wstring& folder) { return folder + L"\\Vorlex.log"; }
 
-SIZE ClientSize(HWND wnd) {
-  RECT r{};
-  GetClientRect(wnd, &r);
-  return SIZE{r.right - r.left, r.bottom - r.top};
-}
-
 // The height in pixels of the dark text drawn inside a window, read from
 // the screen.
 int InkHeight(HWND wnd) {
@@ -596,31 +590,7 @@ TEST_F(E2E, AtTwiceTheDpiTheTimeWindowIsTwiceAsLargeAndItsTextTwiceAsTall) {
 
 namespace {
 
-constexpr int kEditorEntry = 2;  // 時間情報, ﾒﾆｭｰ項目設定 (the line is skipped)
 constexpr int kAboutEntry = 4;   // ..., HotKey表示, ﾊﾞｰｼﾞｮﾝ情報
-
-HWND OpenEditor(const Vorlex& v) {
-  if (!ChooseCommand(v, kEditorEntry)) return nullptr;
-  return WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
-}
-
-// Clicks into a field and types its new text, as a person does: Home,
-// Shift+End over what was there, then the text in its place.
-void Retype(HWND field, const std::wstring& text) {
-  ClickWindow(field);
-  Sleep(100);
-  PressKeys({}, VK_HOME);
-  PressKeys({VK_SHIFT}, VK_END);
-  Sleep(50);
-  TypeText(text);
-  Sleep(100);
-}
-
-bool WaitHidden(HWND wnd, DWORD ms = 5000) {
-  for (DWORD waited = 0; waited < ms; waited += 20, Sleep(20))
-    if (!IsWindowVisible(wnd)) return true;
-  return false;
-}
 
 }  // namespace
 

@@ -1,0 +1,156 @@
+// End-to-end tests of the paths people have: a program folder whose name
+// the code page cannot hold, folders typed into the editor, values longer
+// than a field, and typing past a field's limit, with real keys.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/driver.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr const char kHeader[] = ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n";
+constexpr int kCtrlAltF9 = 0x4000 | 0x8000 | VK_F9;
+
+std::wstring TestName() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return Utf16(std::string(info->test_suite_name()) + "." + info->name());
+}
+
+// One item that starts vx_marker.exe, which writes `markerFile` in its
+// working folder.
+std::string OneItem(const std::string& exe, const std::string& par, const std::string& dir) {
+  return std::string(kHeader) + "[Basic]\r\nCount=1\r\n[0]\r\nName=\"Marker\"\r\nHotKey=" +
+         std::to_string(kCtrlAltF9) + "\r\nExe=\"" + exe + "\"\r\nPar=\"" + par + "\"\r\nDir=\"" + dir + "\"\r\n";
+}
+
+// A stored value of item 0; "<none>" when it is missing.
+std::string Value(const std::string& ini, const std::string& key) {
+  const std::size_t at = ini.find("\r\n" + key + "=\"", ini.find("[0]\r\n"));
+  if (at == std::string::npos) return "<none>";
+  const std::size_t start = at + key.size() + 4;
+  return ini.substr(start, ini.find("\"\r\n", start) - start);
+}
+
+class Paths : public ::testing::Test {
+ protected:
+  void SetUp() override { folder = NewFolder(TestName()); }
+  std::wstring Ini() const { return folder + L"\\Vorlex.ini"; }
+  void StartReady(Vorlex& v, const std::wstring& workingFolder = L"") {
+    ASSERT_TRUE(v.Start(workingFolder));
+    ASSERT_TRUE(v.WaitReady());
+    ASSERT_NE(v.MainWindow(), nullptr);
+  }
+  std::wstring folder;
+};
+
+}  // namespace
+
+TEST_F(Paths, FromAFolderNamedOutsideTheCodePageItMakesItsFileThereAndStartsItsItems) {
+  // Unpacked as a person unpacks it, started from another folder.
+  const std::wstring home = folder + L"\\Café Jürgen";
+  ASSERT_TRUE(CreateDirectoryW(home.c_str(), nullptr));
+  for (const wchar_t* file : {L"\\Vorlex.exe", L"\\vx_marker.exe"})
+    ASSERT_TRUE(CopyFileW((folder + file).c_str(), (home + file).c_str(), FALSE));
+  {
+    Vorlex v(home);
+    StartReady(v, folder);
+    EXPECT_TRUE(FileExists(home + L"\\Vorlex.ini"));
+    EXPECT_FALSE(FileExists(Ini()));
+    EXPECT_EQ(v.Close(), 0u);
+  }
+  // Its items name the program beside it and its own folder relatively.
+  WriteBytes(home + L"\\Vorlex.ini", OneItem("vx_marker.exe", "j.txt", "."));
+  Vorlex v(home);
+  StartReady(v, folder);
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  ASSERT_TRUE(WaitFile(home + L"\\j.txt", 15000));
+  const std::wstring marker = ReadMarker(home + L"\\j.txt");
+  EXPECT_EQ(marker.substr(0, marker.find(L'\n')), L"j.txt");
+  EXPECT_EQ(v.Close(), 0u);
+  EXPECT_NE(ReadBytes(home + L"\\Vorlex.ini").find("[Time]\r\n"), std::string::npos);
+}
+
+TEST_F(Paths, AFolderTypedIntoTheFolderFieldNeverStartsTheItemInALookAlike) {
+  const std::wstring jurgen = folder + L"\\Jürgen", lookAlike = folder + L"\\Jurgen";
+  ASSERT_TRUE(CreateDirectoryW(jurgen.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(lookAlike.c_str(), nullptr));
+  WriteBytes(Ini(), OneItem(Cp932(folder) + "\\vx_marker.exe", "p.txt", ""));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  Retype(ChildOfClass(editor, L"Edit", 3), jurgen);
+  EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 3)), jurgen);  // shown as typed
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  const auto box = v.TakeMessageBox(2000);
+  if (!box.second.empty()) {
+    // No short name the code page holds: refused, and the editor stays.
+    EXPECT_EQ(box.second.find(L"ﾃﾞｨﾚｸﾄﾘ に Shift-JIS で保存できない文字があります: U+00FC"), 0u) << box.second;
+    EXPECT_TRUE(IsWindowVisible(editor));
+    EXPECT_EQ(Value(ReadBytes(Ini()), "Dir"), "");
+    ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
+  } else {
+    // Stored by its short name, which names the same folder.
+    const std::wstring stored = Utf16(Value(ReadBytes(Ini()), "Dir"));
+    EXPECT_NE(stored, Utf16(Cp932(jurgen)));
+    wchar_t longName[MAX_PATH] = {};
+    ASSERT_NE(GetLongPathNameW(stored.c_str(), longName, MAX_PATH), 0u) << stored;
+    EXPECT_EQ(longName, jurgen);
+  }
+  ASSERT_TRUE(WaitHidden(editor));
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  // Started, if at all, in the folder the person named; never beside it.
+  const bool started = WaitFile(jurgen + L"\\p.txt", 5000) || WaitFile(folder + L"\\p.txt", 5000);
+  EXPECT_TRUE(started);
+  EXPECT_FALSE(FileExists(lookAlike + L"\\p.txt"));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(Paths, AStoredValueLongerThanItsFieldIsShownWholeAndSurvivesAnUntouchedOk) {
+  std::string par;
+  for (int i = 0; par.size() < 600; ++i) par += "arg" + std::to_string(i) + " ";
+  par.resize(600);
+  WriteBytes(Ini(), OneItem(Cp932(folder) + "\\vx_marker.exe", par, ""));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 2)), Utf16(par));
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(Value(ReadBytes(Ini()), "Par"), par);
+  EXPECT_EQ(v.Close(), 0u);
+  EXPECT_EQ(Value(ReadBytes(Ini()), "Par"), par);
+}
+
+TEST_F(Paths, TypingPastAFieldsLimitStopsThereAndTheCaretStaysWhereThePersonTypes) {
+  const std::string par(250, 'a');
+  WriteBytes(Ini(), OneItem(Cp932(folder) + "\\vx_marker.exe", par, ""));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  HWND field = ChildOfClass(editor, L"Edit", 2);
+  ClickWindow(field);
+  Sleep(100);
+  PressKeys({}, VK_END);
+  TypeText(L"123456789");
+  Sleep(200);
+  EXPECT_EQ(FieldText(field), Utf16(par) + L"1234");
+  // The caret is still at the end: a key taken back and another typed
+  // change the end, not the start.
+  PressKeys({}, VK_BACK);
+  TypeText(L"9");
+  Sleep(200);
+  EXPECT_EQ(FieldText(field), Utf16(par) + L"1239");
+  // A double-byte character that would end past the limit is not taken.
+  PressKeys({}, VK_BACK);
+  TypeText(L"表");
+  Sleep(200);
+  EXPECT_EQ(FieldText(field), Utf16(par) + L"123");
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(Value(ReadBytes(Ini()), "Par"), par + "123");
+  EXPECT_EQ(v.Close(), 0u);
+}
