@@ -576,4 +576,30 @@ std::wstring FieldText(HWND field) {
   return text;
 }
 
+namespace {
+// The path on the machine Wine runs on of a path on Wine's drive Z:.
+std::wstring UnixPath(const std::wstring& path) {
+  std::wstring out = path.size() > 2 && (path[0] == L'Z' || path[0] == L'z') && path[1] == L':' ? path.substr(2) : path;
+  for (wchar_t& c : out)
+    if (c == L'\\') c = L'/';
+  return out;
+}
+}  // namespace
+
+bool DropFilesOn(const std::wstring& title, const std::vector<std::wstring>& files) {
+  const std::wstring stem = L"/tmp/vx-drop-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount());
+  std::wstring list = title + L"\n";
+  for (const std::wstring& f : files) list += UnixPath(f) + L"\n";
+  const int n = WideCharToMultiByte(CP_UTF8, 0, list.data(), static_cast<int>(list.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, list.data(), static_cast<int>(list.size()), &utf8[0], n, nullptr, nullptr);
+  const std::wstring listFile = L"Z:" + stem + L".txt", okFile = L"Z:" + stem + L".ok";
+  WriteBytes(listFile, utf8);
+  const bool ran = RunUnix(L"/usr/bin/python3 " + Utf16(VX_XDND_SCRIPT) + L" " + stem + L".txt && : > " + stem + L".ok");
+  const bool ok = ran && FileExists(okFile);
+  DeleteFileW(listFile.c_str());
+  DeleteFileW(okFile.c_str());
+  return ok;
+}
+
 }  // namespace e2e

@@ -121,6 +121,10 @@ void Retype(HWND field, const std::wstring& text);
 bool WaitHidden(HWND wnd, DWORD ms = 5000);
 // The text of a window of another process, whatever its length.
 std::wstring FieldText(HWND field);
+// Drops files on the top-level window with the title, as a file manager
+// does: a real X11 drag and drop (XDND), which Wine turns into WM_DROPFILES.
+// False when the window took no drop.
+bool DropFilesOn(const std::wstring& title, const std::vector<std::wstring>& files);
 // Sets the DPI that Wine gives the programs started from now on.
 void SetWineDpi(DWORD dpi);
 // Writes the screen's pixels in the rectangle as a 24-bit BMP file.

@@ -154,3 +154,62 @@ TEST_F(Paths, TypingPastAFieldsLimitStopsThereAndTheCaretStaysWhereThePersonType
   EXPECT_EQ(Value(ReadBytes(Ini()), "Par"), par + "123");
   EXPECT_EQ(v.Close(), 0u);
 }
+
+namespace {
+constexpr const wchar_t kEditorTitle[] = L"メニュー項目設定";
+
+// Waits until the field shows something other than `before`; its text.
+std::wstring WaitFieldChange(HWND field, const std::wstring& before, DWORD ms = 3000) {
+  for (DWORD waited = 0; waited < ms; waited += 20, Sleep(20))
+    if (FieldText(field) != before) break;
+  return FieldText(field);
+}
+}  // namespace
+
+TEST_F(Paths, RealDropsOnTheEditorFillItsFieldsAndTakeOneFileWholeOrNone) {
+  WriteBytes(Ini(), OneItem(Cp932(folder) + "\\vx_marker.exe", "keep me", ""));
+  const std::wstring tools = folder + L"\\Tools", jurgen = folder + L"\\Jürgen";
+  ASSERT_TRUE(CreateDirectoryW(tools.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(jurgen.c_str(), nullptr));
+  for (const std::wstring& f : {tools + L"\\run.exe", tools + L"\\a.txt", tools + L"\\b.txt", jurgen + L"\\Jürgen.txt"})
+    WriteBytes(f, "x");
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  HWND name = ChildOfClass(editor, L"Edit", 0), exe = ChildOfClass(editor, L"Edit", 1);
+  HWND par = ChildOfClass(editor, L"Edit", 2), dir = ChildOfClass(editor, L"Edit", 3);
+
+  // One file: its name, its path and its folder; the parameters stay.
+  const std::wstring before = FieldText(exe);
+  ASSERT_TRUE(DropFilesOn(kEditorTitle, {tools + L"\\run.exe"}));
+  EXPECT_EQ(WaitFieldChange(exe, before), tools + L"\\run.exe");
+  EXPECT_EQ(FieldText(name), L"run.exe");
+  EXPECT_EQ(FieldText(dir), tools);
+  EXPECT_EQ(FieldText(par), L"keep me");
+
+  // Two files at once: the message, and nothing changes.
+  ASSERT_TRUE(DropFilesOn(kEditorTitle, {tools + L"\\a.txt", tools + L"\\b.txt"}));
+  EXPECT_EQ(v.TakeMessageBox(5000).second, L"ドロップできるファイルは１つです。");
+  EXPECT_EQ(FieldText(exe), tools + L"\\run.exe");
+
+  // A name the code page cannot hold: taken by its short name, or refused.
+  const std::wstring odd = jurgen + L"\\Jürgen.txt";  // outside the macros, whose text is CP932
+  ASSERT_TRUE(DropFilesOn(kEditorTitle, {odd}));
+  const std::wstring taken = WaitFieldChange(exe, tools + L"\\run.exe");
+  const auto box = v.TakeMessageBox(taken == tools + L"\\run.exe" ? 3000 : 0);
+  if (taken == tools + L"\\run.exe") {
+    EXPECT_EQ(box.second.find(L"ﾌﾟﾛｸﾞﾗﾑ に Shift-JIS で保存できない文字があります: U+00FC"), 0u) << box.second;
+  } else {
+    EXPECT_TRUE(box.second.empty());
+    wchar_t longName[MAX_PATH] = {};
+    ASSERT_NE(GetLongPathNameW(taken.c_str(), longName, MAX_PATH), 0u) << taken;
+    EXPECT_EQ(longName, odd);
+  }
+  const std::wstring kept = FieldText(exe);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(Utf16(Value(ReadBytes(Ini()), "Exe")), kept);
+  EXPECT_EQ(Value(ReadBytes(Ini()), "Par"), "keep me");
+  EXPECT_EQ(v.Close(), 0u);
+}
