@@ -11,6 +11,9 @@ vx_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VX_WINE="$vx_root/scripts/wine-run"
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then VX_WINE32=1; else VX_WINE32=0; fi
 : "${WINEPREFIX:=$vx_root/build/wineprefix$([ "$VX_WINE32" = 1 ] || echo 64)}"
+# Wine takes file names from X11 drops and host tools in the locale's
+# encoding: under plain C it strips the high bit ("Jürgen" arrives broken).
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" VX_WINE VX_WINE32
 VX_XVFB_PID= VX_WM_PID=
 if [ -z "${DISPLAY:-}" ]; then

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/driver.h"
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 using namespace e2e;
 
@@ -212,4 +214,84 @@ TEST_F(Paths, RealDropsOnTheEditorFillItsFieldsAndTakeOneFileWholeOrNone) {
   EXPECT_EQ(Utf16(Value(ReadBytes(Ini()), "Exe")), kept);
   EXPECT_EQ(Value(ReadBytes(Ini()), "Par"), "keep me");
   EXPECT_EQ(v.Close(), 0u);
+}
+
+namespace {
+
+// The 64-bit marker, built beside this 32-bit driver by the 64-bit preset.
+std::wstring Marker64() {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path = self;
+  path = path.substr(0, path.find_last_of(L'\\'));
+  return path.substr(0, path.find_last_of(L'\\')) + L"\\windows64\\vx_marker.exe";
+}
+
+bool UnderWow64() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// Copies a file into the 64-bit System32, which this 32-bit driver sees as
+// SysWOW64 unless it turns the redirection off for the copy.
+bool CopyToSystem32(const std::wstring& from, const std::wstring& name) {
+  wchar_t windir[MAX_PATH];
+  GetWindowsDirectoryW(windir, MAX_PATH);
+  void* old = nullptr;
+  if (!Wow64DisableWow64FsRedirection(&old)) return false;
+  const BOOL ok = CopyFileW(from.c_str(), (std::wstring(windir) + L"\\System32\\" + name).c_str(), FALSE);
+  Wow64RevertWow64FsRedirection(old);
+  return ok != FALSE;
+}
+
+// A process named `exe` that `parent` started; 0 when there is none.
+DWORD ChildProcess(DWORD parent, const wchar_t* exe) {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32W e{};
+  e.dwSize = sizeof e;
+  DWORD found = 0;
+  for (BOOL more = Process32FirstW(snap, &e); more && !found; more = Process32NextW(snap, &e))
+    if (e.th32ParentProcessID == parent && lstrcmpiW(e.szExeFile, exe) == 0) found = e.th32ProcessID;
+  CloseHandle(snap);
+  return found;
+}
+
+}  // namespace
+
+TEST_F(Paths, On64BitWindowsTheProgramStartsSystem32ProgramsAsTheUserNamedThem) {
+  if (!UnderWow64()) GTEST_SKIP() << "not a 32-bit program on 64-bit Windows";
+  if (!FileExists(Marker64())) GTEST_SKIP() << "no 64-bit build beside this one";
+  // A program that exists only in the 64-bit System32, as ssh.exe or wsl.exe.
+  ASSERT_TRUE(CopyToSystem32(Marker64(), L"vx_marker64.exe"));
+  wchar_t wow[MAX_PATH];
+  GetSystemWow64DirectoryW(wow, MAX_PATH);
+  EXPECT_FALSE(FileExists(std::wstring(wow) + L"\\vx_marker64.exe"));
+  const std::string here = Cp932(folder);
+  WriteBytes(Ini(), std::string(kHeader) + "[Basic]\r\nCount=2\r\n"
+             "[0]\r\nName=\"64\"\r\nHotKey=" + std::to_string(kCtrlAltF9) +
+             "\r\nExe=\"C:\\Windows\\System32\\vx_marker64.exe\"\r\nPar=\"m.txt\"\r\nDir=\"" + here + "\"\r\n"
+             "[1]\r\nName=\"cmd\"\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F10) +
+             "\r\nExe=\"C:\\Windows\\System32\\cmd.exe\"\r\nPar=\"/k\"\r\nDir=\"" +
+             here + "\"\r\n");
+  Vorlex v(folder);
+  StartReady(v);
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  EXPECT_TRUE(WaitFile(folder + L"\\m.txt", 15000));
+  // System32's cmd.exe runs as the 64-bit system has it: not under WOW64.
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F10);
+  DWORD cmd = 0;
+  for (int i = 0; i < 150 && !cmd; ++i, Sleep(100)) cmd = ChildProcess(v.Pid(), L"cmd.exe");
+  ASSERT_NE(cmd, 0u);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, cmd);
+  ASSERT_NE(process, nullptr);
+  BOOL wow64 = TRUE;
+  EXPECT_TRUE(IsWow64Process(process, &wow64));
+  EXPECT_FALSE(wow64);
+  TerminateProcess(process, 0);
+  CloseHandle(process);
+  EXPECT_EQ(v.Close(), 0u);
+  // The stored paths are the person's, not the mapped ones.
+  EXPECT_EQ(ReadBytes(Ini()).find("Sysnative"), std::string::npos);
+  EXPECT_NE(ReadBytes(Ini()).find("Exe=\"C:\\Windows\\System32\\vx_marker64.exe\""), std::string::npos);
 }
