@@ -10,6 +10,11 @@ cmake --workflow --preset native
 bash scripts/fuzz.sh 60
 cmake --workflow --preset windows
 cmake --workflow --preset windows64
+# The release zips, one per build.
+cmake --build --preset windows --target package
+cmake --build --preset windows64 --target package
+bash tests/check_package.sh build/windows win32
+bash tests/check_package.sh build/windows64 win64
 
 source scripts/wine-session.sh
 if [ "$VX_WINE32" = 1 ]; then
