@@ -28,22 +28,22 @@ class MemoryFiles : public Files {
  public:
   std::string bytes;
   bool exists = false;
-  bool Read(const std::string&, std::string& out, std::size_t maxBytes) override {
+  bool Read(const FilePath&, std::string& out, std::size_t maxBytes) override {
     if (!exists) return false;
     if (bytes.size() > maxBytes) throw FileTooLarge("too large");
     out = bytes;
     return true;
   }
-  bool Exists(const std::string&) override { return exists; }
-  void Create(const std::string&, const std::string& b) override {
+  bool Exists(const FilePath&) override { return exists; }
+  void Create(const FilePath&, const std::string& b) override {
     bytes = b;
     exists = true;
   }
-  void Append(const std::string&, const std::string& b) override {
+  void Append(const FilePath&, const std::string& b) override {
     bytes += b;
     exists = true;
   }
-  void Replace(const std::string&, const std::vector<std::string_view>& pieces) override {
+  void Replace(const FilePath&, const std::vector<std::string_view>& pieces) override {
     bytes.clear();
     for (std::string_view p : pieces) bytes += p;
     exists = true;
@@ -191,6 +191,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryFiles peek;
   peek.bytes = file;
   peek.exists = true;
-  if (ProfileFile(peek, "f.ini").ReadInteger("Basic", "Count", 0) <= 200) CheckLoadSave(file);
+  if (ProfileFile(peek, FilePath("f.ini")).ReadInteger("Basic", "Count", 0) <= 200) CheckLoadSave(file);
   return 0;
 }
