@@ -248,7 +248,11 @@ void TForm_Set::FormDropFiles(std::uintptr_t drop) {
   }
   std::string path;
   if (!TakePath(files[0], path)) return;
-  Edt_Name->SetText(ExtractFileName(path));
+  // The name is the file's own where CP932 holds it, though its folder may
+  // have come by its short name.
+  const std::u16string& dropped = files[0];
+  const Cp932Text ownName = ToCp932(dropped.substr(dropped.find_last_of(u"\\/:") + 1), Application->P.codePage());
+  Edt_Name->SetText(ownName.exact() ? ownName.text : ExtractFileName(path));
   Edt_Exe->SetText(path);
   Edt_Dir->SetText(ExtractFileDir(path));
 }

@@ -486,13 +486,20 @@ TEST_F(PersonsText, ADropOrAChoiceIsTakenWholeByItsShortNameOrRefusedNeverCut) {
   EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\JRGEN~1\\JRGEN~1.TXT");
   EXPECT_EQ(Field("Edt_Name"), "JRGEN~1.TXT");
   EXPECT_EQ(Field("Edt_Dir"), "C:\\Users\\JRGEN~1");
+  // Only the folder is outside CP932: the name stays the file's own.
+  const std::u16string inJurgen = u"C:\\Users\\Jürgen\\My Notes.txt";
+  d.p.shortNames[inJurgen] = u"C:\\Users\\JRGEN~1\\MYNOTE~1.TXT";
+  ASSERT_TRUE(d.p.DropUnicodeFiles(Wnd(), {inJurgen}));
+  d.Pump();
+  EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\JRGEN~1\\MYNOTE~1.TXT");
+  EXPECT_EQ(Field("Edt_Name"), "My Notes.txt");
   // A path longer than the field holds would be another, shorter path.
   const std::string longPath = "C:\\" + std::string(293, 'x') + ".exe";  // 300 bytes
   ASSERT_TRUE(d.p.DropFiles(Wnd(), {longPath}));
   d.Pump();
   ASSERT_EQ(d.p.messageBoxes.size(), 2u);
   EXPECT_EQ(LastBox(), "ﾌﾟﾛｸﾞﾗﾑ に入るのは 254 バイトまでです。\r\nこのパスは 300 バイトあるため、使えません。");
-  EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\JRGEN~1\\JRGEN~1.TXT");
+  EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\JRGEN~1\\MYNOTE~1.TXT");
   EXPECT_TRUE(d.p.liveDrops.empty());
   // The file dialog follows the same rule; a shortcut stays the shortcut.
   std::u16string choice = u"C:\\Café\\Start.lnk";
@@ -502,7 +509,7 @@ TEST_F(PersonsText, ADropOrAChoiceIsTakenWholeByItsShortNameOrRefusedNeverCut) {
   };
   Click("Btn_ExeFName");
   EXPECT_EQ(d.p.messageBoxes.size(), 3u);
-  EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\JRGEN~1\\JRGEN~1.TXT");
+  EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\JRGEN~1\\MYNOTE~1.TXT");
   choice = u"C:\\Tools\\Start.lnk";
   Click("Btn_ExeFName");
   EXPECT_EQ(Field("Edt_Exe"), "C:\\Tools\\Start.lnk");
