@@ -293,6 +293,22 @@ bool IsBevel(HWND h) {
 // A bevel is an etched line along the bottom of its bounds.
 Rect BevelLineBounds(Rect r) { return Rect{r.left, r.top + r.height - 2, r.width, 2}; }
 
+bool IsFrame(HWND h) {
+  wchar_t cls[16];
+  return GetClassNameW(h, cls, 16) && lstrcmpiW(cls, L"STATIC") == 0 &&
+         (GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDFRAME;
+}
+
+// An etched frame paints its edges only. Its window is cut down to them,
+// so that the form paints what lies inside and the controls there show.
+void ShapeFrame(HWND h, int width, int height) {
+  HRGN ring = CreateRectRgn(0, 0, width, height);
+  HRGN inside = CreateRectRgn(2, 2, width - 2, height - 2);
+  CombineRgn(ring, ring, inside, RGN_DIFF);
+  DeleteObject(inside);
+  SetWindowRgn(h, ring, TRUE);  // the window owns the region from here on
+}
+
 template <class F>
 F User32(const char* name) {
   return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
@@ -358,6 +374,7 @@ Handle Win32Platform::CreateControl(Handle parent, const ControlDesc& desc, Wind
                            H(parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance_, proc);
   if (!h) ThrowLastError("CreateWindowExW");
   if (desc.font) SendMessageW(h, WM_SETFONT, static_cast<WPARAM>(desc.font), FALSE);
+  if (desc.kind == ControlKind::BevelFrame) ShapeFrame(h, b.width, b.height);
   if (desc.checked) SendMessageW(h, BM_SETCHECK, BST_CHECKED, 0);
   if (desc.kind == ControlKind::ListBox && desc.itemHeight > 0) SendMessageW(h, LB_SETITEMHEIGHT, 0, desc.itemHeight);
   // Every combination is taken as it is typed: no rule replaces one.
@@ -450,6 +467,7 @@ void Win32Platform::DragFinish(std::uintptr_t drop) { ::DragFinish(reinterpret_c
 void Win32Platform::SetControlBounds(Handle control, Rect b) {
   if (IsBevel(H(control))) b = BevelLineBounds(b);
   SetWindowPos(H(control), nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (IsFrame(H(control))) ShapeFrame(H(control), b.width, b.height);
 }
 
 void Win32Platform::EnableWindow(Handle wnd, bool enabled) { ::EnableWindow(H(wnd), enabled); }
