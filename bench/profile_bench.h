@@ -12,6 +12,9 @@ namespace vx::bench {
 struct Row {
   int items;
   double loadMs, saveMs;
+  // The floor: the same file's bytes written durably once (a temporary
+  // file, flushed to disk, put in place), as the save's own flush does.
+  double floorMs;
 };
 
 // Writes a file of `items` items to `iniPath`, then times LoadSettings and

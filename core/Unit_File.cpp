@@ -31,12 +31,18 @@ void ReadItem(const ProfileFile& ini, const std::string& section, TVorlexType& r
   rec.Dir = ini.ReadString(section, "Dir", "");
 }
 
-void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& rec) {
-  ini.WriteString(section, "Name", Quoted(rec.Name));
+// `quoted` is one buffer for every item's values, so a save of many items
+// makes no string per value.
+void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& rec, std::string& quoted) {
+  auto quote = [&quoted](const std::string& s) -> const std::string& {
+    quoted.assign(1, '"').append(s).push_back('"');
+    return quoted;
+  };
+  ini.WriteString(section, "Name", quote(rec.Name));
   ini.WriteString(section, "HotKey", std::to_string(rec.HotKey));
-  ini.WriteString(section, "Exe", Quoted(rec.Exe));
-  ini.WriteString(section, "Par", Quoted(rec.Par));
-  ini.WriteString(section, "Dir", Quoted(rec.Dir));
+  ini.WriteString(section, "Exe", quote(rec.Exe));
+  ini.WriteString(section, "Par", quote(rec.Par));
+  ini.WriteString(section, "Dir", quote(rec.Dir));
 }
 
 }  // namespace
@@ -86,8 +92,9 @@ void SaveSettings() {
   ini.WriteString("Basic", "LeftDoubleClickMenuNo", std::to_string(LeftDoubleClickMenuNo));
   ini.WriteString("Basic", "RightDoubleClickMenuNo", std::to_string(RightDoubleClickMenuNo));
   ini.WriteString("Basic", "VisibleMenuIcon", Flag(VisibleMenuIcon));
-  WriteItem(ini, "-1", MenuHotKeyItem);
-  for (int i = 0; i < ExeList->Count(); ++i) WriteItem(ini, std::to_string(i), *ExeList->Items(i));
+  std::string quoted;
+  WriteItem(ini, "-1", MenuHotKeyItem, quoted);
+  for (int i = 0; i < ExeList->Count(); ++i) WriteItem(ini, std::to_string(i), *ExeList->Items(i), quoted);
   ini.Flush();
 }
 

@@ -49,6 +49,24 @@ bool KeyName(std::string_view text, std::string_view& name) {
   return true;
 }
 
+// The name of the section header that starts at `at`, read straight from
+// the file's bytes: as SectionName gives it for the line's text, without
+// looking for the line's end first (a table probe reads many headers).
+bool SectionNameAt(std::string_view bytes, Offset at, std::string_view& name) {
+  std::size_t b = at;
+  while (b < bytes.size() && IsBlank(bytes[b])) ++b;
+  if (b >= bytes.size() || bytes[b] != '[') return false;
+  // The line's text ends before "\n", or before "\r\n".
+  auto textEnds = [&](std::size_t i) {
+    return i >= bytes.size() || bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] == '\n'));
+  };
+  std::size_t close = b + 1;
+  while (!textEnds(close) && bytes[close] != ']')
+    close += IsLeadByte(static_cast<unsigned char>(bytes[close])) && !textEnds(close + 1) ? 2 : 1;
+  name = Trim(bytes.substr(b + 1, close - b - 1));
+  return true;
+}
+
 std::string_view ValueOf(std::string_view text) { return Trim(text.substr(text.find('=') + 1)); }
 
 // Is byte i of s the lead byte of a double-byte character (whose trail byte
@@ -105,6 +123,10 @@ LineAt Line(std::string_view bytes, Offset at) {
   return LineAt{bytes.substr(at, end - at), bytes.substr(end, nl + 1 - end), static_cast<Offset>(nl + 1)};
 }
 
+bool KeyNameAt(std::string_view bytes, Offset at, std::string_view& name) {
+  return KeyName(Line(bytes, at).text, name);
+}
+
 struct AddedKey {
   std::string name;  // trimmed, as written
   std::string line;  // "name=value", without its line end
@@ -122,11 +144,11 @@ const AddedKey* FindAdded(const std::vector<AddedKey>& keys, std::string_view na
 struct ProfileFile::Section {
   struct Key {
     Offset line, name;
-    std::uint32_t nameSize;
+    std::uint32_t nameSize, textSize;  // the line's text ends at line + textSize
   };
   Offset insertAt = 0;        // where new keys go: after the last key line, or the header
   std::vector<Key> keys;      // key lines in file order (a small section)
-  LineTable index{KeyName};   // the first line of each key name (a big section)
+  LineTable index{KeyNameAt};  // the first line of each key name (a big section)
   std::vector<AddedKey> added;
 };
 
@@ -139,6 +161,9 @@ struct ProfileFile::NewSection {
 struct ProfileFile::Found {
   Offset line = kNone;
   const AddedKey* added = nullptr;
+  std::string_view text;  // the original line's text, without its line end
+  // The original line's text, from the scan where it was found.
+  std::string_view Text(std::string_view bytes) const { return text.data() ? text : Line(bytes, line).text; }
   explicit operator bool() const { return line != kNone || added; }
 };
 
@@ -146,13 +171,20 @@ std::size_t ProfileFile::LineTable::SlotOf(std::string_view bytes, std::string_v
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t slot = FoldHash(name) & mask;; slot = (slot + 1) & mask) {
     std::string_view other;
-    if (slots_[slot] == kNone || (nameOf_(Line(bytes, slots_[slot]).text, other) && FoldEqual(other, name)))
+    if (slots_[slot] == kNone || (nameOf_(bytes, slots_[slot], other) && FoldEqual(other, name)))
       return slot;
   }
 }
 
 Offset ProfileFile::LineTable::Find(std::string_view bytes, std::string_view name) const {
   return slots_.empty() ? kNone : slots_[SlotOf(bytes, name)];
+}
+
+void ProfileFile::LineTable::Reserve(std::size_t lines) {
+  if (count_ != 0) return;
+  std::size_t size = 16;
+  while (lines * 4 > size * 3) size *= 2;
+  if (size > slots_.size()) slots_.assign(size, kNone);
 }
 
 void ProfileFile::LineTable::Insert(std::string_view bytes, Offset line) {
@@ -164,7 +196,7 @@ void ProfileFile::LineTable::Insert(std::string_view bytes, Offset line) {
       if (l != kNone) Insert(bytes, l);
   }
   std::string_view name;
-  nameOf_(Line(bytes, line).text, name);
+  nameOf_(bytes, line, name);
   Offset& slot = slots_[SlotOf(bytes, name)];
   if (slot != kNone) return;  // a duplicate: the first stays
   slot = line;
@@ -172,7 +204,7 @@ void ProfileFile::LineTable::Insert(std::string_view bytes, Offset line) {
 }
 
 ProfileFile::ProfileFile(Files& files, FilePath path)
-    : files_(files), path_(std::move(path)), sections_(SectionName) {
+    : files_(files), path_(std::move(path)), sections_(SectionNameAt) {
   try {
     existed_ = files_.Read(path_, bytes_, kMaxFileSize);
   } catch (const FileTooLarge&) {
@@ -187,6 +219,16 @@ ProfileFile::~ProfileFile() = default;
 
 void ProfileFile::Parse() {
   const std::string_view bytes = bytes_;
+  // Header lines are counted first, so the table is made at its size once.
+  std::size_t headers = 0;
+  for (std::size_t at = 0; at < bytes.size();) {
+    std::size_t first = at;
+    while (first < bytes.size() && IsBlank(bytes[first])) ++first;
+    if (first < bytes.size() && bytes[first] == '[') ++headers;
+    const std::size_t nl = bytes.find('\n', first);
+    at = nl == std::string_view::npos ? bytes.size() : nl + 1;
+  }
+  sections_.Reserve(headers);
   for (Offset at = 0; at < bytes.size();) {
     // Only header lines are remembered; a header starts with '[' after blanks.
     std::size_t first = at;
@@ -211,38 +253,62 @@ Offset ProfileFile::HeaderOf(std::string_view section) const {
 
 ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
   if (header == lastHeader_ && lastSection_) return *lastSection_;
-  auto known = touched_.find(header);
-  if (known != touched_.end()) {
-    lastSection_ = header == lastHeader_ ? known->second.get() : nullptr;
-    return *known->second;
+  if (!touched_.empty()) {
+    auto known = touched_.find(header);
+    if (known != touched_.end()) {
+      lastSection_ = header == lastHeader_ ? known->second.get() : nullptr;
+      return *known->second;
+    }
   }
-  auto sec = std::make_unique<Section>();
+  // A section is scanned into one reused record: callers go through the
+  // file a section at a time, and most sections are only read or rewritten.
+  // A section that gets new keys, or a big one with its index, is kept.
+  if (!scratch_) scratch_ = std::make_unique<Section>();
+  Section& sec = *scratch_;
+  sec.keys.clear();
+  sec.index = LineTable(KeyNameAt);
+  sec.added.clear();
+  scratchHeader_ = header;
   const std::string_view bytes = bytes_;
   // A big section gets an index over the first line of each key name,
   // grown as the scan goes, so that it never holds a slot per duplicate.
   Offset at = Line(bytes, header).next;
-  sec->insertAt = at;
+  sec.insertAt = at;
   while (at < bytes.size()) {
     const LineAt line = Line(bytes, at);
     std::string_view name;
     if (SectionName(line.text, name)) break;
     if (KeyName(line.text, name)) {
-      if (!sec->index.Empty()) {
-        sec->index.Insert(bytes, at);
-      } else if (sec->keys.size() < kScanLimit) {
-        sec->keys.push_back(Section::Key{at, static_cast<Offset>(name.data() - bytes.data()),
-                                         static_cast<std::uint32_t>(name.size())});
+      if (!sec.index.Empty()) {
+        sec.index.Insert(bytes, at);
+      } else if (sec.keys.size() < kScanLimit) {
+        sec.keys.push_back(Section::Key{at, static_cast<Offset>(name.data() - bytes.data()),
+                                        static_cast<std::uint32_t>(name.size()),
+                                        static_cast<std::uint32_t>(line.text.size())});
       } else {
-        for (const Section::Key& k : sec->keys) sec->index.Insert(bytes, k.line);
-        std::vector<Section::Key>().swap(sec->keys);
-        sec->index.Insert(bytes, at);
+        for (const Section::Key& k : sec.keys) sec.index.Insert(bytes, k.line);
+        sec.keys.clear();
+        sec.index.Insert(bytes, at);
       }
-      sec->insertAt = line.next;
+      sec.insertAt = line.next;
     }
     at = line.next;
   }
-  Section& made = *touched_.emplace(header, std::move(sec)).first->second;
+  Section& made = sec.index.Empty() ? sec : Keep(header);
   lastSection_ = header == lastHeader_ ? &made : nullptr;
+  return made;
+}
+
+ProfileFile::Section& ProfileFile::Keep(Offset header) const {
+  if (!touched_.empty()) {
+    auto known = touched_.find(header);
+    if (known != touched_.end()) return *known->second;
+  }
+  if (scratchHeader_ != header) StateOf(header);
+  if (scratchHeader_ != header) return StateOf(header);  // kept by the scan itself (a big section)
+  scratchHeader_ = kNone;
+  Section& made = *touched_.emplace(header, std::move(scratch_)).first->second;
+  if (header == lastHeader_) lastSection_ = &made;
   return made;
 }
 
@@ -261,6 +327,7 @@ ProfileFile::Found ProfileFile::FindKey(std::string_view section, std::string_vi
       for (const Section::Key& k : sec.keys) {
         if (k.nameSize == key.size() && FoldEqual(bytes.substr(k.name, k.nameSize), key)) {
           found.line = k.line;
+          found.text = bytes.substr(k.line, k.textSize);
           return found;
         }
       }
@@ -273,15 +340,13 @@ ProfileFile::Found ProfileFile::FindKey(std::string_view section, std::string_vi
   return found;
 }
 
-std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
-                                    const std::string& def) const {
-  const Found found = FindKey(section, key);
-  std::string_view value = def;
+std::string ProfileFile::ValueText(const Found& found) const {
+  std::string_view value;
   if (found.added) {
     value = ValueOf(found.added->line);
-  } else if (found) {
-    auto rewritten = replaced_.find(found.line);
-    value = ValueOf(rewritten != replaced_.end() ? std::string_view(rewritten->second) : Line(bytes_, found.line).text);
+  } else {
+    auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(found.line);
+    value = ValueOf(rewritten != replaced_.end() ? std::string_view(rewritten->second) : found.Text(bytes_));
   }
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
     value = value.substr(1, value.size() - 2);
@@ -289,19 +354,37 @@ std::string ProfileFile::ReadString(const std::string& section, const std::strin
   return std::string(value);
 }
 
+std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
+                                    const std::string& def) const {
+  const Found found = FindKey(section, key);
+  return found ? ValueText(found) : def;
+}
+
 std::int32_t ProfileFile::ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const {
-  if (!FindKey(section, key)) return def;
+  const Found found = FindKey(section, key);
+  if (!found) return def;
   std::int32_t v;
-  return ParseInt32(ReadString(section, key, ""), v) ? v : def;
+  return ParseInt32(ValueText(found), v) ? v : def;
 }
 
 void ProfileFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
   const std::string_view sectionName = Trim(section), keyName = Trim(key);
+  dirty_ = true;
+  const Found found = FindKey(sectionName, keyName);
+  if (found && !found.added) {
+    // A line that already reads "key=value" stays as it is: the flush
+    // writes the file's own bytes for it, with no edit to place.
+    auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(found.line);
+    if (rewritten == replaced_.end()) {
+      const std::string_view old = found.Text(bytes_);
+      if (old.size() == keyName.size() + 1 + value.size() && old.compare(0, keyName.size(), keyName) == 0 &&
+          old[keyName.size()] == '=' && old.compare(keyName.size() + 1, value.size(), value) == 0)
+        return;
+    }
+  }
   std::string line;
   line.reserve(keyName.size() + 1 + value.size());
   line.append(keyName).append("=").append(value);
-  dirty_ = true;
-  const Found found = FindKey(sectionName, keyName);
   if (found.added) {
     const_cast<AddedKey*>(found.added)->line = std::move(line);
     return;
@@ -313,7 +396,7 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
   const Offset header = HeaderOf(sectionName);
   std::vector<AddedKey>* keys = nullptr;
   if (header != kNone) {
-    keys = &StateOf(header).added;
+    keys = &Keep(header).added;
   } else {
     NewSection*& s = addedIndex_[FoldCase(std::string(sectionName))];
     if (!s) {

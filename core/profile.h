@@ -66,13 +66,16 @@ class ProfileFile {
   // stays. One 32-bit slot per line, with a quarter or more to spare.
   class LineTable {
    public:
-    using NameOf = bool (*)(std::string_view text, std::string_view& name);
+    // The name that the line starting at `at` holds.
+    using NameOf = bool (*)(std::string_view bytes, Offset at, std::string_view& name);
     explicit LineTable(NameOf nameOf) : nameOf_(nameOf) {}
     bool Empty() const { return count_ == 0; }
     // The line that holds `name`, or UINT32_MAX.
     Offset Find(std::string_view bytes, std::string_view name) const;
     // Adds the line, unless a line of its name is there already.
     void Insert(std::string_view bytes, Offset line);
+    // Makes room for `lines` lines at once, so that no growth rehashes them.
+    void Reserve(std::size_t lines);
 
    private:
     std::size_t SlotOf(std::string_view bytes, std::string_view name) const;
@@ -87,7 +90,11 @@ class ProfileFile {
   void Parse();
   Offset HeaderOf(std::string_view section) const;  // kNone when not in the file
   Section& StateOf(Offset header) const;
+  // The section's record, kept for the flush (its new keys) from here on.
+  Section& Keep(Offset header) const;
   Found FindKey(std::string_view section, std::string_view key) const;
+  // A found key's value as read: trimmed, one pair of quotes removed.
+  std::string ValueText(const Found& found) const;
   std::vector<std::string_view> Pieces() const;
 
   Files& files_;
@@ -101,6 +108,9 @@ class ProfileFile {
   mutable std::string lastName_;  // the section found last, and where
   mutable Offset lastHeader_ = UINT32_MAX;
   mutable Section* lastSection_ = nullptr;
+  // The last section scanned, unless it was kept in touched_.
+  mutable std::unique_ptr<Section> scratch_;
+  mutable Offset scratchHeader_ = UINT32_MAX;
   std::unordered_map<Offset, std::string> replaced_;  // key line start -> new text
   std::vector<std::unique_ptr<NewSection>> added_;      // sections new to the file, in order
   std::unordered_map<std::string, NewSection*> addedIndex_;  // folded name -> section
