@@ -30,6 +30,7 @@ int VorlexProgram::Start() {
     NotifyRunningCopy();
     return 0;
   }
+  SetCorePlatform(&P);
   auto* app = new TApplication(P);
   started_ = true;
   P.SetExStyle(app->GetHandle(), P.GetExStyle(app->GetHandle()) | kWsExToolWindow);
@@ -38,6 +39,8 @@ int VorlexProgram::Start() {
   app->HelpFile = kHelpFile;
   app->CreateForm(Form_Main);
   app->CreateForm(Form_Set);
+  Form_Set->MainWindow = {[] { Form_Main->DeleteMI_Exe(); }, [] { Form_Main->CreateMI_Exe(); },
+                          [] { Form_Main->AutoPopupOn(); }};
   app->CreateForm(Form_About);
   app->CreateForm(Form_SetEtc);
   app->CreateForm(Form_Time);
@@ -69,6 +72,7 @@ int VorlexProgram::Finish() {
   Form_Time = nullptr;
   FinalizeUnitAll();
   delete Application;
+  SetCorePlatform(nullptr);
   return 0;
 }
 

@@ -5,7 +5,6 @@
 
 #include "core/Unit_All.h"
 #include "core/Unit_File.h"
-#include "platform/toolkit.h"
 
 namespace vx::bench {
 
@@ -20,7 +19,7 @@ double Median(std::vector<double> v) {
 }
 
 Row MeasureEngine(Platform& platform, const std::string& iniPath, int items, int rounds) {
-  TApplication app(platform);
+  SetCorePlatform(&platform);
   ExeList = new TExeList;
   IniFileName = FilePath(iniPath);
   AtomName = "Atom_Vorlex";
@@ -51,6 +50,7 @@ Row MeasureEngine(Platform& platform, const std::string& iniPath, int items, int
   delete ExeList;
   ExeList = nullptr;
   FinalizeUnitAll();
+  SetCorePlatform(nullptr);
   return Row{items, Median(load), Median(save), Median(floor)};
 }
 

@@ -3,7 +3,6 @@
 #include "core/launch.h"
 #include "core/messages.h"
 #include "platform/text.h"
-#include "platform/toolkit.h"
 
 namespace vx {
 
@@ -18,6 +17,19 @@ std::int32_t RightDoubleClickMenuNo = 0;
 bool VisibleMenuIcon = false;
 bool UseSuspendTime = false;
 TExeList* ExeList = nullptr;
+
+namespace {
+Platform* g_platform = nullptr;
+}
+
+void SetCorePlatform(Platform* platform) { g_platform = platform; }
+
+Platform& CorePlatform() {
+  if (!g_platform) throw std::logic_error("the launcher core has no platform");
+  return *g_platform;
+}
+
+void ShowMessage(const std::string& text) { CorePlatform().MessageBox(text, kAppTitle, Platform::BoxKind::Plain); }
 
 // ------------------------------------------------------------------ TExeList
 
@@ -125,10 +137,10 @@ std::int32_t RegisterItemHotKey(std::int32_t index, ShortCut hotKey) {
   if (!rec) return -1;
   if (rec->Atom != 0) UnregisterItemHotKey(index);
 
-  Platform& p = Application->P;
+  Platform& p = CorePlatform();
   const std::uint16_t atom = p.GlobalAddAtom(AtomName + std::to_string(index));
   if (atom == 0) {
-    Application->MessageBox(std::string(kMsgAtomFailed) + rec->Name + "]");
+    ShowMessage(std::string(kMsgAtomFailed) + rec->Name + "]");
     return -1;
   }
   const HotKeyParts parts = SplitShortCut(hotKey);
@@ -142,15 +154,15 @@ std::int32_t RegisterItemHotKey(std::int32_t index, ShortCut hotKey) {
     text += std::string(kMsgMenuHotKeyLabel) + ShortCutText(rec->HotKey) + ")]";
   else
     text += "[" + rec->Name + " (" + ShortCutText(rec->HotKey) + ")]";
-  Application->MessageBox(text);
+  ShowMessage(text);
   return -1;
 }
 
 std::int32_t UnregisterItemHotKey(std::int32_t index) {
   TVorlexType* rec = RecordAt(index);
   if (!rec || rec->Atom == 0) return -1;
-  Application->P.UnregisterHotKey(HotKeyWnd, rec->Atom);
-  Application->P.GlobalDeleteAtom(rec->Atom);
+  CorePlatform().UnregisterHotKey(HotKeyWnd, rec->Atom);
+  CorePlatform().GlobalDeleteAtom(rec->Atom);
   rec->Atom = 0;
   return 0;
 }
@@ -174,20 +186,20 @@ void ExecItem(std::int32_t index) {
   if (!ExeList || index < 0 || index >= ExeList->Count()) return;
   const TVorlexType item = *ExeList->Items(index);
   if (item.Exe.empty()) return;
-  Platform& p = Application->P;
+  Platform& p = CorePlatform();
   p.ShellExecute("OPEN", ResolveLaunch(item.Exe, item.Par, item.Dir, p), kSwShow);
 }
 
 Handle GetFileIconHandle(const std::string& path) {
-  Platform& p = Application->P;
+  Platform& p = CorePlatform();
   return p.GetFileIcon(ResolveLaunch(path, "", "", p).file);
 }
 
 std::string KeyNameText(std::uint16_t vk) {
-  const std::uint32_t scan = Application->P.MapVirtualKey(vk);
+  const std::uint32_t scan = CorePlatform().MapVirtualKey(vk);
   const std::int32_t lParam = static_cast<std::int32_t>(scan << 16);
   if (lParam == 0) return "";
-  return Application->P.GetKeyNameText(lParam);
+  return CorePlatform().GetKeyNameText(lParam);
 }
 
 std::string ShortCutText(ShortCut hotKey) {

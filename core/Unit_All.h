@@ -48,6 +48,15 @@ class TExeList {
   std::vector<std::unique_ptr<TVorlexType>> items_;
 };
 
+// The system the launcher core works on. The program sets it before it makes
+// its windows and clears it at the end; the tests, the fuzz target and the
+// benchmarks set their own. The core reaches nothing of the windowing toolkit.
+void SetCorePlatform(Platform* platform);
+Platform& CorePlatform();
+// Tells the person something: the plain message box, captioned with the
+// program's title.
+void ShowMessage(const std::string& text);
+
 // The most items a settings file may declare; a larger Count loads this many.
 inline constexpr int kMaxItems = 10000;
 

@@ -6,7 +6,6 @@
 #include "core/messages.h"
 #include "core/profile.h"
 #include "platform/text.h"
-#include "platform/toolkit.h"
 
 namespace vx {
 
@@ -48,7 +47,7 @@ void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& 
 }  // namespace
 
 void WriteIniHeader() {
-  Files& files = Application->P.files();
+  Files& files = CorePlatform().files();
   if (!files.Exists(IniFileName)) {
     try {
       files.Create(IniFileName, std::string(kIniHeaderLine) + "\r\n");
@@ -64,7 +63,7 @@ void WriteIniHeader() {
 
 void LoadSettings() {
   ExeList->Clear();
-  ProfileFile ini(Application->P.files(), IniFileName);
+  ProfileFile ini(CorePlatform().files(), IniFileName);
   if (!ini.Existed()) return;
 
   AtomName = ini.ReadString("Basic", "AtomName", kDefaultAtomName);
@@ -77,7 +76,7 @@ void LoadSettings() {
   ReadItem(ini, "-1", MenuHotKeyItem, kDefaultMenuHotKeyName);
   if (count > kMaxItems) {
     // Said once per load; the sections beyond the limit stay in the file.
-    Application->MessageBox(Format(Format(kMsgTooManyItems, IniFileName.display), count));
+    ShowMessage(Format(Format(kMsgTooManyItems, IniFileName.display), count));
     count = kMaxItems;
   }
   for (std::int32_t i = 0; i < count; ++i) ReadItem(ini, std::to_string(i), *ExeList->Add(), "");
@@ -85,7 +84,7 @@ void LoadSettings() {
 
 void SaveSettings() {
   if (ExeList->Count() == 0) return;
-  ProfileFile ini(Application->P.files(), IniFileName);
+  ProfileFile ini(CorePlatform().files(), IniFileName);
   ini.WriteString("Basic", "AtomName", Quoted(AtomName));
   ini.WriteString("Basic", "Count", std::to_string(ExeList->Count()));
   ini.WriteString("Basic", "ShortCutView", Flag(ShortCutView));

@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "app/Fom_Main.h"
 #include "core/Unit_All.h"
 #include "core/Unit_File.h"
 #include "core/messages.h"
@@ -15,6 +14,10 @@ TForm_Set* Form_Set = nullptr;
 
 namespace {
 constexpr std::size_t kFieldLength = 254;
+
+void Call(const std::function<void()>& f) {
+  if (f) f();
+}
 
 // A double-click choice after the items at `a` and `b` changed places.
 void Swap(std::int32_t& choice, int a, int b) {
@@ -75,7 +78,7 @@ void TForm_Set::FormCreate() { AcceptFiles(); }
 
 void TForm_Set::InitForm() {
   OkClicked = false;
-  Form_Main->DeleteMI_Exe();
+  Call(MainWindow.DeleteMI_Exe);
   UnregisterAllHotKeys();
   SetLB_Select();
   if (LB_Select->Count() > 0) {
@@ -285,8 +288,8 @@ void TForm_Set::FormClose(TCloseAction&) {
     error = std::current_exception();
   }
   RegisterAllHotKeys();
-  Form_Main->CreateMI_Exe();
-  Form_Main->AutoPopupOn();
+  Call(MainWindow.CreateMI_Exe);
+  Call(MainWindow.AutoPopupOn);
   if (error) {
     Hide();  // closed as any close is, then the error box
     std::rethrow_exception(error);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/toolkit.h"
 
@@ -36,6 +37,13 @@ class TForm_Set : public TForm {
   TButton* Btn_Ok;
   TButton* Btn_Cancel;
   TOpenDialog* OD_ExeFName;
+
+  // What the editor asks of the main window: empty its launch menu, build
+  // it again, switch the tray menus back on. The program wires them when it
+  // makes the windows; the editor knows nothing else of the main window.
+  struct MainWindowCalls {
+    std::function<void()> DeleteMI_Exe, CreateMI_Exe, AutoPopupOn;
+  } MainWindow;
 
   std::int32_t EditNo = -1;  // the item the fields show; -1: none
   bool OkClicked = false;

@@ -17,7 +17,6 @@
 #include "core/profile.h"
 #include "fuzz/reference_profile.h"
 #include "platform/headless/headless.h"
-#include "platform/toolkit.h"
 
 namespace {
 
@@ -142,8 +141,7 @@ Snapshot Take() {
 void CheckLoadSave(const std::string& file) {
   static HeadlessSystem system;
   static MemoryPlatform* platform = new MemoryPlatform(system);
-  static TApplication* app = new TApplication(*platform);
-  (void)app;
+  SetCorePlatform(platform);
   platform->messageBoxes.clear();
   platform->memory.bytes = file;
   platform->memory.exists = true;

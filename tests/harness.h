@@ -90,13 +90,13 @@ class Desktop {
   std::unique_ptr<VorlexProgram> program;
 };
 
-// The shared state of the launcher with an application object and an empty
-// item list, without the program's windows: for tests of the core routines.
+// The shared state of the launcher on a headless platform with an empty item
+// list, without the toolkit or the program's windows: for tests of the core
+// routines.
 class CoreTest : public ::testing::Test {
  protected:
   CoreTest() : p(system, dir / "Vorlex.exe") {
-    app = new TApplication(p);
-    app->SetTitle("Vorlex");
+    SetCorePlatform(&p);
     ExeList = new TExeList;
     AtomName = "Atom_Vorlex";
     IniFileName = FilePath(dir / "Vorlex.ini");
@@ -107,7 +107,7 @@ class CoreTest : public ::testing::Test {
     delete ExeList;
     ExeList = nullptr;
     FinalizeUnitAll();
-    delete app;
+    SetCorePlatform(nullptr);
   }
   TVorlexType* AddItem(const std::string& name, ShortCut hotKey = 0, const std::string& exe = "") {
     TVorlexType* r = ExeList->Add();
@@ -120,7 +120,6 @@ class CoreTest : public ::testing::Test {
   TempDir dir;
   HeadlessSystem system;
   HeadlessPlatform p;
-  TApplication* app;
 };
 
 }  // namespace vx::test

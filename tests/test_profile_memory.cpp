@@ -109,7 +109,7 @@ TEST(ProfileMemory, FiftyMegabytesOfBlankLinesLoadInUnder250Megabytes) {
   TempDir dir;
   HeadlessSystem system;
   HeadlessPlatform p(system, dir / "Vorlex.exe");
-  TApplication* app = new TApplication(p);
+  SetCorePlatform(&p);
   ExeList = new TExeList;
   IniFileName = FilePath(dir / "Vorlex.ini");
   ExeFileName = "Vorlex.exe";
@@ -130,7 +130,7 @@ TEST(ProfileMemory, FiftyMegabytesOfBlankLinesLoadInUnder250Megabytes) {
   delete ExeList;
   ExeList = nullptr;
   FinalizeUnitAll();
-  delete app;
+  SetCorePlatform(nullptr);
 }
 
 }  // namespace vx::test

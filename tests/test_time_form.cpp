@@ -127,7 +127,9 @@ TEST_F(TimeRecord, StoredValuesReadAsTheWindowsRulesSay) {
     EXPECT_EQ(run.p.Control(wnd, "CB_WinStart").control.enabled, !c.suspend) << c.section;
     EXPECT_EQ(run.p.Control(wnd, "CB_Suspend").control.enabled, !c.win) << c.section;
     EXPECT_EQ(run.Close(), 0);
-    if (c.suspend) EXPECT_NE(run.IniText().find("WinStart=0\r\nSuspend=1\r\n"), std::string::npos);
+    if (c.suspend) {
+      EXPECT_NE(run.IniText().find("WinStart=0\r\nSuspend=1\r\n"), std::string::npos);
+    }
   }
 }
 
