@@ -56,9 +56,10 @@ bool SectionNameAt(std::string_view bytes, Offset at, std::string_view& name) {
   std::size_t b = at;
   while (b < bytes.size() && IsBlank(bytes[b])) ++b;
   if (b >= bytes.size() || bytes[b] != '[') return false;
-  // The line's text ends before "\n", or before "\r\n".
+  // The line's text ends before "\n", or before "\r\n"; a "\r" that ends
+  // the file is text, as Line takes it.
   auto textEnds = [&](std::size_t i) {
-    return i >= bytes.size() || bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] == '\n'));
+    return i >= bytes.size() || bytes[i] == '\n' || (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n');
   };
   std::size_t close = b + 1;
   while (!textEnds(close) && bytes[close] != ']')

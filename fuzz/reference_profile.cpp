@@ -1,12 +1,80 @@
 #include "fuzz/reference_profile.h"
 
 #include <algorithm>
-
-#include "platform/text.h"
+#include <array>
+#include <cstdint>
 
 namespace vx::fuzz {
 
 namespace {
+
+// Written from the code page's and the profile functions' rules, sharing no
+// code with the engine, so that the two can disagree when one is wrong.
+
+// CP932's lead bytes: 0x81 to 0x9F and 0xE0 to 0xFC start a two-byte
+// character (the single bytes 0xA1 to 0xDF are half-width katakana).
+const std::array<bool, 256> kLead = [] {
+  std::array<bool, 256> lead{};
+  for (int b = 0x81; b <= 0x9F; ++b) lead[b] = true;
+  for (int b = 0xE0; b <= 0xFC; ++b) lead[b] = true;
+  return lead;
+}();
+
+// The length of the character at byte i: a lead byte with a byte after it
+// makes two, anything else one.
+std::size_t CharLength(std::string_view s, std::size_t i) {
+  return kLead[static_cast<unsigned char>(s[i])] && i + 1 < s.size() ? 2 : 1;
+}
+
+// The longest run of whole characters from the start that fits `limit` bytes.
+std::string WholeCharacters(std::string_view s, std::size_t limit) {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < s.size(); i += CharLength(s, i)) {
+    if (i + CharLength(s, i) > limit) break;
+    kept = i + CharLength(s, i);
+  }
+  return std::string(s.substr(0, kept));
+}
+
+// An integer as the profile functions' callers read one: spaces, a sign,
+// then decimal digits, or hexadecimal ones after "$" or "0x" (the "0x" only
+// when something follows it); hexadecimal wraps to 32 bits, decimal must fit.
+bool ParseInt32(const std::string& text, std::int32_t& out) {
+  std::string_view t = text;
+  t.remove_prefix(std::min(t.find_first_not_of(' '), t.size()));
+  bool minus = false;
+  if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
+    minus = t[0] == '-';
+    t.remove_prefix(1);
+  }
+  int base = 10;
+  if (!t.empty() && t[0] == '$') {
+    base = 16;
+    t.remove_prefix(1);
+  } else if (text.size() > 2 && t.size() >= 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
+    base = 16;
+    t.remove_prefix(2);
+  }
+  if (t.empty()) return false;
+  std::uint64_t v = 0;
+  for (char c : t) {
+    const int d = (c >= '0' && c <= '9') ? c - '0'
+                  : base == 16 && (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10
+                                                                         : -1;
+    if (d < 0) return false;
+    v = v * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+    if (v > 0xFFFFFFFFull) return false;  // beyond 32 bits, however it would go on
+  }
+  if (base == 16) {
+    const std::uint32_t bits = static_cast<std::uint32_t>(minus ? 0x100000000ull - v : v);
+    out = static_cast<std::int32_t>(bits);
+    return true;
+  }
+  const std::int64_t signed64 = minus ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
+  if (signed64 < INT32_MIN || signed64 > INT32_MAX) return false;
+  out = static_cast<std::int32_t>(signed64);
+  return true;
+}
 
 constexpr std::string_view kCrLf = "\r\n";
 
@@ -24,10 +92,14 @@ bool SectionName(std::string_view text, std::string_view& name) {
   std::size_t b = 0;
   while (b < text.size() && IsBlank(text[b])) ++b;
   if (b >= text.size() || text[b] != '[') return false;
-  std::size_t close = b + 1;
-  while (close < text.size() && text[close] != ']')
-    close += IsLeadByte(static_cast<unsigned char>(text[close])) && close + 1 < text.size() ? 2 : 1;
-  if (close >= text.size()) close = std::string_view::npos;
+  // The name ends at the first character that is a "]" (never a trail byte).
+  std::size_t close = std::string_view::npos;
+  for (std::size_t i = b + 1; i < text.size(); i += CharLength(text, i)) {
+    if (CharLength(text, i) == 1 && text[i] == ']') {
+      close = i;
+      break;
+    }
+  }
   name = Trim(text.substr(b + 1, close == std::string_view::npos ? std::string_view::npos : close - b - 1));
   return true;
 }
@@ -47,7 +119,7 @@ std::string_view ValueOf(std::string_view text) { return Trim(text.substr(text.f
 // Is byte i of s the lead byte of a double-byte character (whose trail byte
 // is never folded)?
 bool LeadAt(std::string_view s, std::size_t i) {
-  return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
+  return CharLength(s, i) == 2;
 }
 
 unsigned char Upper(char ch) {
@@ -170,7 +242,7 @@ std::string ReferenceProfile::ReadString(const std::string& section, const std::
   std::string_view value = line ? ValueOf(line->text) : std::string_view(def);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
     value = value.substr(1, value.size() - 2);
-  if (value.size() > kValueBufferSize - 1) return CutAtCharBoundary(std::string(value), kValueBufferSize - 1);
+  if (value.size() > kValueBufferSize - 1) return WholeCharacters(value, kValueBufferSize - 1);
   return std::string(value);
 }
 

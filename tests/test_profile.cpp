@@ -197,4 +197,10 @@ TEST_F(Profile, AnInterruptedFlushLeavesTheOldOrTheNewFileWhole) {
   }
 }
 
+TEST_F(Profile, ALoneCarriageReturnEndingTheFileIsPartOfTheLastLine) {
+  // "  [\r" names the section "\r", not "": a write to "" adds its own.
+  EXPECT_EQ(Edit("[a]\r\n  [\r", [](ProfileFile& i) { i.WriteString("", "k", "v"); }), "[a]\r\n  [\r\r\n[]\r\nk=v\r\n");
+  EXPECT_EQ(Edit("  [\r\nk=1\r\n", [](ProfileFile& i) { i.WriteString("", "k", "2"); }), "  [\r\nk=2\r\n");
+}
+
 }  // namespace vx::test
