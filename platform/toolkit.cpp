@@ -640,11 +640,7 @@ void TForm::ShowModal() {
     }
   }
   Show();
-  while (Visible() && !Application->Terminated) {
-    const PumpResult r = P.PumpMessage(true);
-    if (r == PumpResult::Quit) Application->Terminated = true;
-    if (r == PumpResult::Idle) break;  // a backend without input has nothing more
-  }
+  Application->PumpUntil([this] { return !Visible(); }, TApplication::PumpRules{});
   for (Handle h : disabled) P.EnableWindow(h, true);
   if (!disabled.empty()) P.BringToFront(disabled.back());
 }
@@ -753,16 +749,39 @@ void TApplication::AfterFormCreated(TForm* form) {
   }
 }
 
+TApplication::PumpEnd TApplication::PumpUntil(const std::function<bool()>& done, PumpRules rules) {
+  struct Level {
+    int& depth;
+    explicit Level(int& d) : depth(++d) {}
+    ~Level() { --depth; }
+  } level(depth_);
+  for (;;) {
+    if (Terminated) return PumpEnd::Quit;
+    if (done && done()) return PumpEnd::Done;
+    PumpResult r = P.PumpMessage(false);
+    if (r == PumpResult::Idle) {
+      if (rules.idle && Idle()) continue;
+      if (!rules.wait) return PumpEnd::Empty;
+      if (rules.deadline) {
+        const std::uint64_t now = P.TickCount64();
+        if (now >= rules.deadline) return PumpEnd::Deadline;
+        P.WaitMessage(static_cast<std::uint32_t>(rules.deadline - now));
+        continue;
+      }
+      r = P.PumpMessage(true);
+      if (r == PumpResult::Idle) return PumpEnd::Empty;  // a backend without input has nothing more
+    }
+    if (r == PumpResult::Quit) {
+      Terminated = true;
+      if (depth_ > 1) P.PostQuitMessage(0);  // for the loop around this one
+      return PumpEnd::Quit;
+    }
+  }
+}
+
 void TApplication::Run() {
   if (mainForm_ && ShowMainForm) mainForm_->Show();
-  while (!Terminated) {
-    PumpResult r = P.PumpMessage(false);
-    if (r == PumpResult::Dispatched) continue;
-    if (r == PumpResult::Idle && Idle()) continue;
-    if (r == PumpResult::Idle) r = P.PumpMessage(true);
-    if (r == PumpResult::Quit) Terminated = true;
-    if (r == PumpResult::Idle) break;  // a backend without input has nothing more
-  }
+  PumpUntil(nullptr, PumpRules{true, true, 0});
 }
 
 bool TApplication::Idle() {
@@ -775,13 +794,7 @@ bool TApplication::Idle() {
   }
 }
 
-void TApplication::ProcessMessages() {
-  for (;;) {
-    PumpResult r = P.PumpMessage(false);
-    if (r == PumpResult::Quit) Terminated = true;
-    if (r != PumpResult::Dispatched) break;
-  }
-}
+void TApplication::ProcessMessages() { PumpUntil(nullptr, PumpRules{false, false, 0}); }
 
 void TApplication::Terminate() { P.PostQuitMessage(0); }
 

@@ -514,6 +514,24 @@ class TApplication : public TComponent, public WindowProc {
   }
 
   void Initialize() {}
+
+  // The one message pump; every loop of the program is a call of it. It
+  // handles messages until `done` holds (checked before each message), and
+  // ends early:
+  // - on WM_QUIT, which ends this level and every level around it
+  //   (`Terminated`); a nested level posts it again, so that a loop of the
+  //   system's own around it (a menu's, a message box's) ends too;
+  // - when the queue is empty and the call does not wait;
+  // - at `deadline` (a TickCount64 value; 0: none), when it waits;
+  // - on a backend without input, when nothing is left to wait for.
+  // With `idle`, idle work (OnIdle) runs whenever the queue is empty.
+  enum class PumpEnd { Done, Quit, Empty, Deadline };
+  struct PumpRules {
+    bool wait = true;
+    bool idle = false;
+    std::uint64_t deadline = 0;
+  };
+  PumpEnd PumpUntil(const std::function<bool()>& done, PumpRules rules);
   // Runs the message loop until the application is told to end (or, on a
   // backend without input, until no message is left).
   void Run();
@@ -532,6 +550,9 @@ class TApplication : public TComponent, public WindowProc {
  private:
   void AfterFormCreated(TForm* form);
   bool Idle();
+  // One message: Dispatched, Quit (seen here or at a level inside), or
+  // Empty when the queue holds none.
+  int depth_ = 0;  // pumps running, one inside another
   Handle handle_ = 0;
   TForm* mainForm_ = nullptr;
   std::string title_;

@@ -29,6 +29,34 @@ class ProbeForm : public TForm {
   }
 };
 
+// A form whose messages nest the program's loops: kWmUser + 1 handles the
+// pending messages inside its handler, kWmUser + 2 shows a dialog modally.
+class NestingForm : public TForm {
+ public:
+  explicit NestingForm(TComponent* owner) : TForm(owner, "TNesting", "nesting") {}
+  TForm* dialog = nullptr;
+  std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t w, std::intptr_t l) override {
+    if (msg == kWmUser + 1) {
+      g_events.push_back("process in");
+      Application->ProcessMessages();
+      g_events.push_back("process out");
+      return 0;
+    }
+    if (msg == kWmUser + 2) {
+      g_events.push_back("modal in");
+      dialog->ShowModal();
+      g_events.push_back("modal out");
+      return 0;
+    }
+    return TForm::WndProc(msg, w, l);
+  }
+};
+
+class PlainForm : public TForm {
+ public:
+  explicit PlainForm(TComponent* owner) : TForm(owner, "TPlain", "plain") {}
+};
+
 }  // namespace
 
 class Toolkit : public ::testing::Test {
@@ -250,6 +278,44 @@ TEST_F(Toolkit, ATimerTicksOnlyWhileEnabled) {
   f->Ticker->SetEnabled(true);
   app->DestroyForms();  // a freed timer stops
   EXPECT_TRUE(p.timers.empty());
+}
+
+TEST_F(Toolkit, AQuitInsideAModalDialogInsideProcessMessagesEndsEveryLoopAndTheRunOnce) {
+  NestingForm* main = nullptr;
+  PlainForm* dialog = nullptr;
+  app->CreateForm(main);
+  app->CreateForm(dialog);
+  main->dialog = dialog;
+  app->ShowMainForm = false;
+  p.PostMessage(main->GetHandle(), kWmUser + 1, 0, 0);
+  p.PostMessage(main->GetHandle(), kWmUser + 2, 0, 0);
+  p.PostQuitMessage(0);
+  app->Run();
+  // The quit reached the modal loop first; it ended that loop, the one
+  // around it and the program's own.
+  EXPECT_EQ(g_events, (std::vector<std::string>{"process in", "modal in", "modal out", "process out"}));
+  EXPECT_TRUE(app->Terminated);
+  EXPECT_EQ(p.QueueSize(), 0u);
+  // Once ended, every loop returns at once: nothing more is handled.
+  p.PostMessage(main->GetHandle(), kWmUser + 2, 0, 0);
+  g_events.clear();
+  app->Run();
+  app->ProcessMessages();
+  EXPECT_TRUE(g_events.empty());
+  EXPECT_EQ(p.QueueSize(), 1u);
+}
+
+TEST_F(Toolkit, APumpWithADeadlineEndsAtItOrWhenItsConditionHolds) {
+  bool flag = false;
+  p.Schedule(300, [&] { flag = true; });
+  const std::uint64_t start = p.tick;
+  EXPECT_EQ(app->PumpUntil([&] { return flag; }, TApplication::PumpRules{true, false, start + 500}),
+            TApplication::PumpEnd::Done);
+  EXPECT_EQ(p.tick, start + 300);
+  EXPECT_EQ(app->PumpUntil([&] { return false; }, TApplication::PumpRules{true, false, p.tick + 200}),
+            TApplication::PumpEnd::Deadline);
+  EXPECT_EQ(p.tick, start + 500);
+  EXPECT_EQ(app->PumpUntil(nullptr, TApplication::PumpRules{false, false, 0}), TApplication::PumpEnd::Empty);
 }
 
 }  // namespace vx::test

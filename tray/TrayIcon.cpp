@@ -110,14 +110,10 @@ void TTrayIcon::PopupAfterClick(TMouseButton button, Point point, std::uint64_t 
     // button-down (the double-click's, or another click) or a menu shown in
     // the meantime (the menu hotkey) takes over: this click opens nothing.
     Platform& P = Application->P;
-    const std::uint64_t start = P.TickCount64(), limit = P.DoubleClickTime(), shown = popups_;
-    for (;;) {
-      Application->ProcessMessages();
-      if (buttonDowns_ != downs || popups_ != shown || Application->Terminated) return;
-      const std::uint64_t elapsed = P.TickCount64() - start;
-      if (elapsed >= limit) break;
-      P.WaitMessage(static_cast<std::uint32_t>(limit - elapsed));
-    }
+    const std::uint64_t shown = popups_;
+    const auto end = Application->PumpUntil([&] { return buttonDowns_ != downs || popups_ != shown; },
+                                            TApplication::PumpRules{true, false, P.TickCount64() + P.DoubleClickTime()});
+    if (end != TApplication::PumpEnd::Deadline) return;
     menu = MenuOf(button);  // it may have been freed meanwhile
   }
   PopupMenuAt(point, menu);
