@@ -88,32 +88,58 @@ enum : std::uint16_t { kBnClicked = 0, kLbnSelChange = 1, kEnChange = 0x0300 };
 // DM_GETDEFID's answer says it names a default button.
 enum : std::uint32_t { kDcHasDefId = 0x534B };
 
-// The native child windows the toolkit's controls stand on.
-enum class ControlKind {
-  Panel,       // a plain container of other controls
-  Label,       // static text
-  Button,      // a push button
-  CheckBox,    // a check box whose state only the program changes
-  BevelLine,   // an etched line along the bottom of its bounds
-  BevelFrame,  // an etched frame around its bounds
-  ListBox,     // a list of texts, one selected (LBN_SELCHANGE)
-  Edit,        // a one-line edit box (EN_CHANGE)
-  HotKey,      // a hotkey control: any key, with or without modifiers
-  Image,       // an icon
+// Control messages and styles, by their Windows numbers: each control of
+// the toolkit describes its native window with them, and the backends
+// create whatever they are handed.
+enum : std::uint32_t {
+  kBmSetCheck = 0x00F1,
+  kEmLimitText = 0x00C5,
+  kLbSetItemHeight = 0x01A0,
+  kHkmSetRules = 0x0403,
+};
+enum : std::uint32_t {
+  kWsVScroll = 0x00200000,
+  kWsClipChildren = 0x02000000,
+  kWsExClientEdge = 0x00000200,
+  kWsExControlParent = 0x00010000,
+  kSsLeft = 0x0000,
+  kSsIcon = 0x0003,
+  kSsEtchedHorz = 0x0010,
+  kSsEtchedFrame = 0x0012,
+  kSsNoPrefix = 0x0080,
+  kSsRealSizeImage = 0x0800,
+  kBsPushButton = 0x0000,
+  kBsDefPushButton = 0x0001,
+  kBsCheckBox = 0x0002,
+  kLbsNotify = 0x0001,
+  kLbsNoIntegralHeight = 0x0100,
+  kEsAutoHScroll = 0x0080,
 };
 
+// A message sent to a control's new window, to put in what was set before
+// it existed (a check, a row height, a typing limit).
+struct SetupMessage {
+  std::uint32_t msg;
+  std::uintptr_t wParam;
+  std::intptr_t lParam;
+};
+
+// What a control's native window is, as the control describes itself.
 struct ControlDesc {
-  ControlKind kind = ControlKind::Label;
+  std::string className;  // a system class ("BUTTON", "EDIT", ...) or, with
+  bool ownClass = false;  // ownClass, one of the program's: its messages go to the control
+  std::uint32_t style = 0, exStyle = 0;  // beyond child, visible, disabled and tab stop
   std::string name;     // the control's name, for tests and tools
   std::string caption;
   Rect bounds;          // pixels in the parent's client area
   int id = 0;           // reported in WM_COMMAND
-  bool visible = true, enabled = true, checked = false;
+  bool visible = true, enabled = true;
   bool tabStop = false;
-  bool defaultButton = false;
-  int itemHeight = 0;  // a list box's rows, in pixels
-  int textLimit = 0;   // an edit box's own typing limit, in characters; 0: none
+  // The window keeps only its 2-pixel edges, so that what lies inside it
+  // (the form, other controls) shows through: a frame around a group.
+  bool edgesOnly = false;
   Handle font = 0;
+  std::vector<SetupMessage> setup;  // sent in order once the window exists
 };
 
 // Receives the messages of one window. Dispatch() is the only entry the

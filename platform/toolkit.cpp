@@ -211,8 +211,8 @@ int g_nextControlId = 100;
 
 }  // namespace
 
-TControl::TControl(TForm* owner, TPanel* parent, ControlKind kind)
-    : TComponent(owner), form_(owner), parent_(parent), kind_(kind), id_(g_nextControlId++) {}
+TControl::TControl(TForm* owner, TPanel* parent)
+    : TComponent(owner), form_(owner), parent_(parent), id_(g_nextControlId++) {}
 
 TControl::~TControl() {
   if (!handle_) return;
@@ -222,7 +222,6 @@ TControl::~TControl() {
 
 ControlDesc TControl::Desc() const {
   ControlDesc desc;
-  desc.kind = kind_;
   desc.name = Name();
   desc.caption = caption_;
   desc.bounds = Rect{form_->Scale(bounds_.left), form_->Scale(bounds_.top), form_->Scale(bounds_.width),
@@ -230,18 +229,80 @@ ControlDesc TControl::Desc() const {
   desc.id = id_;
   desc.visible = visible_;
   desc.enabled = enabled_;
-  desc.checked = checked_;
   desc.tabStop = TabOrder >= 0;
-  desc.defaultButton = form_->DefaultButton == this;
-  if (const auto* list = dynamic_cast<const TListBox*>(this)) desc.itemHeight = form_->Scale(list->ItemHeight);
-  if (const auto* edit = dynamic_cast<const TEdit*>(this)) desc.textLimit = static_cast<int>(edit->MaxLength);
   desc.font = form_->font_;
+  Describe(desc);
   return desc;
+}
+
+// What each control's native window is.
+
+void TLabel::Describe(ControlDesc& d) const {
+  d.className = "STATIC";
+  d.style = kSsLeft | kSsNoPrefix;
+}
+
+void TBevel::Describe(ControlDesc& d) const {
+  d.className = "STATIC";
+  if (shape_ == TBevelShape::bsFrame) {
+    d.style = kSsEtchedFrame;
+    d.edgesOnly = true;
+  } else {
+    // An etched line along the bottom of the bounds.
+    d.style = kSsEtchedHorz;
+    d.bounds = Rect{d.bounds.left, d.bounds.top + d.bounds.height - 2, d.bounds.width, 2};
+  }
+}
+
+void TButton::Describe(ControlDesc& d) const {
+  d.className = "BUTTON";
+  d.style = Form()->DefaultButton == this ? kBsDefPushButton : kBsPushButton;
+}
+
+void TCheckBox::Describe(ControlDesc& d) const {
+  d.className = "BUTTON";
+  d.style = kBsCheckBox;  // the program changes the state, not the box
+  if (checked_) d.setup.push_back(SetupMessage{kBmSetCheck, 1, 0});
+}
+
+void TListBox::Describe(ControlDesc& d) const {
+  d.className = "LISTBOX";
+  d.style = kWsVScroll | kLbsNotify | kLbsNoIntegralHeight;
+  d.exStyle = kWsExClientEdge;
+  if (ItemHeight > 0) d.setup.push_back(SetupMessage{kLbSetItemHeight, 0, Form()->Scale(ItemHeight)});
+}
+
+void TEdit::Describe(ControlDesc& d) const {
+  d.className = "EDIT";
+  d.style = kEsAutoHScroll;
+  d.exStyle = kWsExClientEdge;
+  // The box's own limit: typing stops there and the caret stays put; a
+  // longer text set by the program is still shown whole.
+  if (MaxLength > 0) d.setup.push_back(SetupMessage{kEmLimitText, MaxLength, 0});
+}
+
+void THotKey::Describe(ControlDesc& d) const {
+  d.className = "msctls_hotkey32";
+  d.exStyle = kWsExClientEdge;
+  // Every combination is taken as it is typed: no rule replaces one.
+  d.setup.push_back(SetupMessage{kHkmSetRules, 0, 0});
+}
+
+void TImage::Describe(ControlDesc& d) const {
+  d.className = "STATIC";
+  d.style = kSsIcon | kSsRealSizeImage;
+}
+
+void TPanel::Describe(ControlDesc& d) const {
+  d.className = "TPanel";
+  d.ownClass = true;
+  d.style = kWsClipChildren;
+  d.exStyle = kWsExControlParent;
 }
 
 void TControl::CreateHandle() {
   const Handle parent = parent_ ? parent_->handle_ : form_->GetHandle();
-  handle_ = Application->P.CreateControl(parent, Desc(), kind_ == ControlKind::Panel ? static_cast<TPanel*>(this) : nullptr);
+  handle_ = Application->P.CreateControl(parent, Desc(), OwnWindowProc());
   ControlsByHandle()[handle_] = this;
   HandleCreated();
 }

@@ -168,7 +168,7 @@ class TControl : public TComponent {
  public:
   // `owner` is the form; `parent` the panel it stands on, or null for the
   // form's client area.
-  TControl(TForm* owner, TPanel* parent, ControlKind kind);
+  TControl(TForm* owner, TPanel* parent);
   ~TControl() override;
 
   TForm* Form() const { return form_; }
@@ -193,6 +193,13 @@ class TControl : public TComponent {
   virtual void Command(std::uint16_t /*code*/) {}
   // Puts what was set before the window existed into the new window.
   virtual void HandleCreated() {}
+  // What the control's native window is: its class, styles and the
+  // messages that give it its earlier state. The common part (name, text,
+  // bounds, state, font) is filled in already; bounds are device pixels.
+  virtual void Describe(ControlDesc& desc) const = 0;
+  // The object that receives the messages of the control's own window (a
+  // class of the program's), or null.
+  virtual WindowProc* OwnWindowProc() { return nullptr; }
   // Sends a child's WM_COMMAND to the control that sent it; false when the
   // message names no control.
   static bool Reflect(std::uintptr_t wParam, std::intptr_t lParam);
@@ -202,17 +209,15 @@ class TControl : public TComponent {
   bool TakesInput() const;
   // Takes the text the native control already shows.
   void StoreCaption(const std::string& caption) { caption_ = caption; }
-  // What native control stands for this one; only before its window exists.
-  void SetKind(ControlKind kind) { kind_ = kind; }
 
  private:
   friend class TForm;
   void CreateHandle();
   void ApplyBounds();
+  // The full description: the common part, then the control's own.
   ControlDesc Desc() const;
   TForm* form_;
   TPanel* parent_;
-  ControlKind kind_;
   std::string caption_;
   Rect bounds_;
   bool enabled_ = true, visible_ = true;
@@ -225,7 +230,8 @@ class TControl : public TComponent {
 
 class TLabel : public TControl {
  public:
-  TLabel(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Label) {}
+  TLabel(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
+  void Describe(ControlDesc& desc) const override;
 };
 
 // An etched line along the bottom of its bounds, or a frame around them.
@@ -233,23 +239,27 @@ enum class TBevelShape { bsBottomLine, bsFrame };
 
 class TBevel : public TControl {
  public:
-  TBevel(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::BevelLine) {}
+  TBevel(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
   // Set in the form's description, before the window exists.
-  void SetShape(TBevelShape shape) {
-    SetKind(shape == TBevelShape::bsFrame ? ControlKind::BevelFrame : ControlKind::BevelLine);
-  }
+  void SetShape(TBevelShape shape) { shape_ = shape; }
+  void Describe(ControlDesc& desc) const override;
+
+ private:
+  TBevelShape shape_ = TBevelShape::bsBottomLine;
 };
 
 class TButton : public TControl {
  public:
-  TButton(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Button) {}
+  TButton(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
+  void Describe(ControlDesc& desc) const override;
   TNotifyEvent OnClick;
   void Command(std::uint16_t code) override;
 };
 
 class TCheckBox : public TControl {
  public:
-  TCheckBox(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::CheckBox) {}
+  TCheckBox(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
+  void Describe(ControlDesc& desc) const override;
   TNotifyEvent OnClick;
   bool Checked() const { return checked_; }
   // Changes the state and then runs the click handler, as a click does;
@@ -262,7 +272,8 @@ class TCheckBox : public TControl {
 // (mouse or keys) runs OnClick; a change from code runs nothing.
 class TListBox : public TControl {
  public:
-  TListBox(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::ListBox) {}
+  TListBox(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
+  void Describe(ControlDesc& desc) const override;
   int ItemHeight = 16;
   TNotifyEvent OnClick;
   int Count() const { return static_cast<int>(items_.size()); }
@@ -293,7 +304,8 @@ class TListBox : public TControl {
 // every change, typed or set by code.
 class TEdit : public TControl {
  public:
-  TEdit(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Edit) {}
+  TEdit(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
+  void Describe(ControlDesc& desc) const override;
   std::size_t MaxLength = 0;  // 0: no limit
   // The box holds a path: one that CP932 cannot hold exactly is taken by
   // its short (8.3) name when the file system gives one that it can.
@@ -323,7 +335,8 @@ Cp932Text PathToCp932(const std::u16string& path);
 // control's own: the key in the low byte, the modifiers in the high byte.
 class THotKey : public TControl {
  public:
-  THotKey(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::HotKey) {}
+  THotKey(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
+  void Describe(ControlDesc& desc) const override;
   std::uint16_t Value() const { return value_; }
   void SetValue(std::uint16_t value);
   void Command(std::uint16_t code) override;
@@ -336,7 +349,8 @@ class THotKey : public TControl {
 // An icon; the control takes the icon's size.
 class TImage : public TControl {
  public:
-  TImage(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Image) {}
+  TImage(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
+  void Describe(ControlDesc& desc) const override;
   // Shows a copy of the icon.
   void SetIcon(const TIcon* icon);
   const TIcon& Icon() const { return icon_; }
@@ -361,7 +375,9 @@ class TOpenDialog : public TComponent {
 // A container of controls; its window passes its children's notices on.
 class TPanel : public TControl, public WindowProc {
  public:
-  TPanel(TForm* owner, TPanel* parent) : TControl(owner, parent, ControlKind::Panel) {}
+  TPanel(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
+  void Describe(ControlDesc& desc) const override;
+  WindowProc* OwnWindowProc() override { return this; }
   std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
 };
 

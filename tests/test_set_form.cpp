@@ -50,7 +50,7 @@ class Editor : public ::testing::Test {
   V Listed() { return d.p.Control(Wnd(), "LB_Select").items; }
   int Selected() { return d.p.Control(Wnd(), "LB_Select").selection; }
   std::string Field(const char* control) { return d.p.Control(Wnd(), control).control.caption; }
-  bool Checked(const char* control) { return d.p.Control(Wnd(), control).control.checked; }
+  bool Checked(const char* control) { return d.p.Control(Wnd(), control).checked; }
   V Names() {
     V names;
     for (int i = 0; i < ExeList->Count(); ++i) names.push_back(ExeList->Items(i)->Name);
@@ -319,7 +319,7 @@ TEST_F(Editor, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
   EXPECT_TRUE(Form_About->Visible());
   EXPECT_EQ(d.p.Control(about, "Lbl_Name").control.caption, "Vorlex Version 1.22");
   EXPECT_NE(d.p.Control(about, "Img_Main").icon, 0u);
-  EXPECT_TRUE(d.p.Control(about, "Btn_OK").control.defaultButton);
+  EXPECT_TRUE(d.p.Control(about, "Btn_OK").defaultButton);
   d.p.PressDialogKey(about, 0x1B);
   d.Pump();
   EXPECT_TRUE(Form_About->Visible());
@@ -345,7 +345,7 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
              "Btn_SetEtc", "Btn_Ok", "Btn_Cancel"};
   for (std::size_t i = 1; i < order.size(); ++i)
     EXPECT_LT(d.p.FindControl(Wnd(), order[i - 1]), d.p.FindControl(Wnd(), order[i])) << order[i];
-  EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").control.itemHeight, 16);
+  EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").itemHeight, 16);
   const auto& etc = *d.system().FindWindowRecord(Form_SetEtc->GetHandle());
   EXPECT_EQ(etc.desc.width, 242);
   EXPECT_EQ(etc.desc.height, 128);

@@ -31,7 +31,7 @@ class TimeRecord : public ::testing::Test {
   }
   Handle Wnd() { return Form_Time->GetHandle(); }
   std::string Caption(const char* control) { return d.p.Control(Wnd(), control).control.caption; }
-  bool Checked(const char* control) { return d.p.Control(Wnd(), control).control.checked; }
+  bool Checked(const char* control) { return d.p.Control(Wnd(), control).checked; }
   bool Enabled(const char* control) { return d.p.Control(Wnd(), control).control.enabled; }
   Point Client() {
     const auto& w = *d.system().FindWindowRecord(Wnd());

@@ -162,6 +162,18 @@ namespace vx::test {
 namespace {
 
 // A small window described as the program's windows are.
+// A control the toolkit does not have, added here by its description alone:
+// a progress bar at 40 %.
+class TProgressBar : public TControl {
+ public:
+  TProgressBar(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
+  void Describe(ControlDesc& d) const override {
+    d.className = "msctls_progress32";
+    d.style = 0x01;                                // PBS_SMOOTH
+    d.setup.push_back(SetupMessage{0x0402, 40, 0});  // PBM_SETPOS
+  }
+};
+
 class ControlForm : public TForm {
  public:
   explicit ControlForm(TComponent* owner) : TForm(owner, "TControlForm", "controls") {
@@ -173,6 +185,7 @@ class ControlForm : public TForm {
     First = Place<TButton>("First", Top, 100, 8, 75, 25, "1", 0);
     Rest = Place<TPanel>("Rest", nullptr, 0, 40, 200, 60, "", 1);
     Box = Place<TCheckBox>("Box", Rest, 8, 8, 100, 17, "box", 0);
+    Progress = Place<TProgressBar>("Progress", Rest, 8, 30, 100, 10, "");
     Top->Align = TAlign::alTop;
     Rest->Align = TAlign::alClient;
     Box->OnClick = [this](TObject*) { clicks.push_back(Box->Checked()); };
@@ -182,6 +195,7 @@ class ControlForm : public TForm {
     Ticker->OnTimer = [this](TObject*) { ++ticks; };
   }
   TPanel *Top, *Rest;
+  TProgressBar* Progress;
   TLabel* Label;
   TButton *First, *Second;
   TCheckBox* Box;
@@ -198,11 +212,11 @@ TEST_F(Toolkit, ACheckBoxRunsItsHandlerOnEveryChangeAndOnlyThen) {
   f->Show();
   f->Box->SetChecked(true);
   f->Box->SetChecked(true);  // already so: nothing runs
-  EXPECT_TRUE(p.Control(f->GetHandle(), "Box").control.checked);
+  EXPECT_TRUE(p.Control(f->GetHandle(), "Box").checked);
   ASSERT_TRUE(p.Click(f->GetHandle(), "Box"));  // a person's click unchecks it
   app->ProcessMessages();
   EXPECT_EQ(f->clicks, (std::vector<bool>{true, false}));
-  EXPECT_FALSE(p.Control(f->GetHandle(), "Box").control.checked);
+  EXPECT_FALSE(p.Control(f->GetHandle(), "Box").checked);
 
   // A disabled control, or one on a hidden panel, takes no input; a
   // click that is already on its way when it is disabled does nothing.
@@ -237,6 +251,13 @@ TEST_F(Toolkit, ControlsAreMadeInTabOrderAndPanelsAlignToTheClientArea) {
   f->Top->SetVisible(false);
   EXPECT_EQ(p.Control(f->GetHandle(), "Rest").control.bounds.top, 0);
   EXPECT_EQ(p.Control(f->GetHandle(), "Rest").control.bounds.height, 150);
+  // A control of its own description is made as described, on its panel.
+  const HeadlessSystem::Window& bar = p.Control(f->GetHandle(), "Progress");
+  EXPECT_EQ(bar.control.className, "msctls_progress32");
+  EXPECT_EQ(bar.control.style, 0x01u);
+  ASSERT_EQ(bar.control.setup.size(), 1u);
+  EXPECT_EQ(bar.control.setup[0].msg, 0x0402u);
+  EXPECT_EQ(bar.parent, f->Rest->GetHandle());
   app->DestroyForms();
 }
 

@@ -30,6 +30,11 @@ const HeadlessSystem::Window* HeadlessSystem::FindWindowRecord(Handle wnd) const
 
 // ---------------------------------------------------------- HeadlessPlatform
 
+namespace {
+// The system's edit box class: its text is what a person types.
+bool IsEdit(const HeadlessSystem::Window& w) { return w.isControl && w.control.className == "EDIT"; }
+}  // namespace
+
 HeadlessPlatform::HeadlessPlatform(HeadlessSystem& sys, std::string path) : system(sys), exePath(std::move(path)) {
   posixFiles.faultHook = [this](PosixFiles::Step step) {
     if (step == PosixFiles::Step::Rename) trace.push_back("write file");
@@ -80,7 +85,7 @@ void HeadlessPlatform::SetWindowText(Handle wnd, const std::string& text) {
   if (it == system.windows.end()) return;
   it->second.desc.caption = text;
   it->second.control.caption = text;
-  if (it->second.isControl && it->second.control.kind == ControlKind::Edit) SetEditText(wnd, cp932.Decode(text));
+  if (it->second.isControl && IsEdit(it->second)) SetEditText(wnd, cp932.Decode(text));
 }
 
 std::u16string HeadlessPlatform::GetEditText(Handle edit) {
@@ -152,12 +157,28 @@ Handle HeadlessPlatform::CreateControl(Handle parent, const ControlDesc& desc, W
   if (proc) proc->window = h;
   w.control = desc;
   w.desc.caption = desc.caption;
-  if (desc.kind == ControlKind::Edit) {
-    w.editText = cp932.Decode(desc.caption);
-    w.textLimit = desc.textLimit;
-  }
+  if (IsEdit(w)) w.editText = cp932.Decode(desc.caption);
+  w.defaultButton = desc.className == "BUTTON" && (desc.style & 0x0F) == kBsDefPushButton;
+  for (const SetupMessage& m : desc.setup) ControlMessage(w, m.msg, m.wParam, m.lParam);
   system.windows[h] = w;
   return h;
+}
+
+void HeadlessPlatform::ControlMessage(HeadlessSystem::Window& w, std::uint32_t msg, std::uintptr_t wParam,
+                                      std::intptr_t lParam) {
+  switch (msg) {
+    case kBmSetCheck:
+      w.checked = wParam != 0;
+      break;
+    case kEmLimitText:
+      w.textLimit = static_cast<int>(wParam);
+      break;
+    case kLbSetItemHeight:
+      w.itemHeight = static_cast<int>(lParam);
+      break;
+    default:
+      break;  // the rest changes nothing this desktop shows
+  }
 }
 
 void HeadlessPlatform::SetControlBounds(Handle control, Rect bounds) {
@@ -172,7 +193,7 @@ void HeadlessPlatform::EnableWindow(Handle wnd, bool enabled) {
 
 void HeadlessPlatform::SetCheck(Handle control, bool checked) {
   auto it = system.windows.find(control);
-  if (it != system.windows.end()) it->second.control.checked = checked;
+  if (it != system.windows.end()) it->second.checked = checked;
 }
 
 void HeadlessPlatform::SetFont(Handle wnd, Handle font) {
@@ -245,7 +266,7 @@ bool HeadlessPlatform::Type(Handle top, const std::string& name, const std::stri
   Handle h;
   auto* w = Reachable(top, name, h);
   if (!w) return false;
-  if (w->control.kind == ControlKind::Edit) {
+  if (IsEdit(*w)) {
     const std::u16string typed = cp932.Decode(text);
     EditTyped(h, *w, typed, static_cast<int>(typed.size()));
     w->control.caption = w->desc.caption = text;  // the bytes as given
@@ -265,7 +286,7 @@ void HeadlessPlatform::EditTyped(Handle, HeadlessSystem::Window& w, std::u16stri
 bool HeadlessPlatform::TypeUnicode(Handle top, const std::string& name, const std::u16string& text) {
   Handle h;
   auto* w = Reachable(top, name, h);
-  if (!w || w->control.kind != ControlKind::Edit) return false;
+  if (!w || !IsEdit(*w)) return false;
   EditTyped(h, *w, text, static_cast<int>(text.size()));
   Notify(h, kEnChange);
   return true;
@@ -280,7 +301,7 @@ bool HeadlessPlatform::TypeAtCaret(Handle top, const std::string& name, const st
 bool HeadlessPlatform::Paste(Handle top, const std::string& name, const std::u16string& text) {
   Handle h;
   auto* w = Reachable(top, name, h);
-  if (!w || w->control.kind != ControlKind::Edit) return false;
+  if (!w || !IsEdit(*w)) return false;
   const int a = std::min(w->selStart, w->selEnd), b = std::max(w->selStart, w->selEnd);
   std::u16string insert = text;
   // The box's own limit counts characters, as an edit box does.
@@ -439,7 +460,12 @@ void HeadlessPlatform::PostMessage(Handle wnd, std::uint32_t msg, std::uintptr_t
 }
 
 std::intptr_t HeadlessPlatform::SendMessage(Handle wnd, std::uint32_t msg, std::uintptr_t w, std::intptr_t l) {
-  const auto* rec = system.FindWindowRecord(wnd);
+  auto it = system.windows.find(wnd);
+  if (it != system.windows.end() && it->second.isControl && !it->second.proc) {
+    ControlMessage(it->second, msg, w, l);
+    return 0;
+  }
+  const auto* rec = it == system.windows.end() ? nullptr : &it->second;
   if (!rec || !rec->proc) return 0;
   return rec->proc->Dispatch(msg, w, l);
 }

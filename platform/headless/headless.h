@@ -60,7 +60,12 @@ class HeadlessSystem {
     // Child controls.
     Handle parent = 0;
     bool isControl = false;
-    ControlDesc control;  // bounds, caption, enabled and checked as shown
+    ControlDesc control;  // as described, with bounds, caption and enabled as shown
+    // What the control's own messages set: a check box's or button's check,
+    // a list box's row height; a push button described as the default one.
+    bool checked = false;
+    int itemHeight = 0;
+    bool defaultButton = false;
     std::vector<std::string> items;  // a list box's entries
     // An edit box's text as typed (control.caption holds it as CP932, with
     // '?' for what CP932 lacks), its selection and its own typing limit.
@@ -311,6 +316,8 @@ class HeadlessPlatform : public Platform {
   HeadlessSystem::Window* Reachable(Handle top, const std::string& name, Handle& h);
   void Notify(Handle control, std::uint16_t code);
   std::map<std::uintptr_t, std::vector<std::u16string>> drops_;
+  // A control's own message, as the system's control would take it.
+  void ControlMessage(HeadlessSystem::Window& w, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
   // Shows a person's new text in an edit box and tells its parent.
   void EditTyped(Handle h, HeadlessSystem::Window& w, std::u16string text, int caret);
   // Moves the clock on; each timer due by then posts its WM_TIMER (one at

@@ -284,24 +284,9 @@ Handle Win32Platform::FindWindow(const std::string& className, const std::string
 
 namespace {
 
-bool IsBevel(HWND h) {
-  wchar_t cls[16];
-  return GetClassNameW(h, cls, 16) && lstrcmpiW(cls, L"STATIC") == 0 &&
-         (GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDHORZ;
-}
-
-// A bevel is an etched line along the bottom of its bounds.
-Rect BevelLineBounds(Rect r) { return Rect{r.left, r.top + r.height - 2, r.width, 2}; }
-
-bool IsFrame(HWND h) {
-  wchar_t cls[16];
-  return GetClassNameW(h, cls, 16) && lstrcmpiW(cls, L"STATIC") == 0 &&
-         (GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ETCHEDFRAME;
-}
-
-// An etched frame paints its edges only. Its window is cut down to them,
-// so that the form paints what lies inside and the controls there show.
-void ShapeFrame(HWND h, int width, int height) {
+// A frame paints its edges only. Its window is cut down to them, so that
+// the form paints what lies inside and the controls there show.
+void CutToEdges(HWND h, int width, int height) {
   HRGN ring = CreateRectRgn(0, 0, width, height);
   HRGN inside = CreateRectRgn(2, 2, width - 2, height - 2);
   CombineRgn(ring, ring, inside, RGN_DIFF);
@@ -316,74 +301,33 @@ F User32(const char* name) {
 
 }  // namespace
 
+// The control's own description says what its window is; nothing here
+// depends on what kind of control it is.
 Handle Win32Platform::CreateControl(Handle parent, const ControlDesc& desc, WindowProc* proc) {
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (desc.visible ? WS_VISIBLE : 0u) | (desc.enabled ? 0u : WS_DISABLED) |
-                (desc.tabStop ? WS_TABSTOP : 0u);
-  DWORD exStyle = 0;
-  Rect b = desc.bounds;
-  std::wstring cls;
-  switch (desc.kind) {
-    case ControlKind::Panel:
-      cls = L"TPanel";
-      RegisterClassOnce(cls);
-      style |= WS_CLIPCHILDREN;
-      exStyle = WS_EX_CONTROLPARENT;
-      break;
-    case ControlKind::Label:
-      cls = L"STATIC";
-      style |= SS_LEFT | SS_NOPREFIX;
-      break;
-    case ControlKind::Button:
-      cls = L"BUTTON";
-      style |= BS_PUSHBUTTON;
-      break;
-    case ControlKind::CheckBox:
-      cls = L"BUTTON";
-      style |= BS_CHECKBOX;  // the program changes the state, not the box
-      break;
-    case ControlKind::BevelLine:
-      cls = L"STATIC";
-      style |= SS_ETCHEDHORZ;
-      b = BevelLineBounds(b);
-      break;
-    case ControlKind::BevelFrame:
-      cls = L"STATIC";
-      style |= SS_ETCHEDFRAME;
-      break;
-    case ControlKind::ListBox:
-      cls = L"LISTBOX";
-      style |= WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-      exStyle = WS_EX_CLIENTEDGE;
-      break;
-    case ControlKind::Edit:
-      cls = L"EDIT";
-      style |= ES_AUTOHSCROLL;
-      exStyle = WS_EX_CLIENTEDGE;
-      break;
-    case ControlKind::HotKey:
-      cls = HOTKEY_CLASSW;
-      exStyle = WS_EX_CLIENTEDGE;
-      break;
-    case ControlKind::Image:
-      cls = L"STATIC";
-      style |= SS_ICON | SS_REALSIZEIMAGE;
-      break;
-  }
-  if (desc.kind == ControlKind::Button && desc.defaultButton) style |= BS_DEFPUSHBUTTON;
-  HWND h = CreateWindowExW(exStyle, cls.c_str(), Wide(desc.caption).c_str(), style, b.left, b.top, b.width, b.height,
-                           H(parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance_, proc);
+  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (desc.visible ? WS_VISIBLE : 0u) | (desc.enabled ? 0u : WS_DISABLED) |
+                      (desc.tabStop ? WS_TABSTOP : 0u) | desc.style;
+  const std::wstring cls = Wide(desc.className);
+  if (desc.ownClass) RegisterClassOnce(cls);
+  const Rect& b = desc.bounds;
+  HWND h = CreateWindowExW(desc.exStyle, cls.c_str(), Wide(desc.caption).c_str(), style, b.left, b.top, b.width, b.height,
+                           H(parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance_,
+                           desc.ownClass ? proc : nullptr);
   if (!h) ThrowLastError("CreateWindowExW");
   if (desc.font) SendMessageW(h, WM_SETFONT, static_cast<WPARAM>(desc.font), FALSE);
-  if (desc.kind == ControlKind::BevelFrame) ShapeFrame(h, b.width, b.height);
-  if (desc.checked) SendMessageW(h, BM_SETCHECK, BST_CHECKED, 0);
-  if (desc.kind == ControlKind::ListBox && desc.itemHeight > 0) SendMessageW(h, LB_SETITEMHEIGHT, 0, desc.itemHeight);
-  // Every combination is taken as it is typed: no rule replaces one.
-  if (desc.kind == ControlKind::HotKey) SendMessageW(h, HKM_SETRULES, 0, 0);
-  // The box's own limit: typing stops there and the caret stays put. A
-  // longer text set by the program is still shown whole.
-  if (desc.kind == ControlKind::Edit && desc.textLimit > 0) SendMessageW(h, EM_LIMITTEXT, desc.textLimit, 0);
+  if (desc.edgesOnly) CutToEdges(h, b.width, b.height);
+  for (const SetupMessage& m : desc.setup) SendMessageW(h, m.msg, m.wParam, m.lParam);
   return reinterpret_cast<Handle>(h);
 }
+
+// The interface speaks Windows' own numbers.
+static_assert(kBmSetCheck == BM_SETCHECK && kEmLimitText == EM_LIMITTEXT && kLbSetItemHeight == LB_SETITEMHEIGHT &&
+              kHkmSetRules == HKM_SETRULES);
+static_assert(kWsVScroll == WS_VSCROLL && kWsClipChildren == WS_CLIPCHILDREN && kWsExClientEdge == WS_EX_CLIENTEDGE &&
+              kWsExControlParent == WS_EX_CONTROLPARENT);
+static_assert(kSsLeft == SS_LEFT && kSsIcon == SS_ICON && kSsEtchedHorz == SS_ETCHEDHORZ &&
+              kSsEtchedFrame == SS_ETCHEDFRAME && kSsNoPrefix == SS_NOPREFIX && kSsRealSizeImage == SS_REALSIZEIMAGE);
+static_assert(kBsPushButton == BS_PUSHBUTTON && kBsDefPushButton == BS_DEFPUSHBUTTON && kBsCheckBox == BS_CHECKBOX &&
+              kLbsNotify == LBS_NOTIFY && kLbsNoIntegralHeight == LBS_NOINTEGRALHEIGHT && kEsAutoHScroll == ES_AUTOHSCROLL);
 
 std::string Win32Platform::GetWindowText(Handle wnd) {
   const int n = GetWindowTextLengthW(H(wnd));
@@ -465,9 +409,11 @@ std::vector<std::u16string> Win32Platform::DroppedFiles(std::uintptr_t drop) {
 void Win32Platform::DragFinish(std::uintptr_t drop) { ::DragFinish(reinterpret_cast<HDROP>(drop)); }
 
 void Win32Platform::SetControlBounds(Handle control, Rect b) {
-  if (IsBevel(H(control))) b = BevelLineBounds(b);
   SetWindowPos(H(control), nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (IsFrame(H(control))) ShapeFrame(H(control), b.width, b.height);
+  // Only a window cut down to its edges has a region: it is cut anew.
+  HRGN old = CreateRectRgn(0, 0, 0, 0);
+  if (GetWindowRgn(H(control), old) != ERROR) CutToEdges(H(control), b.width, b.height);
+  DeleteObject(old);
 }
 
 void Win32Platform::EnableWindow(Handle wnd, bool enabled) { ::EnableWindow(H(wnd), enabled); }
