@@ -227,7 +227,7 @@ void TForm_Main::WMHotKey(std::uintptr_t wParam) {
       return;
     }
   }
-  P.MessageBeep(0);
+  P.MessageBeep(kBeepDefault);
   Application->MessageBox(kMsgNoItemForKey);
 }
 

@@ -194,6 +194,10 @@ struct NotifyIconData {
 static_assert(sizeof(void*) != 4 || sizeof(NotifyIconData) == 88, "notification record must be 88 bytes");
 
 enum class NotifyOp { Add = 0, Modify = 1, Delete = 2 };
+// The record's size as the shell's first form of it has it, and its flags.
+enum : std::uint32_t { kNotifyIconDataV1Size = 88, kNifMessage = 0x01, kNifIcon = 0x02, kNifTip = 0x04 };
+// MessageBeep's plain beep (MB_OK).
+enum : std::uint32_t { kBeepDefault = 0 };
 enum class PumpResult { Dispatched, Quit, Idle };
 
 // An error raised by a failed system call, carrying the function, the

@@ -22,10 +22,10 @@ TTrayIcon::~TTrayIcon() {
 
 void TTrayIcon::FillIconData() {
   iconData_ = NotifyIconData{};
-  iconData_.cbSize = 88;
+  iconData_.cbSize = kNotifyIconDataV1Size;
   iconData_.uID = kTrayIconId;
   iconData_.hWnd = windowHandle_;
-  iconData_.uFlags = showHint_ ? 7 : 3;  // NIF_MESSAGE | NIF_ICON [| NIF_TIP]
+  iconData_.uFlags = kNifMessage | kNifIcon | (showHint_ ? kNifTip : 0u);
   iconData_.uCallbackMessage = kTrayCallbackMessage;
   iconData_.hIcon = icon_.GetHandle();
   // The tooltip field holds 63 bytes and a zero; a longer hint is cut at a

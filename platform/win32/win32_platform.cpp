@@ -71,16 +71,12 @@ LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 }  // namespace
 
 Win32Platform::Win32Platform() : instance_(GetModuleHandleW(nullptr)) {
-  // The shell's icon and launch functions want COM on this thread.
-  comInitialized_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
   // The manifest asks for the themed controls; they come with this call.
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_HOTKEY_CLASS};
   InitCommonControlsEx(&icc);
 }
 
-Win32Platform::~Win32Platform() {
-  if (comInitialized_) CoUninitialize();
-}
+Win32Platform::~Win32Platform() = default;
 
 FilePath Win32Platform::ExePath() {
   std::wstring buf(32768, L'\0');
@@ -287,11 +283,10 @@ namespace {
 // A frame paints its edges only. Its window is cut down to them, so that
 // the form paints what lies inside and the controls there show.
 void CutToEdges(HWND h, int width, int height) {
-  HRGN ring = CreateRectRgn(0, 0, width, height);
-  HRGN inside = CreateRectRgn(2, 2, width - 2, height - 2);
-  CombineRgn(ring, ring, inside, RGN_DIFF);
-  DeleteObject(inside);
-  SetWindowRgn(h, ring, TRUE);  // the window owns the region from here on
+  ScopedGdiObject<HRGN> ring(CreateRectRgn(0, 0, width, height));
+  const ScopedGdiObject<HRGN> inside(CreateRectRgn(2, 2, width - 2, height - 2));
+  CombineRgn(ring.Get(), ring.Get(), inside.Get(), RGN_DIFF);
+  if (SetWindowRgn(h, ring.Get(), TRUE)) ring.Release();  // the window owns the region from here on
 }
 
 template <class F>
@@ -320,6 +315,8 @@ Handle Win32Platform::CreateControl(Handle parent, const ControlDesc& desc, Wind
 }
 
 // The interface speaks Windows' own numbers.
+static_assert(kNifMessage == NIF_MESSAGE && kNifIcon == NIF_ICON && kNifTip == NIF_TIP && kBeepDefault == MB_OK &&
+              kSwShow == SW_SHOW);
 static_assert(kBmSetCheck == BM_SETCHECK && kEmLimitText == EM_LIMITTEXT && kLbSetItemHeight == LB_SETITEMHEIGHT &&
               kHkmSetRules == HKM_SETRULES);
 static_assert(kWsVScroll == WS_VSCROLL && kWsClipChildren == WS_CLIPCHILDREN && kWsExClientEdge == WS_EX_CLIENTEDGE &&
@@ -411,9 +408,8 @@ void Win32Platform::DragFinish(std::uintptr_t drop) { ::DragFinish(reinterpret_c
 void Win32Platform::SetControlBounds(Handle control, Rect b) {
   SetWindowPos(H(control), nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
   // Only a window cut down to its edges has a region: it is cut anew.
-  HRGN old = CreateRectRgn(0, 0, 0, 0);
-  if (GetWindowRgn(H(control), old) != ERROR) CutToEdges(H(control), b.width, b.height);
-  DeleteObject(old);
+  const ScopedGdiObject<HRGN> old(CreateRectRgn(0, 0, 0, 0));
+  if (GetWindowRgn(H(control), old.Get()) != ERROR) CutToEdges(H(control), b.width, b.height);
 }
 
 void Win32Platform::EnableWindow(Handle wnd, bool enabled) { ::EnableWindow(H(wnd), enabled); }
@@ -441,9 +437,8 @@ int Win32Platform::GetDpi(Handle wnd) {
     const UINT dpi = getDpiForWindow(H(wnd));
     if (dpi) return static_cast<int>(dpi);
   }
-  HDC dc = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
+  const ScopedGetDC screen(nullptr);
+  const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
   return dpi > 0 ? dpi : 96;
 }
 
@@ -556,18 +551,19 @@ Handle Win32Platform::IconBitmap(Handle icon, Point size) {
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  ReleaseDC(nullptr, screen);
-  if (!bmp) return 0;
-  if (icon) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    DrawIconEx(dc, 0, 0, reinterpret_cast<HICON>(icon), size.x, size.y, 0, nullptr, DI_NORMAL);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+  HBITMAP made = nullptr;
+  {
+    const ScopedGetDC screen(nullptr);
+    made = CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   }
-  return reinterpret_cast<Handle>(bmp);
+  ScopedGdiObject<HBITMAP> bmp(made);
+  if (!bmp.Get()) return 0;
+  if (icon) {
+    const ScopedMemoryDC dc(nullptr);
+    const ScopedSelect selected(dc.Get(), bmp.Get());
+    DrawIconEx(dc.Get(), 0, 0, reinterpret_cast<HICON>(icon), size.x, size.y, 0, nullptr, DI_NORMAL);
+  }
+  return reinterpret_cast<Handle>(bmp.Release());
 }
 
 void Win32Platform::DestroyBitmap(Handle bitmap) { DeleteObject(reinterpret_cast<HGDIOBJ>(bitmap)); }
