@@ -1,0 +1,278 @@
+// The toolkit's controls room: what platform/toolkit/controls.h describes.
+#include "platform/toolkit/controls.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "platform/text.h"
+#include "platform/toolkit/application.h"
+
+namespace vx {
+
+// ------------------------------------------------------------------ TControl
+
+namespace {
+
+// Every live control by its window, for the notices its parent receives.
+std::unordered_map<Handle, TControl*>& ControlsByHandle() {
+  static std::unordered_map<Handle, TControl*> controls;
+  return controls;
+}
+
+// Command numbers of controls, past those Windows gives the dialog keys.
+int g_nextControlId = 100;
+
+}  // namespace
+
+TControl::TControl(TForm* owner, TPanel* parent)
+    : TComponent(owner), form_(owner), parent_(parent), id_(g_nextControlId++) {}
+
+TControl::~TControl() {
+  if (!handle_) return;
+  ControlsByHandle().erase(handle_);
+  if (Application) Application->P.DestroyWindow(handle_);
+}
+
+ControlDesc TControl::Desc() const {
+  ControlDesc desc;
+  desc.name = Name();
+  desc.caption = caption_;
+  desc.bounds = Rect{form_->Scale(bounds_.left), form_->Scale(bounds_.top), form_->Scale(bounds_.width),
+                     form_->Scale(bounds_.height)};
+  desc.id = id_;
+  desc.visible = visible_;
+  desc.enabled = enabled_;
+  desc.tabStop = TabOrder >= 0;
+  desc.font = form_->font_;
+  Describe(desc);
+  return desc;
+}
+
+// What each control's native window is.
+
+void TLabel::Describe(ControlDesc& d) const {
+  d.className = "STATIC";
+  d.style = kSsLeft | kSsNoPrefix;
+}
+
+void TBevel::Describe(ControlDesc& d) const {
+  d.className = "STATIC";
+  if (shape_ == TBevelShape::bsFrame) {
+    d.style = kSsEtchedFrame;
+    d.edgesOnly = true;
+  } else {
+    // An etched line along the bottom of the bounds.
+    d.style = kSsEtchedHorz;
+    d.bounds = Rect{d.bounds.left, d.bounds.top + d.bounds.height - 2, d.bounds.width, 2};
+  }
+}
+
+void TButton::Describe(ControlDesc& d) const {
+  d.className = "BUTTON";
+  d.style = Form()->DefaultButton == this ? kBsDefPushButton : kBsPushButton;
+}
+
+void TCheckBox::Describe(ControlDesc& d) const {
+  d.className = "BUTTON";
+  d.style = kBsCheckBox;  // the program changes the state, not the box
+  if (checked_) d.setup.push_back(SetupMessage{kBmSetCheck, 1, 0});
+}
+
+void TListBox::Describe(ControlDesc& d) const {
+  d.className = "LISTBOX";
+  d.style = kWsVScroll | kLbsNotify | kLbsNoIntegralHeight;
+  d.exStyle = kWsExClientEdge;
+  if (ItemHeight > 0) d.setup.push_back(SetupMessage{kLbSetItemHeight, 0, Form()->Scale(ItemHeight)});
+}
+
+void TEdit::Describe(ControlDesc& d) const {
+  d.className = "EDIT";
+  d.style = kEsAutoHScroll;
+  d.exStyle = kWsExClientEdge;
+  // The box's own limit: typing stops there and the caret stays put; a
+  // longer text set by the program is still shown whole.
+  if (MaxLength > 0) d.setup.push_back(SetupMessage{kEmLimitText, MaxLength, 0});
+}
+
+void THotKey::Describe(ControlDesc& d) const {
+  d.className = "msctls_hotkey32";
+  d.exStyle = kWsExClientEdge;
+  // Every combination is taken as it is typed: no rule replaces one.
+  d.setup.push_back(SetupMessage{kHkmSetRules, 0, 0});
+}
+
+void TImage::Describe(ControlDesc& d) const {
+  d.className = "STATIC";
+  d.style = kSsIcon | kSsRealSizeImage;
+}
+
+void TPanel::Describe(ControlDesc& d) const {
+  d.className = "TPanel";
+  d.ownClass = true;
+  d.style = kWsClipChildren;
+  d.exStyle = kWsExControlParent;
+}
+
+void TControl::CreateHandle() {
+  const Handle parent = parent_ ? parent_->handle_ : form_->GetHandle();
+  handle_ = Application->P.CreateControl(parent, Desc(), OwnWindowProc());
+  ControlsByHandle()[handle_] = this;
+  HandleCreated();
+}
+
+void TControl::ApplyBounds() {
+  if (handle_) Application->P.SetControlBounds(handle_, Desc().bounds);
+}
+
+void TControl::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;  // an unchanged text is not drawn again
+  caption_ = caption;
+  if (handle_) Application->P.SetWindowText(handle_, caption);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+  bounds_ = Rect{left, top, width, height};
+  if (Align != TAlign::alNone && form_->handle_)
+    form_->Realign();
+  else
+    ApplyBounds();
+}
+
+void TControl::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  if (handle_) Application->P.EnableWindow(handle_, enabled);
+}
+
+void TControl::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  // An aligned control takes its place only while it shows.
+  if (Align != TAlign::alNone && form_->handle_) form_->Realign();
+  if (handle_) Application->P.ShowWindow(handle_, visible);
+}
+
+bool TControl::TakesInput() const {
+  for (const TControl* c = this; c; c = c->parent_)
+    if (!c->enabled_ || !c->visible_) return false;
+  return true;
+}
+
+bool TControl::Reflect(std::uintptr_t wParam, std::intptr_t lParam) {
+  auto it = ControlsByHandle().find(static_cast<Handle>(lParam));
+  if (lParam == 0 || it == ControlsByHandle().end()) return false;
+  it->second->Command(static_cast<std::uint16_t>(wParam >> 16));
+  return true;
+}
+
+void TButton::Command(std::uint16_t code) {
+  if (code == kBnClicked && TakesInput() && OnClick) OnClick(this);
+}
+
+void TCheckBox::SetChecked(bool checked) {
+  if (checked == checked_) return;
+  checked_ = checked;
+  if (GetHandle()) Application->P.SetCheck(GetHandle(), checked);
+  if (OnClick) OnClick(this);
+}
+
+void TCheckBox::Command(std::uint16_t code) {
+  // The native box does not change by itself; a click changes it here.
+  if (code == kBnClicked && TakesInput()) SetChecked(!checked_);
+}
+
+// ------------------------------------------------------------ TListBox
+
+void TListBox::Insert(int index, const std::string& text) {
+  index = std::max(0, std::min(index, Count()));
+  items_.insert(items_.begin() + index, text);
+  if (itemIndex_ >= index) ++itemIndex_;
+  if (GetHandle()) Application->P.ListInsert(GetHandle(), index, text);
+}
+
+void TListBox::Delete(int index) {
+  if (index < 0 || index >= Count()) return;
+  items_.erase(items_.begin() + index);
+  if (itemIndex_ == index)
+    itemIndex_ = -1;
+  else if (itemIndex_ > index)
+    --itemIndex_;
+  if (GetHandle()) Application->P.ListDelete(GetHandle(), index);
+}
+
+void TListBox::SetItem(int index, const std::string& text) {
+  if (index < 0 || index >= Count() || items_[static_cast<std::size_t>(index)] == text) return;
+  const int selected = itemIndex_;
+  Delete(index);
+  Insert(index, text);
+  SetItemIndex(selected);
+}
+
+void TListBox::Move(int from, int to) {
+  if (from < 0 || from >= Count() || to < 0 || to >= Count() || from == to) return;
+  const std::string text = items_[static_cast<std::size_t>(from)];
+  Delete(from);
+  Insert(to, text);
+}
+
+void TListBox::Clear() {
+  while (Count() > 0) Delete(Count() - 1);
+  itemIndex_ = -1;
+}
+
+void TListBox::SetItemIndex(int index) {
+  itemIndex_ = index >= 0 && index < Count() ? index : -1;
+  if (GetHandle()) Application->P.ListSelect(GetHandle(), itemIndex_);
+}
+
+void TListBox::HandleCreated() {
+  for (int i = 0; i < Count(); ++i) Application->P.ListInsert(GetHandle(), i, Item(i));
+  Application->P.ListSelect(GetHandle(), itemIndex_);
+}
+
+void TListBox::Command(std::uint16_t code) {
+  if (code != kLbnSelChange || !TakesInput()) return;
+  itemIndex_ = Application->P.ListSelection(GetHandle());
+  if (OnClick) OnClick(this);
+}
+
+// ------------------------------------------------------------- THotKey
+
+void THotKey::SetValue(std::uint16_t value) {
+  value_ = value;
+  if (GetHandle()) Application->P.SetHotKeyValue(GetHandle(), value);
+}
+
+void THotKey::Command(std::uint16_t code) {
+  if (code == kEnChange && GetHandle()) value_ = Application->P.GetHotKeyValue(GetHandle());
+}
+
+// -------------------------------------------------------------- TImage
+
+void TImage::SetIcon(const TIcon* icon) {
+  icon_.Assign(icon);
+  // The image takes its picture's size.
+  const Point size = Application->P.LargeIconSize();
+  const Rect& b = BoundsRect();
+  SetBounds(b.left, b.top, size.x, size.y);
+  if (GetHandle()) Application->P.SetImageIcon(GetHandle(), icon_.GetHandle());
+}
+
+TOpenDialog::TOpenDialog(TForm* owner) : TComponent(owner), form_(owner) {}
+
+void TImage::HandleCreated() {
+  if (!icon_.Empty()) Application->P.SetImageIcon(GetHandle(), icon_.GetHandle());
+}
+
+bool TOpenDialog::Execute() {
+  std::u16string path = FileName;
+  if (!Application->P.OpenFileDialog(form_->GetHandle(), path)) return false;
+  FileName = path;
+  return true;
+}
+
+std::intptr_t TPanel::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (msg == kWmCommand && Reflect(wParam, lParam)) return 0;
+  return Application->P.DefWindowProc(window, msg, wParam, lParam);
+}
+
+}  // namespace vx

@@ -1,0 +1,196 @@
+// The toolkit's forms room: what platform/toolkit/forms.h describes.
+#include "platform/toolkit/forms.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+#include "platform/toolkit/application.h"
+
+namespace vx {
+
+// --------------------------------------------------------------------- TForm
+
+TForm::TForm(TComponent* owner, std::string className, std::string caption)
+    : TComponent(owner), className_(std::move(className)), caption_(std::move(caption)) {}
+
+TForm::~TForm() {
+  if (handle_) Application->P.DestroyWindow(handle_);
+  if (font_) Application->P.DestroyFont(font_);
+}
+
+Handle TForm::GetHandle() {
+  if (!handle_) {
+    WindowSpec desc;
+    desc.kind = WindowKind::Form;
+    desc.className = className_;
+    desc.caption = caption_;
+    desc.owner = Application->GetHandle();
+    desc.width = clientWidth_;
+    desc.height = clientHeight_;
+    handle_ = Application->P.CreateWindow(desc, this);
+    dpi_ = 96;
+    ApplyDpi(Application->P.GetDpi(handle_));
+    CreateControls(nullptr);
+    Realign();
+  }
+  return handle_;
+}
+
+int TForm::Scale(int v) const { return (v * dpi_ + (v >= 0 ? 48 : -48)) / 96; }
+
+std::vector<TControl*> TForm::Controls() const {
+  std::vector<TControl*> controls;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* c = dynamic_cast<TControl*>(Components(i))) controls.push_back(c);
+  return controls;
+}
+
+void TForm::CreateControls(TPanel* parent) {
+  std::vector<TControl*> children;
+  for (TControl* c : Controls())
+    if (c->Parent() == parent) children.push_back(c);
+  // Windows moves the focus through a parent's children in the order they
+  // were made: make them in tab order, those that take no focus first.
+  std::stable_sort(children.begin(), children.end(),
+                   [](const TControl* a, const TControl* b) { return a->TabOrder < b->TabOrder; });
+  for (TControl* c : children) {
+    c->CreateHandle();
+    if (auto* panel = dynamic_cast<TPanel*>(c)) CreateControls(panel);
+  }
+}
+
+void TForm::Realign() {
+  int top = 0;
+  const std::vector<TControl*> controls = Controls();
+  for (TControl* c : controls)
+    if (!c->Parent() && c->Align == TAlign::alTop && c->Visible()) {
+      c->bounds_ = Rect{0, top, clientWidth_, c->bounds_.height};
+      top += c->bounds_.height;
+    }
+  for (TControl* c : controls)
+    if (!c->Parent() && c->Align == TAlign::alClient && c->Visible())
+      c->bounds_ = Rect{0, top, clientWidth_, std::max(0, clientHeight_ - top)};
+  for (TControl* c : controls) c->ApplyBounds();
+}
+
+void TForm::SetClientSize(int width, int height) {
+  clientWidth_ = width;
+  clientHeight_ = height;
+  if (!handle_) return;
+  Application->P.SetClientSize(handle_, Scale(width), Scale(height));
+  Realign();
+}
+
+void TForm::ApplyDpi(int dpi) {
+  Platform& P = Application->P;
+  dpi_ = dpi > 0 ? dpi : 96;
+  // A font made for the new DPI, so the text is drawn crisp at its size.
+  const Handle old = font_;
+  font_ = Font.Height > 0 ? P.CreateFont(Font.Name, Scale(Font.Height), Font.Charset) : 0;
+  for (TControl* c : Controls())
+    if (c->GetHandle()) P.SetFont(c->GetHandle(), font_);
+  if (old) P.DestroyFont(old);
+  SetClientSize(clientWidth_, clientHeight_);
+}
+
+void TForm::Show() {
+  if (!Visible()) {
+    FormShow();
+    if (!shownOnce_) Application->P.CenterOnScreen(GetHandle());
+    shownOnce_ = true;
+  }
+  Application->P.ShowWindow(GetHandle(), true);
+  Application->P.BringToFront(GetHandle());
+}
+
+void TForm::ShowModal() {
+  Platform& P = Application->P;
+  std::vector<Handle> disabled;
+  for (int i = 0; i < Application->ComponentCount(); ++i) {
+    auto* form = dynamic_cast<TForm*>(Application->Components(i));
+    if (form && form != this && form->Visible()) {
+      P.EnableWindow(form->GetHandle(), false);
+      disabled.push_back(form->GetHandle());
+    }
+  }
+  Show();
+  Application->PumpUntil([this] { return !Visible(); }, TApplication::PumpRules{});
+  for (Handle h : disabled) P.EnableWindow(h, true);
+  if (!disabled.empty()) P.BringToFront(disabled.back());
+}
+
+void TForm::AcceptFiles() { Application->P.DragAcceptFiles(GetHandle(), true); }
+
+void TForm::Hide() {
+  if (handle_) Application->P.ShowWindow(handle_, false);
+}
+
+bool TForm::Visible() { return handle_ && Application->P.IsWindowVisible(handle_); }
+
+void TForm::Close() {
+  TCloseAction action = TCloseAction::caHide;
+  FormClose(action);
+  if (action == TCloseAction::caNone) return;
+  if (Application->MainForm() == this)
+    Application->Terminate();
+  else
+    Hide();
+}
+
+void TForm::BeforeDestruction() {
+  try {
+    FormDestroy();
+  } catch (const std::exception& e) {
+    Application->ShowException(e);
+  }
+}
+
+std::intptr_t TForm::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+  switch (msg) {
+    case kWmClose:
+      Close();
+      return 0;
+    case kWmKeyDown: {
+      std::uint16_t key = static_cast<std::uint16_t>(wParam);
+      FormKeyDown(key, 0);
+      return 0;
+    }
+    case kWmCommand:
+      if (TControl::Reflect(wParam, lParam)) return 0;
+      // Enter, through the dialog manager: the default button's number
+      // without its window.
+      if (lParam == 0 && DefaultButton && (wParam & 0xFFFF) == static_cast<std::uintptr_t>(DefaultButton->id_)) {
+        DefaultButton->Command(kBnClicked);
+        return 0;
+      }
+      return Inherited(msg, wParam, lParam);
+    case kDmGetDefId:
+      if (DefaultButton) return static_cast<std::intptr_t>((static_cast<std::uint32_t>(kDcHasDefId) << 16) | DefaultButton->id_);
+      return 0;
+    case kWmDropFiles: {
+      const std::uintptr_t drop = wParam;
+      try {
+        FormDropFiles(drop);
+      } catch (...) {
+        Application->P.DragFinish(drop);  // released in every case
+        throw;
+      }
+      Application->P.DragFinish(drop);
+      return 0;
+    }
+    case kWmTimer:
+      if (TTimer::Dispatch(wParam)) return 0;
+      return Inherited(msg, wParam, lParam);
+    case kWmDpiChanged:
+      ApplyDpi(static_cast<int>(wParam & 0xFFFF));
+      return 0;
+    default:
+      return Inherited(msg, wParam, lParam);
+  }
+}
+
+std::intptr_t TForm::Inherited(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+  return Application->P.DefWindowProc(window, msg, wParam, lParam);
+}
+
+}  // namespace vx

@@ -1,0 +1,114 @@
+// Forms: the form's window, its controls made in tab order, alignment of
+// panels, sizes and fonts in 96-DPI pixels scaled to the window's DPI, close
+// that hides (or ends the application for the main form), modal show, file
+// drops and the dialog manager's default button.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/toolkit/controls.h"
+#include "platform/toolkit/edit.h"
+#include "platform/toolkit/timer.h"
+
+namespace vx {
+
+// The font a form's controls share, in 96-DPI pixels.
+struct TFontSpec {
+  std::string Name;
+  int Height = 0;  // character height; 0: the system's font
+  int Charset = 1;  // DEFAULT_CHARSET
+};
+inline constexpr int kShiftJisCharset = 128;
+
+class TForm : public TComponent, public WindowProc {
+ public:
+  TForm(TComponent* owner, std::string className, std::string caption);
+  ~TForm() override;
+
+  // The form's window, created on first use.
+  Handle GetHandle();
+  bool HandleAllocated() const { return handle_ != 0; }
+  const std::string& ClassName() const { return className_; }
+  const std::string& Caption() const { return caption_; }
+
+  // Makes the form visible and brings it to the front. When it was hidden,
+  // FormShow runs first; the first show centres it on the screen.
+  void Show();
+  // Shows the form modally: the application's other forms take no input
+  // until it is hidden again; messages are handled meanwhile.
+  void ShowModal();
+  void Hide();
+  bool Visible();
+  // Enter presses this button (and Escape none).
+  TButton* DefaultButton = nullptr;
+  // Lets the shell drop files on the form (FormDropFiles).
+  void AcceptFiles();
+  // Hides the form, or ends the application when it is the main form.
+  void Close();
+
+  // The client area in 96-DPI pixels; the window's is scaled by its DPI.
+  int ClientWidth() const { return clientWidth_; }
+  int ClientHeight() const { return clientHeight_; }
+  void SetClientSize(int width, int height);
+  void SetClientHeight(int height) { SetClientSize(clientWidth_, height); }
+  int Dpi() const { return dpi_; }
+  // A length in 96-DPI pixels on this window's screen.
+  int Scale(int v) const;
+  TFontSpec Font;
+  Handle FontHandle() const { return font_; }
+
+  // Handlers the concrete forms override; each runs under the toolkit's
+  // error box.
+  virtual void FormCreate() {}
+  virtual void FormShow() {}
+  virtual void FormDestroy() {}
+  virtual void FormClose(TCloseAction& /*action*/) {}
+  virtual void FormKeyDown(std::uint16_t& /*key*/, TShiftState /*shift*/) {}
+  // Files dropped on the form; the drop is released by the caller.
+  virtual void FormDropFiles(std::uintptr_t /*drop*/) {}
+
+  void BeforeDestruction() override;
+  std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
+
+ protected:
+  std::intptr_t Inherited(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
+
+  // One line of a window description: a control of this form, its name,
+  // its parent (null: the form), its place and size in 96-DPI pixels, its
+  // caption and its tab order (-1: takes no focus).
+  template <class T>
+  T* Place(const char* name, TPanel* parent, int left, int top, int width, int height, const std::string& caption,
+           int tabOrder = -1) {
+    T* c = new T(this, parent);
+    c->SetName(name);
+    c->SetBounds(left, top, width, height);
+    c->SetCaption(caption);
+    c->TabOrder = tabOrder;
+    return c;
+  }
+  // A method of the concrete form as an event handler.
+  template <class F>
+  TNotifyEvent Handler(void (F::*method)(TObject*)) {
+    F* self = static_cast<F*>(this);
+    return [self, method](TObject* sender) { (self->*method)(sender); };
+  }
+
+ private:
+  friend class TApplication;
+  friend class TControl;
+  // Creates the controls' windows, each parent's children in tab order.
+  void CreateControls(TPanel* parent);
+  // Places the aligned panels in the client area, then every control.
+  void Realign();
+  void ApplyDpi(int dpi);
+  std::vector<TControl*> Controls() const;
+  std::string className_, caption_;
+  Handle handle_ = 0;
+  int clientWidth_ = 0, clientHeight_ = 0;
+  int dpi_ = 96;
+  Handle font_ = 0;
+  bool shownOnce_ = false;
+};
+
+}  // namespace vx

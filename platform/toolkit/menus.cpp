@@ -1,0 +1,94 @@
+// The toolkit's menus room: what platform/toolkit/menus.h describes.
+#include "platform/toolkit/menus.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+#include "platform/toolkit/application.h"
+
+namespace vx {
+
+// --------------------------------------------------------------------- TIcon
+
+TIcon::~TIcon() { SetHandle(0); }
+
+void TIcon::SetHandle(Handle icon) {
+  if (handle_ && handle_ != icon && Application) Application->P.DestroyIcon(handle_);
+  handle_ = icon;
+}
+
+void TIcon::Assign(const TIcon* other) {
+  if (other == this) return;
+  SetHandle(other && other->handle_ ? Application->P.CopyIcon(other->handle_) : 0);
+}
+
+int TIcon::Width() const { return Application->P.LargeIconSize().x; }
+int TIcon::Height() const { return Application->P.LargeIconSize().y; }
+
+// ----------------------------------------------------------------- TMenuItem
+
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner) {}
+
+TMenuItem::~TMenuItem() {
+  if (parent_) parent_->Remove(this);
+  SetBitmap(0);
+}
+
+void TMenuItem::SetBitmap(Handle bitmap) {
+  if (bitmap_ && bitmap_ != bitmap && Application) Application->P.DestroyBitmap(bitmap_);
+  bitmap_ = bitmap;
+}
+
+void TMenuItem::Click() {
+  if (Enabled && OnClick) OnClick(this);
+}
+
+// ---------------------------------------------------------------- TPopupMenu
+
+TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner) {}
+
+TPopupMenu::~TPopupMenu() {
+  for (TMenuItem* item : items_) item->parent_ = nullptr;
+}
+
+void TPopupMenu::Add(TMenuItem* item) {
+  if (item->parent_) item->parent_->Remove(item);
+  item->parent_ = this;
+  items_.push_back(item);
+}
+
+void TPopupMenu::Remove(TMenuItem* item) {
+  auto it = std::find(items_.rbegin(), items_.rend(), item);  // entries go last first
+  if (it == items_.rend()) return;
+  items_.erase(std::next(it).base());
+  item->parent_ = nullptr;
+}
+
+int TPopupMenu::IndexOf(const TMenuItem* item) const {
+  auto it = std::find(items_.begin(), items_.end(), item);
+  return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+void TPopupMenu::Popup(int x, int y) {
+  if (OnPopup) OnPopup(this);
+  std::vector<MenuEntrySpec> entries;
+  std::vector<TMenuItem*> shown;
+  for (TMenuItem* item : items_) {
+    if (!item->Visible) continue;
+    MenuEntrySpec e;
+    e.caption = item->Caption;
+    e.separator = item->IsLine();
+    e.checked = item->Checked;
+    e.enabled = item->Enabled;
+    e.bitmap = item->Bitmap();
+    entries.push_back(e);
+    shown.push_back(item);
+  }
+  int chosen = Application->P.TrackPopupMenu(entries, Point{x, y}, Application->GetHandle());
+  if (chosen < 0 || chosen >= static_cast<int>(shown.size())) return;
+  TMenuItem* item = shown[static_cast<std::size_t>(chosen)];
+  // The handler may have rebuilt the menu meanwhile; only a live entry runs.
+  if (IndexOf(item) >= 0 && !item->IsLine()) item->Click();
+}
+
+}  // namespace vx

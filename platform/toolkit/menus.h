@@ -1,0 +1,81 @@
+// Icons that own their handle, and pop-up menus: entries with captions,
+// checks and bitmaps, the AutoPopup switch, separators named "-", and the
+// chosen entry's click handler.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/toolkit/component.h"
+
+namespace vx {
+
+// An icon object that owns its handle.
+class TIcon {
+ public:
+  TIcon() = default;
+  ~TIcon();
+  TIcon(const TIcon&) = delete;
+  TIcon& operator=(const TIcon&) = delete;
+  Handle GetHandle() const { return handle_; }
+  // Takes ownership of `icon`, destroying the one held before.
+  void SetHandle(Handle icon);
+  // Holds a copy of `other`'s picture (empty when `other` is null or empty).
+  void Assign(const TIcon* other);
+  bool Empty() const { return handle_ == 0; }
+  int Width() const;
+  int Height() const;
+
+ private:
+  Handle handle_ = 0;
+};
+
+class TPopupMenu;
+
+class TMenuItem : public TComponent {
+ public:
+  explicit TMenuItem(TComponent* owner);
+  ~TMenuItem() override;
+
+  std::string Caption;
+  bool Checked = false;
+  bool Visible = true;
+  bool Enabled = true;
+  TNotifyEvent OnClick;
+
+  // The entry's image; the item owns it and destroys it with itself.
+  Handle Bitmap() const { return bitmap_; }
+  void SetBitmap(Handle bitmap);
+  bool IsLine() const { return Caption == "-"; }
+  TPopupMenu* Parent() const { return parent_; }
+  void Click();
+
+ private:
+  friend class TPopupMenu;
+  TPopupMenu* parent_ = nullptr;
+  Handle bitmap_ = 0;
+};
+
+class TPopupMenu : public TComponent {
+ public:
+  explicit TPopupMenu(TComponent* owner);
+  ~TPopupMenu() override;
+
+  bool AutoPopup = true;
+  // Runs just before the menu is shown.
+  TNotifyEvent OnPopup;
+
+  void Add(TMenuItem* item);
+  void Remove(TMenuItem* item);
+  int Count() const { return static_cast<int>(items_.size()); }
+  TMenuItem* Items(int i) const { return items_.at(static_cast<std::size_t>(i)); }
+  int IndexOf(const TMenuItem* item) const;
+  // Shows the menu at the screen point and returns when it has closed; the
+  // chosen entry's click handler has run by then.
+  void Popup(int x, int y);
+
+ private:
+  std::vector<TMenuItem*> items_;
+};
+
+}  // namespace vx
