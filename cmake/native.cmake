@@ -6,6 +6,7 @@ include(GoogleTest)
 
 add_library(vorlex_headless STATIC
   platform/headless/headless.cpp
+  platform/headless/headless_controls.cpp
   platform/headless/posix_files.cpp
   platform/headless/iconv_codepage.cpp)
 target_link_libraries(vorlex_headless PUBLIC vorlex_portable)

@@ -4,7 +4,7 @@ enable_language(C RC)
 add_link_options(-static)
 add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
 
-set(VORLEX_WIN32_SOURCES platform/win32/win32_platform.cpp platform/win32/win32_files.cpp)
+set(VORLEX_WIN32_SOURCES platform/win32/win32_platform.cpp platform/win32/win32_controls.cpp platform/win32/win32_files.cpp)
 set(VORLEX_SYSTEM_LIBS shell32 ole32 comctl32 comdlg32 user32 gdi32 kernel32)
 
 add_executable(Vorlex WIN32 platform/win32/main.cpp ${VORLEX_WIN32_SOURCES} res/Vorlex.rc)

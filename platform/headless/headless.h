@@ -109,6 +109,9 @@ class HeadlessSystem {
   Handle nextHandle = 0x1000;
 };
 
+// The system's edit box class: its text is what a person types.
+inline bool IsEdit(const HeadlessSystem::Window& w) { return w.isControl && w.control.className == "EDIT"; }
+
 class HeadlessPlatform : public Platform {
  public:
   // What the shell was asked to open; paths and parameters in UTF-8.

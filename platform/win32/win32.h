@@ -65,6 +65,8 @@ class Win32CodePage : public CodePage {
   std::u16string Decode(std::string_view cp932) const override;
 };
 
+inline HWND H(Handle h) { return reinterpret_cast<HWND>(h); }
+
 // Throws SystemError naming the function, the error number and the system's
 // text for it.
 [[noreturn]] void ThrowLastError(const char* function, DWORD error = GetLastError());
