@@ -27,7 +27,8 @@ if(VORLEX_E2E)
   add_executable(vx_marker tests/e2e/marker.cpp tests/e2e/marker.rc)
   target_link_options(vx_marker PRIVATE -municode)
 
-  add_executable(vorlex_e2e tests/e2e/e2e_tests.cpp tests/e2e/e2e_paths.cpp tests/e2e/driver.cpp)
+  add_executable(vorlex_e2e tests/e2e/e2e_startup.cpp tests/e2e/e2e_settings.cpp tests/e2e/e2e_hotkeys.cpp
+    tests/e2e/e2e_tray.cpp tests/e2e/e2e_time.cpp tests/e2e/e2e_editor.cpp tests/e2e/e2e_paths.cpp tests/e2e/driver.cpp tests/e2e/driver_desktop.cpp)
   target_link_libraries(vorlex_e2e PRIVATE gtest gtest_main user32 gdi32 advapi32 shell32)
   target_include_directories(vorlex_e2e PRIVATE ${CMAKE_SOURCE_DIR})
   # Real drops come from a small X11 drag source beside the tests.
@@ -39,7 +40,7 @@ if(VORLEX_E2E)
     PROPERTIES TIMEOUT 120 ENVIRONMENT "WINEDEBUG=-all")
 
   # Pictures of the windows for the docs (scripts/screenshots.sh).
-  add_executable(vorlex_screenshots tests/e2e/screenshots.cpp tests/e2e/driver.cpp)
+  add_executable(vorlex_screenshots tests/e2e/screenshots.cpp tests/e2e/driver.cpp tests/e2e/driver_desktop.cpp)
   target_link_libraries(vorlex_screenshots PRIVATE user32 gdi32 advapi32 shell32)
   target_include_directories(vorlex_screenshots PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(vorlex_screenshots PRIVATE ${VX_XDND_DEFINE})
@@ -48,7 +49,7 @@ if(VORLEX_E2E)
 
   add_executable(vorlex_bench_win bench/profile_bench.cpp bench/bench_wine.cpp ${VORLEX_WIN32_SOURCES})
   target_link_libraries(vorlex_bench_win PRIVATE vorlex_portable ${VORLEX_SYSTEM_LIBS})
-  add_executable(vorlex_e2e_bench bench/e2e_bench.cpp tests/e2e/driver.cpp)
+  add_executable(vorlex_e2e_bench bench/e2e_bench.cpp tests/e2e/driver.cpp tests/e2e/driver_desktop.cpp)
   target_link_libraries(vorlex_e2e_bench PRIVATE user32 gdi32 advapi32 shell32)
   target_include_directories(vorlex_e2e_bench PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(vorlex_e2e_bench PRIVATE ${VX_XDND_DEFINE})

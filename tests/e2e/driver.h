@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,10 @@ bool WineTrayIconRect(RECT& r);
 bool PersonClick(const RECT& r, bool left, int clicks, int pressMs = 80, int gapMs = 100);
 // A person's left click on the middle of a window (a button, a check box).
 bool ClickWindow(HWND wnd);
+// Clicks the window and waits up to two seconds for `done`; clicks once
+// more when nothing happened. False when the clicks did not run or `done`
+// never held.
+bool ClickUntil(HWND wnd, const std::function<bool()>& done);
 // The descendant of `parent` whose text is `text`; null if none.
 HWND ChildWithText(HWND parent, const std::wstring& text);
 // The text of the control made right after the one whose text is `label`:

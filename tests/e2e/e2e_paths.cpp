@@ -1,23 +1,13 @@
 // End-to-end tests of the paths people have: a program folder whose name
 // the code page cannot hold, folders typed into the editor, values longer
 // than a field, and typing past a field's limit, with real keys.
-#include <gtest/gtest.h>
-
-#include "tests/e2e/driver.h"
+#include "tests/e2e/e2e_fixture.h"
 // After windows.h, which it needs.
 #include <tlhelp32.h>
 
 using namespace e2e;
 
 namespace {
-
-constexpr const char kHeader[] = ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n";
-constexpr int kCtrlAltF9 = 0x4000 | 0x8000 | VK_F9;
-
-std::wstring TestName() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  return Utf16(std::string(info->test_suite_name()) + "." + info->name());
-}
 
 // One item that starts vx_marker.exe, which writes `markerFile` in its
 // working folder.

@@ -1,0 +1,180 @@
+// End-to-end tests of the item editor, the other settings and the version
+// box, by real clicks and keys.
+#include "tests/e2e/e2e_fixture.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kAboutEntry = 4;   // ..., HotKey表示, ﾊﾞｰｼﾞｮﾝ情報
+
+}  // namespace
+
+TEST_F(E2E, AnItemAddedInTheEditorWithRealClicksAndKeysIsSavedAndItsHotkeyStartsIt) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(WindowText(editor), L"メニュー項目設定");
+  EXPECT_EQ(ClientSize(editor).cx, 629);
+  EXPECT_EQ(ClientSize(editor).cy, 269);
+  // While it is open every hotkey is free, and a click on the icon opens no menu.
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F11));
+  RECT icon;
+  if (WineTrayIconRect(icon)) {
+    PersonClick(icon, true, 1);
+    Sleep(1000);
+    EXPECT_EQ(FindWindowOf(v.Pid(), L"#32768", true), nullptr);
+  }
+
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"追加")));
+  Sleep(200);
+  HWND list = ChildOfClass(editor, L"ListBox");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 4);
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
+  Retype(ChildOfClass(editor, L"Edit", 0), L"Marker");
+  wchar_t entry[64] = {};
+  SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(entry));
+  EXPECT_STREQ(entry, L"Marker");  // the list follows the typing
+  Retype(ChildOfClass(editor, L"Edit", 1), folder + L"\\vx_marker.exe");
+  Retype(ChildOfClass(editor, L"Edit", 2), L"z.txt");
+  Retype(ChildOfClass(editor, L"Edit", 3), folder);
+  ClickWindow(ChildOfClass(editor, L"msctls_hotkey32"));
+  Sleep(100);
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F8);
+  Sleep(200);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+
+  const std::string ini = ReadBytes(Ini());
+  EXPECT_NE(ini.find("Count=4"), std::string::npos);
+  EXPECT_NE(ini.find("[0]\r\nName=\"Marker\"\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F8) + "\r\nExe=\"" +
+                     Cp932(folder) + "\\vx_marker.exe\"\r\nPar=\"z.txt\"\r\nDir=\"" + Cp932(folder) + "\"\r\n"),
+            std::string::npos)
+      << ini;
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));  // registered again
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F8);
+  EXPECT_TRUE(WaitFile(folder + L"\\z.txt", 15000));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, CancelInTheEditorLeavesTheFileAndTheHotkeysAsTheyWere) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  const std::string before = ReadBytes(Ini());
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"削除")));
+  Retype(ChildOfClass(editor, L"Edit", 0), L"changed");
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(ReadBytes(Ini()), before);
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);  // item 0 is back and answers
+  EXPECT_TRUE(WaitFile(folder + L"\\work\\a.txt", 15000));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, TheOtherSettingsAreModalAndTheirMenuHotkeyPopsTheMenuUpAfterOk) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"その他の設定")));
+  HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 10000, true);
+  ASSERT_NE(etc, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(editor));  // no input for the editor meanwhile
+  ClickWindow(ChildOfClass(etc, L"msctls_hotkey32"));
+  Sleep(100);
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F12);
+  Sleep(200);
+  ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"閉じる")));
+  ASSERT_TRUE(WaitHidden(etc));
+  // The editor is enabled again as the modal dialog's loop ends, just after.
+  for (int i = 0; i < 100 && !IsWindowEnabled(editor); ++i) Sleep(20);
+  EXPECT_TRUE(IsWindowEnabled(editor));
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_NE(ReadBytes(Ini()).find("[-1]\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F12)), std::string::npos);
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F12);
+  ASSERT_TRUE(v.ChooseFromMenu(0));  // the launch menu popped up; Escape closes it
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  ASSERT_TRUE(ChooseCommand(v, kAboutEntry));
+  HWND about = WaitWindowOf(v.Pid(), L"TForm_About", 10000, true);
+  ASSERT_NE(about, nullptr);
+  ASSERT_TRUE(ChooseCommand(v, kAboutEntry));
+  Sleep(300);
+  int shown = 0;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    wchar_t cls[64];
+    GetClassNameW(w, cls, 64);
+    if (pid == v.Pid() && IsWindowVisible(w) && lstrcmpW(cls, L"TForm_About") == 0) ++shown;
+  }
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(WindowText(about), L"バージョン情報");
+  EXPECT_NE(ChildWithText(about, L"Vorlex Version 1.22"), nullptr);
+  SetForegroundWindow(about);
+  Sleep(200);
+  PressKeys({}, VK_ESCAPE);
+  Sleep(500);
+  EXPECT_TRUE(IsWindowVisible(about));
+  PressKeys({}, VK_RETURN);
+  EXPECT_TRUE(WaitHidden(about));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+namespace {
+// The control that has the keyboard focus in the process's window thread.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+}  // namespace
+
+TEST_F(E2E, TabAndShiftTabMoveThroughTheEditorInItsTabOrder) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  HWND list = ChildOfClass(editor, L"ListBox");
+  ASSERT_TRUE(ClickWindow(list));
+  Sleep(200);
+  EXPECT_EQ(FocusOf(editor), list);
+  PressKeys({}, VK_TAB);
+  Sleep(200);
+  EXPECT_EQ(FocusOf(editor), ChildOfClass(editor, L"Edit", 0));
+  PressKeys({}, VK_TAB);
+  Sleep(200);
+  EXPECT_EQ(FocusOf(editor), ChildOfClass(editor, L"msctls_hotkey32"));
+  PressKeys({}, VK_TAB);
+  Sleep(200);
+  EXPECT_EQ(FocusOf(editor), ChildWithText(editor, L"参照"));
+  PressKeys({VK_SHIFT}, VK_TAB);
+  PressKeys({VK_SHIFT}, VK_TAB);
+  Sleep(200);
+  EXPECT_EQ(FocusOf(editor), ChildOfClass(editor, L"Edit", 0));
+  // Enter and Escape press no button of the editor.
+  PressKeys({}, VK_RETURN);
+  PressKeys({}, VK_ESCAPE);
+  Sleep(300);
+  EXPECT_TRUE(IsWindowVisible(editor));
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
+  EXPECT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(v.Close(), 0u);
+}

@@ -1,0 +1,80 @@
+// What the end-to-end tests share: the fixture that gives each test a fresh
+// folder with Vorlex.exe beside vx_marker.exe, the settings of three items
+// that start the marker, and helpers that read what the program wrote.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/e2e/driver.h"
+
+namespace e2e {
+
+constexpr const char kHeader[] = ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n";
+constexpr UINT kCtrlAlt = MOD_CONTROL | MOD_ALT;
+constexpr int kCtrlAltF9 = 0x4000 | 0x8000 | VK_F9;     // item 0
+constexpr int kCtrlAltF11 = 0x4000 | 0x8000 | VK_F11;   // the menu hotkey
+
+inline std::wstring TestName() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return Utf16(std::string(info->test_suite_name()) + "." + info->name());
+}
+
+// Three items that start vx_marker.exe, each writing its own file.
+inline std::string Items(const std::wstring& folder) {
+  const std::string dir = Cp932(folder);
+  const std::string marker = dir + "\\vx_marker.exe";
+  return ";Vorlex Initialize File\r\n"
+         "[Basic]\r\nCount=3\r\nLeftDoubleClickMenuNo=1\r\nRightDoubleClickMenuNo=2\r\n"
+         "[-1]\r\nHotKey=" + std::to_string(kCtrlAltF11) + "\r\n"
+         "[0]\r\nName=\"項目 A\"\r\nHotKey=" + std::to_string(kCtrlAltF9) + "\r\nExe=\"" + marker +
+         "\"\r\nPar=\"a.txt first \"quoted two\"\"\r\nDir=\"" + dir + "\\work\"\r\n"
+         "[1]\r\nName=\"Item B\"\r\nExe=\"" + marker + "\"\r\nPar=\"b.txt\"\r\nDir=\"" + dir + "\"\r\n"
+         "[2]\r\nName=\"Item C\"\r\nExe=\"" + marker + "\"\r\nPar=\"c.txt\"\r\nDir=\"" + dir + "\"\r\n";
+}
+
+class E2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = NewFolder(TestName());
+    CreateDirectoryW((folder + L"\\work").c_str(), nullptr);
+  }
+  std::wstring Ini() const { return folder + L"\\Vorlex.ini"; }
+  // Starts a copy and waits until it is idle in its message loop.
+  void StartReady(Vorlex& v) {
+    ASSERT_TRUE(v.Start());
+    ASSERT_TRUE(v.WaitReady());
+    ASSERT_NE(v.MainWindow(), nullptr);
+  }
+  std::wstring folder;
+};
+
+// The file without its Time section, which holds the moments of the runs.
+inline std::string WithoutTime(const std::string& ini) {
+  const std::size_t at = ini.find("[Time]\r\n");
+  if (at == std::string::npos) return ini;
+  const std::size_t next = ini.find("\r\n[", at);
+  return ini.substr(0, at) + (next == std::string::npos ? "" : ini.substr(next + 2));
+}
+
+// A value of the Time section; "<none>" when it is missing.
+inline std::wstring TimeValue(const std::string& ini, const std::string& key) {
+  const std::size_t section = ini.find("[Time]\r\n");
+  if (section == std::string::npos) return L"<none>";
+  const std::size_t at = ini.find("\r\n" + key + "=", section);
+  const std::size_t next = ini.find("\r\n[", section);
+  if (at == std::string::npos || (next != std::string::npos && at > next)) return L"<none>";
+  const std::size_t start = at + 3 + key.size();
+  return Utf16(ini.substr(start, ini.find("\r\n", start) - start));
+}
+
+// Hotkeys are free once the registration of `v` is gone: this driver can take them.
+inline bool HotKeyFree(UINT mods, UINT vk) {
+  if (!RegisterHotKey(nullptr, 0x77, mods, vk)) return false;
+  UnregisterHotKey(nullptr, 0x77);
+  return true;
+}
+
+}  // namespace e2e

@@ -1,0 +1,47 @@
+// End-to-end tests of hotkeys and launching.
+#include "tests/e2e/e2e_fixture.h"
+
+using namespace e2e;
+
+TEST_F(E2E, AnItemsHotkeyStartsTheItemOnceEachPress) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  const std::wstring marker = folder + L"\\work\\a.txt";
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  ASSERT_TRUE(WaitFile(marker, 15000));
+  const std::wstring text = ReadMarker(marker);
+  EXPECT_EQ(text.substr(0, text.find(L'\n')), L"a.txt first \"quoted two\"");
+  EXPECT_NE(text.find(L"\n" + folder + L"\\work\n"), std::wstring::npos) << Cp932(text);
+  // Released, then pressed again: one more start, and no other effect.
+  DeleteFileW(marker.c_str());
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  EXPECT_TRUE(WaitFile(marker, 15000));
+  EXPECT_EQ(FindWindowOf(v.Pid(), L"#32770", true), nullptr);
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, ATakenHotkeyIsReportedNamingTheItemAndItsKey) {
+  WriteBytes(Ini(), Items(folder));
+  ASSERT_TRUE(RegisterHotKey(nullptr, 1, kCtrlAlt, VK_F9));  // someone else holds Ctrl+Alt+F9
+  Vorlex v(folder);
+  ASSERT_TRUE(v.Start());
+  const std::wstring keys = KeyName(VK_CONTROL) + L" + " + KeyName(VK_MENU) + L" + " + KeyName(VK_F9);
+  EXPECT_EQ(v.TakeMessageBox().second,
+            L"HotKeyの登録に失敗しました。\r\nそのHotKeyはすでに使用されている可能性があります。\r\n[項目 A (" + keys +
+                L")]");
+  ASSERT_TRUE(v.WaitReady());
+  UnregisterHotKey(nullptr, 1);
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, AHotkeyMessageWithoutAnItemIsReported) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  PostMessageW(v.MainWindow(), WM_HOTKEY, 0xC999, 0);
+  const auto [caption, text] = v.TakeMessageBox();
+  EXPECT_EQ(caption, L"Vorlex");
+  EXPECT_EQ(text, L"Error[キーに対応するアプリが無い]");
+  EXPECT_EQ(v.Close(), 0u);
+}

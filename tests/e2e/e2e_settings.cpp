@@ -1,0 +1,106 @@
+// End-to-end tests of the settings file: foreign bytes kept, files that
+// cannot be made, read or written, hidden and oversized files.
+#include "tests/e2e/e2e_fixture.h"
+
+using namespace e2e;
+
+TEST_F(E2E, ACloseSavesTheItemsAndKeepsEveryForeignByte) {
+  const std::string hand =
+      "; my own launcher file\r\n\r\n[Notes]\n  anything = goes \n"
+      "[basic]\r\n  count = 1 \r\n; keep\r\n[0]\r\n name = \"  Spaced  \" \r\nhotkey=$41\r\n[Tail]\r\nx=y";
+  WriteBytes(Ini(), hand);
+  Vorlex v(folder);
+  StartReady(v);
+  EXPECT_EQ(v.Close(), 0u);
+  EXPECT_EQ(WithoutTime(ReadBytes(Ini())),
+            "; my own launcher file\r\n\r\n[Notes]\n  anything = goes \n"
+            "[basic]\r\nCount=1\r\nAtomName=\"Atom_Vorlex\"\r\nShortCutView=0\r\nLeftDoubleClickMenuNo=-1\r\n"
+            "RightDoubleClickMenuNo=-1\r\nVisibleMenuIcon=1\r\n; keep\r\n"
+            "[0]\r\nName=\"  Spaced  \"\r\nHotKey=65\r\nExe=\"\"\r\nPar=\"\"\r\nDir=\"\"\r\n"
+            "[Tail]\r\nx=y\r\n"
+            "[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n"
+            "[-1]\r\nName=\"MenuHotKey\"\r\nHotKey=0\r\nExe=\"\"\r\nPar=\"\"\r\nDir=\"\"\r\n");
+}
+
+TEST_F(E2E, ASettingsFileThatCannotBeCreatedEndsWithTheErrorAndCode1) {
+  ASSERT_TRUE(CreateDirectoryW(Ini().c_str(), nullptr));  // a folder where the file should be
+  Vorlex v(folder);
+  ASSERT_TRUE(v.Start());
+  const auto [caption, text] = v.TakeMessageBox();
+  EXPECT_EQ(caption, L"Vorlex");
+  EXPECT_EQ(text.rfind(Ini() + L" を作成できません", 0), 0u) << Cp932(text);
+  // Then the run's end, which cannot be stored either.
+  EXPECT_EQ(v.TakeMessageBoxesUntilExit(), std::vector<std::wstring>{Ini() + L" に書き込めません"});
+  EXPECT_EQ(v.WaitExit(), 1u);
+}
+
+TEST_F(E2E, AReadOnlySettingsFileAtExitIsReportedAndNothingIsLost) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  const std::string before = ReadBytes(Ini());
+  SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_READONLY);
+  PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
+  // The time record's save and the items' save, each refused and shown.
+  EXPECT_EQ(v.TakeMessageBoxesUntilExit(),
+            (std::vector<std::wstring>{Ini() + L" に書き込めません", Ini() + L" に書き込めません"}));
+  EXPECT_EQ(v.WaitExit(), 0u);
+  SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadBytes(Ini()), before);
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));  // released all the same
+}
+
+// A settings file that another program holds open, sharing it for deletion
+// only, cannot be read: the start says so and writes nothing.
+TEST_F(E2E, ASettingsFileThatCannotBeReadIsReportedAndKeepsEveryByte) {
+  WriteBytes(Ini(), Items(folder));
+  const std::string before = ReadBytes(Ini());
+  HANDLE held = CreateFileW(Ini().c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Vorlex v(folder);
+  ASSERT_TRUE(v.Start());
+  // Each routine that opens the file says so: the time record's load, the
+  // start-up, the time record's save at the end.
+  const std::vector<std::wstring> texts = v.TakeMessageBoxesUntilExit();
+  ASSERT_FALSE(texts.empty());
+  for (const std::wstring& text : texts) EXPECT_EQ(text.rfind(Ini() + L" を読み込めません\r\n", 0), 0u) << Cp932(text);
+  EXPECT_EQ(v.WaitExit(), 1u);
+  CloseHandle(held);
+  EXPECT_EQ(ReadBytes(Ini()), before);
+  EXPECT_FALSE(FileExists(Ini() + L".vxtmp"));
+}
+
+TEST_F(E2E, AHiddenSettingsFileIsStillHiddenAfterAStartAndAClose) {
+  WriteBytes(Ini(), Items(folder));
+  ASSERT_TRUE(SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_HIDDEN));
+  Vorlex v(folder);
+  StartReady(v);
+  EXPECT_EQ(v.Close(), 0u);
+  const DWORD attrs = GetFileAttributesW(Ini().c_str());
+  EXPECT_TRUE(attrs & FILE_ATTRIBUTE_HIDDEN) << attrs;
+  EXPECT_NE(ReadBytes(Ini()).find("[2]\r\nName=\"Item C\"\r\n"), std::string::npos);
+}
+
+TEST_F(E2E, ASettingsFileBeyondTheLargestSizeIsReportedAndNothingIsWritten) {
+  std::string big = Items(folder);
+  big.resize(70u << 20, ';');
+  WriteBytes(Ini(), big);
+  Vorlex v(folder);
+  ASSERT_TRUE(v.Start());
+  const std::vector<std::wstring> texts = v.TakeMessageBoxesUntilExit();
+  ASSERT_FALSE(texts.empty());
+  for (const std::wstring& text : texts) EXPECT_EQ(text, Ini() + L" は大きすぎます (設定ファイルは 64 MiB までです)");
+  EXPECT_EQ(v.WaitExit(), 1u);
+  EXPECT_EQ(ReadBytes(Ini()).size(), big.size());
+}
+
+TEST_F(E2E, FiftyMegabytesOfBlankLinesLoad) {
+  std::string text = Items(folder);
+  text.append(50u << 20, '\n');
+  WriteBytes(Ini(), text);
+  Vorlex v(folder);
+  StartReady(v);
+  EXPECT_EQ(FindWindowOf(v.Pid(), L"#32770", true), nullptr);
+  EXPECT_EQ(v.Close(), 0u);
+  EXPECT_EQ(ReadBytes(Ini()).rfind(Items(folder).substr(0, 30), 0), 0u);
+}

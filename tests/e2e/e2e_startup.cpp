@@ -1,0 +1,77 @@
+// End-to-end tests of start-up, the single instance, idle and the end of the
+// session.
+#include "tests/e2e/e2e_fixture.h"
+
+using namespace e2e;
+
+TEST_F(E2E, FirstStartWritesTheHeaderAndACloseEndsWithZero) {
+  Vorlex v(folder);
+  const long long started = NowSeconds();
+  StartReady(v);
+  // The header, and the run's start once the file exists.
+  EXPECT_EQ(WithoutTime(ReadBytes(Ini())), kHeader);
+  EXPECT_EQ(ReadBytes(Ini()).find("[Time]\r\nStart="), std::string(kHeader).size());
+  EXPECT_LE(std::llabs(Seconds(TimeValue(ReadBytes(Ini()), "Start")) - started), 2);
+  EXPECT_EQ(WindowText(v.MainWindow()), L"Tallowmere");
+  EXPECT_FALSE(IsWindowVisible(v.MainWindow()));
+  // The application's window has no taskbar button.
+  HWND app = FindWindowOf(v.Pid(), L"TApplication");
+  ASSERT_NE(app, nullptr);
+  EXPECT_EQ(WindowText(app), L"Vorlex");
+  EXPECT_TRUE(GetWindowLongW(app, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  for (const wchar_t* cls : {L"TForm_Set", L"TForm_About", L"TForm_SetEtc", L"TForm_Time"})
+    EXPECT_NE(FindWindowOf(v.Pid(), cls), nullptr) << cls;
+  PostMessageW(app, WM_CLOSE, 0, 0);
+  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_EQ(WithoutTime(ReadBytes(Ini())), kHeader);  // no items: none written
+}
+
+TEST_F(E2E, ASecondStartEndsWithZeroAndChangesNoFile) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex first(folder);
+  StartReady(first);
+  const std::string before = ReadBytes(Ini());
+  Vorlex second(folder);
+  ASSERT_TRUE(second.Start());
+  EXPECT_EQ(second.WaitExit(), 0u);
+  EXPECT_EQ(ReadBytes(Ini()), before);
+  EXPECT_EQ(first.WaitExit(0), static_cast<DWORD>(STILL_ACTIVE));
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));  // the first copy still holds its hotkey
+  EXPECT_EQ(first.Close(), 0u);
+}
+
+TEST_F(E2E, WhileIdleItUsesNoProcessorTime) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, v.Pid());
+  ASSERT_NE(process, nullptr);
+  auto cpuMs = [process] {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(process, &created, &exited, &kernel, &user);
+    auto ms = [](FILETIME f) { return ((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000; };
+    return ms(kernel) + ms(user);
+  };
+  Sleep(500);
+  const ULONGLONG before = cpuMs();
+  Sleep(3000);
+  EXPECT_LE(cpuMs() - before, 20u);  // no timer, no polling: it waits for messages
+  CloseHandle(process);
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, TheEndOfTheSessionSavesAndEndsTheProgram) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND app = FindWindowOf(v.Pid(), L"TApplication");
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(app, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer));
+  EXPECT_EQ(answer, 1u);
+  SendMessageTimeoutW(app, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &answer);
+  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_NE(ReadBytes(Ini()).find("[Basic]\r\nCount=3\r\nLeftDoubleClickMenuNo=1\r\nRightDoubleClickMenuNo=2\r\n"
+                                  "AtomName=\"Atom_Vorlex\"\r\nShortCutView=0\r\nVisibleMenuIcon=1\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));
+}

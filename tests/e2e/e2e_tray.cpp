@@ -1,0 +1,94 @@
+// End-to-end tests of the tray icon and its menus, clicked and double-clicked
+// as a person does.
+#include "tests/e2e/e2e_fixture.h"
+
+using namespace e2e;
+
+TEST_F(E2E, ALeftClickOpensTheLaunchMenuAndAnEntryStartsItsItem) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  ASSERT_NE(v.TrayWindow(), nullptr);
+  v.Tray(WM_LBUTTONDOWN);
+  v.Tray(WM_LBUTTONUP);
+  ASSERT_TRUE(v.ChooseFromMenu(2));  // the second entry, "Item B"
+  EXPECT_TRUE(WaitFile(folder + L"\\b.txt", 15000));
+  EXPECT_FALSE(FileExists(folder + L"\\c.txt"));
+  // The menu hotkey pops the same menu up at the cursor.
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F11);
+  ASSERT_TRUE(v.ChooseFromMenu(3));
+  EXPECT_TRUE(WaitFile(folder + L"\\c.txt", 15000));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, DoubleClicksStartEachButtonsItemAndTheirLastButtonUpOpensNoMenu) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  // The bottom-right corner is away from any window (Wine's tray sits at the
+  // top left): the held button clicks nothing.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5);
+  for (bool left : {true, false}) {
+    // The first click of the pair is an ordinary click: its menu opens.
+    v.Tray(left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN);
+    v.Tray(left ? WM_LBUTTONUP : WM_RBUTTONUP);
+    ASSERT_TRUE(v.ChooseFromMenu(0));
+    // The double-click's button-down comes while the button is held.
+    MouseButton(left, true);
+    Sleep(200);
+    v.Tray(left ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK);
+    Sleep(300);
+    MouseButton(left, false);
+    v.Tray(left ? WM_LBUTTONUP : WM_RBUTTONUP);
+    EXPECT_TRUE(WaitFile(folder + (left ? L"\\b.txt" : L"\\c.txt"), 15000)) << left;
+    EXPECT_EQ(WaitWindowOf(v.Pid(), L"#32768", 1500), nullptr) << left;
+  }
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+// Real clicks of the X11 mouse on the icon in Wine's notification area, with
+// a person's timing: a press of 80 ms, 100 ms between the clicks.
+TEST_F(E2E, APersonsDoubleClickOnTheIconStartsTheItemAndAClickOpensTheMenu) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  RECT icon;
+  for (int i = 0; i < 100 && !WineTrayIconRect(icon); ++i) Sleep(50);
+  ASSERT_TRUE(WineTrayIconRect(icon)) << "no icon in Wine's notification area";
+  for (bool left : {true, false}) {
+    ASSERT_TRUE(PersonClick(icon, left, 2));
+    EXPECT_TRUE(WaitFile(folder + (left ? L"\\b.txt" : L"\\c.txt"), 15000)) << left;
+    EXPECT_EQ(WaitWindowOf(v.Pid(), L"#32768", 1000), nullptr) << "a menu opened, left " << left;
+  }
+  // A single click: the menu opens within the double-click time and 200 ms.
+  ASSERT_TRUE(PersonClick(icon, true, 1));
+  const DWORD clicked = GetTickCount();
+  HWND menu = WaitWindowOf(v.Pid(), L"#32768", 5000);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_LE(GetTickCount() - clicked, GetDoubleClickTime() + 200);
+  ASSERT_TRUE(v.ChooseFromMenu(0));
+  EXPECT_FALSE(FileExists(folder + L"\\a.txt"));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, TheCloseCommandEndsWithZeroAndReleasesEveryHotkey) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));
+  EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F11));
+  const bool wineTray = WineTrayIcons() >= 0;
+  if (wineTray) {
+    EXPECT_EQ(WineTrayIcons(), 1);
+  }
+  v.Tray(WM_RBUTTONDOWN);
+  v.Tray(WM_RBUTTONUP);
+  ASSERT_TRUE(v.ChooseFromMenu(-1));  // Up from nothing: the last entry, "終了"
+  EXPECT_EQ(v.WaitExit(), 0u);
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));
+  EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F11));
+  for (int i = 0; wineTray && i < 100 && WineTrayIcons() > 0; ++i) Sleep(50);
+  if (wineTray) {
+    EXPECT_EQ(WineTrayIcons(), 0);
+  }
+}
