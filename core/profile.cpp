@@ -199,7 +199,10 @@ void ProfileFile::LineTable::Insert(std::string_view bytes, Offset line) {
   std::string_view name;
   nameOf_(bytes, line, name);
   Offset& slot = slots_[SlotOf(bytes, name)];
-  if (slot != kNone) return;  // a duplicate: the first stays
+  if (slot != kNone) {
+    hadDuplicates_ = true;
+    return;  // a duplicate: the first stays
+  }
   slot = line;
   ++count_;
 }
@@ -243,7 +246,15 @@ void ProfileFile::Parse() {
 Offset ProfileFile::HeaderOf(std::string_view section) const {
   // Callers work through one section at a time: the last answer is kept.
   if (lastHeader_ != kNone && FoldEqual(lastName_, section)) return lastHeader_;
-  const Offset header = sections_.Find(bytes_, section);
+  // Without duplicate sections, the header after the last one scanned is
+  // the one of its name: no table probe is needed for it.
+  Offset header = kNone;
+  std::string_view next;
+  if (nextHeader_ != kNone && !sections_.HadDuplicates() && SectionNameAt(bytes_, nextHeader_, next) &&
+      FoldEqual(next, section))
+    header = nextHeader_;
+  else
+    header = sections_.Find(bytes_, section);
   if (header != kNone && header != lastHeader_) {
     lastName_.assign(section);
     lastHeader_ = header;
@@ -258,6 +269,7 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
     auto known = touched_.find(header);
     if (known != touched_.end()) {
       lastSection_ = header == lastHeader_ ? known->second.get() : nullptr;
+      nextHeader_ = kNone;
       return *known->second;
     }
   }
@@ -275,10 +287,14 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
   // grown as the scan goes, so that it never holds a slot per duplicate.
   Offset at = Line(bytes, header).next;
   sec.insertAt = at;
+  nextHeader_ = kNone;
   while (at < bytes.size()) {
     const LineAt line = Line(bytes, at);
     std::string_view name;
-    if (SectionName(line.text, name)) break;
+    if (SectionName(line.text, name)) {
+      nextHeader_ = at;
+      break;
+    }
     if (KeyName(line.text, name)) {
       if (!sec.index.Empty()) {
         sec.index.Insert(bytes, at);

@@ -70,6 +70,8 @@ class ProfileFile {
     using NameOf = bool (*)(std::string_view bytes, Offset at, std::string_view& name);
     explicit LineTable(NameOf nameOf) : nameOf_(nameOf) {}
     bool Empty() const { return count_ == 0; }
+    // Whether a line was left out because one of its name came first.
+    bool HadDuplicates() const { return hadDuplicates_; }
     // The line that holds `name`, or UINT32_MAX.
     Offset Find(std::string_view bytes, std::string_view name) const;
     // Adds the line, unless a line of its name is there already.
@@ -82,6 +84,7 @@ class ProfileFile {
     NameOf nameOf_;
     std::vector<Offset> slots_;
     std::size_t count_ = 0;
+    bool hadDuplicates_ = false;
   };
   struct Section;
   struct NewSection;
@@ -108,6 +111,9 @@ class ProfileFile {
   mutable std::string lastName_;  // the section found last, and where
   mutable Offset lastHeader_ = UINT32_MAX;
   mutable Section* lastSection_ = nullptr;
+  // The header that ended the last section scanned: callers that go through
+  // the file in order ask for it next.
+  mutable Offset nextHeader_ = UINT32_MAX;
   // The last section scanned, unless it was kept in touched_.
   mutable std::unique_ptr<Section> scratch_;
   mutable Offset scratchHeader_ = UINT32_MAX;
