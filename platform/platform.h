@@ -318,7 +318,6 @@ class Platform {
   // Gives the window a client area of that size; its top-left stays.
   virtual void SetClientSize(Handle wnd, int width, int height) = 0;
   virtual void CenterOnScreen(Handle wnd) = 0;
-  virtual std::string GetWindowText(Handle wnd) = 0;
   // Edit boxes: the text as the person typed it, and the selection (the
   // caret when both ends meet), in UTF-16 units.
   virtual std::u16string GetEditText(Handle edit) = 0;

@@ -260,11 +260,6 @@ bool HeadlessPlatform::DropUnicodeFiles(Handle wnd, std::vector<std::u16string> 
   return true;
 }
 
-std::string HeadlessPlatform::GetWindowText(Handle wnd) {
-  const auto* w = system.FindWindowRecord(wnd);
-  return w ? w->desc.caption : std::string();
-}
-
 void HeadlessPlatform::ListInsert(Handle list, int index, const std::string& text) {
   auto& items = system.windows.at(list).items;
   items.insert(items.begin() + std::min<std::size_t>(static_cast<std::size_t>(index), items.size()), text);

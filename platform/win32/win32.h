@@ -227,7 +227,6 @@ class Win32Platform : public Platform {
   int GetDpi(Handle wnd) override;
   void SetClientSize(Handle wnd, int width, int height) override;
   void CenterOnScreen(Handle wnd) override;
-  std::string GetWindowText(Handle wnd) override;
   std::u16string GetEditText(Handle edit) override;
   void SetEditText(Handle edit, const std::u16string& text) override;
   void GetEditSelection(Handle edit, int& start, int& end) override;

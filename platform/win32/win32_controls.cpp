@@ -58,14 +58,6 @@ static_assert(kSsLeft == SS_LEFT && kSsIcon == SS_ICON && kSsEtchedHorz == SS_ET
 static_assert(kBsPushButton == BS_PUSHBUTTON && kBsDefPushButton == BS_DEFPUSHBUTTON && kBsCheckBox == BS_CHECKBOX &&
               kLbsNotify == LBS_NOTIFY && kLbsNoIntegralHeight == LBS_NOINTEGRALHEIGHT && kEsAutoHScroll == ES_AUTOHSCROLL);
 
-std::string Win32Platform::GetWindowText(Handle wnd) {
-  const int n = GetWindowTextLengthW(H(wnd));
-  if (n <= 0) return std::string();
-  std::wstring buf(static_cast<std::size_t>(n) + 1, L'\0');
-  buf.resize(static_cast<std::size_t>(GetWindowTextW(H(wnd), &buf[0], n + 1)));
-  return Narrow(buf);
-}
-
 std::u16string Win32Platform::GetEditText(Handle edit) {
   const int n = GetWindowTextLengthW(H(edit));
   if (n <= 0) return std::u16string();
