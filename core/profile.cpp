@@ -25,20 +25,6 @@ std::string_view Trim(std::string_view s) {
   return s.substr(b, e - b);
 }
 
-// A section header: "[name]" after optional blanks, or "[name" to the end
-// of the line. The closing bracket is found as a character, so the trail
-// byte 0x5D of a double-byte character does not end the name.
-bool SectionName(std::string_view text, std::string_view& name) {
-  std::size_t b = 0;
-  while (b < text.size() && IsBlank(text[b])) ++b;
-  if (b >= text.size() || text[b] != '[') return false;
-  std::size_t close = b + 1;
-  while (close < text.size() && text[close] != ']')
-    close += IsLeadByte(static_cast<unsigned char>(text[close])) && close + 1 < text.size() ? 2 : 1;
-  name = Trim(text.substr(b + 1, std::min(close, text.size()) - b - 1));
-  return true;
-}
-
 // A key line: "name = value", neither a comment nor a blank line.
 bool KeyName(std::string_view text, std::string_view& name) {
   std::size_t eq = text.find('=');
@@ -49,8 +35,10 @@ bool KeyName(std::string_view text, std::string_view& name) {
   return true;
 }
 
-// The name of the section header that starts at `at`, read straight from
-// the file's bytes: as SectionName gives it for the line's text, without
+// The name of the section header that starts at `at`: "[name]" after
+// optional blanks, or "[name" to the end of the line. The closing bracket is
+// found as a character, so the trail byte 0x5D of a double-byte character
+// does not end the name. Read straight from the file's bytes, without
 // looking for the line's end first (a table probe reads many headers).
 bool SectionNameAt(std::string_view bytes, Offset at, std::string_view& name) {
   std::size_t b = at;
@@ -221,26 +209,29 @@ ProfileFile::ProfileFile(Files& files, FilePath path)
 
 ProfileFile::~ProfileFile() = default;
 
-void ProfileFile::Parse() {
-  const std::string_view bytes = bytes_;
-  // Header lines are counted first, so the table is made at its size once.
-  std::size_t headers = 0;
+namespace {
+// Calls `f` with the start of every header line: one that starts with '['
+// after blanks.
+template <class F>
+void ForEachHeaderLine(std::string_view bytes, F f) {
   for (std::size_t at = 0; at < bytes.size();) {
     std::size_t first = at;
     while (first < bytes.size() && IsBlank(bytes[first])) ++first;
-    if (first < bytes.size() && bytes[first] == '[') ++headers;
+    if (first < bytes.size() && bytes[first] == '[') f(static_cast<Offset>(at));
     const std::size_t nl = bytes.find('\n', first);
     at = nl == std::string_view::npos ? bytes.size() : nl + 1;
   }
+}
+}  // namespace
+
+void ProfileFile::Parse() {
+  const std::string_view bytes = bytes_;
+  // Header lines are counted first, so the table is made at its size once;
+  // only header lines are remembered.
+  std::size_t headers = 0;
+  ForEachHeaderLine(bytes, [&headers](Offset) { ++headers; });
   sections_.Reserve(headers);
-  for (Offset at = 0; at < bytes.size();) {
-    // Only header lines are remembered; a header starts with '[' after blanks.
-    std::size_t first = at;
-    while (first < bytes.size() && IsBlank(bytes[first])) ++first;
-    if (first < bytes.size() && bytes[first] == '[') sections_.Insert(bytes, at);
-    const std::size_t nl = bytes.find('\n', first);
-    at = nl == std::string_view::npos ? static_cast<Offset>(bytes.size()) : static_cast<Offset>(nl + 1);
-  }
+  ForEachHeaderLine(bytes, [&](Offset at) { sections_.Insert(bytes, at); });
 }
 
 Offset ProfileFile::HeaderOf(std::string_view section) const {
@@ -291,7 +282,7 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
   while (at < bytes.size()) {
     const LineAt line = Line(bytes, at);
     std::string_view name;
-    if (SectionName(line.text, name)) {
+    if (SectionNameAt(bytes, at, name)) {
       nextHeader_ = at;
       break;
     }
@@ -317,12 +308,11 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
 }
 
 ProfileFile::Section& ProfileFile::Keep(Offset header) const {
-  if (!touched_.empty()) {
-    auto known = touched_.find(header);
-    if (known != touched_.end()) return *known->second;
+  if (scratchHeader_ != header) {
+    // Not the section scanned last: scanned now, or found kept already.
+    Section& state = StateOf(header);
+    if (scratchHeader_ != header) return state;
   }
-  if (scratchHeader_ != header) StateOf(header);
-  if (scratchHeader_ != header) return StateOf(header);  // kept by the scan itself (a big section)
   scratchHeader_ = kNone;
   Section& made = *touched_.emplace(header, std::move(scratch_)).first->second;
   if (header == lastHeader_) lastSection_ = &made;
