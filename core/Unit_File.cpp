@@ -1,6 +1,7 @@
 #include "core/Unit_File.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/Unit_All.h"
 #include "core/messages.h"
@@ -16,32 +17,49 @@ std::string Flag(bool b) { return b ? "1" : "0"; }
 
 // A ShortCut as stored: a value outside 0..65535 does not fit and loads as
 // "no hotkey", so one damaged key cannot stop the rest of the file loading.
-ShortCut ReadShortCut(const ProfileFile& ini, const std::string& section) {
-  const std::int32_t v = ini.ReadInteger(section, "HotKey", 0);
+ShortCut ShortCutOf(const ProfileFile::KeyRead& key) {
+  std::int32_t v = 0;
+  if (!key.found || !ParseInt32(key.value, v)) return 0;
   return (v < 0 || v > 0xFFFF) ? 0 : static_cast<ShortCut>(v);
 }
 
+// An item's keys, read in one pass over its section.
 void ReadItem(const ProfileFile& ini, const std::string& section, TVorlexType& rec, const std::string& defName) {
+  ProfileFile::KeyRead keys[] = {ProfileFile::KeyRead("Name"), ProfileFile::KeyRead("HotKey"), ProfileFile::KeyRead("Exe"),
+                                 ProfileFile::KeyRead("Par"), ProfileFile::KeyRead("Dir")};
+  ini.ReadKeys(section, keys, std::size(keys));
+  auto take = [](ProfileFile::KeyRead& key, std::string& field, const std::string& def) {
+    if (key.found)
+      field = std::move(key.value);
+    else
+      field = def;
+  };
   rec.Atom = 0;
-  rec.Name = ini.ReadString(section, "Name", defName);
-  rec.HotKey = ReadShortCut(ini, section);
-  rec.Exe = ini.ReadString(section, "Exe", "");
-  rec.Par = ini.ReadString(section, "Par", "");
-  rec.Dir = ini.ReadString(section, "Dir", "");
+  take(keys[0], rec.Name, defName);
+  rec.HotKey = ShortCutOf(keys[1]);
+  take(keys[2], rec.Exe, "");
+  take(keys[3], rec.Par, "");
+  take(keys[4], rec.Dir, "");
 }
 
-// `quoted` is one buffer for every item's values, so a save of many items
-// makes no string per value.
-void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& rec, std::string& quoted) {
-  auto quote = [&quoted](const std::string& s) -> const std::string& {
-    quoted.assign(1, '"').append(s).push_back('"');
-    return quoted;
+// `quoted` are buffers kept for every item's values, so a save of many
+// items makes no string per value.
+struct ItemText {
+  std::string name, hotKey, exe, par, dir;
+};
+
+void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& rec, ItemText& quoted) {
+  auto quote = [](std::string& buffer, const std::string& s) -> std::string_view {
+    buffer.assign(1, '"').append(s).push_back('"');
+    return buffer;
   };
-  ini.WriteString(section, "Name", quote(rec.Name));
-  ini.WriteString(section, "HotKey", std::to_string(rec.HotKey));
-  ini.WriteString(section, "Exe", quote(rec.Exe));
-  ini.WriteString(section, "Par", quote(rec.Par));
-  ini.WriteString(section, "Dir", quote(rec.Dir));
+  quoted.hotKey = std::to_string(rec.HotKey);
+  const ProfileFile::KeyWrite keys[] = {{"Name", quote(quoted.name, rec.Name)},
+                                        {"HotKey", quoted.hotKey},
+                                        {"Exe", quote(quoted.exe, rec.Exe)},
+                                        {"Par", quote(quoted.par, rec.Par)},
+                                        {"Dir", quote(quoted.dir, rec.Dir)}};
+  ini.WriteKeys(section, keys, std::size(keys));
 }
 
 }  // namespace
@@ -91,7 +109,7 @@ void SaveSettings() {
   ini.WriteString("Basic", "LeftDoubleClickMenuNo", std::to_string(LeftDoubleClickMenuNo));
   ini.WriteString("Basic", "RightDoubleClickMenuNo", std::to_string(RightDoubleClickMenuNo));
   ini.WriteString("Basic", "VisibleMenuIcon", Flag(VisibleMenuIcon));
-  std::string quoted;
+  ItemText quoted;
   WriteItem(ini, "-1", MenuHotKeyItem, quoted);
   for (int i = 0; i < ExeList->Count(); ++i) WriteItem(ini, std::to_string(i), *ExeList->Items(i), quoted);
   ini.Flush();

@@ -1,6 +1,7 @@
 #include "core/profile.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/messages.h"
 #include "platform/text.h"
@@ -18,7 +19,9 @@ constexpr std::size_t kScanLimit = 32;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view Trim(std::string_view s) {
+inline std::string_view Trim(std::string_view s) {
+  // Most names and values have no blanks around them.
+  if (s.empty() || (!IsBlank(s.front()) && !IsBlank(s.back()))) return s;
   std::size_t b = 0, e = s.size();
   while (b < e && IsBlank(s[b])) ++b;
   while (e > b && IsBlank(s[e - 1])) --e;
@@ -27,8 +30,10 @@ std::string_view Trim(std::string_view s) {
 
 // A key line: "name = value", neither a comment nor a blank line.
 bool KeyName(std::string_view text, std::string_view& name) {
-  std::size_t eq = text.find('=');
-  if (eq == std::string_view::npos) return false;
+  // A byte loop: the '=' of a key line comes after a short name.
+  std::size_t eq = 0;
+  while (eq < text.size() && text[eq] != '=') ++eq;
+  if (eq == text.size()) return false;
   std::string_view t = Trim(text.substr(0, eq));
   if (t.empty() || t[0] == ';') return false;
   name = t;
@@ -40,23 +45,48 @@ bool KeyName(std::string_view text, std::string_view& name) {
 // found as a character, so the trail byte 0x5D of a double-byte character
 // does not end the name. Read straight from the file's bytes, without
 // looking for the line's end first (a table probe reads many headers).
+// The bytes at which the scan of a section name stops to look closer: the
+// bracket, the line ends and the lead bytes of double-byte characters.
+struct NameStops {
+  bool stop[256] = {};
+  constexpr NameStops() {
+    stop[static_cast<unsigned char>(']')] = stop[static_cast<unsigned char>('\n')] =
+        stop[static_cast<unsigned char>('\r')] = true;
+    for (int c = 0; c < 256; ++c)
+      if (IsLeadByte(static_cast<unsigned char>(c))) stop[c] = true;
+  }
+};
+constexpr NameStops kNameStops;
+
 bool SectionNameAt(std::string_view bytes, Offset at, std::string_view& name) {
+  const char* const data = bytes.data();
+  const std::size_t size = bytes.size();
   std::size_t b = at;
-  while (b < bytes.size() && IsBlank(bytes[b])) ++b;
-  if (b >= bytes.size() || bytes[b] != '[') return false;
+  while (b < size && IsBlank(data[b])) ++b;
+  if (b >= size || data[b] != '[') return false;
   // The line's text ends before "\n", or before "\r\n"; a "\r" that ends
   // the file is text, as Line takes it.
-  auto textEnds = [&](std::size_t i) {
-    return i >= bytes.size() || bytes[i] == '\n' || (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n');
+  auto lineEndsAt = [&](std::size_t i) {
+    return data[i] == '\n' || (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n');
   };
   std::size_t close = b + 1;
-  while (!textEnds(close) && bytes[close] != ']')
-    close += IsLeadByte(static_cast<unsigned char>(bytes[close])) && !textEnds(close + 1) ? 2 : 1;
-  name = Trim(bytes.substr(b + 1, close - b - 1));
+  for (;;) {
+    while (close < size && !kNameStops.stop[static_cast<unsigned char>(data[close])]) ++close;
+    if (close >= size || data[close] == ']' || lineEndsAt(close)) break;
+    // A lone "\r", or a lead byte: its trail byte, unless the line ends there.
+    close += IsLeadByte(static_cast<unsigned char>(data[close])) && close + 1 < size && !lineEndsAt(close + 1) ? 2 : 1;
+  }
+  close = std::min(close, size);
+  name = Trim(std::string_view(data + b + 1, close - b - 1));
   return true;
 }
 
-std::string_view ValueOf(std::string_view text) { return Trim(text.substr(text.find('=') + 1)); }
+// The value of a key line: after its first '=' (a byte loop, as in KeyName).
+std::string_view ValueOf(std::string_view text) {
+  std::size_t eq = 0;
+  while (eq < text.size() && text[eq] != '=') ++eq;
+  return Trim(text.substr(eq + 1));
+}
 
 // Is byte i of s the lead byte of a double-byte character (whose trail byte
 // is never folded)?
@@ -85,17 +115,33 @@ std::size_t FoldHash(std::string_view s) {
   return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
-bool FoldEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LeadAt(a, i)) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+// The folded comparison of two names of one size.
+bool FoldedEqual(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (IsLeadByte(x) && i + 1 < n) {
+      if (x != y || a[i + 1] != b[i + 1]) return false;
       ++i;
-    } else if (Upper(a[i]) != Upper(b[i])) {
+    } else if (x != y && Upper(a[i]) != Upper(b[i])) {
       return false;
     }
   }
   return true;
+}
+
+inline bool FoldEqual(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size();
+  if (n != b.size()) return false;
+  // Callers mostly spell a name as the file does: the same bytes are equal
+  // whatever they hold.
+  std::size_t same = 0;
+  while (same < n && a[same] == b[same]) ++same;
+  if (same == n) return true;
+  // Bytes that differ even folded differ in every reading (a trail byte is
+  // compared as it is).
+  if (Upper(a[same]) != Upper(b[same])) return false;
+  return FoldedEqual(a, b);
 }
 
 // The line that starts at `at`: its text without the line end, and where
@@ -114,6 +160,13 @@ LineAt Line(std::string_view bytes, Offset at) {
 
 bool KeyNameAt(std::string_view bytes, Offset at, std::string_view& name) {
   return KeyName(Line(bytes, at).text, name);
+}
+
+std::string KeyLine(std::string_view key, std::string_view value) {
+  std::string line;
+  line.reserve(key.size() + 1 + value.size());
+  line.append(key).append("=").append(value);
+  return line;
 }
 
 struct AddedKey {
@@ -136,7 +189,10 @@ struct ProfileFile::Section {
     std::uint32_t nameSize, textSize;  // the line's text ends at line + textSize
   };
   Offset insertAt = 0;        // where new keys go: after the last key line, or the header
-  std::vector<Key> keys;      // key lines in file order (a small section)
+  std::vector<Key> keys;      // the first line of each key name, in file order (a small section)
+  // Where the next lookup starts in `keys`: callers read a section's keys
+  // in the file's order, so the key after the last one found is tried first.
+  std::uint32_t cursor = 0;
   LineTable index{KeyNameAt};  // the first line of each key name (a big section)
   std::vector<AddedKey> added;
 };
@@ -156,17 +212,28 @@ struct ProfileFile::Found {
   explicit operator bool() const { return line != kNone || added; }
 };
 
-std::size_t ProfileFile::LineTable::SlotOf(std::string_view bytes, std::string_view name) const {
+namespace {
+constexpr Offset kOffsetMask = (Offset(1) << ProfileFile::kOffsetBits) - 1;
+// The hash bits a slot keeps: 0..62, so that no slot equals kNone.
+Offset TagOf(std::size_t hash) { return static_cast<Offset>((hash >> 40) % 63) << ProfileFile::kOffsetBits; }
+}  // namespace
+
+std::size_t ProfileFile::LineTable::SlotOf(std::string_view bytes, std::string_view name, std::size_t hash) const {
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t slot = FoldHash(name) & mask;; slot = (slot + 1) & mask) {
+  const Offset tag = TagOf(hash);
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const Offset held = slots_[slot];
+    if (held == kNone) return slot;
     std::string_view other;
-    if (slots_[slot] == kNone || (nameOf_(bytes, slots_[slot], other) && FoldEqual(other, name)))
+    if ((held & ~kOffsetMask) == tag && nameOf_(bytes, held & kOffsetMask, other) && FoldEqual(other, name))
       return slot;
   }
 }
 
 Offset ProfileFile::LineTable::Find(std::string_view bytes, std::string_view name) const {
-  return slots_.empty() ? kNone : slots_[SlotOf(bytes, name)];
+  if (slots_.empty()) return kNone;
+  const Offset held = slots_[SlotOf(bytes, name, FoldHash(name))];
+  return held == kNone ? kNone : held & kOffsetMask;
 }
 
 void ProfileFile::LineTable::Reserve(std::size_t lines) {
@@ -181,17 +248,18 @@ void ProfileFile::LineTable::Insert(std::string_view bytes, Offset line) {
     std::vector<Offset> old(std::max<std::size_t>(slots_.size() * 2, 16), kNone);
     old.swap(slots_);
     count_ = 0;
-    for (Offset l : old)
-      if (l != kNone) Insert(bytes, l);
+    for (Offset held : old)
+      if (held != kNone) Insert(bytes, held & kOffsetMask);
   }
   std::string_view name;
   nameOf_(bytes, line, name);
-  Offset& slot = slots_[SlotOf(bytes, name)];
+  const std::size_t hash = FoldHash(name);
+  Offset& slot = slots_[SlotOf(bytes, name, hash)];
   if (slot != kNone) {
     hadDuplicates_ = true;
     return;  // a duplicate: the first stays
   }
-  slot = line;
+  slot = TagOf(hash) | line;
   ++count_;
 }
 
@@ -210,18 +278,68 @@ ProfileFile::ProfileFile(Files& files, FilePath path)
 ProfileFile::~ProfileFile() = default;
 
 namespace {
-// Calls `f` with the start of every header line: one that starts with '['
-// after blanks.
+// Calls `f` with the start of every header line: one whose first byte
+// after blanks is '['. Found by looking for '[' and checking that only
+// blanks stand between it and the line's start, so the walk goes from
+// bracket to bracket rather than line by line. Such a '[' is never the
+// trail byte of a double-byte character: a lead byte would stand before it.
 template <class F>
 void ForEachHeaderLine(std::string_view bytes, F f) {
-  for (std::size_t at = 0; at < bytes.size();) {
-    std::size_t first = at;
-    while (first < bytes.size() && IsBlank(bytes[first])) ++first;
-    if (first < bytes.size() && bytes[first] == '[') f(static_cast<Offset>(at));
-    const std::size_t nl = bytes.find('\n', first);
-    at = nl == std::string_view::npos ? bytes.size() : nl + 1;
+  const char* const data = bytes.data();
+  const std::size_t size = bytes.size();
+  for (std::size_t at = 0; at < size;) {
+    const void* hit = std::memchr(data + at, '[', size - at);
+    if (!hit) return;
+    const std::size_t open = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+    std::size_t start = open;
+    while (start > 0 && IsBlank(data[start - 1])) --start;
+    if (start == 0 || data[start - 1] == '\n') f(static_cast<Offset>(start));
+    at = open + 1;
   }
 }
+
+// Walks the lines of the section whose header line starts at `header`, up
+// to the next header line: calls each(at, text, next, name) for every key
+// line (its start, its text without the line end, where the next line
+// starts, and its trimmed name). Returns where the next header line
+// starts, or kNone at the end of the file.
+template <class F>
+Offset ForEachKeyLine(std::string_view bytes, Offset header, F each) {
+  const char* const data = bytes.data();
+  const std::size_t size = bytes.size();
+  for (Offset at = Line(bytes, header).next; at < size;) {
+    // The line's text ends before "\n" or "\r\n"; without a "\n" it runs to
+    // the end of the file, a last "\r" included, as Line takes it.
+    const void* hit = std::memchr(data + at, '\n', size - at);
+    const std::size_t nl = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : size;
+    const Offset next = hit ? static_cast<Offset>(nl + 1) : static_cast<Offset>(size);
+    const std::size_t textEnd = hit && nl > at && data[nl - 1] == '\r' ? nl - 1 : nl;
+    std::size_t first = at;
+    while (first < textEnd && IsBlank(data[first])) ++first;
+    if (first < textEnd && data[first] == '[') return at;
+    const std::string_view text(data + at, textEnd - at);
+    std::string_view name;
+    if (KeyName(text, name)) each(at, text, next, name);
+    at = next;
+  }
+  return kNone;
+}
+
+// The keys of a batch, trimmed, when they are few and name distinct keys:
+// then each line answers at most one of them. Otherwise false, and the
+// batch goes key by key.
+constexpr std::size_t kMaxBatch = 16;
+template <class Key>
+bool BatchNames(const Key* keys, std::size_t count, std::string_view (&names)[kMaxBatch]) {
+  if (count > kMaxBatch) return false;
+  for (std::size_t i = 0; i < count; ++i) {
+    names[i] = Trim(keys[i].key);
+    for (std::size_t j = 0; j < i; ++j)
+      if (FoldEqual(names[j], names[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void ProfileFile::Parse() {
@@ -240,14 +358,16 @@ Offset ProfileFile::HeaderOf(std::string_view section) const {
   // Without duplicate sections, the header after the last one scanned is
   // the one of its name: no table probe is needed for it.
   Offset header = kNone;
-  std::string_view next;
-  if (nextHeader_ != kNone && !sections_.HadDuplicates() && SectionNameAt(bytes_, nextHeader_, next) &&
-      FoldEqual(next, section))
+  std::string_view name;
+  if (nextHeader_ != kNone && !sections_.HadDuplicates() && SectionNameAt(bytes_, nextHeader_, name) &&
+      FoldEqual(name, section)) {
     header = nextHeader_;
-  else
+  } else {
     header = sections_.Find(bytes_, section);
+    if (header != kNone) SectionNameAt(bytes_, header, name);
+  }
   if (header != kNone && header != lastHeader_) {
-    lastName_.assign(section);
+    lastName_ = name;
     lastHeader_ = header;
     lastSection_ = nullptr;
   }
@@ -270,38 +390,40 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
   if (!scratch_) scratch_ = std::make_unique<Section>();
   Section& sec = *scratch_;
   sec.keys.clear();
+  sec.cursor = 0;
   sec.index = LineTable(KeyNameAt);
   sec.added.clear();
   scratchHeader_ = header;
   const std::string_view bytes = bytes_;
-  // A big section gets an index over the first line of each key name,
-  // grown as the scan goes, so that it never holds a slot per duplicate.
-  Offset at = Line(bytes, header).next;
-  sec.insertAt = at;
-  nextHeader_ = kNone;
-  while (at < bytes.size()) {
-    const LineAt line = Line(bytes, at);
-    std::string_view name;
-    if (SectionNameAt(bytes, at, name)) {
-      nextHeader_ = at;
-      break;
-    }
-    if (KeyName(line.text, name)) {
-      if (!sec.index.Empty()) {
-        sec.index.Insert(bytes, at);
-      } else if (sec.keys.size() < kScanLimit) {
-        sec.keys.push_back(Section::Key{at, static_cast<Offset>(name.data() - bytes.data()),
-                                        static_cast<std::uint32_t>(name.size()),
-                                        static_cast<std::uint32_t>(line.text.size())});
-      } else {
+  // A small section keeps the first line of each key name in a list; a
+  // big one gets an index over them, grown as the scan goes, so that
+  // neither holds a slot per duplicate.
+  const char* const data = bytes.data();
+  sec.insertAt = Line(bytes, header).next;
+  auto listed = [&](std::string_view name) {
+    const unsigned char first = Upper(name[0]);
+    for (const Section::Key& k : sec.keys)
+      if (k.nameSize == name.size() && Upper(data[k.name]) == first &&
+          FoldEqual(std::string_view(data + k.name, k.nameSize), name))
+        return true;
+    return false;
+  };
+  nextHeader_ = ForEachKeyLine(bytes, header, [&](Offset at, std::string_view text, Offset next, std::string_view name) {
+    if (!sec.index.Empty()) {
+      sec.index.Insert(bytes, at);
+    } else if (!listed(name)) {
+      if (sec.keys.size() == kScanLimit) {
         for (const Section::Key& k : sec.keys) sec.index.Insert(bytes, k.line);
         sec.keys.clear();
         sec.index.Insert(bytes, at);
+      } else {
+        sec.keys.push_back(Section::Key{at, static_cast<Offset>(name.data() - data),
+                                        static_cast<std::uint32_t>(name.size()),
+                                        static_cast<std::uint32_t>(text.size())});
       }
-      sec.insertAt = line.next;
     }
-    at = line.next;
-  }
+    sec.insertAt = next;
+  });
   Section& made = sec.index.Empty() ? sec : Keep(header);
   lastSection_ = header == lastHeader_ ? &made : nullptr;
   return made;
@@ -324,15 +446,25 @@ ProfileFile::Found ProfileFile::FindKey(std::string_view section, std::string_vi
   key = Trim(key);
   Found found;
   const std::string_view bytes = bytes_;
-  const Offset header = HeaderOf(section);
-  if (header != kNone) {
-    const Section& sec = StateOf(header);
+  // Callers read or write an item's keys together: the section of the last
+  // call is checked first, without the calls that find it anew.
+  Section* known = lastSection_ && FoldEqual(lastName_, section) ? lastSection_ : nullptr;
+  if (!known) {
+    const Offset header = HeaderOf(section);
+    if (header != kNone) known = &StateOf(header);
+  }
+  if (known) {
+    Section& sec = *known;
     if (!sec.index.Empty()) {
       found.line = sec.index.Find(bytes, key);
       if (found) return found;
     } else {
-      for (const Section::Key& k : sec.keys) {
+      const std::size_t n = sec.keys.size();
+      std::size_t i = sec.cursor < n ? sec.cursor : 0;
+      for (std::size_t tried = 0; tried < n; ++tried, i = i + 1 == n ? 0 : i + 1) {
+        const Section::Key& k = sec.keys[i];
         if (k.nameSize == key.size() && FoldEqual(bytes.substr(k.name, k.nameSize), key)) {
+          sec.cursor = static_cast<std::uint32_t>(i + 1);
           found.line = k.line;
           found.text = bytes.substr(k.line, k.textSize);
           return found;
@@ -347,7 +479,7 @@ ProfileFile::Found ProfileFile::FindKey(std::string_view section, std::string_vi
   return found;
 }
 
-std::string ProfileFile::ValueText(const Found& found) const {
+std::string_view ProfileFile::ValueView(const Found& found) const {
   std::string_view value;
   if (found.added) {
     value = ValueOf(found.added->line);
@@ -357,47 +489,40 @@ std::string ProfileFile::ValueText(const Found& found) const {
   }
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
     value = value.substr(1, value.size() - 2);
+  return value;
+}
+
+std::string ProfileFile::ValueText(const Found& found) const {
+  const std::string_view value = ValueView(found);
   if (value.size() > kValueBufferSize - 1) return CutAtCharBoundary(std::string(value), kValueBufferSize - 1);
   return std::string(value);
 }
 
-std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
-                                    const std::string& def) const {
+std::string ProfileFile::ReadString(std::string_view section, std::string_view key, const std::string& def) const {
   const Found found = FindKey(section, key);
   return found ? ValueText(found) : def;
 }
 
-std::int32_t ProfileFile::ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const {
+std::int32_t ProfileFile::ReadInteger(std::string_view section, std::string_view key, std::int32_t def) const {
   const Found found = FindKey(section, key);
   if (!found) return def;
+  // A value within the buffer is parsed where it stands.
+  const std::string_view value = ValueView(found);
   std::int32_t v;
-  return ParseInt32(ValueText(found), v) ? v : def;
+  const bool number = value.size() < kValueBufferSize ? ParseInt32(value, v) : ParseInt32(ValueText(found), v);
+  return number ? v : def;
 }
 
-void ProfileFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+void ProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   const std::string_view sectionName = Trim(section), keyName = Trim(key);
   dirty_ = true;
   const Found found = FindKey(sectionName, keyName);
-  if (found && !found.added) {
-    // A line that already reads "key=value" stays as it is: the flush
-    // writes the file's own bytes for it, with no edit to place.
-    auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(found.line);
-    if (rewritten == replaced_.end()) {
-      const std::string_view old = found.Text(bytes_);
-      if (old.size() == keyName.size() + 1 + value.size() && old.compare(0, keyName.size(), keyName) == 0 &&
-          old[keyName.size()] == '=' && old.compare(keyName.size() + 1, value.size(), value) == 0)
-        return;
-    }
-  }
-  std::string line;
-  line.reserve(keyName.size() + 1 + value.size());
-  line.append(keyName).append("=").append(value);
   if (found.added) {
-    const_cast<AddedKey*>(found.added)->line = std::move(line);
+    const_cast<AddedKey*>(found.added)->line = KeyLine(keyName, value);
     return;
   }
   if (found) {
-    replaced_[found.line] = std::move(line);
+    Rewrite(found.line, found.Text(bytes_), keyName, value);
     return;
   }
   const Offset header = HeaderOf(sectionName);
@@ -413,7 +538,78 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
     }
     keys = &s->keys;
   }
-  keys->push_back(AddedKey{std::string(keyName), std::move(line)});
+  keys->push_back(AddedKey{std::string(keyName), KeyLine(keyName, value)});
+}
+
+void ProfileFile::Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value) {
+  // A line that already reads "key=value" stays as it is: the flush
+  // writes the file's own bytes for it, with no edit to place.
+  auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(line);
+  if (rewritten == replaced_.end() && text.size() == key.size() + 1 + value.size() &&
+      text.compare(0, key.size(), key) == 0 && text[key.size()] == '=' &&
+      text.compare(key.size() + 1, value.size(), value) == 0)
+    return;
+  if (rewritten != replaced_.end())
+    rewritten->second = KeyLine(key, value);
+  else
+    replaced_.emplace(line, KeyLine(key, value));
+}
+
+void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t count) const {
+  for (std::size_t i = 0; i < count; ++i) keys[i].found = false;
+  section = Trim(section);
+  const Offset header = HeaderOf(section);
+  std::string_view names[kMaxBatch];
+  if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchNames(keys, count, names)) {
+    // A section new to the file, one with keys added, or an odd batch.
+    for (std::size_t i = 0; i < count; ++i) {
+      const Found found = FindKey(section, keys[i].key);
+      if (found) keys[i].value = ValueText(found);
+      keys[i].found = static_cast<bool>(found);
+    }
+    return;
+  }
+  // The first line of a name answers its key. Callers list the keys in the
+  // file's order: the key after the last one answered is tried first.
+  std::size_t expect = 0;
+  nextHeader_ = ForEachKeyLine(bytes_, header, [&](Offset at, std::string_view text, Offset, std::string_view name) {
+    for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
+      if (keys[i].found || !FoldEqual(names[i], name)) continue;
+      Found found;
+      found.line = at;
+      found.text = text;
+      keys[i].value = ValueText(found);
+      keys[i].found = true;
+      expect = i + 1 == count ? 0 : i + 1;
+      return;
+    }
+  });
+}
+
+void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std::size_t count) {
+  section = Trim(section);
+  const Offset header = HeaderOf(section);
+  std::string_view names[kMaxBatch];
+  if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchNames(keys, count, names)) {
+    for (std::size_t i = 0; i < count; ++i) WriteString(section, keys[i].key, keys[i].value);
+    return;
+  }
+  dirty_ = true;
+  // As in ReadKeys: the key after the last one written is tried first.
+  bool written[kMaxBatch] = {};
+  std::size_t expect = 0;
+  nextHeader_ = ForEachKeyLine(bytes_, header, [&](Offset at, std::string_view text, Offset, std::string_view name) {
+    for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
+      if (written[i] || !FoldEqual(names[i], name)) continue;
+      written[i] = true;
+      Rewrite(at, text, names[i], keys[i].value);
+      expect = i + 1 == count ? 0 : i + 1;
+      return;
+    }
+  });
+  // Keys the section lacks are added after its last key line, in order.
+  for (std::size_t i = 0; i < count; ++i)
+    if (!written[i]) WriteString(section, keys[i].key, keys[i].value);
 }
 
 std::vector<std::string_view> ProfileFile::Pieces() const {

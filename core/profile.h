@@ -36,6 +36,8 @@ class ProfileFile {
   static constexpr std::size_t kValueBufferSize = 2048;
   // The largest settings file the engine reads.
   static constexpr std::size_t kMaxFileSize = 64u << 20;
+  static constexpr unsigned kOffsetBits = 26;
+  static_assert(kMaxFileSize <= std::size_t(1) << kOffsetBits, "a line's offset fits its slot");
 
   // Opens and parses the file once; a missing file reads as empty. A file
   // that exists but cannot be read whole raises "<path> を読み込めません"
@@ -47,10 +49,27 @@ class ProfileFile {
   ProfileFile& operator=(const ProfileFile&) = delete;
 
   bool Existed() const { return existed_; }
-  std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
+  std::string ReadString(std::string_view section, std::string_view key, const std::string& def) const;
   // The value as an integer (see ParseInt32); `def` when missing or no number.
-  std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const;
-  void WriteString(const std::string& section, const std::string& key, const std::string& value);
+  std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t def) const;
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  // Several keys of one section at once, each answered or written as
+  // ReadString (ReadInteger's text) or WriteString would, in the order
+  // given. Where the file holds the section and nothing was added to it,
+  // that is one pass over the section's lines, with no lookup per key.
+  struct KeyRead {
+    explicit KeyRead(std::string_view name) : key(name) {}
+    std::string_view key;
+    std::string value;  // as ReadString gives it, when found
+    bool found = false;
+  };
+  struct KeyWrite {
+    std::string_view key;
+    std::string_view value;
+  };
+  void ReadKeys(std::string_view section, KeyRead* keys, std::size_t count) const;
+  void WriteKeys(std::string_view section, const KeyWrite* keys, std::size_t count);
+
   // Writes pending changes to disk, durably and atomically. Raises the
   // error "<path> に書き込めません" when the system refuses; the file on
   // disk is then unchanged.
@@ -63,7 +82,10 @@ class ProfileFile {
   using Offset = std::uint32_t;
   // An open-addressing table of line starts, keyed by the name each line
   // holds (a section header's, or a key line's): the first line of a name
-  // stays. One 32-bit slot per line, with a quarter or more to spare.
+  // stays. One 32-bit slot per line, with a quarter or more to spare. A
+  // slot holds the line's offset in its low 26 bits (the file is at most
+  // 64 MiB) and a few bits of its name's hash above them, so a probe
+  // seldom reads a line whose name is not the one sought.
   class LineTable {
    public:
     // The name that the line starting at `at` holds.
@@ -80,7 +102,7 @@ class ProfileFile {
     void Reserve(std::size_t lines);
 
    private:
-    std::size_t SlotOf(std::string_view bytes, std::string_view name) const;
+    std::size_t SlotOf(std::string_view bytes, std::string_view name, std::size_t hash) const;
     NameOf nameOf_;
     std::vector<Offset> slots_;
     std::size_t count_ = 0;
@@ -96,7 +118,11 @@ class ProfileFile {
   // The section's record, kept for the flush (its new keys) from here on.
   Section& Keep(Offset header) const;
   Found FindKey(std::string_view section, std::string_view key) const;
-  // A found key's value as read: trimmed, one pair of quotes removed.
+  // Stores "key=value" for an original key line (unless it reads so already).
+  void Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value);
+  // A found key's value as read: trimmed, one pair of quotes removed; as
+  // stored (ValueView) and as a caller sees it, cut to the buffer (ValueText).
+  std::string_view ValueView(const Found& found) const;
   std::string ValueText(const Found& found) const;
   std::vector<std::string_view> Pieces() const;
 
@@ -108,7 +134,7 @@ class ProfileFile {
   LineTable sections_;  // the header of each distinct section (the first of duplicates)
   // The sections that were read or written, by header offset.
   mutable std::unordered_map<Offset, std::unique_ptr<Section>> touched_;
-  mutable std::string lastName_;  // the section found last, and where
+  mutable std::string_view lastName_;  // the section found last (its name in bytes_), and where
   mutable Offset lastHeader_ = UINT32_MAX;
   mutable Section* lastSection_ = nullptr;
   // The header that ended the last section scanned: callers that go through

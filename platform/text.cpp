@@ -49,7 +49,7 @@ static int HexDigit(char c) {
   return -1;
 }
 
-bool ParseInt32(const std::string& text, std::int32_t& value) {
+bool ParseInt32(std::string_view text, std::int32_t& value) {
   std::size_t i = 0, n = text.size();
   while (i < n && text[i] == ' ') ++i;
   bool negative = false;

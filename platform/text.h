@@ -4,11 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vx {
 
 // True when byte `c` starts a double-byte CP932 character.
-inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // The longest prefix of `s` of at most `maxBytes` bytes that ends on a
 // character boundary.
@@ -27,7 +28,7 @@ std::string Format(const std::string& pattern, long long arg);
 // after "0x"/"0X". Hexadecimal values up to 0xFFFFFFFF wrap to 32 bits as a
 // 32-bit register holds them. Returns false for any other text or a value
 // outside 32 bits.
-bool ParseInt32(const std::string& text, std::int32_t& value);
+bool ParseInt32(std::string_view text, std::int32_t& value);
 
 }  // namespace vx
 
