@@ -17,48 +17,34 @@ std::string Flag(bool b) { return b ? "1" : "0"; }
 
 // A ShortCut as stored: a value outside 0..65535 does not fit and loads as
 // "no hotkey", so one damaged key cannot stop the rest of the file loading.
-ShortCut ShortCutOf(const ProfileFile::KeyRead& key) {
+ShortCut ShortCutOf(const std::string& text) {
   std::int32_t v = 0;
-  if (!key.found || !ParseInt32(key.value, v)) return 0;
+  if (!ParseInt32(text, v)) return 0;
   return (v < 0 || v > 0xFFFF) ? 0 : static_cast<ShortCut>(v);
 }
 
 // An item's keys, read in one pass over its section.
 void ReadItem(const ProfileFile& ini, const std::string& section, TVorlexType& rec, const std::string& defName) {
-  ProfileFile::KeyRead keys[] = {ProfileFile::KeyRead("Name"), ProfileFile::KeyRead("HotKey"), ProfileFile::KeyRead("Exe"),
-                                 ProfileFile::KeyRead("Par"), ProfileFile::KeyRead("Dir")};
+  std::string hotKey;
+  ProfileFile::KeyRead keys[] = {
+      {"Name", &rec.Name}, {"HotKey", &hotKey}, {"Exe", &rec.Exe}, {"Par", &rec.Par}, {"Dir", &rec.Dir}};
   ini.ReadKeys(section, keys, std::size(keys));
-  auto take = [](ProfileFile::KeyRead& key, std::string& field, const std::string& def) {
-    if (key.found)
-      field = std::move(key.value);
-    else
-      field = def;
-  };
   rec.Atom = 0;
-  take(keys[0], rec.Name, defName);
-  rec.HotKey = ShortCutOf(keys[1]);
-  take(keys[2], rec.Exe, "");
-  take(keys[3], rec.Par, "");
-  take(keys[4], rec.Dir, "");
+  if (!keys[0].found) rec.Name = defName;
+  rec.HotKey = keys[1].found ? ShortCutOf(hotKey) : 0;
+  for (ProfileFile::KeyRead* k : {&keys[2], &keys[3], &keys[4]})
+    if (!k->found) k->value->clear();
 }
 
-// `quoted` are buffers kept for every item's values, so a save of many
-// items makes no string per value.
-struct ItemText {
-  std::string name, hotKey, exe, par, dir;
-};
-
-void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& rec, ItemText& quoted) {
-  auto quote = [](std::string& buffer, const std::string& s) -> std::string_view {
-    buffer.assign(1, '"').append(s).push_back('"');
-    return buffer;
-  };
-  quoted.hotKey = std::to_string(rec.HotKey);
-  const ProfileFile::KeyWrite keys[] = {{"Name", quote(quoted.name, rec.Name)},
-                                        {"HotKey", quoted.hotKey},
-                                        {"Exe", quote(quoted.exe, rec.Exe)},
-                                        {"Par", quote(quoted.par, rec.Par)},
-                                        {"Dir", quote(quoted.dir, rec.Dir)}};
+// An item's keys, written in one pass over its section; the texts go
+// between quotes as they are written, with no string made for them.
+void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& rec, std::string& hotKey) {
+  hotKey = std::to_string(rec.HotKey);
+  const ProfileFile::KeyWrite keys[] = {{"Name", rec.Name, true},
+                                        {"HotKey", hotKey, false},
+                                        {"Exe", rec.Exe, true},
+                                        {"Par", rec.Par, true},
+                                        {"Dir", rec.Dir, true}};
   ini.WriteKeys(section, keys, std::size(keys));
 }
 
@@ -80,8 +66,12 @@ void WriteIniHeader() {
 }
 
 void LoadSettings() {
-  ExeList->Clear();
+  // The file is read before the list lets go of its items: a file that
+  // cannot be read leaves the list as it was, and the items' memory is
+  // taken back by the new items rather than merged away under the file's
+  // bytes.
   ProfileFile ini(CorePlatform().files(), IniFileName);
+  ExeList->Clear();
   if (!ini.Existed()) return;
 
   AtomName = ini.ReadString("Basic", "AtomName", kDefaultAtomName);
@@ -109,9 +99,9 @@ void SaveSettings() {
   ini.WriteString("Basic", "LeftDoubleClickMenuNo", std::to_string(LeftDoubleClickMenuNo));
   ini.WriteString("Basic", "RightDoubleClickMenuNo", std::to_string(RightDoubleClickMenuNo));
   ini.WriteString("Basic", "VisibleMenuIcon", Flag(VisibleMenuIcon));
-  ItemText quoted;
-  WriteItem(ini, "-1", MenuHotKeyItem, quoted);
-  for (int i = 0; i < ExeList->Count(); ++i) WriteItem(ini, std::to_string(i), *ExeList->Items(i), quoted);
+  std::string hotKey;
+  WriteItem(ini, "-1", MenuHotKeyItem, hotKey);
+  for (int i = 0; i < ExeList->Count(); ++i) WriteItem(ini, std::to_string(i), *ExeList->Items(i), hotKey);
   ini.Flush();
 }
 

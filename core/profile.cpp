@@ -29,7 +29,7 @@ inline std::string_view Trim(std::string_view s) {
 }
 
 // A key line: "name = value", neither a comment nor a blank line.
-bool KeyName(std::string_view text, std::string_view& name) {
+bool KeyName(std::string_view text, std::string_view& name, std::size_t* equals = nullptr) {
   // A byte loop: the '=' of a key line comes after a short name.
   std::size_t eq = 0;
   while (eq < text.size() && text[eq] != '=') ++eq;
@@ -37,6 +37,7 @@ bool KeyName(std::string_view text, std::string_view& name) {
   std::string_view t = Trim(text.substr(0, eq));
   if (t.empty() || t[0] == ';') return false;
   name = t;
+  if (equals) *equals = eq;
   return true;
 }
 
@@ -115,6 +116,13 @@ std::size_t FoldHash(std::string_view s) {
   return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
+// Whether `s` is what stands at `at` (a byte loop: names are short).
+inline bool SameBytes(const char* at, std::string_view s) {
+  for (std::size_t i = 0; i < s.size(); ++i)
+    if (at[i] != s[i]) return false;
+  return true;
+}
+
 // The folded comparison of two names of one size.
 bool FoldedEqual(std::string_view a, std::string_view b) {
   const std::size_t n = a.size();
@@ -162,10 +170,14 @@ bool KeyNameAt(std::string_view bytes, Offset at, std::string_view& name) {
   return KeyName(Line(bytes, at).text, name);
 }
 
-std::string KeyLine(std::string_view key, std::string_view value) {
+// "key=value", or key="value".
+std::string KeyLine(std::string_view key, std::string_view value, bool quoted = false) {
   std::string line;
-  line.reserve(key.size() + 1 + value.size());
-  line.append(key).append("=").append(value);
+  line.reserve(key.size() + 3 + value.size());
+  line.append(key).push_back('=');
+  if (quoted) line.push_back('"');
+  line.append(value);
+  if (quoted) line.push_back('"');
   return line;
 }
 
@@ -298,13 +310,22 @@ void ForEachHeaderLine(std::string_view bytes, F f) {
   }
 }
 
+// A key line as a walk over a section sees it.
+struct KeyLineAt {
+  Offset at, next;        // where it starts, and where the line after it does
+  std::string_view text;  // without the line end
+  std::string_view name;  // trimmed
+  std::string_view rest;  // after the '=', as it stands
+};
+
 // Walks the lines of the section whose header line starts at `header`, up
-// to the next header line: calls each(at, text, next, name) for every key
-// line (its start, its text without the line end, where the next line
-// starts, and its trimmed name). Returns where the next header line
-// starts, or kNone at the end of the file.
-template <class F>
-Offset ForEachKeyLine(std::string_view bytes, Offset header, F each) {
+// to the next header line, and calls `each` with every key line. Returns
+// where the next header line starts, or kNone at the end of the file.
+// `hint()` names the key the caller expects next (or none): a line that
+// starts with exactly "hint=" is that key's without a closer look. A hint
+// holds no '=' and starts with neither ';' nor '[' (BatchNames sees to it).
+template <class Hint, class F>
+Offset ForEachKeyLine(std::string_view bytes, Offset header, Hint hint, F each) {
   const char* const data = bytes.data();
   const std::size_t size = bytes.size();
   for (Offset at = Line(bytes, header).next; at < size;) {
@@ -318,22 +339,33 @@ Offset ForEachKeyLine(std::string_view bytes, Offset header, F each) {
     while (first < textEnd && IsBlank(data[first])) ++first;
     if (first < textEnd && data[first] == '[') return at;
     const std::string_view text(data + at, textEnd - at);
+    const std::string_view expected = hint();
     std::string_view name;
-    if (KeyName(text, name)) each(at, text, next, name);
+    std::size_t eq = expected.size();
+    if (!expected.empty() && text.size() > eq && text[eq] == '=' && SameBytes(text.data(), expected))
+      name = text.substr(0, eq);
+    else if (!KeyName(text, name, &eq))
+      name = {};
+    if (name.data()) each(KeyLineAt{at, next, text, name, text.substr(eq + 1)});
     at = next;
   }
   return kNone;
 }
 
-// The keys of a batch, trimmed, when they are few and name distinct keys:
-// then each line answers at most one of them. Otherwise false, and the
-// batch goes key by key.
-constexpr std::size_t kMaxBatch = 16;
+// The keys of a batch, trimmed, when they are few and name distinct keys
+// that a key line can hold: then each line answers at most one of them,
+// and each can serve as a walk's hint. Otherwise false, and the batch goes
+// key by key (a name that no key line holds is then simply not found).
+constexpr std::size_t kMaxBatch = 8;
 template <class Key>
 bool BatchNames(const Key* keys, std::size_t count, std::string_view (&names)[kMaxBatch]) {
   if (count > kMaxBatch) return false;
   for (std::size_t i = 0; i < count; ++i) {
     names[i] = Trim(keys[i].key);
+    const std::string_view n = names[i];
+    if (n.empty() || n[0] == ';' || n[0] == '[') return false;
+    for (char c : n)
+      if (c == '=') return false;
     for (std::size_t j = 0; j < i; ++j)
       if (FoldEqual(names[j], names[i])) return false;
   }
@@ -408,7 +440,9 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
         return true;
     return false;
   };
-  nextHeader_ = ForEachKeyLine(bytes, header, [&](Offset at, std::string_view text, Offset next, std::string_view name) {
+  nextHeader_ = ForEachKeyLine(bytes, header, [] { return std::string_view(); }, [&](const KeyLineAt& line) {
+    const Offset at = line.at;
+    const std::string_view name = line.name;
     if (!sec.index.Empty()) {
       sec.index.Insert(bytes, at);
     } else if (!listed(name)) {
@@ -419,10 +453,10 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
       } else {
         sec.keys.push_back(Section::Key{at, static_cast<Offset>(name.data() - data),
                                         static_cast<std::uint32_t>(name.size()),
-                                        static_cast<std::uint32_t>(text.size())});
+                                        static_cast<std::uint32_t>(line.text.size())});
       }
     }
-    sec.insertAt = next;
+    sec.insertAt = line.next;
   });
   Section& made = sec.index.Empty() ? sec : Keep(header);
   lastSection_ = header == lastHeader_ ? &made : nullptr;
@@ -479,23 +513,39 @@ ProfileFile::Found ProfileFile::FindKey(std::string_view section, std::string_vi
   return found;
 }
 
-std::string_view ProfileFile::ValueView(const Found& found) const {
-  std::string_view value;
-  if (found.added) {
-    value = ValueOf(found.added->line);
-  } else {
-    auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(found.line);
-    value = ValueOf(rewritten != replaced_.end() ? std::string_view(rewritten->second) : found.Text(bytes_));
-  }
+namespace {
+// One pair of enclosing quotes removed.
+std::string_view Unquoted(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-    value = value.substr(1, value.size() - 2);
+    return value.substr(1, value.size() - 2);
   return value;
 }
 
+// A value as a caller sees it: within the read buffer, never splitting a
+// double-byte character.
+void AssignCut(std::string& out, std::string_view value) {
+  if (value.size() > ProfileFile::kValueBufferSize - 1)
+    out = CutAtCharBoundary(std::string(value), ProfileFile::kValueBufferSize - 1);
+  else
+    out.assign(value);
+}
+}  // namespace
+
+std::string_view ProfileFile::ValueView(const Found& found) const {
+  if (found.added) return Unquoted(ValueOf(found.added->line));
+  auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(found.line);
+  return Unquoted(ValueOf(rewritten != replaced_.end() ? std::string_view(rewritten->second) : found.Text(bytes_)));
+}
+
+std::string_view ProfileFile::LineValue(Offset line, std::string_view rest) const {
+  auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(line);
+  return Unquoted(rewritten != replaced_.end() ? ValueOf(rewritten->second) : Trim(rest));
+}
+
 std::string ProfileFile::ValueText(const Found& found) const {
-  const std::string_view value = ValueView(found);
-  if (value.size() > kValueBufferSize - 1) return CutAtCharBoundary(std::string(value), kValueBufferSize - 1);
-  return std::string(value);
+  std::string out;
+  AssignCut(out, ValueView(found));
+  return out;
 }
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key, const std::string& def) const {
@@ -522,7 +572,7 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     return;
   }
   if (found) {
-    Rewrite(found.line, found.Text(bytes_), keyName, value);
+    Rewrite(found.line, found.Text(bytes_), keyName, value, false);
     return;
   }
   const Offset header = HeaderOf(sectionName);
@@ -541,18 +591,39 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
   keys->push_back(AddedKey{std::string(keyName), KeyLine(keyName, value)});
 }
 
-void ProfileFile::Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value) {
+void ProfileFile::Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value,
+                          bool quoted) {
   // A line that already reads "key=value" stays as it is: the flush
   // writes the file's own bytes for it, with no edit to place.
   auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(line);
-  if (rewritten == replaced_.end() && text.size() == key.size() + 1 + value.size() &&
-      text.compare(0, key.size(), key) == 0 && text[key.size()] == '=' &&
-      text.compare(key.size() + 1, value.size(), value) == 0)
+  const std::size_t q = quoted ? 1 : 0, v = key.size() + 1 + q;
+  if (rewritten == replaced_.end() && text.size() == v + value.size() + q && text[key.size()] == '=' &&
+      (!quoted || (text[v - 1] == '"' && text.back() == '"')) && SameBytes(text.data(), key) &&
+      std::memcmp(text.data() + v, value.data(), value.size()) == 0)
     return;
   if (rewritten != replaced_.end())
-    rewritten->second = KeyLine(key, value);
+    rewritten->second = KeyLine(key, value, quoted);
   else
-    replaced_.emplace(line, KeyLine(key, value));
+    replaced_.emplace(line, KeyLine(key, value, quoted));
+}
+
+bool ProfileFile::SectionReads(Offset header, const KeyWrite* keys, const std::string_view* names, std::size_t count,
+                               Offset& end) const {
+  const std::string_view bytes = bytes_;
+  std::size_t at = Line(bytes, header).next;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string_view key = names[i], value = keys[i].value;
+    const std::size_t q = keys[i].quoted ? 1 : 0, v = at + key.size() + 1 + q, e = v + value.size() + q;
+    // The value may not hold a line end of its own, or its line would end early.
+    if (e + 2 > bytes.size() || bytes[at + key.size()] != '=' || bytes[e] != '\r' || bytes[e + 1] != '\n' ||
+        (q && (bytes[v - 1] != '"' || bytes[e - 1] != '"')) || !SameBytes(bytes.data() + at, key) ||
+        std::memcmp(bytes.data() + v, value.data(), value.size()) != 0 ||
+        std::memchr(value.data(), '\n', value.size()))
+      return false;
+    at = e + 2;
+  }
+  end = static_cast<Offset>(at);
+  return true;
 }
 
 void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t count) const {
@@ -564,7 +635,7 @@ void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t 
     // A section new to the file, one with keys added, or an odd batch.
     for (std::size_t i = 0; i < count; ++i) {
       const Found found = FindKey(section, keys[i].key);
-      if (found) keys[i].value = ValueText(found);
+      if (found) AssignCut(*keys[i].value, ValueView(found));
       keys[i].found = static_cast<bool>(found);
     }
     return;
@@ -572,13 +643,10 @@ void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t 
   // The first line of a name answers its key. Callers list the keys in the
   // file's order: the key after the last one answered is tried first.
   std::size_t expect = 0;
-  nextHeader_ = ForEachKeyLine(bytes_, header, [&](Offset at, std::string_view text, Offset, std::string_view name) {
+  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return names[expect]; }, [&](const KeyLineAt& line) {
     for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
-      if (keys[i].found || !FoldEqual(names[i], name)) continue;
-      Found found;
-      found.line = at;
-      found.text = text;
-      keys[i].value = ValueText(found);
+      if (keys[i].found || !FoldEqual(names[i], line.name)) continue;
+      AssignCut(*keys[i].value, LineValue(line.at, line.rest));
       keys[i].found = true;
       expect = i + 1 == count ? 0 : i + 1;
       return;
@@ -590,26 +658,42 @@ void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std:
   section = Trim(section);
   const Offset header = HeaderOf(section);
   std::string_view names[kMaxBatch];
+  // Key by key: each value as WriteString takes it.
+  auto one = [this, section](const KeyWrite& key) {
+    if (key.quoted)
+      WriteString(section, key.key, std::string(1, '"').append(key.value).append(1, '"'));
+    else
+      WriteString(section, key.key, key.value);
+  };
   if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchNames(keys, count, names)) {
-    for (std::size_t i = 0; i < count; ++i) WriteString(section, keys[i].key, keys[i].value);
+    for (std::size_t i = 0; i < count; ++i) one(keys[i]);
     return;
   }
   dirty_ = true;
+  // The usual save writes back what the file holds: when the section's
+  // first lines read so already, each is the first of its name, and
+  // nothing changes. The next line says whether the section ends there.
+  Offset end = 0;
+  if (replaced_.empty() && SectionReads(header, keys, names, count, end)) {
+    std::string_view next;
+    nextHeader_ = end < bytes_.size() && SectionNameAt(bytes_, end, next) ? end : kNone;
+    return;
+  }
   // As in ReadKeys: the key after the last one written is tried first.
   bool written[kMaxBatch] = {};
   std::size_t expect = 0;
-  nextHeader_ = ForEachKeyLine(bytes_, header, [&](Offset at, std::string_view text, Offset, std::string_view name) {
+  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return names[expect]; }, [&](const KeyLineAt& line) {
     for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
-      if (written[i] || !FoldEqual(names[i], name)) continue;
+      if (written[i] || !FoldEqual(names[i], line.name)) continue;
       written[i] = true;
-      Rewrite(at, text, names[i], keys[i].value);
+      Rewrite(line.at, line.text, names[i], keys[i].value, keys[i].quoted);
       expect = i + 1 == count ? 0 : i + 1;
       return;
     }
   });
   // Keys the section lacks are added after its last key line, in order.
   for (std::size_t i = 0; i < count; ++i)
-    if (!written[i]) WriteString(section, keys[i].key, keys[i].value);
+    if (!written[i]) one(keys[i]);
 }
 
 std::vector<std::string_view> ProfileFile::Pieces() const {

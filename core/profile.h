@@ -58,14 +58,14 @@ class ProfileFile {
   // given. Where the file holds the section and nothing was added to it,
   // that is one pass over the section's lines, with no lookup per key.
   struct KeyRead {
-    explicit KeyRead(std::string_view name) : key(name) {}
     std::string_view key;
-    std::string value;  // as ReadString gives it, when found
+    std::string* value;  // set as ReadString gives it when found, else left as it is
     bool found = false;
   };
   struct KeyWrite {
     std::string_view key;
     std::string_view value;
+    bool quoted = false;  // written between double quotes: key="value"
   };
   void ReadKeys(std::string_view section, KeyRead* keys, std::size_t count) const;
   void WriteKeys(std::string_view section, const KeyWrite* keys, std::size_t count);
@@ -118,12 +118,18 @@ class ProfileFile {
   // The section's record, kept for the flush (its new keys) from here on.
   Section& Keep(Offset header) const;
   Found FindKey(std::string_view section, std::string_view key) const;
+  // Whether the lines after `header` read exactly key=value CR LF for
+  // `keys` (under `names`), in order; `end` is then where they end.
+  bool SectionReads(Offset header, const KeyWrite* keys, const std::string_view* names, std::size_t count,
+                    Offset& end) const;
   // Stores "key=value" for an original key line (unless it reads so already).
-  void Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value);
+  void Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value, bool quoted);
   // A found key's value as read: trimmed, one pair of quotes removed; as
   // stored (ValueView) and as a caller sees it, cut to the buffer (ValueText).
   std::string_view ValueView(const Found& found) const;
   std::string ValueText(const Found& found) const;
+  // The value of an original key line whose text after '=' is `rest`.
+  std::string_view LineValue(Offset line, std::string_view rest) const;
   std::vector<std::string_view> Pieces() const;
 
   Files& files_;
