@@ -594,10 +594,13 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
 void ProfileFile::Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value,
                           bool quoted) {
   // A line that already reads "key=value" stays as it is: the flush
-  // writes the file's own bytes for it, with no edit to place.
+  // writes the file's own bytes for it, with no edit to place. Only the
+  // last line of a file without a final line end is written all the same,
+  // so that it gets its line end as every written line does.
   auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(line);
   const std::size_t q = quoted ? 1 : 0, v = key.size() + 1 + q;
-  if (rewritten == replaced_.end() && text.size() == v + value.size() + q && text[key.size()] == '=' &&
+  const bool hasLineEnd = line + text.size() < bytes_.size();
+  if (rewritten == replaced_.end() && hasLineEnd && text.size() == v + value.size() + q && text[key.size()] == '=' &&
       (!quoted || (text[v - 1] == '"' && text.back() == '"')) && SameBytes(text.data(), key) &&
       std::memcmp(text.data() + v, value.data(), value.size()) == 0)
     return;

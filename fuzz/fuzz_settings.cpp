@@ -3,8 +3,9 @@
 // An input is a settings file, a zero byte, and a script of reads and
 // writes. Checked on every input:
 // - the engine answers every read of the script as the reference engine
-//   does, and after the writes both produce the same bytes; a flush writes
-//   exactly those bytes;
+//   does (keys read one by one or a few of a section together), and after
+//   the writes both produce the same bytes; a flush writes exactly those
+//   bytes;
 // - the launcher's load and save: what a save writes loads back as the same
 //   items and settings, and a second save writes the same bytes again.
 // Any difference aborts, as do the sanitizers' findings.
@@ -95,6 +96,31 @@ void CheckEngine(const std::string& file, Script script) {
   for (int steps = 0; script.More() && steps < 200; ++steps) {
     const std::uint8_t op = script.Byte();
     const std::string section = script.Text(), key = script.Text();
+    if (op & 4) {
+      // A few keys of one section together, checked against the reference
+      // taking them one by one.
+      std::string names[3] = {key, script.Text(), script.Text()}, values[3];
+      const std::size_t count = 1 + op % 3;
+      if (op & 1) {
+        ProfileFile::KeyWrite keys[3];
+        for (std::size_t i = 0; i < count; ++i) {
+          values[i] = script.Text();
+          const bool quoted = (op & 8) != 0;
+          keys[i] = {names[i], values[i], quoted};
+          ref.WriteString(section, names[i], quoted ? "\"" + values[i] + "\"" : values[i]);
+        }
+        ini.WriteKeys(section, keys, count);
+      } else {
+        ProfileFile::KeyRead keys[3] = {{names[0], &values[0]}, {names[1], &values[1]}, {names[2], &values[2]}};
+        ini.ReadKeys(section, keys, count);
+        for (std::size_t i = 0; i < count; ++i) {
+          const std::string want = ref.ReadString(section, names[i], "\x01");
+          const std::string got = keys[i].found ? values[i] : "\x01";
+          if (got != want) Fail("read together differs", got, want);
+        }
+      }
+      continue;
+    }
     if (op & 1) {
       const std::string value = script.Text();
       ini.WriteString(section, key, value);

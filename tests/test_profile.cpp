@@ -123,6 +123,9 @@ TEST_F(Profile, AFileWithoutAFinalLineEndGetsOneBeforeAnAddition) {
   EXPECT_EQ(Edit("[A]\r\nx=1", [](ProfileFile& i) { i.WriteString("A", "y", "2"); }), "[A]\r\nx=1\r\ny=2\r\n");
   EXPECT_EQ(Edit("[A]", [](ProfileFile& i) { i.WriteString("A", "y", "2"); }), "[A]\r\ny=2\r\n");
   EXPECT_EQ(Edit(";only", [](ProfileFile& i) { i.WriteString("A", "y", "2"); }), ";only\r\n[A]\r\ny=2\r\n");
+  // A written line ends in CR LF, also when it already held what is written.
+  EXPECT_EQ(Edit("[A]\r\nk=", [](ProfileFile& i) { i.WriteString("A", "k", ""); }), "[A]\r\nk=\r\n");
+  EXPECT_EQ(Edit("[A]\r\nk=1\r", [](ProfileFile& i) { i.WriteString("A", "k", "1\r"); }), "[A]\r\nk=1\r\r\n");
 }
 
 TEST_F(Profile, DuplicateKeysAndSectionsWriteTheFirst) {
@@ -201,6 +204,72 @@ TEST_F(Profile, ALoneCarriageReturnEndingTheFileIsPartOfTheLastLine) {
   // "  [\r" names the section "\r", not "": a write to "" adds its own.
   EXPECT_EQ(Edit("[a]\r\n  [\r", [](ProfileFile& i) { i.WriteString("", "k", "v"); }), "[a]\r\n  [\r\r\n[]\r\nk=v\r\n");
   EXPECT_EQ(Edit("  [\r\nk=1\r\n", [](ProfileFile& i) { i.WriteString("", "k", "2"); }), "  [\r\nk=2\r\n");
+}
+
+// A section's keys read or written together must answer and write exactly
+// as the same keys one by one, whatever the section holds.
+TEST_F(Profile, KeysTakenTogetherActAsKeysTakenOneByOne) {
+  const char* const files_[] = {
+      "",  // nothing
+      "[0]\r\nName=\"n\"\r\nHotKey=65\r\nExe=\"e\"\r\n[1]\r\nName=\"m\"\r\n",  // as the program writes it
+      "[0]\nName=\"n\"\nHotKey=65\nExe=\"e\"\n",                                   // LF line ends
+      "[0]\r\n;c\r\n\r\n exe = \"e\" \r\nNAME=\"n\"\r\nname=dup\r\n[0]\r\nHotKey=1\r\n",  // other order, case, blanks, duplicates
+      "[0]\r\nName=\"n\"\r\nHotKey=65\r\nExe=\"e\"\r\nExe=\"late\"\r\n[x]\r\n",  // a later duplicate key
+      "[0]\r\nName=\"a\r\nb\"\r\nHotKey=65\r\nExe=\"e\"\r\n",                  // a value's text spans two lines
+      "[0]\r\nName=\"n\"\r\nHotKey=65\r\nExe=\"e\"",                              // no final line end
+      "x\r\n[1]\r\nName=1\r\n[0]\r\nHotKey=7\r\n",                                 // sections out of order
+  };
+  struct Batch {
+    const char* section;
+    std::vector<ProfileFile::KeyWrite> keys;
+  };
+  const std::vector<Batch> batches = {
+      {"0", {{"Name", "n", true}, {"HotKey", "65", false}, {"Exe", "e", true}}},    // unchanged
+      {"0", {{"Name", "a\r\nb", true}, {"HotKey", "65", false}, {"Exe", "e", true}}},  // a line end in a value
+      {" 0 ", {{" Exe ", "E2", true}, {"Par", "p", true}, {"name", "N2", false}}},  // other order, a new key
+      {"0", {{"Name", "x", false}, {"NAME", "y", false}}},                          // one name twice
+      {"0", {{"a=b", "1", false}, {";c", "2", false}, {"[d", "3", false}}},          // names no key line holds
+      {"new", {{"Name", "n", true}, {"Dir", "d", true}}},                            // a section new to the file
+  };
+  auto plain = [](const ProfileFile::KeyWrite& k) {
+    return k.quoted ? "\"" + std::string(k.value) + "\"" : std::string(k.value);
+  };
+  for (const char* text : files_) {
+    for (const Batch& batch : batches) {
+      // Before the batch: nothing, a rewritten line, or a key added to the section.
+      for (int before = 0; before < 3; ++before) {
+        auto prepare = [&](ProfileFile& ini) {
+          if (before == 1) ini.WriteString("0", "HotKey", "66");
+          if (before == 2) ini.WriteString("0", "Added", "1");
+        };
+        std::string oneByOne, together;
+        std::vector<std::string> readOne, readTogether;
+        oneByOne = Edit(text, [&](ProfileFile& ini) {
+          prepare(ini);
+          for (const auto& k : batch.keys) readOne.push_back(ini.ReadString(batch.section, k.key, "<none>"));
+          for (const auto& k : batch.keys) ini.WriteString(batch.section, k.key, plain(k));
+          for (const auto& k : batch.keys) readOne.push_back(ini.ReadString(batch.section, k.key, "<none>"));
+        });
+        together = Edit(text, [&](ProfileFile& ini) {
+          prepare(ini);
+          auto readAll = [&] {
+            std::vector<std::string> values(batch.keys.size(), "<none>");
+            std::vector<ProfileFile::KeyRead> reads;
+            for (std::size_t i = 0; i < batch.keys.size(); ++i) reads.push_back({batch.keys[i].key, &values[i]});
+            ini.ReadKeys(batch.section, reads.data(), reads.size());
+            for (std::size_t i = 0; i < reads.size(); ++i)
+              readTogether.push_back(reads[i].found ? values[i] : "<none>");
+          };
+          readAll();
+          ini.WriteKeys(batch.section, batch.keys.data(), batch.keys.size());
+          readAll();
+        });
+        SCOPED_TRACE(::testing::Message() << "file " << text << " section " << batch.section << " before " << before);
+        EXPECT_EQ(together, oneByOne);
+        EXPECT_EQ(readTogether, readOne);
+      }
+    }
+  }
 }
 
 }  // namespace vx::test

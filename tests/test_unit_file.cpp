@@ -169,6 +169,7 @@ TEST_F(SettingsFile, AnUnreadableFileIsAnErrorAndKeepsEveryByte) {
   p.posixFiles.faultHook = [](PosixFiles::Step s) {
     if (s == PosixFiles::Step::Read) throw SystemError("read: Input/output error (5)", 5);
   };
+  AddItem("x");
   for (auto routine : {&WriteIniHeader, &LoadSettings}) {
     try {
       routine();
@@ -177,7 +178,9 @@ TEST_F(SettingsFile, AnUnreadableFileIsAnErrorAndKeepsEveryByte) {
       EXPECT_EQ(std::string(e.what()), IniFileName.display + " を読み込めません\r\nread: Input/output error (5)");
     }
   }
-  AddItem("x");
+  // The items in memory are not given up for a file that could not be read.
+  ASSERT_EQ(ExeList->Count(), 1);
+  EXPECT_EQ(ExeList->Items(0)->Name, "x");
   EXPECT_THROW(SaveSettings(), std::runtime_error);
   p.posixFiles.faultHook = nullptr;
   EXPECT_EQ(ReadFile(IniFileName.utf8), text);
