@@ -42,14 +42,22 @@ TVorlexType* TExeList::Items(int index) const {
   return items_[static_cast<std::size_t>(index)].get();
 }
 
+std::unique_ptr<TVorlexType> TExeList::Fresh() {
+  if (spare_.empty()) return std::make_unique<TVorlexType>();
+  std::unique_ptr<TVorlexType> record = std::move(spare_.back());
+  spare_.pop_back();
+  record->Empty();
+  return record;
+}
+
 TVorlexType* TExeList::Add() {
-  items_.push_back(std::make_unique<TVorlexType>());
+  items_.push_back(Fresh());
   return items_.back().get();
 }
 
 TVorlexType* TExeList::Insert(int index) {
   if (index != Count()) Check(index);
-  auto it = items_.insert(items_.begin() + index, std::make_unique<TVorlexType>());
+  auto it = items_.insert(items_.begin() + index, Fresh());
   return it->get();
 }
 
@@ -66,7 +74,13 @@ void TExeList::Move(int from, int to) {
   items_.insert(items_.begin() + to, std::move(record));
 }
 
-void TExeList::Clear() { items_.clear(); }
+void TExeList::Clear() {
+  // The first record goes last onto the spare pile, so the records come
+  // back in their order, each to an item much like the one it held.
+  spare_.reserve(spare_.size() + items_.size());
+  for (auto it = items_.rbegin(); it != items_.rend(); ++it) spare_.push_back(std::move(*it));
+  items_.clear();
+}
 
 void ClearExeList() {
   if (ExeList) ExeList->Clear();

@@ -28,6 +28,16 @@ struct TVorlexType {
   std::string Exe;
   std::string Par;
   std::string Dir;
+  // Back to a zero-filled record, every field of it, with the texts'
+  // storage kept (for a record the list takes again).
+  void Empty() {
+    Atom = 0;
+    Name.clear();
+    HotKey = 0;
+    Exe.clear();
+    Par.clear();
+    Dir.clear();
+  }
 };
 
 // The ordered list of launch items; it owns its records, and a record keeps
@@ -41,11 +51,17 @@ class TExeList {
   TVorlexType* Insert(int index);
   void Delete(int index);  // disposes of the record
   void Move(int from, int to);
-  void Clear();  // disposes of every record
+  // Empties the list. Its records are kept, emptied, for the records added
+  // next, as a vector keeps its capacity: a reload (the editor's Cancel, a
+  // load after a load) then allocates nothing per item, and a record added
+  // is zero-filled all the same.
+  void Clear();
 
  private:
   void Check(int index) const;
+  std::unique_ptr<TVorlexType> Fresh();
   std::vector<std::unique_ptr<TVorlexType>> items_;
+  std::vector<std::unique_ptr<TVorlexType>> spare_;  // last to be taken first
 };
 
 // The system the launcher core works on. The program sets it before it makes

@@ -101,8 +101,9 @@ unsigned char Upper(char ch) {
 }
 
 // Names compare and hash without regard to ASCII case, the trail bytes of
-// double-byte characters kept as they are.
-std::size_t FoldHash(std::string_view s) {
+// double-byte characters kept as they are. 64 bits on every build: the
+// table takes its slot from the low bits and a line's tag from the high.
+std::uint64_t FoldHash(std::string_view s) {
   std::uint64_t h = 1469598103934665603ull;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (LeadAt(s, i)) {
@@ -113,13 +114,31 @@ std::size_t FoldHash(std::string_view s) {
       h = (h ^ Upper(s[i])) * 1099511628211ull;
     }
   }
-  return static_cast<std::size_t>(h ^ (h >> 29));
+  return h ^ (h >> 29);
 }
 
 // Whether `s` is what stands at `at` (a byte loop: names are short).
 inline bool SameBytes(const char* at, std::string_view s) {
   for (std::size_t i = 0; i < s.size(); ++i)
     if (at[i] != s[i]) return false;
+  return true;
+}
+
+// Whether the bytes at `at` are `s`, none of them a line feed, so that they
+// stand within one line. Eight bytes at a time: a value is compared for
+// every key a save writes.
+inline bool SameLineText(const char* at, std::string_view s) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t a, b;
+    std::memcpy(&a, at + i, 8);
+    std::memcpy(&b, s.data() + i, 8);
+    const std::uint64_t lf = b ^ (kOnes * '\n');  // a zero byte where b holds a line feed
+    if (a != b || ((lf - kOnes) & ~lf & kHighs)) return false;
+  }
+  for (; i < s.size(); ++i)
+    if (at[i] != s[i] || s[i] == '\n') return false;
   return true;
 }
 
@@ -227,13 +246,13 @@ struct ProfileFile::Found {
 namespace {
 constexpr Offset kOffsetMask = (Offset(1) << ProfileFile::kOffsetBits) - 1;
 // The hash bits a slot keeps: 0..62, so that no slot equals kNone.
-Offset TagOf(std::size_t hash) { return static_cast<Offset>((hash >> 40) % 63) << ProfileFile::kOffsetBits; }
+Offset TagOf(std::uint64_t hash) { return static_cast<Offset>((hash >> 40) % 63) << ProfileFile::kOffsetBits; }
 }  // namespace
 
-std::size_t ProfileFile::LineTable::SlotOf(std::string_view bytes, std::string_view name, std::size_t hash) const {
+std::size_t ProfileFile::LineTable::SlotOf(std::string_view bytes, std::string_view name, std::uint64_t hash) const {
   const std::size_t mask = slots_.size() - 1;
   const Offset tag = TagOf(hash);
-  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+  for (std::size_t slot = static_cast<std::size_t>(hash) & mask;; slot = (slot + 1) & mask) {
     const Offset held = slots_[slot];
     if (held == kNone) return slot;
     std::string_view other;
@@ -265,7 +284,7 @@ void ProfileFile::LineTable::Insert(std::string_view bytes, Offset line) {
   }
   std::string_view name;
   nameOf_(bytes, line, name);
-  const std::size_t hash = FoldHash(name);
+  const std::uint64_t hash = FoldHash(name);
   Offset& slot = slots_[SlotOf(bytes, name, hash)];
   if (slot != kNone) {
     hadDuplicates_ = true;
@@ -323,7 +342,7 @@ struct KeyLineAt {
 // where the next header line starts, or kNone at the end of the file.
 // `hint()` names the key the caller expects next (or none): a line that
 // starts with exactly "hint=" is that key's without a closer look. A hint
-// holds no '=' and starts with neither ';' nor '[' (BatchNames sees to it).
+// holds no '=' and starts with neither ';' nor '[' (BatchFits sees to it).
 template <class Hint, class F>
 Offset ForEachKeyLine(std::string_view bytes, Offset header, Hint hint, F each) {
   const char* const data = bytes.data();
@@ -352,26 +371,25 @@ Offset ForEachKeyLine(std::string_view bytes, Offset header, Hint hint, F each) 
   return kNone;
 }
 
-// The keys of a batch, trimmed, when they are few and name distinct keys
-// that a key line can hold: then each line answers at most one of them,
-// and each can serve as a walk's hint. Otherwise false, and the batch goes
-// key by key (a name that no key line holds is then simply not found).
-constexpr std::size_t kMaxBatch = 8;
+// Whether a batch's keys, trimmed, are few and name distinct keys that a
+// key line can hold: then each line answers at most one of them, and each
+// can serve as a walk's hint. Otherwise the batch goes key by key (a name
+// that no key line holds is then simply not found).
+constexpr std::size_t kMaxBatch = 32;
 template <class Key>
-bool BatchNames(const Key* keys, std::size_t count, std::string_view (&names)[kMaxBatch]) {
+bool BatchFits(const Key* keys, std::size_t count) {
   if (count > kMaxBatch) return false;
   for (std::size_t i = 0; i < count; ++i) {
-    names[i] = Trim(keys[i].key);
-    const std::string_view n = names[i];
+    const std::string_view n = Trim(keys[i].key);
     if (n.empty() || n[0] == ';' || n[0] == '[') return false;
-    for (char c : n)
-      if (c == '=') return false;
+    bool equals = false;
+    for (char c : n) equals |= c == '=';
+    if (equals) return false;
     for (std::size_t j = 0; j < i; ++j)
-      if (FoldEqual(names[j], names[i])) return false;
+      if (FoldEqual(Trim(keys[j].key), n)) return false;
   }
   return true;
 }
-
 }  // namespace
 
 void ProfileFile::Parse() {
@@ -391,8 +409,22 @@ Offset ProfileFile::HeaderOf(std::string_view section) const {
   // the one of its name: no table probe is needed for it.
   Offset header = kNone;
   std::string_view name;
-  if (nextHeader_ != kNone && !sections_.HadDuplicates() && SectionNameAt(bytes_, nextHeader_, name) &&
-      FoldEqual(name, section)) {
+  const std::string_view bytes = bytes_;
+  // Mostly that header reads "[section]" as it is asked for, and the name
+  // holds nothing that could end it early: no bracket, line end or
+  // double-byte character.
+  const std::size_t n = section.size(), at = nextHeader_;
+  const bool predicted = at != kNone && !sections_.HadDuplicates();
+  auto plain = [&] {
+    bool odd = false;
+    for (char c : section) odd |= c == ']' || c == '\n' || c == '\r' || IsLeadByte(static_cast<unsigned char>(c));
+    return !odd;
+  };
+  if (predicted && n != 0 && at + n + 2 <= bytes.size() && bytes[at] == '[' && bytes[at + n + 1] == ']' &&
+      SameBytes(bytes.data() + at + 1, section) && plain()) {
+    header = nextHeader_;
+    name = bytes.substr(at + 1, n);
+  } else if (predicted && SectionNameAt(bytes, nextHeader_, name) && FoldEqual(name, section)) {
     header = nextHeader_;
   } else {
     header = sections_.Find(bytes_, section);
@@ -610,18 +642,16 @@ void ProfileFile::Rewrite(Offset line, std::string_view text, std::string_view k
     replaced_.emplace(line, KeyLine(key, value, quoted));
 }
 
-bool ProfileFile::SectionReads(Offset header, const KeyWrite* keys, const std::string_view* names, std::size_t count,
-                               Offset& end) const {
+bool ProfileFile::SectionReads(Offset header, const KeyWrite* keys, std::size_t count, Offset& end) const {
   const std::string_view bytes = bytes_;
   std::size_t at = Line(bytes, header).next;
   for (std::size_t i = 0; i < count; ++i) {
-    const std::string_view key = names[i], value = keys[i].value;
+    const std::string_view key = Trim(keys[i].key), value = keys[i].value;
     const std::size_t q = keys[i].quoted ? 1 : 0, v = at + key.size() + 1 + q, e = v + value.size() + q;
     // The value may not hold a line end of its own, or its line would end early.
     if (e + 2 > bytes.size() || bytes[at + key.size()] != '=' || bytes[e] != '\r' || bytes[e + 1] != '\n' ||
         (q && (bytes[v - 1] != '"' || bytes[e - 1] != '"')) || !SameBytes(bytes.data() + at, key) ||
-        std::memcmp(bytes.data() + v, value.data(), value.size()) != 0 ||
-        std::memchr(value.data(), '\n', value.size()))
+        !SameLineText(bytes.data() + v, value))
       return false;
     at = e + 2;
   }
@@ -633,8 +663,7 @@ void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t 
   for (std::size_t i = 0; i < count; ++i) keys[i].found = false;
   section = Trim(section);
   const Offset header = HeaderOf(section);
-  std::string_view names[kMaxBatch];
-  if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchNames(keys, count, names)) {
+  if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchFits(keys, count)) {
     // A section new to the file, one with keys added, or an odd batch.
     for (std::size_t i = 0; i < count; ++i) {
       const Found found = FindKey(section, keys[i].key);
@@ -646,9 +675,9 @@ void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t 
   // The first line of a name answers its key. Callers list the keys in the
   // file's order: the key after the last one answered is tried first.
   std::size_t expect = 0;
-  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return names[expect]; }, [&](const KeyLineAt& line) {
+  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return Trim(keys[expect].key); }, [&](const KeyLineAt& line) {
     for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
-      if (keys[i].found || !FoldEqual(names[i], line.name)) continue;
+      if (keys[i].found || !FoldEqual(Trim(keys[i].key), line.name)) continue;
       AssignCut(*keys[i].value, LineValue(line.at, line.rest));
       keys[i].found = true;
       expect = i + 1 == count ? 0 : i + 1;
@@ -660,7 +689,6 @@ void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t 
 void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std::size_t count) {
   section = Trim(section);
   const Offset header = HeaderOf(section);
-  std::string_view names[kMaxBatch];
   // Key by key: each value as WriteString takes it.
   auto one = [this, section](const KeyWrite& key) {
     if (key.quoted)
@@ -668,7 +696,7 @@ void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std:
     else
       WriteString(section, key.key, key.value);
   };
-  if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchNames(keys, count, names)) {
+  if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchFits(keys, count)) {
     for (std::size_t i = 0; i < count; ++i) one(keys[i]);
     return;
   }
@@ -677,26 +705,29 @@ void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std:
   // first lines read so already, each is the first of its name, and
   // nothing changes. The next line says whether the section ends there.
   Offset end = 0;
-  if (replaced_.empty() && SectionReads(header, keys, names, count, end)) {
-    std::string_view next;
-    nextHeader_ = end < bytes_.size() && SectionNameAt(bytes_, end, next) ? end : kNone;
+  if (replaced_.empty() && SectionReads(header, keys, count, end)) {
+    std::size_t first = end;
+    while (first < bytes_.size() && IsBlank(bytes_[first])) ++first;
+    nextHeader_ = first < bytes_.size() && bytes_[first] == '[' ? end : kNone;
     return;
   }
   // As in ReadKeys: the key after the last one written is tried first.
-  bool written[kMaxBatch] = {};
+  std::uint32_t written = 0;  // a bit for each key
+  static_assert(kMaxBatch <= 32, "a bit for each key of a batch");
   std::size_t expect = 0;
-  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return names[expect]; }, [&](const KeyLineAt& line) {
+  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return Trim(keys[expect].key); }, [&](const KeyLineAt& line) {
     for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
-      if (written[i] || !FoldEqual(names[i], line.name)) continue;
-      written[i] = true;
-      Rewrite(line.at, line.text, names[i], keys[i].value, keys[i].quoted);
+      const std::string_view key = Trim(keys[i].key);
+      if ((written >> i & 1) || !FoldEqual(key, line.name)) continue;
+      written |= std::uint32_t(1) << i;
+      Rewrite(line.at, line.text, key, keys[i].value, keys[i].quoted);
       expect = i + 1 == count ? 0 : i + 1;
       return;
     }
   });
   // Keys the section lacks are added after its last key line, in order.
   for (std::size_t i = 0; i < count; ++i)
-    if (!written[i]) one(keys[i]);
+    if (!(written >> i & 1)) one(keys[i]);
 }
 
 std::vector<std::string_view> ProfileFile::Pieces() const {

@@ -102,7 +102,7 @@ class ProfileFile {
     void Reserve(std::size_t lines);
 
    private:
-    std::size_t SlotOf(std::string_view bytes, std::string_view name, std::size_t hash) const;
+    std::size_t SlotOf(std::string_view bytes, std::string_view name, std::uint64_t hash) const;
     NameOf nameOf_;
     std::vector<Offset> slots_;
     std::size_t count_ = 0;
@@ -119,9 +119,8 @@ class ProfileFile {
   Section& Keep(Offset header) const;
   Found FindKey(std::string_view section, std::string_view key) const;
   // Whether the lines after `header` read exactly key=value CR LF for
-  // `keys` (under `names`), in order; `end` is then where they end.
-  bool SectionReads(Offset header, const KeyWrite* keys, const std::string_view* names, std::size_t count,
-                    Offset& end) const;
+  // `keys` (trimmed names), in order; `end` is then where they end.
+  bool SectionReads(Offset header, const KeyWrite* keys, std::size_t count, Offset& end) const;
   // Stores "key=value" for an original key line (unless it reads so already).
   void Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value, bool quoted);
   // A found key's value as read: trimmed, one pair of quotes removed; as

@@ -144,6 +144,21 @@ TEST_F(Profile, ASectionNameMayEndInADoubleByteCharacterWhoseTrailByteIsABracket
   EXPECT_EQ(after, "[項目‐]\r\nk=3\r\n[‐] \r\nj=2\r\nn=4\r\n");
 }
 
+// Sections asked for in the file's order are found from the one before;
+// names that end early or hold a bracket are found as the rules say.
+TEST_F(Profile, SectionsInTheFilesOrderAreFoundByTheirOwnRules) {
+  WriteFile(path(), "[a]b]\r\nk=1\r\n[c\r\nk=2\r\n[d]\r\nk=3\r\n[ e ]\r\nk=4\r\n[‐]\r\nk=5\r\n[x\x81]\r\nk=6\r\n");
+  ProfileFile ini(files, FilePath(path()));
+  EXPECT_EQ(ini.ReadString("a", "k", ""), "1");
+  EXPECT_EQ(ini.ReadString("a]b", "k", "none"), "none");
+  EXPECT_EQ(ini.ReadString("c", "k", ""), "2");
+  EXPECT_EQ(ini.ReadString("d", "k", ""), "3");
+  EXPECT_EQ(ini.ReadString("e", "k", ""), "4");
+  EXPECT_EQ(ini.ReadString("‐", "k", ""), "5");
+  EXPECT_EQ(ini.ReadString("x\x81", "k", "none"), "none");  // its last byte takes the bracket
+  EXPECT_EQ(ini.ReadString("x\x81]", "k", ""), "6");
+}
+
 TEST_F(Profile, ALargeSectionFindsItsKeysTheSameWay) {
   std::string text = "[Big]\r\n";
   for (int i = 0; i < 100; ++i) text += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";

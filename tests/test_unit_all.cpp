@@ -170,6 +170,19 @@ TEST_F(CoreTest, TheListKeepsRecordsAndChecksIndexes) {
   ClearExeList();
   EXPECT_EQ(ExeList->Count(), 0);
   MenuHotKeyItem.Atom = 0;
+  // Records added after a clear are zero-filled, whatever the records the
+  // list held before them had.
+  TVorlexType* full = AddItem("full", 0x4041, "C:\\x.exe");
+  full->Par = "-p";
+  full->Dir = "C:\\";
+  full->Atom = 7;
+  ClearExeList();
+  for (TVorlexType* r : {ExeList->Add(), ExeList->Insert(0), ExeList->Add()}) {
+    EXPECT_EQ(r->Atom, 0);
+    EXPECT_EQ(r->HotKey, 0);
+    EXPECT_EQ(r->Name + r->Exe + r->Par + r->Dir, "");
+  }
+  EXPECT_EQ(ExeList->Count(), 3);
 }
 
 }  // namespace vx::test
