@@ -3,202 +3,20 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/ini_lines.h"
 #include "core/messages.h"
 #include "platform/text.h"
 
 namespace vx {
 
+using namespace ini;
+
 namespace {
 
-using Offset = std::uint32_t;
-constexpr Offset kNone = UINT32_MAX;
 constexpr std::string_view kCrLf = "\r\n";
 // A section with more key lines than this gets a hash index when touched;
 // below it a scan of its few keys is faster.
 constexpr std::size_t kScanLimit = 32;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-inline std::string_view Trim(std::string_view s) {
-  // Most names and values have no blanks around them.
-  if (s.empty() || (!IsBlank(s.front()) && !IsBlank(s.back()))) return s;
-  std::size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
-
-// A key line: "name = value", neither a comment nor a blank line.
-bool KeyName(std::string_view text, std::string_view& name, std::size_t* equals = nullptr) {
-  // A byte loop: the '=' of a key line comes after a short name.
-  std::size_t eq = 0;
-  while (eq < text.size() && text[eq] != '=') ++eq;
-  if (eq == text.size()) return false;
-  std::string_view t = Trim(text.substr(0, eq));
-  if (t.empty() || t[0] == ';') return false;
-  name = t;
-  if (equals) *equals = eq;
-  return true;
-}
-
-// The name of the section header that starts at `at`: "[name]" after
-// optional blanks, or "[name" to the end of the line. The closing bracket is
-// found as a character, so the trail byte 0x5D of a double-byte character
-// does not end the name. Read straight from the file's bytes, without
-// looking for the line's end first (a table probe reads many headers).
-// The bytes at which the scan of a section name stops to look closer: the
-// bracket, the line ends and the lead bytes of double-byte characters.
-struct NameStops {
-  bool stop[256] = {};
-  constexpr NameStops() {
-    stop[static_cast<unsigned char>(']')] = stop[static_cast<unsigned char>('\n')] =
-        stop[static_cast<unsigned char>('\r')] = true;
-    for (int c = 0; c < 256; ++c)
-      if (IsLeadByte(static_cast<unsigned char>(c))) stop[c] = true;
-  }
-};
-constexpr NameStops kNameStops;
-
-bool SectionNameAt(std::string_view bytes, Offset at, std::string_view& name) {
-  const char* const data = bytes.data();
-  const std::size_t size = bytes.size();
-  std::size_t b = at;
-  while (b < size && IsBlank(data[b])) ++b;
-  if (b >= size || data[b] != '[') return false;
-  // The line's text ends before "\n", or before "\r\n"; a "\r" that ends
-  // the file is text, as Line takes it.
-  auto lineEndsAt = [&](std::size_t i) {
-    return data[i] == '\n' || (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n');
-  };
-  std::size_t close = b + 1;
-  for (;;) {
-    while (close < size && !kNameStops.stop[static_cast<unsigned char>(data[close])]) ++close;
-    if (close >= size || data[close] == ']' || lineEndsAt(close)) break;
-    // A lone "\r", or a lead byte: its trail byte, unless the line ends there.
-    close += IsLeadByte(static_cast<unsigned char>(data[close])) && close + 1 < size && !lineEndsAt(close + 1) ? 2 : 1;
-  }
-  close = std::min(close, size);
-  name = Trim(std::string_view(data + b + 1, close - b - 1));
-  return true;
-}
-
-// The value of a key line: after its first '=' (a byte loop, as in KeyName).
-std::string_view ValueOf(std::string_view text) {
-  std::size_t eq = 0;
-  while (eq < text.size() && text[eq] != '=') ++eq;
-  return Trim(text.substr(eq + 1));
-}
-
-// Is byte i of s the lead byte of a double-byte character (whose trail byte
-// is never folded)?
-bool LeadAt(std::string_view s, std::size_t i) {
-  return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
-}
-
-unsigned char Upper(char ch) {
-  const unsigned char c = static_cast<unsigned char>(ch);
-  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
-// Names compare and hash without regard to ASCII case, the trail bytes of
-// double-byte characters kept as they are. 64 bits on every build: the
-// table takes its slot from the low bits and a line's tag from the high.
-std::uint64_t FoldHash(std::string_view s) {
-  std::uint64_t h = 1469598103934665603ull;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (LeadAt(s, i)) {
-      h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
-      ++i;
-      h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
-    } else {
-      h = (h ^ Upper(s[i])) * 1099511628211ull;
-    }
-  }
-  return h ^ (h >> 29);
-}
-
-// Whether `s` is what stands at `at` (a byte loop: names are short).
-inline bool SameBytes(const char* at, std::string_view s) {
-  for (std::size_t i = 0; i < s.size(); ++i)
-    if (at[i] != s[i]) return false;
-  return true;
-}
-
-// Whether the bytes at `at` are `s`, none of them a line feed, so that they
-// stand within one line. Eight bytes at a time: a value is compared for
-// every key a save writes.
-inline bool SameLineText(const char* at, std::string_view s) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
-  std::size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
-    std::uint64_t a, b;
-    std::memcpy(&a, at + i, 8);
-    std::memcpy(&b, s.data() + i, 8);
-    const std::uint64_t lf = b ^ (kOnes * '\n');  // a zero byte where b holds a line feed
-    if (a != b || ((lf - kOnes) & ~lf & kHighs)) return false;
-  }
-  for (; i < s.size(); ++i)
-    if (at[i] != s[i] || s[i] == '\n') return false;
-  return true;
-}
-
-// The folded comparison of two names of one size.
-bool FoldedEqual(std::string_view a, std::string_view b) {
-  const std::size_t n = a.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (IsLeadByte(x) && i + 1 < n) {
-      if (x != y || a[i + 1] != b[i + 1]) return false;
-      ++i;
-    } else if (x != y && Upper(a[i]) != Upper(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
-inline bool FoldEqual(std::string_view a, std::string_view b) {
-  const std::size_t n = a.size();
-  if (n != b.size()) return false;
-  // Callers mostly spell a name as the file does: the same bytes are equal
-  // whatever they hold.
-  std::size_t same = 0;
-  while (same < n && a[same] == b[same]) ++same;
-  if (same == n) return true;
-  // Bytes that differ even folded differ in every reading (a trail byte is
-  // compared as it is).
-  if (Upper(a[same]) != Upper(b[same])) return false;
-  return FoldedEqual(a, b);
-}
-
-// The line that starts at `at`: its text without the line end, and where
-// the next line starts.
-struct LineAt {
-  std::string_view text, eol;
-  Offset next;
-};
-LineAt Line(std::string_view bytes, Offset at) {
-  const std::size_t nl = bytes.find('\n', at);
-  if (nl == std::string_view::npos) return LineAt{bytes.substr(at), {}, static_cast<Offset>(bytes.size())};
-  std::size_t end = nl;
-  if (end > at && bytes[end - 1] == '\r') --end;
-  return LineAt{bytes.substr(at, end - at), bytes.substr(end, nl + 1 - end), static_cast<Offset>(nl + 1)};
-}
-
-bool KeyNameAt(std::string_view bytes, Offset at, std::string_view& name) {
-  return KeyName(Line(bytes, at).text, name);
-}
-
-// "key=value", or key="value".
-std::string KeyLine(std::string_view key, std::string_view value, bool quoted = false) {
-  std::string line;
-  line.reserve(key.size() + 3 + value.size());
-  line.append(key).push_back('=');
-  if (quoted) line.push_back('"');
-  line.append(value);
-  if (quoted) line.push_back('"');
-  return line;
-}
 
 struct AddedKey {
   std::string name;  // trimmed, as written
@@ -309,68 +127,6 @@ ProfileFile::ProfileFile(Files& files, FilePath path)
 ProfileFile::~ProfileFile() = default;
 
 namespace {
-// Calls `f` with the start of every header line: one whose first byte
-// after blanks is '['. Found by looking for '[' and checking that only
-// blanks stand between it and the line's start, so the walk goes from
-// bracket to bracket rather than line by line. Such a '[' is never the
-// trail byte of a double-byte character: a lead byte would stand before it.
-template <class F>
-void ForEachHeaderLine(std::string_view bytes, F f) {
-  const char* const data = bytes.data();
-  const std::size_t size = bytes.size();
-  for (std::size_t at = 0; at < size;) {
-    const void* hit = std::memchr(data + at, '[', size - at);
-    if (!hit) return;
-    const std::size_t open = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
-    std::size_t start = open;
-    while (start > 0 && IsBlank(data[start - 1])) --start;
-    if (start == 0 || data[start - 1] == '\n') f(static_cast<Offset>(start));
-    at = open + 1;
-  }
-}
-
-// A key line as a walk over a section sees it.
-struct KeyLineAt {
-  Offset at, next;        // where it starts, and where the line after it does
-  std::string_view text;  // without the line end
-  std::string_view name;  // trimmed
-  std::string_view rest;  // after the '=', as it stands
-};
-
-// Walks the lines of the section whose header line starts at `header`, up
-// to the next header line, and calls `each` with every key line. Returns
-// where the next header line starts, or kNone at the end of the file.
-// `hint()` names the key the caller expects next (or none): a line that
-// starts with exactly "hint=" is that key's without a closer look. A hint
-// holds no '=' and starts with neither ';' nor '[' (BatchFits sees to it).
-template <class Hint, class F>
-Offset ForEachKeyLine(std::string_view bytes, Offset header, Hint hint, F each) {
-  const char* const data = bytes.data();
-  const std::size_t size = bytes.size();
-  for (Offset at = Line(bytes, header).next; at < size;) {
-    // The line's text ends before "\n" or "\r\n"; without a "\n" it runs to
-    // the end of the file, a last "\r" included, as Line takes it.
-    const void* hit = std::memchr(data + at, '\n', size - at);
-    const std::size_t nl = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : size;
-    const Offset next = hit ? static_cast<Offset>(nl + 1) : static_cast<Offset>(size);
-    const std::size_t textEnd = hit && nl > at && data[nl - 1] == '\r' ? nl - 1 : nl;
-    std::size_t first = at;
-    while (first < textEnd && IsBlank(data[first])) ++first;
-    if (first < textEnd && data[first] == '[') return at;
-    const std::string_view text(data + at, textEnd - at);
-    const std::string_view expected = hint();
-    std::string_view name;
-    std::size_t eq = expected.size();
-    if (!expected.empty() && text.size() > eq && text[eq] == '=' && SameBytes(text.data(), expected))
-      name = text.substr(0, eq);
-    else if (!KeyName(text, name, &eq))
-      name = {};
-    if (name.data()) each(KeyLineAt{at, next, text, name, text.substr(eq + 1)});
-    at = next;
-  }
-  return kNone;
-}
-
 // Whether a batch's keys, trimmed, are few and name distinct keys that a
 // key line can hold: then each line answers at most one of them, and each
 // can serve as a walk's hint. Otherwise the batch goes key by key (a name
@@ -546,13 +302,6 @@ ProfileFile::Found ProfileFile::FindKey(std::string_view section, std::string_vi
 }
 
 namespace {
-// One pair of enclosing quotes removed.
-std::string_view Unquoted(std::string_view value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-    return value.substr(1, value.size() - 2);
-  return value;
-}
-
 // A value as a caller sees it: within the read buffer, never splitting a
 // double-byte character.
 void AssignCut(std::string& out, std::string_view value) {
