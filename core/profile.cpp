@@ -151,10 +151,13 @@ bool BatchFits(const Key* keys, std::size_t count) {
 void ProfileFile::Parse() {
   const std::string_view bytes = bytes_;
   // Header lines are counted first, so the table is made at its size once;
-  // only header lines are remembered.
+  // only header lines are remembered. Duplicates take no slot, so a file of
+  // short header lines gets room for one per 8 bytes at first (the table
+  // then holds at most about 1.3 times the file) and grows only if that
+  // many distinct sections come.
   std::size_t headers = 0;
   ForEachHeaderLine(bytes, [&headers](Offset) { ++headers; });
-  sections_.Reserve(headers);
+  sections_.Reserve(std::min(headers, bytes.size() / 8));
   ForEachHeaderLine(bytes, [&](Offset at) { sections_.Insert(bytes, at); });
 }
 

@@ -16,7 +16,7 @@
 // more for the hash table's slack), and, only for the sections a caller
 // touches, one slot per key line; nothing per blank or comment line. The
 // flush streams the unchanged stretches of the file and the written lines
-// without joining them. So a file of any shape costs at most about four
+// without joining them. So a file of any shape costs at most two and a half
 // times its size, and a file is taken only up to kMaxFileSize.
 #pragma once
 

@@ -99,7 +99,8 @@ TEST(ProfileMemory, AnyShapeCostsAtMostFourTimesItsSize) {
       ini.WriteString("Basic", "Count", "1");
       ini.Flush();
     });
-    EXPECT_LE(used, 4 * c.text.size() + (1u << 20)) << c.what << ": " << used / (1 << 20) << " MiB";
+    // At most two and a half times the file, whatever its shape.
+    EXPECT_LE(used, 5 * c.text.size() / 2 + (1u << 20)) << c.what << ": " << used / (1 << 20) << " MiB";
     std::printf("%-32s %.2f times the file\n", c.what, static_cast<double>(used) / static_cast<double>(c.text.size()));
   }
 }
