@@ -47,6 +47,13 @@ if(VORLEX_E2E)
   target_link_options(vorlex_screenshots PRIVATE -municode)
   add_dependencies(vorlex_screenshots Vorlex vx_marker)
 
+  # The engine judged by the system's own profile functions.
+  add_executable(vorlex_profile_judge tests/judge/profile_judge.cpp ${VORLEX_WIN32_SOURCES})
+  target_link_libraries(vorlex_profile_judge PRIVATE vorlex_portable gtest gtest_main ${VORLEX_SYSTEM_LIBS})
+  gtest_discover_tests(vorlex_profile_judge DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    PROPERTIES TIMEOUT 120 ENVIRONMENT "WINEDEBUG=-all")
+
   add_executable(vorlex_bench_win bench/profile_bench.cpp bench/bench_wine.cpp ${VORLEX_WIN32_SOURCES})
   target_link_libraries(vorlex_bench_win PRIVATE vorlex_portable ${VORLEX_SYSTEM_LIBS})
   add_executable(vorlex_e2e_bench bench/e2e_bench.cpp tests/e2e/driver.cpp tests/e2e/driver_desktop.cpp)

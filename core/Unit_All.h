@@ -61,7 +61,7 @@ class TExeList {
   void Check(int index) const;
   std::unique_ptr<TVorlexType> Fresh();
   std::vector<std::unique_ptr<TVorlexType>> items_;
-  std::vector<std::unique_ptr<TVorlexType>> spare_;  // last to be taken first
+  std::vector<std::unique_ptr<TVorlexType>> spare_;  // cleared records; the back one goes next
 };
 
 // The system the launcher core works on. The program sets it before it makes

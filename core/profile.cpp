@@ -170,12 +170,12 @@ Offset ProfileFile::HeaderOf(std::string_view section) const {
   std::string_view name;
   const std::string_view bytes = bytes_;
   // Mostly that header reads "[section]" as it is asked for, and the name
-  // holds nothing that could end it early: no bracket, line end or
-  // double-byte character.
+  // holds nothing that could end it early or be trimmed: no bracket, line
+  // end or double-byte character, no blank at either end.
   const std::size_t n = section.size(), at = nextHeader_;
   const bool predicted = at != kNone && !sections_.HadDuplicates();
   auto plain = [&] {
-    bool odd = false;
+    bool odd = IsBlank(section.front()) || IsBlank(section.back());
     for (char c : section) odd |= c == ']' || c == '\n' || c == '\r' || IsLeadByte(static_cast<unsigned char>(c));
     return !odd;
   };

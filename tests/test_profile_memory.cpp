@@ -70,7 +70,7 @@ std::string Name(std::size_t i) {  // short distinct names
 
 }  // namespace
 
-TEST(ProfileMemory, AnyShapeCostsAtMostFourTimesItsSize) {
+TEST(ProfileMemory, AnyShapeCostsAtMostTwoAndAHalfTimesItsSize) {
   TempDir dir;
   PosixFiles files;
   const std::string path = dir / "t.ini";

@@ -1,0 +1,132 @@
+// Under Wine (or on Windows): the settings engine judged by the system's own
+// profile functions. Every file below is read through GetPrivateProfileStringA
+// and through the engine, key by key and an item's keys together, and the
+// answers must be the same.
+#include "platform/win32/win32.h"  // first: it tames <windows.h>'s macros
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/profile.h"
+
+namespace {
+
+std::string TempIni() {
+  char dir[MAX_PATH], file[MAX_PATH];
+  GetTempPathA(MAX_PATH, dir);
+  GetTempFileNameA(dir, "vxj", 0, file);
+  return file;
+}
+
+// The system's answer, or "<none>" when the key is missing.
+std::string SystemRead(const std::string& ini, const std::string& section, const std::string& key) {
+  char buf[2048];
+  const std::string none = "<none>";
+  GetPrivateProfileStringA(section.c_str(), key.c_str(), none.c_str(), buf, sizeof buf, ini.c_str());
+  return buf;
+}
+
+struct Case {
+  const char* file;
+  std::vector<const char*> sections;
+};
+
+TEST(ProfileJudge, TheEngineReadsWhatTheSystemReads) {
+  const std::vector<Case> cases = {
+      {"[Basic]\r\nCount=2\r\n[0]\r\nName=\"a\"\r\nHotKey=65\r\nExe=\"C:\\x.exe\"\r\nPar=\"-v \"q\"\"\r\nDir=\r\n",
+       {"Basic", "0", "1"}},
+      {"[0]\nName = ' spaced ' \nexe=first\nEXE=second\n[0]\nPar=dup section\n", {"0"}},
+      {"first line\r\n[ 0 ]\r\n;Name=comment\r\n  Name  =  \"x\r\nHotKey=\r\n", {"0", " 0 "}},
+      {"[0]\r\nName=no final line end", {"0"}},
+      {"[項目‐]\r\nName=\"二番目\"\r\n[‐]\r\nExe=trail\r\n", {"項目‐", "‐"}},
+      {"[0]\r\nName=\"\"\r\nHotKey='7'\r\nExe=\"\r\nPar=\"x'\r\n", {"0"}},
+  };
+  const char* const keys[] = {"Name", "HotKey", "Exe", "Par", "Dir", "name", "EXE"};
+  vx::win32::Win32Platform platform;
+  for (const Case& c : cases) {
+    const std::string ini = TempIni();
+    HANDLE h = CreateFileA(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, c.file, static_cast<DWORD>(std::strlen(c.file)), &written, nullptr);
+    CloseHandle(h);
+    vx::ProfileFile engine(platform.files(), vx::FilePath(ini));
+    for (const char* section : c.sections) {
+      std::string values[7];
+      std::vector<vx::ProfileFile::KeyRead> together;
+      for (int i = 0; i < 5; ++i) together.push_back({keys[i], &values[i]});
+      engine.ReadKeys(section, together.data(), together.size());
+      for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(::testing::Message() << "file " << c.file << " [" << section << "] " << keys[i]);
+        const std::string expected = SystemRead(ini, section, keys[i]);
+        EXPECT_EQ(engine.ReadString(section, keys[i], "<none>"), expected);
+        if (i < 5) {
+          EXPECT_EQ(together[i].found ? values[i] : "<none>", expected);
+        }
+      }
+    }
+    DeleteFileA(ini.c_str());
+  }
+}
+
+// Writes, then reads: after the same writes through the system and through
+// the engine (key by key and an item's keys together), every key reads the
+// same. The bytes may differ where the system rewrites lines it keeps.
+TEST(ProfileJudge, AfterTheSameWritesEveryKeyReadsTheSame) {
+  const char* const files[] = {
+      "[Basic]\r\nCount=1\r\n[0]\r\nName=\"a\"\r\nHotKey=65\r\nExe=\"C:\\x.exe\"\r\n",
+      "[0]\nname=lower\nExe=first\nexe=second\n",
+      "[0]\r\nName=no final line end",
+      "",
+  };
+  struct Write {
+    const char *section, *key, *value;
+  };
+  const std::vector<Write> writes = {{"0", "Name", "\"b\""}, {"0", "HotKey", "66"}, {"0", "Exe", "\"C:\\x.exe\""},
+                                     {"0", "Par", "\"-v\""}, {"1", "Name", "\"new\""}, {"Basic", "Count", "2"}};
+  const char* const sections[] = {"Basic", "0", "1"};
+  const char* const keys[] = {"Name", "HotKey", "Exe", "Par", "Dir", "Count"};
+  vx::win32::Win32Platform platform;
+  for (const char* file : files) {
+    for (bool together : {false, true}) {
+      const std::string system = TempIni(), mine = TempIni();
+      for (const std::string& ini : {system, mine}) {
+        HANDLE h = CreateFileA(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(h, file, static_cast<DWORD>(std::strlen(file)), &written, nullptr);
+        CloseHandle(h);
+      }
+      for (const Write& w : writes) WritePrivateProfileStringA(w.section, w.key, w.value, system.c_str());
+      WritePrivateProfileStringA(nullptr, nullptr, nullptr, system.c_str());
+      {
+        vx::ProfileFile engine(platform.files(), vx::FilePath(mine));
+        if (together) {
+          // The item's keys of section "0" in one call, the rest key by key.
+          std::vector<vx::ProfileFile::KeyWrite> item;
+          for (const Write& w : writes)
+            if (std::string(w.section) == "0") item.push_back({w.key, w.value, false});
+          engine.WriteKeys("0", item.data(), item.size());
+          for (const Write& w : writes)
+            if (std::string(w.section) != "0") engine.WriteString(w.section, w.key, w.value);
+        } else {
+          for (const Write& w : writes) engine.WriteString(w.section, w.key, w.value);
+        }
+        engine.Flush();
+      }
+      for (const char* section : sections)
+        for (const char* key : keys) {
+          SCOPED_TRACE(::testing::Message() << "file " << file << (together ? ", together" : "") << " [" << section
+                                            << "] " << key);
+          EXPECT_EQ(SystemRead(mine, section, key), SystemRead(system, section, key));
+        }
+      DeleteFileA(system.c_str());
+      DeleteFileA(mine.c_str());
+    }
+  }
+}
+
+}  // namespace
