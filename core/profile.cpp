@@ -413,6 +413,7 @@ bool ProfileFile::SectionReads(Offset header, const KeyWrite* keys, std::size_t 
 
 void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t count) const {
   for (std::size_t i = 0; i < count; ++i) keys[i].found = false;
+  if (count == 0) return;
   section = Trim(section);
   const Offset header = HeaderOf(section);
   if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchFits(keys, count)) {
@@ -439,6 +440,7 @@ void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t 
 }
 
 void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std::size_t count) {
+  if (count == 0) return;  // as no WriteString at all
   section = Trim(section);
   const Offset header = HeaderOf(section);
   // Key by key: each value as WriteString takes it.

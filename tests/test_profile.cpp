@@ -246,6 +246,15 @@ TEST_F(Profile, KeysTakenTogetherActAsKeysTakenOneByOne) {
       {"0", {{"a=b", "1", false}, {";c", "2", false}, {"[d", "3", false}}},          // names no key line holds
       {"new", {{"Name", "n", true}, {"Dir", "d", true}}},                            // a section new to the file
   };
+  {
+    // No keys: nothing read, nothing written.
+    const std::string before = "[0]\r\nName=x";
+    EXPECT_EQ(Edit(before, [](ProfileFile& ini) {
+                ini.ReadKeys("0", nullptr, 0);
+                ini.WriteKeys("0", nullptr, 0);
+              }),
+              before);
+  }
   auto plain = [](const ProfileFile::KeyWrite& k) {
     return k.quoted ? "\"" + std::string(k.value) + "\"" : std::string(k.value);
   };
