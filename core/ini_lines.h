@@ -41,13 +41,9 @@ inline bool KeyName(std::string_view text, std::string_view& name, std::size_t* 
   return true;
 }
 
-// The name of the section header that starts at `at`: "[name]" after
-// optional blanks, or "[name" to the end of the line. The closing bracket is
-// found as a character, so the trail byte 0x5D of a double-byte character
-// does not end the name. Read straight from the file's bytes, without
-// looking for the line's end first (a table probe reads many headers).
 // The bytes at which the scan of a section name stops to look closer: the
-// bracket, the line ends and the lead bytes of double-byte characters.
+// bracket, the line ends and the lead bytes of double-byte characters. A
+// name without any of them is "plain": it ends where its bracket stands.
 struct NameStops {
   bool stop[256] = {};
   constexpr NameStops() {
@@ -59,6 +55,11 @@ struct NameStops {
 };
 inline constexpr NameStops kNameStops;
 
+// The name of the section header that starts at `at`: "[name]" after
+// optional blanks, or "[name" to the end of the line. The closing bracket is
+// found as a character, so the trail byte 0x5D of a double-byte character
+// does not end the name. Read straight from the file's bytes, without
+// looking for the line's end first (a table probe reads many headers).
 inline bool SectionNameAt(std::string_view bytes, Offset at, std::string_view& name) {
   const char* const data = bytes.data();
   const std::size_t size = bytes.size();
@@ -226,6 +227,7 @@ struct KeyLineAt {
   std::string_view text;  // without the line end
   std::string_view name;  // trimmed
   std::string_view rest;  // after the '=', as it stands
+  bool hinted;            // its name is the hint, byte for byte
 };
 
 // Walks the lines of the section whose header line starts at `header`, up
@@ -252,11 +254,13 @@ Offset ForEachKeyLine(std::string_view bytes, Offset header, Hint hint, F each) 
     const std::string_view expected = hint();
     std::string_view name;
     std::size_t eq = expected.size();
-    if (!expected.empty() && text.size() > eq && text[eq] == '=' && SameBytes(text.data(), expected))
+    const bool hinted =
+        !expected.empty() && text.size() > eq && text[eq] == '=' && SameBytes(text.data(), expected);
+    if (hinted)
       name = text.substr(0, eq);
     else if (!KeyName(text, name, &eq))
       name = {};
-    if (name.data()) each(KeyLineAt{at, next, text, name, text.substr(eq + 1)});
+    if (name.data()) each(KeyLineAt{at, next, text, name, text.substr(eq + 1), hinted});
     at = next;
   }
   return kNone;

@@ -127,22 +127,22 @@ ProfileFile::ProfileFile(Files& files, FilePath path)
 ProfileFile::~ProfileFile() = default;
 
 namespace {
-// Whether a batch's keys, trimmed, are few and name distinct keys that a
-// key line can hold: then each line answers at most one of them, and each
-// can serve as a walk's hint. Otherwise the batch goes key by key (a name
-// that no key line holds is then simply not found).
+// Whether a batch's keys are few, need no trimming and name distinct keys
+// that a key line can hold: then each line answers at most one of them,
+// and each can serve as a walk's hint. Otherwise the batch goes key by key
+// (a name that no key line holds is then simply not found).
 constexpr std::size_t kMaxBatch = 32;
 template <class Key>
 bool BatchFits(const Key* keys, std::size_t count) {
   if (count > kMaxBatch) return false;
   for (std::size_t i = 0; i < count; ++i) {
-    const std::string_view n = Trim(keys[i].key);
-    if (n.empty() || n[0] == ';' || n[0] == '[') return false;
+    const std::string_view n = keys[i].key;
+    if (n.empty() || n[0] == ';' || n[0] == '[' || Trim(n).size() != n.size()) return false;
     bool equals = false;
     for (char c : n) equals |= c == '=';
     if (equals) return false;
     for (std::size_t j = 0; j < i; ++j)
-      if (FoldEqual(Trim(keys[j].key), n)) return false;
+      if (FoldEqual(keys[j].key, n)) return false;
   }
   return true;
 }
@@ -176,7 +176,7 @@ Offset ProfileFile::HeaderOf(std::string_view section) const {
   const bool predicted = at != kNone && !sections_.HadDuplicates();
   auto plain = [&] {
     bool odd = IsBlank(section.front()) || IsBlank(section.back());
-    for (char c : section) odd |= c == ']' || c == '\n' || c == '\r' || IsLeadByte(static_cast<unsigned char>(c));
+    for (char c : section) odd |= kNameStops.stop[static_cast<unsigned char>(c)];
     return !odd;
   };
   if (predicted && n != 0 && at + n + 2 <= bytes.size() && bytes[at] == '[' && bytes[at + n + 1] == ']' &&
@@ -398,7 +398,7 @@ bool ProfileFile::SectionReads(Offset header, const KeyWrite* keys, std::size_t 
   const std::string_view bytes = bytes_;
   std::size_t at = Line(bytes, header).next;
   for (std::size_t i = 0; i < count; ++i) {
-    const std::string_view key = Trim(keys[i].key), value = keys[i].value;
+    const std::string_view key = keys[i].key, value = keys[i].value;
     const std::size_t q = keys[i].quoted ? 1 : 0, v = at + key.size() + 1 + q, e = v + value.size() + q;
     // The value may not hold a line end of its own, or its line would end early.
     if (e + 2 > bytes.size() || bytes[at + key.size()] != '=' || bytes[e] != '\r' || bytes[e + 1] != '\n' ||
@@ -428,9 +428,10 @@ void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t 
   // The first line of a name answers its key. Callers list the keys in the
   // file's order: the key after the last one answered is tried first.
   std::size_t expect = 0;
-  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return Trim(keys[expect].key); }, [&](const KeyLineAt& line) {
+  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return keys[expect].key; }, [&](const KeyLineAt& line) {
     for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
-      if (keys[i].found || !FoldEqual(Trim(keys[i].key), line.name)) continue;
+      if (keys[i].found) continue;
+      if (!(line.hinted && i == expect) && !FoldEqual(keys[i].key, line.name)) continue;
       AssignCut(*keys[i].value, LineValue(line.at, line.rest));
       keys[i].found = true;
       expect = i + 1 == count ? 0 : i + 1;
@@ -469,10 +470,11 @@ void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std:
   std::uint32_t written = 0;  // a bit for each key
   static_assert(kMaxBatch <= 32, "a bit for each key of a batch");
   std::size_t expect = 0;
-  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return Trim(keys[expect].key); }, [&](const KeyLineAt& line) {
+  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return keys[expect].key; }, [&](const KeyLineAt& line) {
     for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
-      const std::string_view key = Trim(keys[i].key);
-      if ((written >> i & 1) || !FoldEqual(key, line.name)) continue;
+      const std::string_view key = keys[i].key;
+      if (written >> i & 1) continue;
+      if (!(line.hinted && i == expect) && !FoldEqual(key, line.name)) continue;
       written |= std::uint32_t(1) << i;
       Rewrite(line.at, line.text, key, keys[i].value, keys[i].quoted);
       expect = i + 1 == count ? 0 : i + 1;
