@@ -1,6 +1,5 @@
 #include "core/Unit_File.h"
 
-#include <algorithm>
 #include <iterator>
 
 #include "core/Unit_All.h"

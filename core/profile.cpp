@@ -317,8 +317,7 @@ void AssignCut(std::string& out, std::string_view value) {
 
 std::string_view ProfileFile::ValueView(const Found& found) const {
   if (found.added) return Unquoted(ValueOf(found.added->line));
-  auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(found.line);
-  return Unquoted(ValueOf(rewritten != replaced_.end() ? std::string_view(rewritten->second) : found.Text(bytes_)));
+  return LineValue(found.line, ValueOf(found.Text(bytes_)));
 }
 
 std::string_view ProfileFile::LineValue(Offset line, std::string_view rest) const {
