@@ -10,7 +10,9 @@ set(VORLEX_SYSTEM_LIBS shell32 ole32 comctl32 comdlg32 user32 gdi32 kernel32)
 add_executable(Vorlex WIN32 platform/win32/main.cpp ${VORLEX_WIN32_SOURCES} res/Vorlex.rc)
 target_link_libraries(Vorlex PRIVATE vorlex_portable ${VORLEX_SYSTEM_LIBS})
 set_target_properties(Vorlex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-target_link_options(Vorlex PRIVATE -s -municode)
+# Terminal-server aware: on a Remote Desktop host Windows gives it no
+# per-user compatibility shims for INI and registry paths.
+target_link_options(Vorlex PRIVATE -s -municode -Wl,--tsaware)
 add_test(NAME VorlexExeIsOneSmallGuiProgram
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/check_exe.sh $<TARGET_FILE:Vorlex> ${CMAKE_OBJDUMP} ${CMAKE_SYSTEM_PROCESSOR})
 

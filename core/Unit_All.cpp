@@ -158,7 +158,8 @@ std::int32_t RegisterItemHotKey(std::int32_t index, ShortCut hotKey) {
     return -1;
   }
   const HotKeyParts parts = SplitShortCut(hotKey);
-  if (p.RegisterHotKey(HotKeyWnd, atom, parts.modifiers, parts.vk)) {
+  // A held key starts its item once, not once per keyboard repeat.
+  if (p.RegisterHotKey(HotKeyWnd, atom, parts.modifiers | kModNoRepeat, parts.vk)) {
     rec->Atom = atom;
     return 0;
   }

@@ -68,8 +68,11 @@ enum : std::uint16_t {
   kVkMenu = 0x12,
 };
 
-// RegisterHotKey modifiers.
-enum : std::uint32_t { kModAlt = 1, kModControl = 2, kModShift = 4 };
+// RegisterHotKey modifiers. With kModNoRepeat a key held down past the
+// keyboard's repeat delay reports one press, not one per repeat (Windows 7
+// and later); it is no part of the combination itself.
+enum : std::uint32_t { kModAlt = 1, kModControl = 2, kModShift = 4, kModNoRepeat = 0x4000 };
+inline constexpr std::uint32_t kModKeys = kModAlt | kModControl | kModShift | 8 /* MOD_WIN */;
 
 enum : std::uint32_t { kWsExToolWindow = 0x80 };
 
@@ -211,6 +214,26 @@ class SystemError : public std::runtime_error {
   std::uint32_t code_;
 };
 
+// Windows error numbers that the portable code acts on.
+enum : std::uint32_t {
+  kErrorAccessDenied = 5,
+  kErrorSharingViolation = 32,
+  kErrorLockViolation = 33,
+  kErrorAlreadyExists = 183,
+  kErrorUnableToRemoveReplaced = 1175,
+  kErrorUnableToMoveReplacement = 1176,
+  kErrorTimeout = 1460,
+};
+
+// What CreateMutex's answer says of the single-instance mutex: it existed
+// already (ERROR_ALREADY_EXISTS with a handle), or it exists and may not be
+// opened (no handle, ERROR_ACCESS_DENIED): a copy running elevated or as
+// another user holds it. Either way another copy runs. Any other failure
+// leaves this copy to run unguarded.
+inline bool AnotherCopyHoldsMutex(bool gotHandle, std::uint32_t error) {
+  return gotHandle ? error == kErrorAlreadyExists : error == kErrorAccessDenied;
+}
+
 // Raised by Files::Read for a file larger than the caller takes.
 class FileTooLarge : public std::runtime_error {
  public:
@@ -271,8 +294,9 @@ class Platform {
   // True for a 32-bit program on 64-bit Windows, whose view of System32 is
   // the 32-bit one (SysWOW64).
   virtual bool IsWow64() = 0;
-  // Creates the named mutex; returns false when it existed already (the
-  // test and the creation are one step). The handle is held until exit.
+  // Creates the named mutex; returns false when another copy holds it (the
+  // test and the creation are one step; see AnotherCopyHoldsMutex). The
+  // handle is held until exit.
   virtual bool CreateSingleInstanceMutex(const std::string& name) = 0;
   virtual void ExitProcess(int code) = 0;
 
@@ -379,7 +403,9 @@ class Platform {
 
   // Shell.
   virtual void ShellExecute(const std::string& verb, const LaunchRequest& target, int show) = 0;
-  virtual void ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) = 0;
+  // False when the shell refused: an add while Explorer starts or is busy
+  // (it times out), a modify or delete of an icon the shell no longer has.
+  virtual bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) = 0;
 };
 
 }  // namespace vx

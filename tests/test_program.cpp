@@ -1,3 +1,4 @@
+#include "core/messages.h"
 #include "forms/Fom_Set.h"
 #include "forms/Fom_Time.h"
 #include "tests/harness.h"
@@ -74,6 +75,20 @@ TEST(Program, ASecondCopyEndsAtOnceAndTouchesNothing) {
   EXPECT_FALSE(first.Pump());
   EXPECT_TRUE(first.p.messageBoxes.empty());
   EXPECT_EQ(first.Close(), 0);
+}
+
+TEST(Program, ACopyRunningElevatedCountsAsAnotherCopy) {
+  // An elevated copy's mutex exists but may not be opened: CreateMutex gives
+  // no handle and ERROR_ACCESS_DENIED. This copy must not start beside it.
+  HeadlessSystem desktop;
+  desktop.elevatedMutexes.insert(kMutexName);
+  Desktop d(&desktop);
+  EXPECT_EQ(d.Start(), 0);
+  EXPECT_EQ(Only(d.p.trace, {"create", "register", "tray", "write"}), V{});
+  EXPECT_TRUE(d.p.messageBoxes.empty());
+  EXPECT_TRUE(AnotherCopyHoldsMutex(true, kErrorAlreadyExists));
+  EXPECT_FALSE(AnotherCopyHoldsMutex(true, 0));
+  EXPECT_FALSE(AnotherCopyHoldsMutex(false, 1450));  // any other failure: run unguarded
 }
 
 TEST(Program, ClosingSavesThenReleasesHotkeysThenRemovesTheIcon) {

@@ -144,7 +144,7 @@ TEST_F(Tray, IconRecordFollowsTheProperties) {
   EXPECT_EQ(p.notifyCalls.size(), calls + 1);
 
   // The shell's notification area was created anew: the icon is added again.
-  p.SendMessage(tray->WindowHandle(), p.RegisterWindowMessage("TaskbarCreated"), 0, 0);
+  system.RestartShell();
   EXPECT_EQ(p.notifyCalls.back().first, NotifyOp::Add);
   EXPECT_EQ(system.trayIcons.size(), 1u);
 
@@ -153,6 +153,73 @@ TEST_F(Tray, IconRecordFollowsTheProperties) {
   EXPECT_EQ(p.notifyCalls.back().first, NotifyOp::Delete);
   EXPECT_TRUE(system.trayIcons.empty());
   EXPECT_EQ(p.liveIcons.size(), liveIcons - 1);
+}
+
+TEST_F(Tray, ARefusedAddIsTriedAgainUntilTheShellTakesTheIcon) {
+  // Explorer at sign-in: the first adds time out and no TaskbarCreated
+  // comes afterwards. The icon must show once the shell answers, with the
+  // hint set meanwhile.
+  system.trayAddsRefused = 5;
+  tray->SetHint("early");
+  tray->AutoHide = true;
+  tray->Loaded();
+  EXPECT_FALSE(tray->Shown());
+  EXPECT_TRUE(system.trayIcons.empty());
+  tray->SetHint("later");  // changed while refused: one more try, also refused
+  p.RunClock(2 * TTrayIcon::kRetryMs);
+  EXPECT_FALSE(tray->Shown());
+  p.RunClock(10 * TTrayIcon::kRetryMs);
+  ASSERT_TRUE(tray->Shown());
+  ASSERT_EQ(system.trayIcons.size(), 1u);
+  EXPECT_STREQ(system.trayIcons.begin()->second.szTip, "later");
+  // Once shown, the retry stops.
+  const std::size_t calls = p.notifyCalls.size();
+  p.RunClock(5 * TTrayIcon::kRetryMs);
+  EXPECT_EQ(p.notifyCalls.size(), calls);
+  EXPECT_TRUE(p.timers.empty());
+}
+
+TEST_F(Tray, TheRetryLastsAtLeastAMinuteAndTaskbarCreatedStartsItAgain) {
+  system.trayAddsRefused = 1000;
+  tray->AutoHide = true;
+  tray->Loaded();
+  p.RunClock(60 * 1000);
+  EXPECT_FALSE(p.timers.empty());  // still trying after a minute
+  p.RunClock(TTrayIcon::kRetries * TTrayIcon::kRetryMs);
+  EXPECT_TRUE(p.timers.empty());  // then it gives up
+  const std::size_t calls = p.notifyCalls.size();
+  p.RunClock(10 * TTrayIcon::kRetryMs);
+  EXPECT_EQ(p.notifyCalls.size(), calls);
+  // The notification area comes up: the icon is added.
+  system.trayAddsRefused = 0;
+  system.RestartShell();
+  EXPECT_TRUE(tray->Shown());
+  EXPECT_EQ(system.trayIcons.size(), 1u);
+}
+
+TEST_F(Tray, AnAddThatTimedOutButReachedTheShellIsNotAddedTwice) {
+  system.trayAddsRefused = 1;
+  system.trayAddsTakenAnyway = 1;
+  tray->AutoHide = true;
+  tray->Loaded();
+  EXPECT_FALSE(tray->Shown());
+  EXPECT_EQ(system.trayIcons.size(), 1u);
+  tray->SetHint("x");  // a further add is refused by a shell that has the icon
+  p.RunClock(TTrayIcon::kRetryMs);
+  EXPECT_TRUE(tray->Shown());
+  EXPECT_EQ(p.notifyCalls.back().first, NotifyOp::Modify);
+  EXPECT_STREQ(system.trayIcons.begin()->second.szTip, "x");
+}
+
+TEST_F(Tray, AModifyOfAnIconTheShellLostAddsItAnew) {
+  tray->AutoHide = true;
+  tray->Loaded();
+  system.trayIcons.clear();  // the shell dropped it without a broadcast
+  tray->SetHint("again");
+  EXPECT_TRUE(tray->Shown());
+  ASSERT_EQ(system.trayIcons.size(), 1u);
+  EXPECT_STREQ(system.trayIcons.begin()->second.szTip, "again");
+  EXPECT_EQ(p.notifyCalls.back().first, NotifyOp::Add);
 }
 
 TEST_F(Tray, WithoutAutoHideTheIconNeverShows) {

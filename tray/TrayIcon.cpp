@@ -34,14 +34,59 @@ void TTrayIcon::FillIconData() {
   std::memcpy(iconData_.szTip, tip.data(), tip.size());
 }
 
+namespace {
+constexpr std::uintptr_t kRetryTimer = 1;
+}
+
 void TTrayIcon::ShowIcon() {
+  wanted_ = true;
   FillIconData();
-  Application->P.ShellNotifyIcon(shown_ ? NotifyOp::Modify : NotifyOp::Add, iconData_);
-  shown_ = true;
+  if (shown_) {
+    if (Application->P.ShellNotifyIcon(NotifyOp::Modify, iconData_)) return;
+    shown_ = false;  // the shell lost the icon: it is added anew
+  }
+  AddIcon();
+}
+
+void TTrayIcon::AddIcon() {
+  if (Application->P.ShellNotifyIcon(NotifyOp::Add, iconData_)) {
+    shown_ = true;
+    StopRetry();
+    return;
+  }
+  // At sign-in Explorer may be too busy to answer, and its TaskbarCreated
+  // has gone out already: without a retry the icon would never show.
+  if (retriesLeft_ == 0) {
+    retriesLeft_ = kRetries;
+    Application->P.SetTimer(windowHandle_, kRetryTimer, kRetryMs);
+  }
+}
+
+void TTrayIcon::RetryAdd() {
+  if (retriesLeft_ == 0) return;  // a message of a timer killed meanwhile
+  Platform& P = Application->P;
+  FillIconData();
+  // An add that timed out may have reached the shell all the same; then the
+  // icon is there and a modify brings it up to date.
+  if (P.ShellNotifyIcon(NotifyOp::Modify, iconData_) || P.ShellNotifyIcon(NotifyOp::Add, iconData_)) {
+    shown_ = true;
+    StopRetry();
+    return;
+  }
+  if (--retriesLeft_ == 0) P.KillTimer(windowHandle_, kRetryTimer);
+}
+
+void TTrayIcon::StopRetry() {
+  if (retriesLeft_ == 0) return;
+  retriesLeft_ = 0;
+  Application->P.KillTimer(windowHandle_, kRetryTimer);
 }
 
 void TTrayIcon::HideIcon() {
+  wanted_ = false;
+  StopRetry();
   if (shown_) Application->P.ShellNotifyIcon(NotifyOp::Delete, iconData_);
+  shown_ = false;
 }
 
 void TTrayIcon::Loaded() {
@@ -62,17 +107,17 @@ void TTrayIcon::Notification(TComponent* component, TOperation operation) {
 
 void TTrayIcon::SetIcon(const TIcon* icon) {
   icon_.Assign(icon);
-  if (shown_) ShowIcon();
+  if (wanted_) ShowIcon();
 }
 
 void TTrayIcon::SetHint(const std::string& hint) {
   hint_ = hint;
-  if (shown_) ShowIcon();
+  if (wanted_) ShowIcon();
 }
 
 void TTrayIcon::SetShowHint(bool show) {
   showHint_ = show;
-  if (shown_) ShowIcon();
+  if (wanted_) ShowIcon();
 }
 
 void TTrayIcon::SetLBPopupMenu(TPopupMenu* menu) {
@@ -143,11 +188,15 @@ void TTrayIcon::MouseUp(TMouseButton button, TShiftState shift, Point p) {
 std::intptr_t TTrayIcon::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
   Platform& P = Application->P;
   if (msg != kTrayCallbackMessage) {
-    // The notification area was created anew (the shell restarted): the
-    // icon it showed is gone, so add it again.
-    if (taskbarCreated_ != 0 && msg == taskbarCreated_ && shown_) {
+    // The notification area was created anew (the shell restarted, or it
+    // came up after a refused add): the icon it showed is gone, so add it.
+    if (taskbarCreated_ != 0 && msg == taskbarCreated_ && wanted_) {
       shown_ = false;
       ShowIcon();
+      return 0;
+    }
+    if (msg == kWmTimer && wParam == kRetryTimer) {
+      RetryAdd();
       return 0;
     }
     return P.DefWindowProc(window, msg, wParam, lParam);

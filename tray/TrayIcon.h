@@ -73,13 +73,22 @@ class TTrayIcon : public TComponent, private WindowProc {
   void PopupAt(TMouseButton button, Point point);
 
   Handle WindowHandle() const { return windowHandle_; }
+  // Whether the shell shows the icon now. An icon that should show but that
+  // the shell refused is tried again every `kRetryMs` for `kRetries` tries,
+  // and at every TaskbarCreated.
   bool Shown() const { return shown_; }
+  static constexpr std::uint32_t kRetryMs = 1000;
+  static constexpr int kRetries = 120;
   const NotifyIconData& IconData() const { return iconData_; }
 
  private:
   void FillIconData();
   void ShowIcon();
   void HideIcon();
+  // Adds the icon; when the shell refuses, the retry timer runs.
+  void AddIcon();
+  void RetryAdd();
+  void StopRetry();
   void PopupMenuAt(Point point, TPopupMenu* menu);
   // A left or right button-up: its event, then its menu. `downs` is the
   // count of button-downs before the button-up was handled.
@@ -93,7 +102,9 @@ class TTrayIcon : public TComponent, private WindowProc {
   void MouseUp(TMouseButton button, TShiftState shift, Point p);
   std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
 
-  bool shown_ = false;
+  bool wanted_ = false;  // the icon should show (AutoHide)
+  bool shown_ = false;   // the shell has it
+  int retriesLeft_ = 0;  // tries of the retry timer still to come
   NotifyIconData iconData_;
   Handle windowHandle_ = 0;
   TIcon icon_;

@@ -11,12 +11,23 @@ namespace vx {
 
 bool HeadlessSystem::PressHotKey(std::uint32_t modifiers, std::uint32_t vk) {
   for (const HotKey& h : hotkeys) {
-    if (h.modifiers == modifiers && h.vk == vk) {
+    if ((h.modifiers & kModKeys) == (modifiers & kModKeys) && h.vk == vk) {
       if (h.process) h.process->PostMessage(h.wnd, kWmHotKey, static_cast<std::uintptr_t>(h.id), 0);
       return h.process != nullptr;
     }
   }
   return false;
+}
+
+void HeadlessSystem::RestartShell() {
+  trayIcons.clear();
+  auto known = registeredMessages.find(FoldCase("TaskbarCreated"));
+  if (known == registeredMessages.end()) return;  // nobody listens for it
+  std::vector<std::pair<Handle, HeadlessPlatform*>> tops;
+  for (const auto& [h, w] : windows)
+    if (!w.isControl && w.proc && w.process) tops.emplace_back(h, w.process);
+  for (const auto& [h, process] : tops)
+    if (windows.count(h)) process->SendMessage(h, known->second, 0, 0);
 }
 
 void HeadlessSystem::OccupyHotKey(std::uint32_t modifiers, std::uint32_t vk) {
@@ -38,7 +49,11 @@ HeadlessPlatform::HeadlessPlatform(HeadlessSystem& sys, std::string path) : syst
 }
 
 bool HeadlessPlatform::CreateSingleInstanceMutex(const std::string& name) {
-  return system.mutexes.insert(name).second;
+  // A mutex of a copy that runs elevated exists, but this one may not open it.
+  const bool denied = system.elevatedMutexes.count(name) != 0;
+  const bool existed = !denied && !system.mutexes.insert(name).second;
+  const std::uint32_t error = denied ? kErrorAccessDenied : existed ? kErrorAlreadyExists : 0u;
+  return !AnotherCopyHoldsMutex(!denied, error);
 }
 
 Handle HeadlessPlatform::CreateWindow(const WindowSpec& desc, WindowProc* proc) {
@@ -353,8 +368,11 @@ void HeadlessPlatform::GlobalDeleteAtom(std::uint16_t atom) {
 
 bool HeadlessPlatform::RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) {
   if (!system.FindWindowRecord(wnd)) return false;
+  // The combination is the keys; MOD_NOREPEAT is how it reports.
   for (const auto& h : system.hotkeys)
-    if ((h.modifiers == modifiers && h.vk == vk) || (h.process == this && h.wnd == wnd && h.id == id)) return false;
+    if (((h.modifiers & kModKeys) == (modifiers & kModKeys) && h.vk == vk) ||
+        (h.process == this && h.wnd == wnd && h.id == id))
+      return false;
   system.hotkeys.push_back(HeadlessSystem::HotKey{this, wnd, id, modifiers, vk});
   trace.push_back("register hotkey");
   return true;
@@ -375,23 +393,32 @@ void HeadlessPlatform::ShellExecute(const std::string& verb, const LaunchRequest
   launches.push_back(Launch{verb, target.file.utf8, target.params, target.dir.utf8, show});
 }
 
-void HeadlessPlatform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {
+bool HeadlessPlatform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {
   notifyCalls.emplace_back(op, data);
   trace.push_back(op == NotifyOp::Add ? "tray add" : op == NotifyOp::Modify ? "tray modify" : "tray delete");
   const auto key = std::make_pair(data.hWnd, data.uID);
+  auto it = system.trayIcons.find(key);
   switch (op) {
     case NotifyOp::Add:
-      system.trayIcons.emplace(key, data);
-      break;
-    case NotifyOp::Modify: {
-      auto it = system.trayIcons.find(key);
-      if (it != system.trayIcons.end()) it->second = data;
-      break;
-    }
+      if (system.trayAddsRefused > 0) {
+        --system.trayAddsRefused;
+        if (system.trayAddsTakenAnyway > 0) {
+          --system.trayAddsTakenAnyway;
+          system.trayIcons.emplace(key, data);
+        }
+        return false;
+      }
+      return system.trayIcons.emplace(key, data).second;  // an icon the shell has already is refused
+    case NotifyOp::Modify:
+      if (it == system.trayIcons.end()) return false;
+      it->second = data;
+      return true;
     case NotifyOp::Delete:
-      system.trayIcons.erase(key);
-      break;
+      if (it == system.trayIcons.end()) return false;
+      system.trayIcons.erase(it);
+      return true;
   }
+  return false;
 }
 
 }  // namespace vx

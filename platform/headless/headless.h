@@ -91,11 +91,15 @@ class HeadlessSystem {
   // Presses a hotkey: posts WM_HOTKEY to the window that registered the
   // combination. False when none did.
   bool PressHotKey(std::uint32_t modifiers, std::uint32_t vk);
+  // Explorer starts anew: the notification area is empty, and every
+  // top-level window hears the registered message "TaskbarCreated".
+  void RestartShell();
   // Takes a key combination for a program outside this desktop's processes.
   void OccupyHotKey(std::uint32_t modifiers, std::uint32_t vk);
   const Window* FindWindowRecord(Handle wnd) const;
 
   std::set<std::string> mutexes;
+  std::set<std::string> elevatedMutexes;  // held by an elevated copy: opening one is denied
   std::map<Handle, Window> windows;
   std::vector<HotKey> hotkeys;
   std::map<std::uint16_t, Atom> atoms;
@@ -105,6 +109,11 @@ class HeadlessSystem {
   int dpi = 96;
   std::map<Handle, std::pair<std::string, int>> fonts;  // font -> face, pixel height
   std::map<std::pair<Handle, std::uint32_t>, NotifyIconData> trayIcons;  // (window, id) -> icon
+  // The shell refuses this many of the next tray adds, as a busy Explorer
+  // does at sign-in; `trayAddsTakenAnyway` of them add the icon all the same
+  // (the add timed out after the shell took it).
+  int trayAddsRefused = 0;
+  int trayAddsTakenAnyway = 0;
   std::map<std::string, std::uint32_t> registeredMessages;
   Handle nextHandle = 0x1000;
 };
@@ -301,7 +310,7 @@ class HeadlessPlatform : public Platform {
   bool UnregisterHotKey(Handle wnd, int id) override;
 
   void ShellExecute(const std::string& verb, const LaunchRequest& target, int show) override;
-  void ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
+  bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
 
  private:
   struct Queued {

@@ -268,7 +268,7 @@ class Win32Platform : public Platform {
   bool UnregisterHotKey(Handle wnd, int id) override;
 
   void ShellExecute(const std::string& verb, const LaunchRequest& target, int show) override;
-  void ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
+  bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
 
  private:
   void RegisterClassOnce(const std::wstring& name);

@@ -106,14 +106,25 @@ bool Win32Platform::OpenFileDialog(Handle owner, std::u16string& path) {
   ofn.nMaxFile = static_cast<DWORD>(buf.size());
   // A chosen shortcut stays the shortcut: started, it brings its own
   // arguments and working folder.
-  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NODEREFERENCELINKS;
+  // OFN_NOCHANGEDIR: the folder browsed must not become the program's
+  // current folder, which would stay locked while it runs and would be where
+  // an item without a folder of its own starts.
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NODEREFERENCELINKS | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&ofn)) return false;
   buf.resize(wcslen(buf.c_str()));
   path = ToU16(buf);
   return true;
 }
 
-void Win32Platform::DragAcceptFiles(Handle wnd, bool accept) { ::DragAcceptFiles(H(wnd), accept); }
+void Win32Platform::DragAcceptFiles(Handle wnd, bool accept) {
+  ::DragAcceptFiles(H(wnd), accept);
+  // Explorer runs at a lower integrity level than an elevated Vorlex, and
+  // UIPI drops its drop messages unless the window lets them through.
+  // WM_COPYGLOBALDATA (0x0049) carries the drop's data.
+  if (accept)
+    for (UINT msg : {UINT(WM_DROPFILES), UINT(WM_COPYDATA), 0x0049u})
+      ChangeWindowMessageFilterEx(H(wnd), msg, MSGFLT_ALLOW, nullptr);
+}
 
 std::vector<std::u16string> Win32Platform::DroppedFiles(std::uintptr_t drop) {
   HDROP h = reinterpret_cast<HDROP>(drop);

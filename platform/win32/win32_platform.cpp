@@ -121,8 +121,8 @@ bool Win32Platform::CreateSingleInstanceMutex(const std::string& name) {
   // started at the same moment cannot both pass.
   HANDLE h = CreateMutexW(nullptr, FALSE, Wide(name).c_str());
   const DWORD error = GetLastError();
-  if (h && error == ERROR_ALREADY_EXISTS) {
-    CloseHandle(h);
+  if (AnotherCopyHoldsMutex(h != nullptr, error)) {
+    if (h) CloseHandle(h);
     return false;
   }
   mutex_.Reset(h);  // held until the process ends; a failure runs unguarded
@@ -318,6 +318,9 @@ int Win32Platform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Poi
   HWND menuOwner = (fg && pid == GetCurrentProcessId()) ? fg : H(owner);
   const int chosen = ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
                                       at.x, at.y, 0, menuOwner, nullptr);
+  // A task switch must reach the owner before the menu shows again, or its
+  // second showing may vanish at once (TrackPopupMenu's remarks).
+  PostMessageW(menuOwner, WM_NULL, 0, 0);
   return chosen > 0 ? chosen - 1 : -1;
 }
 
@@ -407,11 +410,15 @@ bool Win32Platform::UnregisterHotKey(Handle wnd, int id) { return ::UnregisterHo
 // ----------------------------------------------------------------- Shell
 
 void Win32Platform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
+  // Vorlex received the input that starts the item, so it may hand the
+  // right to take the foreground on: the started program's window comes to
+  // the front instead of flashing behind the current one.
+  AllowSetForegroundWindow(ASFW_ANY);
   ShellExecuteW(nullptr, Wide(verb).c_str(), WidePath(target.file).c_str(), WideUtf8(target.params).c_str(),
                 WidePath(target.dir).c_str(), show);
 }
 
-void Win32Platform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {
+bool Win32Platform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {
   NOTIFYICONDATAW nid{};
   nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
   nid.hWnd = H(data.hWnd);
@@ -421,7 +428,12 @@ void Win32Platform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {
   nid.hIcon = reinterpret_cast<HICON>(data.hIcon);
   const std::wstring tip = Wide(std::string(data.szTip));
   lstrcpynW(nid.szTip, tip.c_str(), 64);
-  Shell_NotifyIconW(static_cast<DWORD>(op), &nid);
+  if (op == NotifyOp::Add) {
+    // An elevated Vorlex hears Explorer's TaskbarCreated only when UIPI
+    // lets it through to the icon's window.
+    ChangeWindowMessageFilterEx(nid.hWnd, RegisterWindowMessageW(L"TaskbarCreated"), MSGFLT_ALLOW, nullptr);
+  }
+  return Shell_NotifyIconW(static_cast<DWORD>(op), &nid) != FALSE;
 }
 
 }  // namespace vx::win32
