@@ -47,6 +47,23 @@ std::string Utf8FromCp932(const std::string& cp932, Platform& p) { return Utf16T
 
 }  // namespace
 
+bool IsProgramPath(const std::string& path, Platform& p) {
+  const std::size_t dot = path.find_last_of(".\\/");
+  if (dot == std::string::npos || path[dot] != '.') return false;
+  const std::string ext = FoldCase(path.substr(dot));
+  if (ext == ".MSC") return false;
+  std::string list;
+  if (!p.GetEnvironmentVariable("PATHEXT", list) || list.empty()) list = ".COM;.EXE;.BAT;.CMD";
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(';', start);
+    if (end == std::string::npos) end = list.size();
+    if (FoldCase(list.substr(start, end - start)) == ext) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 std::string ExpandVariables(const std::string& s, Platform& p) {
   std::string out;
   std::size_t i = 0;
@@ -93,7 +110,7 @@ LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, cons
   if (p.IsWow64() && (p.GetEnvironmentVariable("windir", windir) || p.GetEnvironmentVariable("SystemRoot", windir))) {
     while (!windir.empty() && IsSeparator(windir.back())) windir.pop_back();
     const std::string system32 = windir + "\\System32";
-    if (InFolder(file, system32)) file = windir + "\\Sysnative" + file.substr(system32.size());
+    if (InFolder(file, system32) && IsProgramPath(file, p)) file = windir + "\\Sysnative" + file.substr(system32.size());
   }
   return LaunchRequest{FilePath(file), params, FilePath(folder)};
 }

@@ -9,8 +9,10 @@
 //   goes to the shell as written, which searches for it as it does.
 // - A relative Dir (".\docs") is taken from the program's own folder.
 // - On 64-bit Windows a 32-bit program sees SysWOW64 where System32 is
-//   named; an Exe in "%windir%\System32" is started through Sysnative, so it
-//   is the program that the person named.
+//   named; a program (IsProgramPath) in "%windir%\System32" is started
+//   through Sysnative, so it is the program that the person named. A
+//   document there stays as named: the program that opens it may be a
+//   64-bit one, which has no Sysnative.
 #pragma once
 
 #include <string>
@@ -20,6 +22,12 @@
 namespace vx {
 
 LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, const std::string& dir, Platform& p);
+
+// Whether the path names a program that Windows starts itself: its
+// extension is one of PATHEXT's (".COM;.EXE;.BAT;.CMD" when it is not set),
+// without regard to case. An MMC console (.msc), which PATHEXT lists too, is
+// a document that mmc.exe opens.
+bool IsProgramPath(const std::string& utf8, Platform& p);
 
 // The text with every "%NAME%" of a set variable replaced by its value.
 std::string ExpandVariables(const std::string& utf8, Platform& p);

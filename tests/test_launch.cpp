@@ -81,6 +81,21 @@ TEST_F(Launch, Under64BitWindowsOnlySystem32ProgramsGoThroughSysnative) {
   EXPECT_EQ(File("C:\\Windows\\System32x\\a.exe"), "C:\\Windows\\System32x\\a.exe");
   EXPECT_EQ(File("C:\\Windows\\SysWOW64\\cmd.exe"), "C:\\Windows\\SysWOW64\\cmd.exe");
   EXPECT_EQ(File("D:\\Windows\\System32\\cmd.exe"), "D:\\Windows\\System32\\cmd.exe");
+  // Documents stay as named: the 64-bit program that opens them (mmc.exe for
+  // a console) has no Sysnative.
+  EXPECT_EQ(File("C:\\Windows\\System32\\compmgmt.msc"), "C:\\Windows\\System32\\compmgmt.msc");
+  EXPECT_EQ(File("C:\\Windows\\System32\\drivers\\etc\\hosts"), "C:\\Windows\\System32\\drivers\\etc\\hosts");
+  EXPECT_EQ(File("C:\\Windows\\System32\\license.rtf"), "C:\\Windows\\System32\\license.rtf");
+  EXPECT_EQ(File("C:\\Windows\\System32\\x.BAT"), "C:\\Windows\\Sysnative\\x.BAT");
+  // PATHEXT says what a program is.
+  p.environment["PATHEXT"] = ".COM;.EXE;.BAT;.CMD;.VBS;.MSC;.PS1";
+  EXPECT_EQ(File("C:\\Windows\\System32\\a.ps1"), "C:\\Windows\\Sysnative\\a.ps1");
+  EXPECT_EQ(File("C:\\Windows\\System32\\compmgmt.msc"), "C:\\Windows\\System32\\compmgmt.msc");
+  p.environment["PATHEXT"] = ".EXE";
+  EXPECT_EQ(File("C:\\Windows\\System32\\x.bat"), "C:\\Windows\\System32\\x.bat");
+  EXPECT_TRUE(IsProgramPath("C:\\a.b\\x.Exe", p));
+  EXPECT_FALSE(IsProgramPath("C:\\a.exe\\readme", p));
+  EXPECT_FALSE(IsProgramPath("C:\\a\\.exe.txt", p));
   // The folder is the started program's to read in its own view.
   EXPECT_EQ(Resolve("C:\\Windows\\System32\\cmd.exe", "", "C:\\Windows\\System32").dir.utf8, "C:\\Windows\\System32");
 }
