@@ -189,6 +189,60 @@ TEST(Program, ARefusedSaveAtExitIsShownAndEverythingIsStillReleased) {
   EXPECT_TRUE(d.system().trayIcons.empty());
 }
 
+TEST(Program, ASettingsFileHeldForAMomentAtExitIsWaitedFor) {
+  // A virus scan holds the file without sharing for 800 ms as Vorlex ends:
+  // nothing is shown and the run's end and the items are stored.
+  Desktop d;
+  d.WriteIni(kTwoItems);
+  ASSERT_EQ(d.Start(), -1);
+  d.p.posixFiles.held.insert(d.Ini());
+  d.p.Schedule(800, [&] { d.p.posixFiles.held.clear(); });
+  const std::uint64_t before = d.p.tick;
+  EXPECT_EQ(d.Close(), 0);
+  EXPECT_TRUE(d.p.messageBoxes.empty());
+  EXPECT_GE(d.p.tick, before + 800);
+  EXPECT_LT(d.p.tick, before + 800 + 2 * PatientFiles::kPauseMs);  // not a moment longer than needed
+  const std::string text = d.IniText();
+  EXPECT_NE(text.find("Last=26/12/07 09:30:0"), std::string::npos);
+  EXPECT_NE(text.find("[1]\r\nName=\"Shell\"\r\nHotKey=16450\r\nExe=\"cmd.exe\"\r\nPar=\"/k\"\r\nDir=\"\"\r\n"),
+            std::string::npos);
+}
+
+TEST(Program, ASettingsFileHeldForLongIsReportedAfterTwoSecondsAndKept) {
+  Desktop d;
+  d.WriteIni(kTwoItems);
+  ASSERT_EQ(d.Start(), -1);
+  const std::string kept = d.IniText();
+  d.p.posixFiles.held.insert(d.Ini());
+  const std::uint64_t before = d.p.tick;
+  EXPECT_EQ(d.Close(), 0);
+  ASSERT_EQ(d.p.messageBoxes.size(), 2u);
+  EXPECT_EQ(d.p.messageBoxes[0].text.rfind(d.Ini() + " を読み込めません", 0), 0u);
+  EXPECT_NE(d.p.messageBoxes[0].text.find("(32)"), std::string::npos);
+  // Each of the two saves waited its two seconds, no more.
+  EXPECT_GE(d.p.tick, before + 2 * PatientFiles::kPatienceMs);
+  EXPECT_LE(d.p.tick, before + 2 * (PatientFiles::kPatienceMs + PatientFiles::kPauseMs));
+  EXPECT_EQ(d.IniText(), kept);
+  EXPECT_TRUE(d.system().trayIcons.empty());
+}
+
+TEST(Program, OnlyAHoldIsWaitedFor) {
+  using Codes = std::initializer_list<std::uint32_t>;
+  for (std::uint32_t code :
+       Codes{kErrorSharingViolation, kErrorLockViolation, kErrorUnableToRemoveReplaced, kErrorUnableToMoveReplacement})
+    EXPECT_TRUE(PatientFiles::Transient(code)) << code;
+  for (std::uint32_t code : Codes{kErrorAccessDenied, 3, 112, 1177}) EXPECT_FALSE(PatientFiles::Transient(code)) << code;
+  // A refused write (read-only) is reported at once, not after a wait.
+  Desktop d;
+  d.WriteIni(kTwoItems);
+  ASSERT_EQ(d.Start(), -1);
+  std::filesystem::permissions(d.Ini(), std::filesystem::perms::owner_read);
+  const std::uint64_t before = d.p.tick;
+  EXPECT_EQ(d.Close(), 0);
+  EXPECT_EQ(d.p.messageBoxes.size(), 2u);
+  EXPECT_LT(d.p.tick, before + PatientFiles::kPauseMs);
+}
+
 TEST(Program, AHandWrittenFileKeepsEveryForeignByte) {
   Desktop d;
   const std::string hand =

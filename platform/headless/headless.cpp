@@ -42,7 +42,10 @@ const HeadlessSystem::Window* HeadlessSystem::FindWindowRecord(Handle wnd) const
 // ---------------------------------------------------------- HeadlessPlatform
 
 
-HeadlessPlatform::HeadlessPlatform(HeadlessSystem& sys, std::string path) : system(sys), exePath(std::move(path)) {
+HeadlessPlatform::HeadlessPlatform(HeadlessSystem& sys, std::string path)
+    : system(sys),
+      patientFiles(posixFiles, [this] { return tick; }, [this](std::uint32_t ms) { Sleep(ms); }),
+      exePath(std::move(path)) {
   posixFiles.faultHook = [this](PosixFiles::Step step) {
     if (step == PosixFiles::Step::Rename) trace.push_back("write file");
   };
@@ -230,6 +233,12 @@ void HeadlessPlatform::WaitMessage(std::uint32_t ms) {
     RunNextScheduled();
   else
     AdvanceTo(until);
+}
+
+void HeadlessPlatform::Sleep(std::uint32_t ms) {
+  const std::uint64_t until = tick + ms;
+  while (!scheduled_.empty() && scheduled_.begin()->first <= until) RunNextScheduled();
+  AdvanceTo(until);
 }
 
 void HeadlessPlatform::RunNextScheduled() {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/patient_files.h"
 #include "platform/platform.h"
 
 namespace vx {
@@ -29,6 +30,9 @@ class PosixFiles : public Files {
   // data) and halfway through a read; a test may throw from it to stand for
   // a crash, or a failing disk, at that moment.
   std::function<void(Step)> faultHook;
+  // Files that another program holds open without sharing them (a scan, a
+  // backup): every open of one fails with a sharing violation.
+  std::set<std::string> held;
 
   bool Read(const FilePath& path, std::string& bytes, std::size_t maxBytes) override;
   bool Exists(const FilePath& path) override;
@@ -138,6 +142,7 @@ class HeadlessPlatform : public Platform {
 
   HeadlessSystem& system;
   PosixFiles posixFiles;
+  PatientFiles patientFiles;  // posixFiles, waiting on the scripted clock for a held file
   IconvCodePage cp932;
   std::string exePath;  // UTF-8
   // The environment's variables (names without regard to case), the short
@@ -226,7 +231,10 @@ class HeadlessPlatform : public Platform {
   std::map<std::pair<Handle, std::uintptr_t>, Timer> timers;
   std::uint64_t timerMessages = 0;  // WM_TIMER messages posted so far
 
-  Files& files() override { return posixFiles; }
+  Files& files() override { return patientFiles; }
+  // Lets `ms` of the scripted clock pass without handling a message, as a
+  // thread that sleeps; scheduled work due meanwhile runs.
+  void Sleep(std::uint32_t ms);
   const CodePage& codePage() override { return cp932; }
   bool ShortPathName(const std::u16string& path, std::u16string& shortPath) override;
   FilePath ExePath() override;

@@ -39,6 +39,12 @@ std::uint32_t WindowsError(int err) {
                     WindowsError(err));
 }
 
+// A file another program holds without sharing: Windows refuses every open.
+void CheckNotHeld(const std::set<std::string>& held, const std::string& path) {
+  if (held.count(path))
+    throw SystemError("open " + path + ": held by another program (32)", kErrorSharingViolation);
+}
+
 // Owns a file descriptor.
 class Fd {
  public:
@@ -80,6 +86,7 @@ std::string DirectoryOf(const std::string& path) {
 
 bool PosixFiles::Read(const FilePath& file, std::string& bytes, std::size_t maxBytes) {
   const std::string& path = file.utf8;
+  CheckNotHeld(held, path);
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return false;
@@ -153,6 +160,7 @@ std::string Resolve(const std::string& path) {
 
 void PosixFiles::Create(const FilePath& file, const std::string& bytes) {
   const std::string& path = file.utf8;
+  CheckNotHeld(held, path);
   // A symbolic link whose target is missing gets its target created.
   const std::string target = Resolve(path);
   Fd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
@@ -164,6 +172,7 @@ void PosixFiles::Create(const FilePath& file, const std::string& bytes) {
 
 void PosixFiles::Append(const FilePath& file, const std::string& bytes) {
   const std::string& path = file.utf8;
+  CheckNotHeld(held, path);
   const std::string target = Resolve(path);
   // A file without write permission counts as read-only, even for root.
   struct stat st {};
@@ -177,6 +186,7 @@ void PosixFiles::Append(const FilePath& file, const std::string& bytes) {
 
 void PosixFiles::Replace(const FilePath& file, const std::vector<std::string_view>& pieces) {
   const std::string& path = file.utf8;
+  CheckNotHeld(held, path);
   const std::string target = Resolve(path);
   // A file without write permission counts as read-only, even for root, as
   // the read-only attribute does on Windows.

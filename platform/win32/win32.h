@@ -40,6 +40,7 @@
 #include <set>
 #include <string>
 
+#include "platform/patient_files.h"
 #include "platform/platform.h"
 
 namespace vx::win32 {
@@ -186,7 +187,7 @@ class Win32Platform : public Platform {
   Win32Platform();
   ~Win32Platform() override;
 
-  Files& files() override { return files_; }
+  Files& files() override { return patientFiles_; }
   const CodePage& codePage() override { return codePage_; }
   bool ShortPathName(const std::u16string& path, std::u16string& shortPath) override;
   FilePath ExePath() override;
@@ -273,6 +274,7 @@ class Win32Platform : public Platform {
  private:
   void RegisterClassOnce(const std::wstring& name);
   Win32Files files_;
+  PatientFiles patientFiles_{files_, [] { return GetTickCount64(); }, [](std::uint32_t ms) { ::Sleep(ms); }};
   Win32CodePage codePage_;
   HINSTANCE instance_;
   ScopedHandle mutex_;
