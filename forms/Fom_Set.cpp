@@ -78,6 +78,7 @@ void TForm_Set::FormCreate() { AcceptFiles(); }
 
 void TForm_Set::InitForm() {
   OkClicked = false;
+  Editing = true;
   Call(MainWindow.DeleteMI_Exe);
   UnregisterAllHotKeys();
   SetLB_Select();
@@ -274,6 +275,7 @@ void TForm_Set::Btn_CancelClick(TObject*) { Close(); }
 void TForm_Set::FormClose(TCloseAction&) {
   // A refused save or a failed load is shown, but the hotkeys, the launch
   // menu and the tray menus come back all the same.
+  Editing = false;
   std::exception_ptr error;
   try {
     if (OkClicked) {
@@ -293,6 +295,21 @@ void TForm_Set::FormClose(TCloseAction&) {
   if (error) {
     Hide();  // closed as any close is, then the error box
     std::rethrow_exception(error);
+  }
+}
+
+void TForm_Set::FormDestroy() {
+  if (!Editing) return;
+  Editing = false;
+  // The main window saves the list as the run ends; it must save the file's
+  // items, as Cancel would leave them. Should the file not load, the list
+  // is emptied, and an empty list saves nothing over the file.
+  ClearExeList();
+  try {
+    LoadSettings();
+  } catch (...) {
+    ClearExeList();
+    throw;
   }
 }
 

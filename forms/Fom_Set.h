@@ -47,11 +47,15 @@ class TForm_Set : public TForm {
 
   std::int32_t EditNo = -1;  // the item the fields show; -1: none
   bool OkClicked = false;
+  bool Editing = false;  // opened by InitForm and not yet closed
 
   // Prepares the editor just before it is shown.
   void InitForm();
   void FormCreate() override;
   void FormClose(TCloseAction& action) override;
+  // The end of the run (the session ends) with the editor still open: what
+  // nobody confirmed is dropped, and the items are the file's again.
+  void FormDestroy() override;
   void FormDropFiles(std::uintptr_t drop) override;
 
   void SetLB_Select();

@@ -301,14 +301,38 @@ TEST_F(Editor, ARefusedSaveIsShownAndTheHotkeysAndMenusComeBackAllTheSame) {
   std::filesystem::permissions(d.Ini(), std::filesystem::perms::owner_all);
 }
 
-TEST_F(Editor, TheEndOfTheRunWithTheEditorOpenSavesWhatTheListHolds) {
-  Start(kThree);
-  Open();
-  Click("Btn_Add");
-  Type("Edt_Name", "unstored");  // renamed at once
-  EXPECT_EQ(d.Close(), 0);
-  EXPECT_NE(d.IniText().find("Count=4"), std::string::npos);
-  EXPECT_NE(d.IniText().find("[0]\r\nName=\"unstored\""), std::string::npos);
+TEST_F(Editor, TheEndOfTheRunWithTheEditorOpenStoresOnlyWhatWasConfirmed) {
+  // The session ends (or a close request comes) while the editor holds
+  // changes that neither Ok nor Cancel confirmed: the file keeps its items,
+  // and the run's end is stored all the same.
+  for (bool endSession : {false, true}) {
+    Desktop& e = d;
+    Start(kThree);
+    Open();
+    Click("Btn_Add");
+    Type("Edt_Name", "unstored");  // renamed in the list at once
+    Select(2);
+    Click("Btn_Del");
+    Select(0);
+    Click("CB_LeftDoubleClickMenu");
+    if (endSession) {
+      e.p.SendMessage(Application->GetHandle(), kWmEndSession, 1, 0);
+      EXPECT_EQ(e.p.exitCode, 0);
+      e.program->Finish();
+      e.program.reset();
+    } else {
+      EXPECT_EQ(e.Close(), 0);
+    }
+    const std::string text = e.IniText();
+    EXPECT_NE(text.find("Count=3"), std::string::npos) << endSession;
+    EXPECT_NE(text.find("LeftDoubleClickMenuNo=1"), std::string::npos) << endSession;
+    EXPECT_EQ(text.find("unstored"), std::string::npos) << endSession;
+    EXPECT_NE(text.find("[2]\r\nName=\"C\""), std::string::npos) << endSession;
+    EXPECT_NE(text.find("Last=26/12/07"), std::string::npos) << endSession;
+    EXPECT_TRUE(e.p.messageBoxes.empty());
+    std::filesystem::remove(e.Ini());
+    e.system().mutexes.clear();  // the ended run's mutex goes with its process
+  }
 }
 
 TEST_F(Editor, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
