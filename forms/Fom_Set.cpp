@@ -54,6 +54,12 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 432, 232,  99,  25, "その他の設定", 13);
   Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 544, 200,  75,  25, "Ok",         14);
   Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 544, 232,  75,  25, "Cancel",     15);
+  Lbl_Name->FocusControl = Edt_Name;
+  Lbl_HotKey->FocusControl = HK_Main;
+  Lbl_Exe->FocusControl = Edt_Exe;
+  Lbl_Par->FocusControl = Edt_Par;
+  Lbl_Dir->FocusControl = Edt_Dir;
+  Lbl_DoubleClick->FocusControl = CB_LeftDoubleClickMenu;
   OD_ExeFName = new TOpenDialog(this);
   OD_ExeFName->SetName("OD_ExeFName");
   LB_Select->ItemHeight = 16;

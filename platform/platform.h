@@ -327,6 +327,8 @@ class Platform {
   // The longest time between the clicks of a double-click, in milliseconds.
   virtual std::uint32_t DoubleClickTime() = 0;
   virtual bool SetForegroundWindow(Handle wnd) = 0;
+  // Gives the keyboard focus to a window of this program's.
+  virtual void SetFocus(Handle wnd) = 0;
 
   // Child controls, sizes and fonts. Sizes are device pixels; `GetDpi` says
   // how many make an inch on the window's monitor (96 = 100 %).

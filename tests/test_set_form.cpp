@@ -1,9 +1,12 @@
 // The item editor, the other settings dialog and the version box, driven by
 // their controls as a person uses them on the headless desktop.
+#include <cstring>
+
 #include "core/Unit_All.h"
 #include "forms/Fom_About.h"
 #include "forms/Fom_Set.h"
 #include "forms/Fom_SetEtc.h"
+#include "forms/Fom_Time.h"
 #include "tests/harness.h"
 
 namespace vx::test {
@@ -66,6 +69,7 @@ TEST_F(Editor, WhileOpenNoHotkeyIsRegisteredAndTheTrayMenusStayClosed) {
   EXPECT_EQ(d.system().hotkeys.size(), 2u);
   Open();
   EXPECT_TRUE(Form_Set->Visible());
+  EXPECT_EQ(d.system().focus, d.p.FindControl(Wnd(), "LB_Select"));  // the keyboard in the first field
   EXPECT_TRUE(d.system().hotkeys.empty());
   EXPECT_EQ(Form_Main->PM_Left->Count(), 0);
   d.p.keys[kVkLButton] = true;
@@ -370,6 +374,21 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
   for (std::size_t i = 1; i < order.size(); ++i)
     EXPECT_LT(d.p.FindControl(Wnd(), order[i - 1]), d.p.FindControl(Wnd(), order[i])) << order[i];
   EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").itemHeight, 16);
+  // Each field stands just after its own label in the window order, so a
+  // screen reader names it after that label.
+  EXPECT_EQ(d.p.ChildOrder(Wnd()),
+            (V{"LB_Select", "Lbl_Name", "Edt_Name", "Lbl_HotKey", "HK_Main", "Btn_ExeFName", "Lbl_Exe", "Edt_Exe",
+               "Lbl_Par", "Edt_Par", "Lbl_Dir", "Edt_Dir", "Lbl_DoubleClick", "CB_LeftDoubleClickMenu",
+               "CB_RightDoubleClickMenu", "Btn_Up", "Btn_Down", "Btn_Add", "Btn_Del", "Btn_SetEtc", "Btn_Ok",
+               "Btn_Cancel"}));
+  EXPECT_EQ(d.p.ChildOrder(Form_SetEtc->GetHandle()),
+            (V{"Lbl_LHotKey", "HK_HotKey", "CB_VisibleMenuIcon", "Btn_Close", "Bvl_HotKey"}));
+  const V time = d.p.ChildOrder(Form_Time->Pnl_Main->GetHandle());
+  for (const char* label : {"Lbl_NowL", "Lbl_LastL", "Lbl_StartL", "Lbl_SinceL"}) {
+    auto at = std::find(time.begin(), time.end(), label);
+    ASSERT_NE(at, time.end());
+    EXPECT_EQ(*std::next(at), std::string(label).substr(0, std::strlen(label) - 1)) << label;  // its value
+  }
   const auto& etc = *d.system().FindWindowRecord(Form_SetEtc->GetHandle());
   EXPECT_EQ(etc.desc.width, 242);
   EXPECT_EQ(etc.desc.height, 128);

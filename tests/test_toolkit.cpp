@@ -174,6 +174,8 @@ class TProgressBar : public TControl {
   }
 };
 
+using V = std::vector<std::string>;
+
 class ControlForm : public TForm {
  public:
   explicit ControlForm(TComponent* owner) : TForm(owner, "TControlForm", "controls") {
@@ -181,7 +183,9 @@ class ControlForm : public TForm {
     Font = TFontSpec{"ＭＳ 明朝", 15, kShiftJisCharset};
     Top = Place<TPanel>("Top", nullptr, 0, 0, 200, 40, "", 0);
     Label = Place<TLabel>("Label", Top, 8, 8, 64, 15, "text");
+    Names = Place<TLabel>("Names", Top, 8, 24, 64, 15, "second");
     Second = Place<TButton>("Second", Top, 100, 8, 75, 25, "2", 1);
+    Names->FocusControl = Second;
     First = Place<TButton>("First", Top, 100, 8, 75, 25, "1", 0);
     Rest = Place<TPanel>("Rest", nullptr, 0, 40, 200, 60, "", 1);
     Box = Place<TCheckBox>("Box", Rest, 8, 8, 100, 17, "box", 0);
@@ -196,7 +200,7 @@ class ControlForm : public TForm {
   }
   TPanel *Top, *Rest;
   TProgressBar* Progress;
-  TLabel* Label;
+  TLabel *Label, *Names;
   TButton *First, *Second;
   TCheckBox* Box;
   TTimer* Ticker;
@@ -237,11 +241,22 @@ TEST_F(Toolkit, ControlsAreMadeInTabOrderAndPanelsAlignToTheClientArea) {
   ControlForm* f = nullptr;
   app->CreateForm(f);
   // Windows' tab order is the order of creation: each parent's children in
-  // their tab order, those without one first.
-  const Handle label = p.FindControl(f->GetHandle(), "Label"), first = p.FindControl(f->GetHandle(), "First"),
-               second = p.FindControl(f->GetHandle(), "Second");
-  EXPECT_LT(label, first);
-  EXPECT_LT(first, second);
+  // their tab order, each after the label that names it (a screen reader
+  // names a control after the static text just before it), the rest last.
+  EXPECT_EQ(p.ChildOrder(f->Top->GetHandle()), (V{"First", "Names", "Second", "Label"}));
+  EXPECT_EQ(p.ChildOrder(f->GetHandle()), (V{"Top", "Rest"}));
+  // It opens with the keyboard in its first field that takes input.
+  f->Show();
+  EXPECT_EQ(system.focus, f->First->GetHandle());
+  f->Hide();
+  f->First->SetEnabled(false);
+  f->Show();
+  EXPECT_EQ(system.focus, f->Second->GetHandle());
+  system.focus = 0;
+  f->Show();  // already open: the focus stays where the person put it
+  EXPECT_EQ(system.focus, 0u);
+  f->Hide();
+  f->First->SetEnabled(true);
   EXPECT_EQ(p.Control(f->GetHandle(), "Second").control.tabStop, true);
   EXPECT_EQ(p.Control(f->GetHandle(), "Label").control.tabStop, false);
   // The client-filling panel takes what the top panel leaves, and follows

@@ -110,6 +110,7 @@ class HeadlessSystem {
   std::map<std::string, std::uint16_t> atomNames;  // folded name -> atom
   std::size_t atomCapacity = 0x3FFF;
   Handle foreground = 0;
+  Handle focus = 0;  // the window with the keyboard focus
   int dpi = 96;
   std::map<Handle, std::pair<std::string, int>> fonts;  // font -> face, pixel height
   std::map<std::pair<Handle, std::uint32_t>, NotifyIconData> trayIcons;  // (window, id) -> icon
@@ -182,6 +183,9 @@ class HeadlessPlatform : public Platform {
   Handle FindControl(Handle top, const std::string& name) const;
   const HeadlessSystem::Window& Control(Handle top, const std::string& name) const;
   bool Click(Handle top, const std::string& name);
+  // The names of a window's child controls in the window order (the order
+  // they were made), as Tab and screen readers go through them.
+  std::vector<std::string> ChildOrder(Handle parent) const;
   // Shows on the screen: the window and every parent visible.
   bool Showing(Handle wnd) const;
   // A person's input into a control, reported to its parent as Windows
@@ -263,6 +267,7 @@ class HeadlessPlatform : public Platform {
   void KillTimer(Handle wnd, std::uintptr_t id) override;
   std::uint32_t DoubleClickTime() override { return doubleClickTime; }
   bool SetForegroundWindow(Handle wnd) override;
+  void SetFocus(Handle wnd) override { system.focus = wnd; }
   Handle FindWindow(const std::string& className, const std::string& caption) override;
 
   Handle CreateControl(Handle parent, const ControlDesc& desc, WindowProc* proc) override;

@@ -115,6 +115,13 @@ void HeadlessPlatform::CenterOnScreen(Handle wnd) {
   it->second.position = Point{(1920 - it->second.desc.width) / 2, (1080 - it->second.desc.height) / 2};
 }
 
+std::vector<std::string> HeadlessPlatform::ChildOrder(Handle parent) const {
+  std::vector<std::string> names;  // the window map is ordered by handle, which rises as windows are made
+  for (const auto& [h, w] : system.windows)
+    if (w.isControl && w.parent == parent) names.push_back(w.control.name);
+  return names;
+}
+
 Handle HeadlessPlatform::FindControl(Handle top, const std::string& name) const {
   for (const auto& [h, w] : system.windows) {
     if (!w.isControl || w.control.name != name) continue;

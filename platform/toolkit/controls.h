@@ -94,6 +94,10 @@ class TLabel : public TControl {
  public:
   TLabel(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
   void Describe(ControlDesc& desc) const override;
+  // The control this label names. Screen readers name a field after the
+  // static text just before it in the window order, so the form makes the
+  // label's window just before that control's.
+  TControl* FocusControl = nullptr;
 };
 
 // An etched line along the bottom of its bounds, or a frame around them.

@@ -46,17 +46,47 @@ std::vector<TControl*> TForm::Controls() const {
 }
 
 void TForm::CreateControls(TPanel* parent) {
-  std::vector<TControl*> children;
+  std::vector<TControl*> children, focusable;
   for (TControl* c : Controls())
     if (c->Parent() == parent) children.push_back(c);
   // Windows moves the focus through a parent's children in the order they
-  // were made: make them in tab order, those that take no focus first.
-  std::stable_sort(children.begin(), children.end(),
+  // were made, and screen readers name a field after the label just before
+  // it: make the controls in tab order, each after the labels that name it,
+  // then the rest in the order of the description (earlier ones on top).
+  for (TControl* c : children)
+    if (c->TabOrder >= 0) focusable.push_back(c);
+  std::stable_sort(focusable.begin(), focusable.end(),
                    [](const TControl* a, const TControl* b) { return a->TabOrder < b->TabOrder; });
-  for (TControl* c : children) {
+  auto namer = [](const TControl* c) {
+    auto* label = dynamic_cast<const TLabel*>(c);
+    return label ? label->FocusControl : nullptr;
+  };
+  std::vector<TControl*> order;
+  for (TControl* c : focusable) {
+    for (TControl* label : children)
+      if (namer(label) == c) order.push_back(label);
+    order.push_back(c);
+  }
+  for (TControl* c : children)
+    if (c->TabOrder < 0 && std::find(order.begin(), order.end(), c) == order.end()) order.push_back(c);
+  for (TControl* c : order) {
     c->CreateHandle();
     if (auto* panel = dynamic_cast<TPanel*>(c)) CreateControls(panel);
   }
+}
+
+TControl* TForm::FirstField() const {
+  // The first control in the tab order that a person can reach: the
+  // form's own children first, then those of its panels.
+  TControl* first = nullptr;
+  for (TControl* c : Controls()) {
+    if (c->TabOrder < 0 || !c->TakesInput() || dynamic_cast<TPanel*>(c)) continue;
+    auto rank = [](const TControl* x) {
+      return std::make_pair(x->Parent() ? x->Parent()->TabOrder : -1, x->TabOrder);
+    };
+    if (!first || rank(c) < rank(first)) first = c;
+  }
+  return first;
 }
 
 void TForm::Realign() {
@@ -99,8 +129,12 @@ void TForm::Show() {
     if (!shownOnce_) Application->P.CenterOnScreen(GetHandle());
     shownOnce_ = true;
   }
+  const bool opening = !Visible();
   Application->P.ShowWindow(GetHandle(), true);
   Application->P.BringToFront(GetHandle());
+  // A dialog opens with the keyboard in its first field.
+  if (opening)
+    if (TControl* first = FirstField()) Application->P.SetFocus(first->GetHandle());
 }
 
 void TForm::ShowModal() {

@@ -103,6 +103,8 @@ class TForm : public TComponent, public WindowProc {
   void Realign();
   void ApplyDpi(int dpi);
   std::vector<TControl*> Controls() const;
+  // The control that takes the keyboard when the form opens, or null.
+  TControl* FirstField() const;
   std::string className_, caption_;
   Handle handle_ = 0;
   int clientWidth_ = 0, clientHeight_ = 0;

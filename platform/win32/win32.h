@@ -216,6 +216,7 @@ class Win32Platform : public Platform {
   void KillTimer(Handle wnd, std::uintptr_t id) override;
   std::uint32_t DoubleClickTime() override;
   bool SetForegroundWindow(Handle wnd) override;
+  void SetFocus(Handle wnd) override;
   Handle FindWindow(const std::string& className, const std::string& caption) override;
 
   Handle CreateControl(Handle parent, const ControlDesc& desc, WindowProc* proc) override;

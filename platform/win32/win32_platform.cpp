@@ -273,6 +273,8 @@ std::uint32_t Win32Platform::DoubleClickTime() { return GetDoubleClickTime(); }
 
 bool Win32Platform::SetForegroundWindow(Handle wnd) { return ::SetForegroundWindow(H(wnd)) != FALSE; }
 
+void Win32Platform::SetFocus(Handle wnd) { ::SetFocus(H(wnd)); }
+
 Handle Win32Platform::FindWindow(const std::string& className, const std::string& caption) {
   return reinterpret_cast<Handle>(FindWindowW(Wide(className).c_str(), Wide(caption).c_str()));
 }
