@@ -340,6 +340,8 @@ class Platform {
   // A font by face, character height in pixels and character set.
   virtual Handle CreateFont(const std::string& face, int height, int charset) = 0;
   virtual void DestroyFont(Handle font) = 0;
+  // Whether a font family of that face is installed.
+  virtual bool FontInstalled(const std::string& face) = 0;
   virtual int GetDpi(Handle wnd) = 0;
   // Gives the window a client area of that size; its top-left stays.
   virtual void SetClientSize(Handle wnd, int width, int height) = 0;

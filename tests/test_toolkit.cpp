@@ -276,6 +276,25 @@ TEST_F(Toolkit, ControlsAreMadeInTabOrderAndPanelsAlignToTheClientArea) {
   app->DestroyForms();
 }
 
+TEST_F(Toolkit, AMissingJapaneseFaceGivesWayToTheSystemsJapaneseUiFontAtTheSameHeight) {
+  // An English or German Windows lacks "ＭＳ 明朝" and "ＭＳ ゴシック".
+  system.missingFonts = {"ＭＳ 明朝", "ＭＳ ゴシック"};
+  ControlForm* f = nullptr;
+  app->CreateForm(f);
+  const auto& box = p.Control(f->GetHandle(), "Box").control;
+  EXPECT_EQ(system.fonts.at(box.font), (std::pair<std::string, int>{"Yu Gothic UI", 15}));
+  EXPECT_EQ(InstalledFace("ＭＳ ゴシック", p), "Yu Gothic UI");
+  system.missingFonts.insert("Yu Gothic UI");  // Windows 7
+  EXPECT_EQ(InstalledFace("ＭＳ ゴシック", p), "Meiryo UI");
+  system.missingFonts.insert("Meiryo UI");
+  EXPECT_EQ(InstalledFace("ＭＳ ゴシック", p), "MS UI Gothic");
+  system.missingFonts.insert("MS UI Gothic");
+  EXPECT_EQ(InstalledFace("ＭＳ ゴシック", p), "ＭＳ ゴシック");  // nothing better: the system's substitute
+  system.missingFonts = {};
+  EXPECT_EQ(InstalledFace("ＭＳ ゴシック", p), "ＭＳ ゴシック");  // installed: as named
+  app->DestroyForms();
+}
+
 TEST_F(Toolkit, SizesAndFontsAreScaledByTheWindowsDpiAndFollowItsChanges) {
   system.dpi = 192;
   ControlForm* f = nullptr;

@@ -113,6 +113,7 @@ class HeadlessSystem {
   Handle focus = 0;  // the window with the keyboard focus
   int dpi = 96;
   std::map<Handle, std::pair<std::string, int>> fonts;  // font -> face, pixel height
+  std::set<std::string> missingFonts;  // faces this desktop lacks; every other face is installed
   std::map<std::pair<Handle, std::uint32_t>, NotifyIconData> trayIcons;  // (window, id) -> icon
   // The shell refuses this many of the next tray adds, as a busy Explorer
   // does at sign-in; `trayAddsTakenAnyway` of them add the icon all the same
@@ -277,6 +278,7 @@ class HeadlessPlatform : public Platform {
   void SetFont(Handle wnd, Handle font) override;
   Handle CreateFont(const std::string& face, int height, int charset) override;
   void DestroyFont(Handle font) override { system.fonts.erase(font); }
+  bool FontInstalled(const std::string& face) override { return !system.missingFonts.count(face); }
   int GetDpi(Handle) override { return system.dpi; }
   void SetClientSize(Handle wnd, int width, int height) override;
   void CenterOnScreen(Handle wnd) override;

@@ -10,6 +10,17 @@ namespace vx {
 
 // --------------------------------------------------------------------- TForm
 
+std::string InstalledFace(const std::string& face, Platform& P) {
+  if (P.FontInstalled(face)) return face;
+  // "ＭＳ ゴシック" and "ＭＳ 明朝" come only with the Japanese supplemental
+  // fonts, which Windows in other languages leaves out; the system's
+  // substitute has other widths and clips the fixed layouts. The Japanese
+  // UI fonts of Windows 10 and 11, 7 and XP take their place.
+  for (const char* ui : {"Yu Gothic UI", "Meiryo UI", "MS UI Gothic"})
+    if (P.FontInstalled(ui)) return ui;
+  return face;  // nothing better: the system's own substitute
+}
+
 TForm::TForm(TComponent* owner, std::string className, std::string caption)
     : TComponent(owner), className_(std::move(className)), caption_(std::move(caption)) {}
 
@@ -116,7 +127,7 @@ void TForm::ApplyDpi(int dpi) {
   dpi_ = dpi > 0 ? dpi : 96;
   // A font made for the new DPI, so the text is drawn crisp at its size.
   const Handle old = font_;
-  font_ = Font.Height > 0 ? P.CreateFont(Font.Name, Scale(Font.Height), Font.Charset) : 0;
+  font_ = Font.Height > 0 ? P.CreateFont(InstalledFace(Font.Name, P), Scale(Font.Height), Font.Charset) : 0;
   for (TControl* c : Controls())
     if (c->GetHandle()) P.SetFont(c->GetHandle(), font_);
   if (old) P.DestroyFont(old);

@@ -21,6 +21,10 @@ struct TFontSpec {
 };
 inline constexpr int kShiftJisCharset = 128;
 
+// The face a form's font is made with: `face` when it is installed, else
+// the first installed of the system's Japanese UI fonts, else `face` still.
+std::string InstalledFace(const std::string& face, Platform& P);
+
 class TForm : public TComponent, public WindowProc {
  public:
   TForm(TComponent* owner, std::string className, std::string caption);

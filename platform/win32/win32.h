@@ -226,6 +226,7 @@ class Win32Platform : public Platform {
   void SetFont(Handle wnd, Handle font) override;
   Handle CreateFont(const std::string& face, int height, int charset) override;
   void DestroyFont(Handle font) override;
+  bool FontInstalled(const std::string& face) override;
   int GetDpi(Handle wnd) override;
   void SetClientSize(Handle wnd, int width, int height) override;
   void CenterOnScreen(Handle wnd) override;

@@ -164,6 +164,25 @@ Handle Win32Platform::CreateFont(const std::string& face, int height, int charse
 
 void Win32Platform::DestroyFont(Handle font) { DeleteObject(reinterpret_cast<HGDIOBJ>(font)); }
 
+bool Win32Platform::FontInstalled(const std::string& face) {
+  LOGFONTW lf{};
+  lf.lfCharSet = DEFAULT_CHARSET;
+  const std::wstring wide = Wide(face);
+  if (wide.empty() || wide.size() >= LF_FACESIZE) return false;
+  lstrcpynW(lf.lfFaceName, wide.c_str(), LF_FACESIZE);
+  bool found = false;
+  const ScopedGetDC screen(nullptr);
+  // The callback runs once per style of the family; one is enough.
+  EnumFontFamiliesExW(
+      screen.Get(), &lf,
+      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+        *reinterpret_cast<bool*>(found) = true;
+        return 0;
+      },
+      reinterpret_cast<LPARAM>(&found), 0);
+  return found;
+}
+
 int Win32Platform::GetDpi(Handle wnd) {
   // Windows 10 knows each monitor's DPI; before it, the system's counts.
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
