@@ -85,6 +85,12 @@ struct Rect {
   std::int32_t left = 0, top = 0, width = 0, height = 0;
 };
 
+// A rectangle by its edges, as WM_DPICHANGED's lParam points to one (the
+// system's RECT): the place and size Windows suggests for the window.
+struct EdgeRect {
+  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
 // Notification codes in WM_COMMAND: a button clicked, a list box's
 // selection changed, an edit box's or hotkey control's contents changed.
 enum : std::uint16_t { kBnClicked = 0, kLbnSelChange = 1, kEnChange = 0x0300 };
@@ -345,6 +351,8 @@ class Platform {
   virtual int GetDpi(Handle wnd) = 0;
   // Gives the window a client area of that size; its top-left stays.
   virtual void SetClientSize(Handle wnd, int width, int height) = 0;
+  // Puts the whole window, frame and all, at that place and size on the screen.
+  virtual void SetWindowBounds(Handle wnd, const EdgeRect& bounds) = 0;
   virtual void CenterOnScreen(Handle wnd) = 0;
   // Edit boxes: the text as the person typed it, and the selection (the
   // caret when both ends meet), in UTF-16 units.

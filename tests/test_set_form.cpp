@@ -374,6 +374,12 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
   for (std::size_t i = 1; i < order.size(); ++i)
     EXPECT_LT(d.p.FindControl(Wnd(), order[i - 1]), d.p.FindControl(Wnd(), order[i])) << order[i];
   EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").itemHeight, 16);
+  // The list's rows follow a DPI change as the rest does.
+  const EdgeRect suggested{0, 0, 944, 404};
+  d.p.SendMessage(Wnd(), kWmDpiChanged, (144u << 16) | 144u, reinterpret_cast<std::intptr_t>(&suggested));
+  EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").itemHeight, 24);
+  d.p.SendMessage(Wnd(), kWmDpiChanged, (96u << 16) | 96u, 0);
+  EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").itemHeight, 16);
   // Each field stands just after its own label in the window order, so a
   // screen reader names it after that label.
   EXPECT_EQ(d.p.ChildOrder(Wnd()),

@@ -314,6 +314,16 @@ TEST_F(Toolkit, SizesAndFontsAreScaledByTheWindowsDpiAndFollowItsChanges) {
   EXPECT_EQ(p.Control(f->GetHandle(), "Rest").control.bounds.top, 60);
   EXPECT_EQ(system.fonts.count(oldFont), 0u);
   EXPECT_EQ(system.fonts.at(p.Control(f->GetHandle(), "Label").control.font).second, 23);
+  // With a DPI change Windows suggests the window's new place and size: the
+  // window takes it as it is (made up otherwise, it jumps, and at a
+  // monitor's edge it flips back and forth), and lays its controls out anew.
+  const EdgeRect suggested{1900, 300, 1900 + 400, 300 + 200};
+  p.SendMessage(f->GetHandle(), kWmDpiChanged, (192u << 16) | 192u, reinterpret_cast<std::intptr_t>(&suggested));
+  EXPECT_EQ(win.position.x, 1900);
+  EXPECT_EQ(win.position.y, 300);
+  EXPECT_EQ(win.desc.width, 400);
+  EXPECT_EQ(p.Control(f->GetHandle(), "Rest").control.bounds.top, 80);
+  EXPECT_EQ(system.fonts.at(p.Control(f->GetHandle(), "Label").control.font).second, 30);
   app->DestroyForms();
   EXPECT_TRUE(system.fonts.empty());
 }

@@ -281,6 +281,8 @@ class HeadlessPlatform : public Platform {
   bool FontInstalled(const std::string& face) override { return !system.missingFonts.count(face); }
   int GetDpi(Handle) override { return system.dpi; }
   void SetClientSize(Handle wnd, int width, int height) override;
+  // The headless desktop draws no frames: the window is its client area.
+  void SetWindowBounds(Handle wnd, const EdgeRect& bounds) override;
   void CenterOnScreen(Handle wnd) override;
   std::u16string GetEditText(Handle edit) override;
   void SetEditText(Handle edit, const std::u16string& text) override;

@@ -108,6 +108,14 @@ void HeadlessPlatform::SetClientSize(Handle wnd, int width, int height) {
   it->second.desc.height = height;
 }
 
+void HeadlessPlatform::SetWindowBounds(Handle wnd, const EdgeRect& b) {
+  auto it = system.windows.find(wnd);
+  if (it == system.windows.end()) return;
+  it->second.position = Point{b.left, b.top};
+  it->second.desc.width = b.right - b.left;
+  it->second.desc.height = b.bottom - b.top;
+}
+
 void HeadlessPlatform::CenterOnScreen(Handle wnd) {
   auto it = system.windows.find(wnd);
   if (it == system.windows.end()) return;

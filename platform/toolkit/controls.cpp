@@ -224,6 +224,10 @@ void TListBox::SetItemIndex(int index) {
   if (GetHandle()) Application->P.ListSelect(GetHandle(), itemIndex_);
 }
 
+void TListBox::DpiChanged() {
+  if (ItemHeight > 0) Application->P.SendMessage(GetHandle(), kLbSetItemHeight, 0, Form()->Scale(ItemHeight));
+}
+
 void TListBox::HandleCreated() {
   for (int i = 0; i < Count(); ++i) Application->P.ListInsert(GetHandle(), i, Item(i));
   Application->P.ListSelect(GetHandle(), itemIndex_);

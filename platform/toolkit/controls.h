@@ -55,6 +55,9 @@ class TControl : public TComponent {
   virtual void Command(std::uint16_t /*code*/) {}
   // Puts what was set before the window existed into the new window.
   virtual void HandleCreated() {}
+  // The form's DPI changed: what the control sized at creation follows it
+  // (bounds and font are the form's to set).
+  virtual void DpiChanged() {}
   // What the control's native window is: its class, styles and the
   // messages that give it its earlier state. The common part (name, text,
   // bounds, state, font) is filled in already; bounds are device pixels.
@@ -155,6 +158,7 @@ class TListBox : public TControl {
   void SetItemIndex(int index);
   void Command(std::uint16_t code) override;
   void HandleCreated() override;
+  void DpiChanged() override;
 
  private:
   std::vector<std::string> items_;

@@ -122,16 +122,27 @@ void TForm::SetClientSize(int width, int height) {
   Realign();
 }
 
-void TForm::ApplyDpi(int dpi) {
+void TForm::ApplyDpi(int dpi, const EdgeRect* suggested) {
   Platform& P = Application->P;
   dpi_ = dpi > 0 ? dpi : 96;
-  // A font made for the new DPI, so the text is drawn crisp at its size.
+  // A font made for the new DPI, so the text is drawn crisp at its size;
+  // what else a control sized for the old DPI follows too.
   const Handle old = font_;
   font_ = Font.Height > 0 ? P.CreateFont(InstalledFace(Font.Name, P), Scale(Font.Height), Font.Charset) : 0;
   for (TControl* c : Controls())
-    if (c->GetHandle()) P.SetFont(c->GetHandle(), font_);
+    if (c->GetHandle()) {
+      P.SetFont(c->GetHandle(), font_);
+      c->DpiChanged();
+    }
   if (old) P.DestroyFont(old);
-  SetClientSize(clientWidth_, clientHeight_);
+  if (!suggested || !handle_) {
+    SetClientSize(clientWidth_, clientHeight_);
+    return;
+  }
+  // Windows' own rectangle for the new DPI: a window sized by itself here
+  // jumps, and at a monitor's edge it can flip between the two monitors.
+  P.SetWindowBounds(handle_, *suggested);
+  Realign();
 }
 
 void TForm::Show() {
@@ -227,7 +238,7 @@ std::intptr_t TForm::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intp
       if (TTimer::Dispatch(wParam)) return 0;
       return Inherited(msg, wParam, lParam);
     case kWmDpiChanged:
-      ApplyDpi(static_cast<int>(wParam & 0xFFFF));
+      ApplyDpi(static_cast<int>(wParam & 0xFFFF), reinterpret_cast<const EdgeRect*>(lParam));
       return 0;
     default:
       return Inherited(msg, wParam, lParam);

@@ -105,7 +105,9 @@ class TForm : public TComponent, public WindowProc {
   void CreateControls(TPanel* parent);
   // Places the aligned panels in the client area, then every control.
   void Realign();
-  void ApplyDpi(int dpi);
+  // Scales everything for the DPI; the window takes the rectangle Windows
+  // suggests with a DPI change, or else the client size at the new scale.
+  void ApplyDpi(int dpi, const EdgeRect* suggested = nullptr);
   std::vector<TControl*> Controls() const;
   // The control that takes the keyboard when the form opens, or null.
   TControl* FirstField() const;

@@ -37,6 +37,7 @@
 #undef DragFinish
 #undef GetEnvironmentVariable
 
+#include <cstddef>
 #include <set>
 #include <string>
 
@@ -44,6 +45,9 @@
 #include "platform/platform.h"
 
 namespace vx::win32 {
+
+static_assert(sizeof(EdgeRect) == sizeof(RECT) && offsetof(RECT, bottom) == offsetof(EdgeRect, bottom),
+              "WM_DPICHANGED's rectangle is read as an EdgeRect");
 
 // The program's CP932 texts and the system's UTF-16. Narrow is for texts the
 // system gives the program to show (its error texts, key names): what CP932
@@ -229,6 +233,7 @@ class Win32Platform : public Platform {
   bool FontInstalled(const std::string& face) override;
   int GetDpi(Handle wnd) override;
   void SetClientSize(Handle wnd, int width, int height) override;
+  void SetWindowBounds(Handle wnd, const EdgeRect& bounds) override;
   void CenterOnScreen(Handle wnd) override;
   std::u16string GetEditText(Handle edit) override;
   void SetEditText(Handle edit, const std::u16string& text) override;

@@ -164,6 +164,14 @@ Handle Win32Platform::CreateFont(const std::string& face, int height, int charse
 
 void Win32Platform::DestroyFont(Handle font) { DeleteObject(reinterpret_cast<HGDIOBJ>(font)); }
 
+namespace {
+// EnumFontFamiliesExW runs it once per style of the family; one is enough.
+int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+}  // namespace
+
 bool Win32Platform::FontInstalled(const std::string& face) {
   LOGFONTW lf{};
   lf.lfCharSet = DEFAULT_CHARSET;
@@ -172,14 +180,7 @@ bool Win32Platform::FontInstalled(const std::string& face) {
   lstrcpynW(lf.lfFaceName, wide.c_str(), LF_FACESIZE);
   bool found = false;
   const ScopedGetDC screen(nullptr);
-  // The callback runs once per style of the family; one is enough.
-  EnumFontFamiliesExW(
-      screen.Get(), &lf,
-      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
-        *reinterpret_cast<bool*>(found) = true;
-        return 0;
-      },
-      reinterpret_cast<LPARAM>(&found), 0);
+  EnumFontFamiliesExW(screen.Get(), &lf, FontFound, reinterpret_cast<LPARAM>(&found), 0);
   return found;
 }
 
@@ -205,6 +206,10 @@ void Win32Platform::SetClientSize(Handle wnd, int width, int height) {
   if (!adjustForDpi || !adjustForDpi(&r, style, FALSE, exStyle, static_cast<UINT>(GetDpi(wnd))))
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
   SetWindowPos(H(wnd), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Platform::SetWindowBounds(Handle wnd, const EdgeRect& b) {
+  SetWindowPos(H(wnd), nullptr, b.left, b.top, b.right - b.left, b.bottom - b.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Platform::CenterOnScreen(Handle wnd) {
