@@ -67,7 +67,7 @@ TMenuItem* TForm_Main::AddCommand(const char* name, const char* caption, void (T
 
 void TForm_Main::FormCreate() {
   AtomName = kDefaultAtomName;
-  TI_Main->SetIcon(&Application->Icon);
+  TI_Main->UseProgramIcon();
   TI_Main->SetHint(Application->Title());
   Application->ShowMainForm = false;
   ExeList = new TExeList;

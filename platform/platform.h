@@ -40,6 +40,7 @@ enum : std::uint32_t {
   kWmCommand = 0x0111,
   kWmTimer = 0x0113,
   kWmDpiChanged = 0x02E0,
+  kWmDisplayChange = 0x007E,
   kWmPowerBroadcast = 0x0218,
   kWmDropFiles = 0x0233,
   kDmGetDefId = 0x0400,  // a dialog's question for its default button
@@ -396,6 +397,9 @@ class Platform {
 
   // Icons and images.
   virtual Handle LoadMainIcon() = 0;
+  // The program's icon at the small-icon size for the system's DPI, the
+  // size the notification area shows.
+  virtual Handle LoadSmallMainIcon() = 0;
   virtual Handle CopyIcon(Handle icon) = 0;
   virtual void DestroyIcon(Handle icon) = 0;
   virtual Handle GetFileIcon(const FilePath& path) = 0;  // shell's large icon, 0 = none

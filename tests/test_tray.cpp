@@ -222,6 +222,28 @@ TEST_F(Tray, AModifyOfAnIconTheShellLostAddsItAnew) {
   EXPECT_EQ(p.notifyCalls.back().first, NotifyOp::Add);
 }
 
+TEST_F(Tray, TheProgramsIconIsLoadedAnewWhenTheTaskbarOrTheDpiChanges) {
+  tray->AutoHide = true;
+  tray->UseProgramIcon();
+  tray->Loaded();
+  EXPECT_EQ(p.smallIconLoads, 1);
+  const std::size_t live = p.liveIcons.size();
+  const Handle first = system.trayIcons.begin()->second.hIcon;
+  EXPECT_EQ(first, tray->Icon().GetHandle());
+  system.RestartShell();  // also what Windows sends when the taskbar's DPI changes
+  EXPECT_EQ(p.smallIconLoads, 2);
+  p.SendMessage(tray->WindowHandle(), kWmDpiChanged, (144u << 16) | 144u, 0);
+  p.SendMessage(tray->WindowHandle(), kWmDisplayChange, 32, 0);
+  EXPECT_EQ(p.smallIconLoads, 4);
+  EXPECT_NE(system.trayIcons.begin()->second.hIcon, first);
+  EXPECT_EQ(system.trayIcons.begin()->second.hIcon, tray->Icon().GetHandle());
+  EXPECT_EQ(p.liveIcons.size(), live);  // each old one destroyed
+  // An icon of the caller's own is kept as it is.
+  tray->SetIcon(&app->Icon);
+  system.RestartShell();
+  EXPECT_EQ(p.smallIconLoads, 4);
+}
+
 TEST_F(Tray, WithoutAutoHideTheIconNeverShows) {
   tray->Loaded();
   tray->SetHint("x");

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Draws Vorlex's icon (a white chevron on a blue rounded square) as
-res/Vorlex.ico with 16, 32 and 48 pixel images, 32 bits with alpha."""
+res/Vorlex.ico with 16, 20, 24, 32, 40 and 48 pixel images (the small icon
+at 100, 125, 150 and 200 %, the large one at 100, 125 and 150 %), 32 bits
+with alpha."""
 import struct, sys, math
 
 def pixel(x, y, n):
@@ -32,7 +34,7 @@ def image(n):
     header = struct.pack('<IiiHHIIiiII', 40, n, n * 2, 1, 32, 0, len(xor) + len(and_mask), 0, 0, 0, 0)
     return header + xor + and_mask
 
-sizes = [16, 32, 48]
+sizes = [16, 20, 24, 32, 40, 48]
 images = [image(n) for n in sizes]
 out = struct.pack('<HHH', 0, 1, len(sizes))
 offset = 6 + 16 * len(sizes)

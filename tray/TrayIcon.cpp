@@ -106,7 +106,14 @@ void TTrayIcon::Notification(TComponent* component, TOperation operation) {
 }
 
 void TTrayIcon::SetIcon(const TIcon* icon) {
+  programIcon_ = false;
   icon_.Assign(icon);
+  if (wanted_) ShowIcon();
+}
+
+void TTrayIcon::UseProgramIcon() {
+  programIcon_ = true;
+  icon_.SetHandle(Application->P.LoadSmallMainIcon());
   if (wanted_) ShowIcon();
 }
 
@@ -190,9 +197,15 @@ std::intptr_t TTrayIcon::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::
   if (msg != kTrayCallbackMessage) {
     // The notification area was created anew (the shell restarted, or it
     // came up after a refused add): the icon it showed is gone, so add it.
+    // Windows sends it too when the taskbar's DPI changes.
     if (taskbarCreated_ != 0 && msg == taskbarCreated_ && wanted_) {
       shown_ = false;
+      if (programIcon_) icon_.SetHandle(P.LoadSmallMainIcon());
       ShowIcon();
+      return 0;
+    }
+    if ((msg == kWmDpiChanged || msg == kWmDisplayChange) && programIcon_) {
+      UseProgramIcon();
       return 0;
     }
     if (msg == kWmTimer && wParam == kRetryTimer) {

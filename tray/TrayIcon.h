@@ -47,6 +47,9 @@ class TTrayIcon : public TComponent, private WindowProc {
   // Properties. Writing Icon, Hint or ShowHint modifies a shown icon at once.
   const TIcon& Icon() const { return icon_; }
   void SetIcon(const TIcon* icon);
+  // Shows the program's own icon at the notification area's size, loaded
+  // anew when the DPI or the taskbar changes, so that it stays sharp.
+  void UseProgramIcon();
   const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& hint);
   bool ShowHint() const { return showHint_; }
@@ -102,6 +105,7 @@ class TTrayIcon : public TComponent, private WindowProc {
   void MouseUp(TMouseButton button, TShiftState shift, Point p);
   std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
 
+  bool programIcon_ = false;  // icon_ is the program's, at the small size
   bool wanted_ = false;  // the icon should show (AutoHide)
   bool shown_ = false;   // the shell has it
   int retriesLeft_ = 0;  // tries of the retry timer still to come

@@ -310,6 +310,11 @@ class HeadlessPlatform : public Platform {
   int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) override;
 
   Handle LoadMainIcon() override { return NewIcon(); }
+  Handle LoadSmallMainIcon() override {
+    ++smallIconLoads;
+    return NewIcon();
+  }
+  int smallIconLoads = 0;
   Handle CopyIcon(Handle icon) override { return icon ? NewIcon() : 0; }
   void DestroyIcon(Handle icon) override { liveIcons.erase(icon); }
   Handle GetFileIcon(const FilePath& path) override;

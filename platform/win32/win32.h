@@ -49,6 +49,12 @@ namespace vx::win32 {
 static_assert(sizeof(EdgeRect) == sizeof(RECT) && offsetof(RECT, bottom) == offsetof(EdgeRect, bottom),
               "WM_DPICHANGED's rectangle is read as an EdgeRect");
 
+// A function of user32.dll that older Windows may lack, or null.
+template <class F>
+F User32(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
 // The program's CP932 texts and the system's UTF-16. Narrow is for texts the
 // system gives the program to show (its error texts, key names): what CP932
 // lacks becomes '?', never a look-alike.
@@ -259,6 +265,7 @@ class Win32Platform : public Platform {
   int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) override;
 
   Handle LoadMainIcon() override;
+  Handle LoadSmallMainIcon() override;
   Handle CopyIcon(Handle icon) override;
   void DestroyIcon(Handle icon) override;
   Handle GetFileIcon(const FilePath& path) override;

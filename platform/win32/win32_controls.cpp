@@ -21,11 +21,6 @@ void CutToEdges(HWND h, int width, int height) {
   if (SetWindowRgn(h, ring.Get(), TRUE)) ring.Release();  // the window owns the region from here on
 }
 
-template <class F>
-F User32(const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
 }  // namespace
 
 // The control's own description says what its window is; nothing here

@@ -332,6 +332,21 @@ Handle Win32Platform::LoadMainIcon() {
   return reinterpret_cast<Handle>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
 }
 
+Handle Win32Platform::LoadSmallMainIcon() {
+  // The icon file holds the small icon drawn at 100 to 200 %; LoadImage
+  // takes the image of the exact size, so the icon shows sharp.
+  // The size is the taskbar's: its monitor's DPI may have changed since
+  // sign-in, when the system DPI was fixed (Windows 10 1607 and later).
+  using ForDpiFn = int(WINAPI*)(int, UINT);
+  using WindowDpiFn = UINT(WINAPI*)(HWND);
+  static const auto metricsForDpi = User32<ForDpiFn>("GetSystemMetricsForDpi");
+  static const auto windowDpi = User32<WindowDpiFn>("GetDpiForWindow");
+  HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+  const UINT dpi = taskbar && windowDpi ? windowDpi(taskbar) : 0;
+  const int size = dpi && metricsForDpi ? metricsForDpi(SM_CXSMICON, dpi) : GetSystemMetrics(SM_CXSMICON);
+  return reinterpret_cast<Handle>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON, size, size, 0));
+}
+
 Handle Win32Platform::CopyIcon(Handle icon) {
   return reinterpret_cast<Handle>(::CopyIcon(reinterpret_cast<HICON>(icon)));
 }
