@@ -16,6 +16,8 @@ namespace {
 constexpr std::uint32_t kHelpFinder = 11;
 constexpr std::uintptr_t kPbtApmSuspend = 4;
 constexpr std::uintptr_t kPbtApmResumeSuspend = 7;
+// A launch entry's icon has come from the icon lookups (WM_APP + 1).
+constexpr std::uint32_t kWmMenuIcon = 0x8001;
 }  // namespace
 
 TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, "TForm_Main", "Tallowmere") {
@@ -135,12 +137,23 @@ bool TForm_Main::DrawNextMenuIcon() {
   if (index < ExeList->Count()) {
     // The entry's image has the large-icon size whatever the shell gives; a
     // missing icon leaves it blank.
-    TIcon icon;
-    icon.SetHandle(GetFileIconHandle(ExeList->Items(index)->Exe));
-    PM_Left->Items(index)->SetBitmap(
-        Application->P.IconBitmap(icon.GetHandle(), Point{icon.Width(), icon.Height()}));
+    Platform& P = Application->P;
+    TMenuItem* item = PM_Left->Items(index);
+    item->SetBitmap(P.IconBitmap(0, P.LargeIconSize()));
+    iconTickets_[RequestItemIcon(ExeList->Items(index)->Exe, GetHandle(), kWmMenuIcon)] = item;
   }
   return nextMenuIcon_ < PM_Left->Count();
+}
+
+void TForm_Main::MenuIconCame(std::uintptr_t ticket) {
+  Platform& P = Application->P;
+  TIcon icon;
+  icon.SetHandle(P.TakeFileIcon(ticket));
+  auto it = iconTickets_.find(ticket);
+  if (it == iconTickets_.end()) return;  // its entry is gone: the icon goes too
+  TMenuItem* item = it->second;
+  iconTickets_.erase(it);
+  if (!icon.Empty()) item->SetBitmap(P.IconBitmap(icon.GetHandle(), P.LargeIconSize()));
 }
 
 void TForm_Main::DrawAllMenuIcons() {
@@ -149,6 +162,7 @@ void TForm_Main::DrawAllMenuIcons() {
 }
 
 void TForm_Main::DeleteMI_Exe() {
+  iconTickets_.clear();  // icons still to come are for entries that go now
   while (PM_Left->Count() > 0) PM_Left->Items(PM_Left->Count() - 1)->Free();
 }
 
@@ -208,6 +222,9 @@ std::intptr_t TForm_Main::WndProc(std::uint32_t msg, std::uintptr_t wParam, std:
       return 0;
     case kWmPowerBroadcast:
       return WMPowerBroadcast(wParam, lParam);
+    case kWmMenuIcon:
+      MenuIconCame(wParam);
+      return 0;
     default:
       return TForm::WndProc(msg, wParam, lParam);
   }

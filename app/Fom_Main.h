@@ -3,6 +3,8 @@
 // work of the launcher.
 #pragma once
 
+#include <map>
+
 #include "platform/toolkit.h"
 #include "tray/TrayIcon.h"
 
@@ -60,11 +62,16 @@ class TForm_Main : public TForm {
   bool RightDoubleClicked = false;
 
  private:
-  // Program icons of the launch entries are drawn after start-up, while the
-  // program is idle, or at the latest just before the launch menu opens.
+  // Program icons of the launch entries are asked for after start-up, while
+  // the program is idle, or at the latest just before the launch menu
+  // opens; each entry shows a blank image of the icon's size until its
+  // icon comes (the shell's lookup runs off this thread), then the icon, in
+  // an open menu too.
   bool DrawNextMenuIcon();
   void DrawAllMenuIcons();
-  int nextMenuIcon_ = 0;  // the first launch entry whose icon is not drawn yet
+  void MenuIconCame(std::uintptr_t ticket);
+  int nextMenuIcon_ = 0;  // the first launch entry whose icon is not asked for yet
+  std::map<std::uintptr_t, TMenuItem*> iconTickets_;  // lookups under way, by ticket
 
   TMenuItem* AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*));
 };

@@ -14,6 +14,7 @@ target_link_libraries(vorlex_headless PUBLIC vorlex_portable)
 add_executable(vorlex_tests
   tests/test_text.cpp
   tests/test_codepage.cpp
+  tests/test_pixels.cpp
   tests/test_launch.cpp
   tests/test_datetime.cpp
   tests/test_profile.cpp

@@ -205,9 +205,9 @@ void ExecItem(std::int32_t index) {
   p.ShellExecute("OPEN", ResolveLaunch(item.Exe, item.Par, item.Dir, p), kSwShow);
 }
 
-Handle GetFileIconHandle(const std::string& path) {
+std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg) {
   Platform& p = CorePlatform();
-  return p.GetFileIcon(ResolveLaunch(path, "", "", p).file);
+  return p.RequestFileIcon(ResolveLaunch(exe, "", "", p).file, wnd, msg);
 }
 
 std::string KeyNameText(std::uint16_t vk) {

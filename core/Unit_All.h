@@ -114,7 +114,9 @@ std::uint16_t HotKeyControlFromShortCut(ShortCut hotKey);
 
 // Launching, icons and key names.
 void ExecItem(std::int32_t index);
-Handle GetFileIconHandle(const std::string& path);
+// Asks for the shell's icon of an item's program, off the UI thread: `msg`
+// comes to `wnd` with the returned ticket when Platform::TakeFileIcon has it.
+std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg);
 std::string KeyNameText(std::uint16_t vk);
 std::string ShortCutText(ShortCut hotKey);
 

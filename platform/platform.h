@@ -394,6 +394,9 @@ class Platform {
   // Pop-up menus: shows the entries with the top-left corner at `at` and
   // returns the index of the chosen entry, or -1 when none was chosen.
   virtual int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) = 0;
+  // Changes the image of an entry of the menu that TrackPopupMenu shows now
+  // (an icon that came late); the menu draws it at once.
+  virtual void SetShownMenuBitmap(int index, Handle bitmap) = 0;
 
   // Icons and images.
   virtual Handle LoadMainIcon() = 0;
@@ -402,7 +405,14 @@ class Platform {
   virtual Handle LoadSmallMainIcon() = 0;
   virtual Handle CopyIcon(Handle icon) = 0;
   virtual void DestroyIcon(Handle icon) = 0;
-  virtual Handle GetFileIcon(const FilePath& path) = 0;  // shell's large icon, 0 = none
+  // The shell's large icon for a path is looked up off the UI thread: on an
+  // offline share or a sleeping drive it takes the share's time-out.
+  // RequestFileIcon returns a ticket at once; when the answer is known,
+  // `msg` is posted to `wnd` with the ticket in wParam, and TakeFileIcon
+  // hands the icon over once (0: the shell has none, or no answer yet).
+  // Answers never taken are destroyed with the platform.
+  virtual std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) = 0;
+  virtual Handle TakeFileIcon(std::uintptr_t ticket) = 0;
   virtual Point LargeIconSize() = 0;
   virtual Handle IconBitmap(Handle icon, Point size) = 0;  // icon drawn at (0, 0); 0 icon = blank
   virtual void DestroyBitmap(Handle bitmap) = 0;

@@ -12,7 +12,7 @@ mkdir -p "$out/corpus"
 # texts of its messages.
 clang++-14 -std=c++17 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   fuzz/fuzz_settings.cpp fuzz/reference_profile.cpp core/profile.cpp core/Unit_File.cpp core/Unit_All.cpp \
-  core/launch.cpp platform/text.cpp platform/codepage.cpp platform/patient_files.cpp platform/toolkit/*.cpp platform/headless/headless.cpp platform/headless/headless_controls.cpp \
+  core/launch.cpp platform/text.cpp platform/codepage.cpp platform/patient_files.cpp platform/pixels.cpp platform/toolkit/*.cpp platform/headless/headless.cpp platform/headless/headless_controls.cpp \
   platform/headless/posix_files.cpp platform/headless/iconv_codepage.cpp \
   -o "$out/fuzz_settings"
 # New inputs go to build/fuzz/corpus; the seeds in the repository stay.

@@ -83,6 +83,48 @@ TEST_F(MainForm, MenuIconsAreDrawnWhenIdleOrAtTheLatestBeforeTheMenuOpens) {
   for (int i = 0; i < 4; ++i) EXPECT_NE(Form_Main->PM_Left->Items(i)->Bitmap(), 0u);
 }
 
+TEST_F(MainForm, ASlowIconDoesNotHoldTheMenuAndIsFilledInWhenItComes) {
+  // The first item's icon lies on an offline share: the shell takes five
+  // seconds for it. The menu opens at once all the same.
+  d.p.slowIcons["notepad.exe"] = 5000;
+  d.p.filesWithIcons.insert("calc.exe");
+  const std::uint64_t pressed = d.p.tick;
+  Handle blank = 0, late = 0, calc = 0;
+  std::uint64_t opened = 0;
+  d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {
+    opened = d.p.tick;
+    blank = pop.entries[0].bitmap;
+    calc = pop.entries[3].bitmap;
+    d.p.RunClock(6000);  // the menu stays up; the icon comes meanwhile
+    late = d.p.popups.back().entries[0].bitmap;
+    return -1;
+  };
+  d.system().PressHotKey(kModControl, 0x4D);
+  d.Pump();
+  ASSERT_EQ(d.p.popups.size(), 1u);
+  EXPECT_LE(opened - pressed, 100u);
+  EXPECT_NE(blank, 0u);  // a blank image holds the icon's place
+  EXPECT_NE(late, 0u);
+  EXPECT_NE(late, blank);  // the open menu shows the icon that came
+  EXPECT_EQ(Form_Main->PM_Left->Items(0)->Bitmap(), late);
+  EXPECT_EQ(d.p.liveBitmaps.count(blank), 0u);  // the blank one is gone
+  EXPECT_NE(calc, 0u);
+  EXPECT_EQ(d.p.liveIcons.size(), 3u);  // every icon that came is destroyed once drawn
+}
+
+TEST_F(MainForm, AnIconThatComesAfterItsEntryWentIsDestroyed) {
+  d.p.slowIcons["notepad.exe"] = 3000;
+  d.system().PressHotKey(kModControl, 0x4D);
+  d.p.PumpMessage(false);  // the menu asks for every icon, and closes
+  ASSERT_EQ(d.p.popups.size(), 1u);
+  Form_Main->CreateMI_Exe();  // the entries are made anew before the slow icon comes
+  d.Pump();                   // it comes, for an entry that is gone; the new entries' come too
+  EXPECT_EQ(std::count(d.p.iconLookups.begin(), d.p.iconLookups.end(), "notepad.exe"), 2);
+  EXPECT_EQ(d.p.liveIcons.size(), 3u);
+  EXPECT_EQ(d.p.liveBitmaps.size(), 4u);  // one image per entry
+  EXPECT_EQ(d.p.QueueSize(), 0u);
+}
+
 TEST_F(MainForm, TheLaunchMenuHasOneEntryPerItem) {
   d.Pump();
   ASSERT_EQ(Form_Main->PM_Left->Count(), 4);

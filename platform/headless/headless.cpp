@@ -275,7 +275,9 @@ void HeadlessPlatform::MessageBox(const std::string& text, const std::string& ca
 
 int HeadlessPlatform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) {
   popups.push_back(Popup{entries, at, owner});
+  menuShown_ = true;
   int chosen = onPopup ? onPopup(popups.back()) : -1;
+  menuShown_ = false;
   if (chosen >= 0 && (chosen >= static_cast<int>(entries.size()) || entries[static_cast<std::size_t>(chosen)].separator ||
                       !entries[static_cast<std::size_t>(chosen)].enabled))
     chosen = -1;
@@ -288,12 +290,44 @@ Handle HeadlessPlatform::NewIcon() {
   return h;
 }
 
-Handle HeadlessPlatform::GetFileIcon(const FilePath& file) {
-  const std::string& path = file.utf8;
+Handle HeadlessPlatform::LookUpFileIcon(const std::string& path) {
+  iconLookups.push_back(path);
   if (path.empty()) return 0;
   std::error_code ec;
   if (filesWithIcons.count(path) || std::filesystem::exists(path, ec)) return NewIcon();
   return 0;
+}
+
+std::uintptr_t HeadlessPlatform::RequestFileIcon(const FilePath& file, Handle wnd, std::uint32_t msg) {
+  const std::uintptr_t ticket = ++lastIconTicket_;
+  auto answer = [this, path = file.utf8, wnd, msg, ticket] {
+    iconAnswers_[ticket] = LookUpFileIcon(path);
+    PostMessage(wnd, msg, ticket, 0);
+  };
+  auto slow = slowIcons.find(file.utf8);
+  if (slow == slowIcons.end())
+    answer();  // the worker answers before the UI thread looks again
+  else
+    Schedule(slow->second, answer);
+  return ticket;
+}
+
+Handle HeadlessPlatform::TakeFileIcon(std::uintptr_t ticket) {
+  auto it = iconAnswers_.find(ticket);
+  if (it == iconAnswers_.end()) return 0;
+  const Handle icon = it->second;
+  iconAnswers_.erase(it);
+  return icon;
+}
+
+HeadlessPlatform::~HeadlessPlatform() {
+  for (const auto& [ticket, icon] : iconAnswers_) liveIcons.erase(icon);
+}
+
+void HeadlessPlatform::SetShownMenuBitmap(int index, Handle bitmap) {
+  if (!menuShown_ || popups.empty()) return;
+  auto& entries = popups.back().entries;
+  if (index >= 0 && index < static_cast<int>(entries.size())) entries[static_cast<std::size_t>(index)].bitmap = bitmap;
 }
 
 Handle HeadlessPlatform::IconBitmap(Handle, Point) {

@@ -141,6 +141,7 @@ class HeadlessPlatform : public Platform {
   };
 
   HeadlessPlatform(HeadlessSystem& system, std::string exePath);
+  ~HeadlessPlatform() override;
 
   HeadlessSystem& system;
   PosixFiles posixFiles;
@@ -170,6 +171,10 @@ class HeadlessPlatform : public Platform {
   std::set<Handle> liveIcons, liveBitmaps;
   std::vector<std::pair<NotifyOp, NotifyIconData>> notifyCalls;
   std::set<std::string> filesWithIcons;  // paths the shell has an icon for
+  // How long the shell takes to find a path's icon (an offline share, a
+  // sleeping drive); the rest are found at once.
+  std::map<std::string, std::uint32_t> slowIcons;
+  std::vector<std::string> iconLookups;  // the paths asked for, in order
   // What this process did to the desktop, in order: windows created and
   // destroyed, hotkeys registered and released, tray icon calls, files replaced.
   std::vector<std::string> trace;
@@ -308,6 +313,8 @@ class HeadlessPlatform : public Platform {
   }
   void MessageBeep(std::uint32_t type) override { beeps.push_back(type); }
   int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) override;
+  // The menu shown now is the last of `popups`: its entry takes the image.
+  void SetShownMenuBitmap(int index, Handle bitmap) override;
 
   Handle LoadMainIcon() override { return NewIcon(); }
   Handle LoadSmallMainIcon() override {
@@ -317,7 +324,8 @@ class HeadlessPlatform : public Platform {
   int smallIconLoads = 0;
   Handle CopyIcon(Handle icon) override { return icon ? NewIcon() : 0; }
   void DestroyIcon(Handle icon) override { liveIcons.erase(icon); }
-  Handle GetFileIcon(const FilePath& path) override;
+  std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) override;
+  Handle TakeFileIcon(std::uintptr_t ticket) override;
   Point LargeIconSize() override { return Point{32, 32}; }
   Handle IconBitmap(Handle icon, Point size) override;
   void DestroyBitmap(Handle bitmap) override { liveBitmaps.erase(bitmap); }
@@ -343,6 +351,10 @@ class HeadlessPlatform : public Platform {
     std::array<bool, 256> keys;
   };
   Handle NewIcon();
+  Handle LookUpFileIcon(const std::string& path);
+  std::map<std::uintptr_t, Handle> iconAnswers_;
+  std::uintptr_t lastIconTicket_ = 0;
+  bool menuShown_ = false;
   // Lets the clock run to the earliest scheduled work and runs it.
   void RunNextScheduled();
   // The control a person can reach, or null.

@@ -35,8 +35,13 @@ TMenuItem::~TMenuItem() {
 }
 
 void TMenuItem::SetBitmap(Handle bitmap) {
-  if (bitmap_ && bitmap_ != bitmap && Application) Application->P.DestroyBitmap(bitmap_);
+  const Handle old = bitmap_;
   bitmap_ = bitmap;
+  // An open menu shows the new image at once, and lets go of the old one
+  // before it is destroyed.
+  const int shownAt = parent_ ? parent_->ShownIndex(this) : -1;
+  if (shownAt >= 0 && Application) Application->P.SetShownMenuBitmap(shownAt, bitmap);
+  if (old && old != bitmap && Application) Application->P.DestroyBitmap(old);
 }
 
 void TMenuItem::Click() {
@@ -61,7 +66,13 @@ void TPopupMenu::Remove(TMenuItem* item) {
   auto it = std::find(items_.rbegin(), items_.rend(), item);  // entries go last first
   if (it == items_.rend()) return;
   items_.erase(std::next(it).base());
+  std::replace(shown_.begin(), shown_.end(), item, static_cast<TMenuItem*>(nullptr));
   item->parent_ = nullptr;
+}
+
+int TPopupMenu::ShownIndex(const TMenuItem* item) const {
+  auto it = std::find(shown_.begin(), shown_.end(), item);
+  return it == shown_.end() ? -1 : static_cast<int>(it - shown_.begin());
 }
 
 int TPopupMenu::IndexOf(const TMenuItem* item) const {
@@ -84,7 +95,15 @@ void TPopupMenu::Popup(int x, int y) {
     entries.push_back(e);
     shown.push_back(item);
   }
-  int chosen = Application->P.TrackPopupMenu(entries, Point{x, y}, Application->GetHandle());
+  shown_ = shown;
+  int chosen = -1;
+  try {
+    chosen = Application->P.TrackPopupMenu(entries, Point{x, y}, Application->GetHandle());
+  } catch (...) {
+    shown_.clear();
+    throw;
+  }
+  shown_.clear();
   if (chosen < 0 || chosen >= static_cast<int>(shown.size())) return;
   TMenuItem* item = shown[static_cast<std::size_t>(chosen)];
   // The handler may have rebuilt the menu meanwhile; only a live entry runs.

@@ -70,12 +70,15 @@ class TPopupMenu : public TComponent {
   int Count() const { return static_cast<int>(items_.size()); }
   TMenuItem* Items(int i) const { return items_.at(static_cast<std::size_t>(i)); }
   int IndexOf(const TMenuItem* item) const;
+  // The entry's place in the menu shown now, or -1 (not shown, or no menu).
+  int ShownIndex(const TMenuItem* item) const;
   // Shows the menu at the screen point and returns when it has closed; the
   // chosen entry's click handler has run by then.
   void Popup(int x, int y);
 
  private:
   std::vector<TMenuItem*> items_;
+  std::vector<TMenuItem*> shown_;  // the entries of the menu up now, in its order
 };
 
 }  // namespace vx

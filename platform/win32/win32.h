@@ -37,7 +37,12 @@
 #undef DragFinish
 #undef GetEnvironmentVariable
 
+#include <condition_variable>
 #include <cstddef>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -192,6 +197,29 @@ class Win32Files : public Files {
   void Replace(const FilePath& path, const std::vector<std::string_view>& pieces) override;
 };
 
+// The shell's icon of a file (its large icon), or null. It may take as long
+// as a network share's time-out: it runs on the icon worker's thread.
+HICON LookUpFileIcon(const std::wstring& path);
+
+// Icon lookups on a thread of their own with its own COM apartment; answers
+// are kept until the UI thread takes them.
+struct IconLookups {
+  struct Job {
+    std::uintptr_t ticket;
+    std::wstring path;
+    HWND wnd;
+    UINT msg;
+  };
+  std::mutex lock;
+  std::condition_variable wake;
+  std::deque<Job> jobs;
+  std::map<std::uintptr_t, HICON> answers;
+  std::uintptr_t lastTicket = 0;
+  bool stop = false;
+  bool running = false;
+  static void Work(std::shared_ptr<IconLookups> self);
+};
+
 class Win32Platform : public Platform {
  public:
   Win32Platform();
@@ -263,12 +291,14 @@ class Win32Platform : public Platform {
   void WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) override;
   void MessageBeep(std::uint32_t type) override;
   int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) override;
+  void SetShownMenuBitmap(int index, Handle bitmap) override;
 
   Handle LoadMainIcon() override;
   Handle LoadSmallMainIcon() override;
   Handle CopyIcon(Handle icon) override;
   void DestroyIcon(Handle icon) override;
-  Handle GetFileIcon(const FilePath& path) override;
+  std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) override;
+  Handle TakeFileIcon(std::uintptr_t ticket) override;
   Point LargeIconSize() override;
   Handle IconBitmap(Handle icon, Point size) override;
   void DestroyBitmap(Handle bitmap) override;
@@ -294,6 +324,10 @@ class Win32Platform : public Platform {
   ScopedHandle mutex_;
   std::set<std::wstring> classes_;
   ScopedComInit com_;  // the shell's icon and launch functions want COM on this thread
+  HMENU shownMenu_ = nullptr;  // the menu TrackPopupMenu shows now
+  // The icon lookups' worker and its queue, shared with the thread, which
+  // may outlive the platform while a lookup hangs on a share.
+  std::shared_ptr<IconLookups> icons_;
 };
 
 }  // namespace vx::win32

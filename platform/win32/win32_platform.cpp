@@ -1,8 +1,11 @@
 // The Win32 backend: text conversions, windows and the message primitive,
 // dialogs, menus, icons, keyboard, hotkeys, atoms and the shell.
+#include <algorithm>
 #include <memory>
+#include <thread>
 #include <vector>
 
+#include "platform/pixels.h"
 #include "platform/win32/win32.h"
 
 namespace vx::win32 {
@@ -57,7 +60,53 @@ void ThrowLastError(const char* function, DWORD error) {
 namespace {
 
 
+// Wine's menus draw a 32-bit image's see-through pixels black instead of
+// blending them, so under Wine the entries' images are drawn by the menu's
+// owner onto the menu's own background (HBMMENU_CALLBACK). On Windows that
+// would turn the menu's visual style off: there the menu blends them.
+bool RunsOnWine() {
+  static const bool wine =
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+bool g_menuDrawsImages = false;  // a menu whose images its owner draws is up
+
+// WM_MEASUREITEM and WM_DRAWITEM for such an image, whose bitmap is the
+// entry's item data; false for any other.
+bool MenuImageMessage(UINT msg, LPARAM l) {
+  if (msg == WM_MEASUREITEM) {
+    auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(l);
+    BITMAP bm{};
+    if (m->CtlType != ODT_MENU || !GetObjectW(reinterpret_cast<HBITMAP>(m->itemData), sizeof bm, &bm)) return false;
+    m->itemWidth = static_cast<UINT>(bm.bmWidth);
+    m->itemHeight = static_cast<UINT>(bm.bmHeight);
+    return true;
+  }
+  auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(l);
+  BITMAP bm{};
+  if (d->CtlType != ODT_MENU || !GetObjectW(reinterpret_cast<HBITMAP>(d->itemData), sizeof bm, &bm)) return false;
+  // The menu has drawn the entry's background, the selection's colour on a
+  // selected entry; the premultiplied image is blended over it.
+  const ScopedMemoryDC dc(d->hDC);
+  const ScopedSelect selected(dc.Get(), reinterpret_cast<HBITMAP>(d->itemData));
+  const int top = d->rcItem.top + ((d->rcItem.bottom - d->rcItem.top) - bm.bmHeight) / 2;
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  GdiAlphaBlend(d->hDC, d->rcItem.left, top, bm.bmWidth, bm.bmHeight, dc.Get(), 0, 0, bm.bmWidth, bm.bmHeight, blend);
+  return true;
+}
+
+// An open pop-up menu's window among this thread's windows draws anew.
+BOOL CALLBACK RedrawIfMenu(HWND wnd, LPARAM) {
+  wchar_t cls[16];
+  if (GetClassNameW(wnd, cls, 16) && lstrcmpW(cls, L"#32768") == 0 && IsWindowVisible(wnd))
+    InvalidateRect(wnd, nullptr, TRUE);
+  return TRUE;
+}
+
 LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (g_menuDrawsImages && (msg == WM_MEASUREITEM || msg == WM_DRAWITEM) && w == 0 && MenuImageMessage(msg, l))
+    return TRUE;
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
@@ -77,7 +126,16 @@ Win32Platform::Win32Platform() : instance_(GetModuleHandleW(nullptr)) {
   InitCommonControlsEx(&icc);
 }
 
-Win32Platform::~Win32Platform() = default;
+Win32Platform::~Win32Platform() {
+  if (!icons_) return;
+  std::lock_guard<std::mutex> held(icons_->lock);
+  icons_->stop = true;
+  icons_->jobs.clear();
+  for (const auto& [ticket, icon] : icons_->answers)
+    if (icon) ::DestroyIcon(icon);
+  icons_->answers.clear();
+  icons_->wake.notify_one();
+}
 
 FilePath Win32Platform::ExePath() {
   std::wstring buf(32768, L'\0');
@@ -307,8 +365,9 @@ int Win32Platform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Poi
     if (e.bitmap) {
       MENUITEMINFOW mii{};
       mii.cbSize = sizeof mii;
-      mii.fMask = MIIM_BITMAP;
-      mii.hbmpItem = reinterpret_cast<HBITMAP>(e.bitmap);
+      mii.fMask = MIIM_BITMAP | MIIM_DATA;
+      mii.hbmpItem = RunsOnWine() ? HBMMENU_CALLBACK : reinterpret_cast<HBITMAP>(e.bitmap);
+      mii.dwItemData = static_cast<ULONG_PTR>(e.bitmap);
       SetMenuItemInfoW(menu.get(), id, FALSE, &mii);
     }
   }
@@ -318,12 +377,29 @@ int Win32Platform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Poi
   DWORD pid = 0;
   if (fg) GetWindowThreadProcessId(fg, &pid);
   HWND menuOwner = (fg && pid == GetCurrentProcessId()) ? fg : H(owner);
+  g_menuDrawsImages = RunsOnWine();
+  shownMenu_ = menu.get();
   const int chosen = ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
                                       at.x, at.y, 0, menuOwner, nullptr);
+  shownMenu_ = nullptr;
+  g_menuDrawsImages = false;
   // A task switch must reach the owner before the menu shows again, or its
   // second showing may vanish at once (TrackPopupMenu's remarks).
   PostMessageW(menuOwner, WM_NULL, 0, 0);
   return chosen > 0 ? chosen - 1 : -1;
+}
+
+void Win32Platform::SetShownMenuBitmap(int index, Handle bitmap) {
+  if (!shownMenu_) return;
+  MENUITEMINFOW mii{};
+  mii.cbSize = sizeof mii;
+  mii.fMask = MIIM_BITMAP | MIIM_DATA;
+  mii.hbmpItem = RunsOnWine() ? HBMMENU_CALLBACK : reinterpret_cast<HBITMAP>(bitmap);
+  mii.dwItemData = static_cast<ULONG_PTR>(bitmap);
+  SetMenuItemInfoW(shownMenu_, static_cast<UINT>(index + 1), FALSE, &mii);
+  // The open menu's window draws the new image now; the entry keeps its
+  // size, for the blank image had the same.
+  EnumThreadWindows(GetCurrentThreadId(), RedrawIfMenu, 0);
 }
 
 // ------------------------------------------------------ Icons and images
@@ -353,24 +429,73 @@ Handle Win32Platform::CopyIcon(Handle icon) {
 
 void Win32Platform::DestroyIcon(Handle icon) { ::DestroyIcon(reinterpret_cast<HICON>(icon)); }
 
-Handle Win32Platform::GetFileIcon(const FilePath& path) {
-  const std::wstring wide = WidePath(path);
+HICON LookUpFileIcon(const std::wstring& wide) {
   // For a program given by its full path the shell's large icon is the
   // program's first icon at the large-icon size; reading it directly is many
   // times faster than the shell's lookup (which Wine does slowly).
   const bool absolute = wide.size() > 2 && (wide[1] == L':' || (wide[0] == L'\\' && wide[1] == L'\\'));
   if (absolute && wide.size() > 4 && lstrcmpiW(wide.c_str() + wide.size() - 4, L".exe") == 0) {
     HICON large = nullptr;
-    if (ExtractIconExW(wide.c_str(), 0, &large, nullptr, 1) == 1 && large) return reinterpret_cast<Handle>(large);
+    if (ExtractIconExW(wide.c_str(), 0, &large, nullptr, 1) == 1 && large) return large;
   }
   SHFILEINFOW info{};
-  if (!SHGetFileInfoW(wide.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_DISPLAYNAME)) return 0;
-  return reinterpret_cast<Handle>(info.hIcon);
+  if (!SHGetFileInfoW(wide.c_str(), 0, &info, sizeof info, SHGFI_ICON)) return nullptr;
+  return info.hIcon;
+}
+
+void IconLookups::Work(std::shared_ptr<IconLookups> self) {
+  // SHGetFileInfo wants COM initialised on the thread that calls it.
+  const ScopedComInit com;
+  std::unique_lock<std::mutex> held(self->lock);
+  for (;;) {
+    self->wake.wait(held, [&] { return self->stop || !self->jobs.empty(); });
+    if (self->stop) break;
+    const Job job = std::move(self->jobs.front());
+    self->jobs.pop_front();
+    held.unlock();
+    HICON icon = LookUpFileIcon(job.path);
+    held.lock();
+    if (self->stop) {
+      if (icon) DestroyIcon(icon);
+      break;
+    }
+    self->answers[job.ticket] = icon;
+    PostMessageW(job.wnd, job.msg, job.ticket, 0);
+  }
+  self->running = false;
+}
+
+std::uintptr_t Win32Platform::RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) {
+  if (!icons_) icons_ = std::make_shared<IconLookups>();
+  std::lock_guard<std::mutex> held(icons_->lock);
+  const std::uintptr_t ticket = ++icons_->lastTicket;
+  icons_->jobs.push_back(IconLookups::Job{ticket, WidePath(path), H(wnd), msg});
+  if (!icons_->running) {
+    // One worker; detached, so that a lookup hanging on a share cannot hold
+    // up the end of the program (the thread keeps the queue alive).
+    std::thread(IconLookups::Work, icons_).detach();
+    icons_->running = true;
+  }
+  icons_->wake.notify_one();
+  return ticket;
+}
+
+Handle Win32Platform::TakeFileIcon(std::uintptr_t ticket) {
+  if (!icons_) return 0;
+  std::lock_guard<std::mutex> held(icons_->lock);
+  auto it = icons_->answers.find(ticket);
+  if (it == icons_->answers.end()) return 0;
+  const Handle icon = reinterpret_cast<Handle>(it->second);
+  icons_->answers.erase(it);
+  return icon;
 }
 
 Point Win32Platform::LargeIconSize() { return Point{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)}; }
 
-Handle Win32Platform::IconBitmap(Handle icon, Point size) {
+namespace {
+
+// A top-down 32-bit DIB of the size and its pixels, or null.
+HBITMAP NewDib(Point size, std::uint32_t*& pixels) {
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = size.x;
@@ -379,17 +504,39 @@ Handle Win32Platform::IconBitmap(Handle icon, Point size) {
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP made = nullptr;
-  {
-    const ScopedGetDC screen(nullptr);
-    made = CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  }
-  ScopedGdiObject<HBITMAP> bmp(made);
+  const ScopedGetDC screen(nullptr);
+  HBITMAP bmp = CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  pixels = static_cast<std::uint32_t*>(bits);
+  return bits ? bmp : nullptr;
+}
+
+}  // namespace
+
+Handle Win32Platform::IconBitmap(Handle icon, Point size) {
+  // Menus of Windows Vista and later blend a 32-bit image by its
+  // premultiplied alpha. The icon is drawn on black and on white, which
+  // gives its alpha whether it has an alpha channel or a mask (see
+  // platform/pixels.h); without an icon every pixel is see-through.
+  std::uint32_t* pixels = nullptr;
+  ScopedGdiObject<HBITMAP> bmp(NewDib(size, pixels));
   if (!bmp.Get()) return 0;
+  const std::size_t count = static_cast<std::size_t>(size.x) * static_cast<std::size_t>(size.y);
   if (icon) {
+    std::uint32_t* white = nullptr;
+    const ScopedGdiObject<HBITMAP> onWhite(NewDib(size, white));
+    if (!onWhite.Get()) return 0;
+    std::fill(white, white + count, 0xFFFFFFFFu);
     const ScopedMemoryDC dc(nullptr);
-    const ScopedSelect selected(dc.Get(), bmp.Get());
-    DrawIconEx(dc.Get(), 0, 0, reinterpret_cast<HICON>(icon), size.x, size.y, 0, nullptr, DI_NORMAL);
+    {
+      const ScopedSelect selected(dc.Get(), bmp.Get());
+      DrawIconEx(dc.Get(), 0, 0, reinterpret_cast<HICON>(icon), size.x, size.y, 0, nullptr, DI_NORMAL);
+    }
+    {
+      const ScopedSelect selected(dc.Get(), onWhite.Get());
+      DrawIconEx(dc.Get(), 0, 0, reinterpret_cast<HICON>(icon), size.x, size.y, 0, nullptr, DI_NORMAL);
+    }
+    GdiFlush();
+    PremultipliedFromBackgrounds(pixels, white, pixels, count);
   }
   return reinterpret_cast<Handle>(bmp.Release());
 }
