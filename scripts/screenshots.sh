@@ -14,7 +14,7 @@ cmake --build --preset windows64 --target vorlex_screenshots
 
 out=build/windows64/screenshots
 rm -rf "$out" && mkdir -p "$out"
-"$VX_WINE" build/windows64/vorlex_screenshots.exe "$(winepath -w "$out")"
+"$VX_WINE" build/windows64/vorlex_screenshots.exe "$("$VX_WINE" winepath -w "$out" 2>/dev/null)"
 mkdir -p docs/screenshots
 args=()
 for bmp in "$out"/*.bmp; do

@@ -15,7 +15,9 @@ namespace {
 bool Shoot(HWND wnd, const std::wstring& path) {
   Sleep(400);  // a refresh of the clock, and the frame drawn
   RECT r;
-  return GetWindowRect(wnd, &r) && SaveScreenBmp(r, path);
+  const bool ok = wnd && GetWindowRect(wnd, &r) && SaveScreenBmp(r, path);
+  if (!ok) std::fprintf(stderr, "no picture for %ls\n", path.c_str());
+  return ok;
 }
 
 bool TimeWindow(const std::wstring& out, DWORD dpi) {
@@ -37,18 +39,23 @@ bool TimeWindow(const std::wstring& out, DWORD dpi) {
 
 std::string Items(const std::wstring& folder) {
   const std::string marker = Cp932(folder) + "\\vx_marker.exe";
-  return ";Vorlex Initialize File\r\n[Basic]\r\nCount=4\r\nShortCutView=1\r\nLeftDoubleClickMenuNo=0\r\n"
+  return ";Vorlex Initialize File\r\n[Basic]\r\nCount=5\r\nShortCutView=1\r\nLeftDoubleClickMenuNo=0\r\n"
          "[-1]\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F11) + "\r\n"
          "[0]\r\nName=\"メモ帳\"\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | 'N') + "\r\nExe=\"" + marker + "\"\r\n"
          "[1]\r\nName=\"ドキュメント\"\r\nExe=\"C:\\\"\r\n"
          "[2]\r\nName=\"-\"\r\n"
-         "[3]\r\nName=\"電卓\"\r\nHotKey=" + std::to_string(0x4000 | 0x2000 | 'C') + "\r\nExe=\"" + marker + "\"\r\n";
+         "[3]\r\nName=\"電卓\"\r\nHotKey=" + std::to_string(0x4000 | 0x2000 | 'C') + "\r\nExe=\"" + marker + "\"\r\n"
+         "[4]\r\nName=\"見つからない\"\r\nExe=\"C:\\missing\\gone.exe\"\r\n";
 }
 
-bool ShootMenu(const Vorlex& v, bool left, const std::wstring& path) {
+// Opens a tray menu with a person's click and shoots it, with `downs`
+// presses of Down selecting an entry first.
+bool ShootMenu(const Vorlex& v, bool left, const std::wstring& path, int downs = 0) {
   RECT icon;
   if (!WineTrayIconRect(icon) || !PersonClick(icon, left, 1)) return false;
   HWND menu = WaitWindowOf(v.Pid(), L"#32768", 10000);
+  Sleep(300);  // the icons that come late are drawn in
+  for (int i = 0; i < downs; ++i) PressKeys({}, VK_DOWN);
   const bool ok = menu && Shoot(menu, path);
   v.ChooseFromMenu(0);
   return ok;
@@ -60,7 +67,9 @@ bool MenusAndDialogs(const std::wstring& out) {
   WriteBytes(folder + L"\\Vorlex.ini", Items(folder));
   Vorlex v(folder);
   if (!v.Start() || !v.WaitReady()) return false;
-  bool ok = ShootMenu(v, true, out + L"\\launch-menu.bmp");
+  // The entry of the missing program selected: the selection's colour
+  // shows through its blank image.
+  bool ok = ShootMenu(v, true, out + L"\\launch-menu.bmp", 4);
   ok = ShootMenu(v, false, out + L"\\command-menu.bmp") && ok;
   if (ChooseCommand(v, 2)) {  // the editor
     HWND editor = WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
