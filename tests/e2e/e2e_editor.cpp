@@ -178,3 +178,47 @@ TEST_F(E2E, TabAndShiftTabMoveThroughTheEditorInItsTabOrder) {
   EXPECT_TRUE(WaitHidden(editor));
   EXPECT_EQ(v.Close(), 0u);
 }
+
+TEST_F(E2E, TheEditorOpensInItsFirstFieldAndEachFieldFollowsItsLabel) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  HWND list = ChildOfClass(editor, L"ListBox");
+  Sleep(300);
+  EXPECT_EQ(FocusOf(editor), list);  // the keyboard is in the list, unclicked
+  // A screen reader names a field after the static text just before it.
+  const std::pair<const wchar_t*, HWND> fields[] = {
+      {L"名前", ChildOfClass(editor, L"Edit", 0)},          {L"HotKey", ChildOfClass(editor, L"msctls_hotkey32")},
+      {L"ﾌﾟﾛｸﾞﾗﾑ", ChildOfClass(editor, L"Edit", 1)},        {L"ﾊﾟﾗﾒｰﾀ", ChildOfClass(editor, L"Edit", 2)},
+      {L"ﾃﾞｨﾚｸﾄﾘ", ChildOfClass(editor, L"Edit", 3)}};
+  for (const auto& [label, field] : fields) {
+    ASSERT_NE(field, nullptr) << Cp932(label);
+    EXPECT_EQ(WindowText(GetWindow(field, GW_HWNDPREV)), label) << Cp932(label);
+  }
+  EXPECT_NE(WindowText(GetWindow(list, GW_HWNDPREV)), L"ﾀﾞﾌﾞﾙｸﾘｯｸ呼出");
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
+  EXPECT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, TheSessionEndingWithTheEditorOpenLeavesTheItemsAsTheFileHadThem) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"削除")));  // neither Ok nor Cancel follows
+  Sleep(300);
+  HWND app = FindWindowOf(v.Pid(), L"TApplication");
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(app, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer));
+  SendMessageTimeoutW(app, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &answer);
+  EXPECT_EQ(v.WaitExit(), 0u);
+  const std::string ini = ReadBytes(Ini());
+  EXPECT_NE(ini.find("[Basic]\r\nCount=3\r\n"), std::string::npos);
+  EXPECT_NE(ini.find("[0]\r\nName=\"項目 A\""), std::string::npos);
+  EXPECT_NE(ini.find("[2]\r\nName=\"Item C\""), std::string::npos);
+  EXPECT_NE(TimeValue(ini, "Last"), L"<none>");  // the run's end is stored as ever
+}

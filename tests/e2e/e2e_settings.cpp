@@ -104,3 +104,67 @@ TEST_F(E2E, FiftyMegabytesOfBlankLinesLoad) {
   EXPECT_EQ(v.Close(), 0u);
   EXPECT_EQ(ReadBytes(Ini()).rfind(Items(folder).substr(0, 30), 0), 0u);
 }
+
+namespace {
+// Another program (a virus scan, a sync client) opens the file without
+// sharing it, and lets it go after `ms`.
+class HeldFile {
+ public:
+  HeldFile(const std::wstring& path, DWORD ms)
+      : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)), ms_(ms) {
+    thread_ = CreateThread(nullptr, 0, Release, this, 0, nullptr);
+  }
+  ~HeldFile() {
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+  }
+  bool Held() const { return file_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  static DWORD WINAPI Release(void* self) {
+    auto* h = static_cast<HeldFile*>(self);
+    Sleep(h->ms_);
+    if (h->Held()) CloseHandle(h->file_);
+    return 0;
+  }
+  HANDLE file_;
+  DWORD ms_;
+  HANDLE thread_;
+};
+}  // namespace
+
+TEST_F(E2E, ASettingsFileHeldForAMomentAsTheProgramEndsIsWaitedFor) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  {
+    HeldFile scan(Ini(), 800);
+    ASSERT_TRUE(scan.Held());
+    HWND main = v.MainWindow();
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(v.WaitExit(), 0u);
+  }
+  const auto [caption, text] = v.TakeMessageBox(300);
+  EXPECT_EQ(text, L"");
+  const std::string ini = ReadBytes(Ini());
+  EXPECT_NE(TimeValue(ini, "Last"), L"<none>");
+  EXPECT_NE(ini.find("[2]\r\nName=\"Item C\""), std::string::npos);
+}
+
+TEST_F(E2E, ASettingsFileHeldForLongIsStillReportedAndKept) {
+  WriteBytes(Ini(), Items(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  const std::string before = ReadBytes(Ini());
+  {
+    HeldFile scan(Ini(), 10000);
+    ASSERT_TRUE(scan.Held());
+    PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
+    const std::vector<std::wstring> boxes = v.TakeMessageBoxesUntilExit(30000);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_NE(boxes[0].find(L"を読み込めません"), std::wstring::npos);
+    EXPECT_NE(boxes[0].find(L"(32)"), std::wstring::npos);
+    EXPECT_EQ(v.WaitExit(), 0u);
+  }
+  EXPECT_EQ(ReadBytes(Ini()), before);  // never written over
+}

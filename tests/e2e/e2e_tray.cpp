@@ -92,3 +92,47 @@ TEST_F(E2E, TheCloseCommandEndsWithZeroAndReleasesEveryHotkey) {
     EXPECT_EQ(WineTrayIcons(), 0);
   }
 }
+
+TEST_F(E2E, TheLaunchMenusIconsHaveNoBlackAroundThemAndTheSelectionShowsThroughABlankOne) {
+  // A program with an icon, a folder and a program that is missing; the
+  // last one selected with a person's keys.
+  const std::string marker = Cp932(folder) + "\\vx_marker.exe";
+  WriteBytes(Ini(), ";Vorlex Initialize File\r\n[Basic]\r\nCount=3\r\nVisibleMenuIcon=1\r\n"
+                    "[0]\r\nName=\"Marker\"\r\nExe=\"" + marker + "\"\r\n"
+                    "[1]\r\nName=\"Folder\"\r\nExe=\"C:\\\"\r\n"
+                    "[2]\r\nName=\"Missing\"\r\nExe=\"C:\\missing\\gone.exe\"\r\n");
+  Vorlex v(folder);
+  StartReady(v);
+  RECT icon;
+  ASSERT_TRUE(WineTrayIconRect(icon));
+  ASSERT_TRUE(PersonClick(icon, true, 1));
+  HWND menu = WaitWindowOf(v.Pid(), L"#32768", 10000);
+  ASSERT_NE(menu, nullptr);
+  for (int i = 0; i < 3; ++i) PressKeys({}, VK_DOWN);
+  Sleep(500);
+  RECT r;
+  ASSERT_TRUE(GetWindowRect(menu, &r));
+  const int size = GetSystemMetrics(SM_CXICON);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  ASSERT_GE(height, 3 * size);
+  const std::vector<DWORD> pixels = CaptureScreen(r);
+  // The icon column inside the menu's frame: no black pixel anywhere (none
+  // of these icons has one).
+  int black = 0;
+  for (int y = 3; y < height - 3; ++y)
+    for (int x = 3; x < size + 3 && x < width; ++x) {
+      const DWORD p = pixels[static_cast<std::size_t>(y) * width + x];
+      if (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 48) ++black;
+    }
+  EXPECT_EQ(black, 0);
+  // The selected entry's blank image shows the selection's colour.
+  const DWORD sel = GetSysColor(COLOR_HIGHLIGHT);
+  const DWORD want = (GetRValue(sel) << 16) | (GetGValue(sel) << 8) | GetBValue(sel);
+  int selected = 0;
+  for (int y = 2 * height / 3; y < height; ++y)
+    for (int x = 4; x < size; ++x)
+      if (pixels[static_cast<std::size_t>(y) * width + x] == want) ++selected;
+  EXPECT_GE(selected, size * size / 2);
+  ASSERT_TRUE(v.ChooseFromMenu(0));
+  EXPECT_EQ(v.Close(), 0u);
+}
