@@ -49,10 +49,11 @@ if(VORLEX_E2E)
   target_link_options(vorlex_screenshots PRIVATE -municode)
   add_dependencies(vorlex_screenshots Vorlex vx_marker)
 
-  # The engine judged by the system's own profile functions.
-  add_executable(vorlex_profile_judge tests/judge/profile_judge.cpp ${VORLEX_WIN32_SOURCES})
-  target_link_libraries(vorlex_profile_judge PRIVATE vorlex_portable gtest gtest_main ${VORLEX_SYSTEM_LIBS})
-  gtest_discover_tests(vorlex_profile_judge DISCOVERY_MODE PRE_TEST
+  # The system itself as the judge: the engine against its profile functions,
+  # the menu images against real icons.
+  add_executable(vorlex_win32_judge tests/judge/profile_judge.cpp tests/judge/icon_bitmap_test.cpp ${VORLEX_WIN32_SOURCES})
+  target_link_libraries(vorlex_win32_judge PRIVATE vorlex_portable gtest gtest_main ${VORLEX_SYSTEM_LIBS})
+  gtest_discover_tests(vorlex_win32_judge DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES TIMEOUT 120 ENVIRONMENT "WINEDEBUG=-all")
 
