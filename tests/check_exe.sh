@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks what Vorlex.exe must be: a Windows GUI program of at most 1 MiB
+# Checks what Vorlex.exe must be: a terminal-server-aware Windows GUI program of at most 1 MiB
 # that imports only system DLLs (nothing of MinGW's beside it), 32-bit
 # unless the build is the 64-bit one.
 # Usage: check_exe.sh Vorlex.exe objdump [i686|x86_64]
@@ -10,6 +10,7 @@ headers=$("$objdump" -p "$exe")
 fail() { echo "FAIL: $*"; exit 1; }
 grep -q "file format $format" <<<"$headers" || fail "not a $format program"
 grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
+grep -q 'TERMINAL_SERVICE_AWARE' <<<"$headers" || fail "not terminal-server aware"
 size=$(stat -c %s "$exe")
 [ "$size" -le 1048576 ] || fail "$size bytes, more than 1 MiB"
 system='^(KERNEL32|USER32|GDI32|SHELL32|OLE32|COMCTL32|COMDLG32|ADVAPI32|MSVCRT)\.DLL$'
