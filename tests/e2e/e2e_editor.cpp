@@ -211,10 +211,7 @@ TEST_F(E2E, TheSessionEndingWithTheEditorOpenLeavesTheItemsAsTheFileHadThem) {
   ASSERT_NE(editor, nullptr);
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"削除")));  // neither Ok nor Cancel follows
   Sleep(300);
-  HWND app = FindWindowOf(v.Pid(), L"TApplication");
-  DWORD_PTR answer = 0;
-  ASSERT_TRUE(SendMessageTimeoutW(app, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer));
-  SendMessageTimeoutW(app, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &answer);
+  ASSERT_TRUE(EndSession(v));
   EXPECT_EQ(v.WaitExit(), 0u);
   const std::string ini = ReadBytes(Ini());
   EXPECT_NE(ini.find("[Basic]\r\nCount=3\r\n"), std::string::npos);

@@ -51,6 +51,16 @@ class E2E : public ::testing::Test {
   std::wstring folder;
 };
 
+// Windows ends the session: it asks the program, then tells it. True when
+// the program agreed to end.
+inline bool EndSession(const Vorlex& v) {
+  HWND app = FindWindowOf(v.Pid(), L"TApplication");
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(app, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer) || answer != 1) return false;
+  SendMessageTimeoutW(app, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &answer);
+  return true;
+}
+
 // The file without its Time section, which holds the moments of the runs.
 inline std::string WithoutTime(const std::string& ini) {
   const std::size_t at = ini.find("[Time]\r\n");

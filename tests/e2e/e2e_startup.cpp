@@ -64,11 +64,7 @@ TEST_F(E2E, TheEndOfTheSessionSavesAndEndsTheProgram) {
   WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
   StartReady(v);
-  HWND app = FindWindowOf(v.Pid(), L"TApplication");
-  DWORD_PTR answer = 0;
-  ASSERT_TRUE(SendMessageTimeoutW(app, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer));
-  EXPECT_EQ(answer, 1u);
-  SendMessageTimeoutW(app, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &answer);
+  ASSERT_TRUE(EndSession(v));
   EXPECT_EQ(v.WaitExit(), 0u);
   EXPECT_NE(ReadBytes(Ini()).find("[Basic]\r\nCount=3\r\nLeftDoubleClickMenuNo=1\r\nRightDoubleClickMenuNo=2\r\n"
                                   "AtomName=\"Atom_Vorlex\"\r\nShortCutView=0\r\nVisibleMenuIcon=1\r\n"),
