@@ -110,7 +110,8 @@ LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, cons
   if (p.IsWow64() && (p.GetEnvironmentVariable("windir", windir) || p.GetEnvironmentVariable("SystemRoot", windir))) {
     while (!windir.empty() && IsSeparator(windir.back())) windir.pop_back();
     const std::string system32 = windir + "\\System32";
-    if (InFolder(file, system32) && IsProgramPath(file, p)) file = windir + "\\Sysnative" + file.substr(system32.size());
+    if (InFolder(file, system32) && IsProgramPath(file, p))
+      file = windir + "\\Sysnative" + file.substr(system32.size());
   }
   return LaunchRequest{FilePath(file), params, FilePath(folder)};
 }

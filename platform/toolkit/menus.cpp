@@ -83,7 +83,7 @@ int TPopupMenu::IndexOf(const TMenuItem* item) const {
 void TPopupMenu::Popup(int x, int y) {
   if (OnPopup) OnPopup(this);
   std::vector<MenuEntrySpec> entries;
-  std::vector<TMenuItem*> shown;
+  shown_.clear();
   for (TMenuItem* item : items_) {
     if (!item->Visible) continue;
     MenuEntrySpec e;
@@ -93,9 +93,8 @@ void TPopupMenu::Popup(int x, int y) {
     e.enabled = item->Enabled;
     e.bitmap = item->Bitmap();
     entries.push_back(e);
-    shown.push_back(item);
+    shown_.push_back(item);
   }
-  shown_ = shown;
   int chosen = -1;
   try {
     chosen = Application->P.TrackPopupMenu(entries, Point{x, y}, Application->GetHandle());
@@ -103,11 +102,13 @@ void TPopupMenu::Popup(int x, int y) {
     shown_.clear();
     throw;
   }
+  // The menu is down. An entry removed while it was up is null here.
+  const std::vector<TMenuItem*> shown = std::move(shown_);
   shown_.clear();
   if (chosen < 0 || chosen >= static_cast<int>(shown.size())) return;
   TMenuItem* item = shown[static_cast<std::size_t>(chosen)];
   // The handler may have rebuilt the menu meanwhile; only a live entry runs.
-  if (IndexOf(item) >= 0 && !item->IsLine()) item->Click();
+  if (item && IndexOf(item) >= 0 && !item->IsLine()) item->Click();
 }
 
 }  // namespace vx
