@@ -38,7 +38,9 @@ std::string Settings(const std::wstring& folder, int items) {
                        'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '1', '2', '3', '4', '5', '6', '7', '8', '9',
                        VK_F2, VK_F3, VK_F5, VK_F6, VK_F7, VK_F8, VK_F9};
   const int mods[] = {0x4000 | 0x8000, 0x4000 | 0x2000, 0x8000 | 0x2000, 0x4000 | 0x8000 | 0x2000, 0x4000};
-  std::string s = "[Basic]\r\nCount=" + std::to_string(items) + "\r\nVisibleMenuIcon=1\r\nShortCutView=0\r\n";
+  // No double-click item: a click opens the launch menu without waiting.
+  std::string s = "[Basic]\r\nCount=" + std::to_string(items) +
+                  "\r\nVisibleMenuIcon=1\r\nShortCutView=0\r\nLeftDoubleClickMenuNo=-1\r\n";
   const int nkeys = static_cast<int>(sizeof keys / sizeof keys[0]);
   for (int i = 0; i < items; ++i) {
     const int hotkey = mods[i / nkeys] | keys[i % nkeys];
@@ -53,8 +55,8 @@ std::string Settings(const std::wstring& folder, int items) {
 
 struct StartUp {
   double ready;     // process start to the first message answered: start-up done
-  double idle;      // process start to idle, with every menu icon drawn
-  double menuOpen;  // process start to the launch menu open
+  double idle;      // process start to idle, every menu icon asked for
+  double menuOpen;  // a click on the icon to the launch menu open, its icons still coming
   double close;     // close request to the process's end (settings saved, icon gone)
 };
 
@@ -75,16 +77,18 @@ StartUp StartUpMs(int items, int rounds) {
     const LONGLONG t0 = Now();
     if (!v.Start() || !WaitAnswering(v)) return {-1, -1, -1, -1};
     ready.push_back(Ms(Now() - t0));
-    if (!v.WaitReady(60000)) return {-1, -1, -1, -1};
-    idle.push_back(Ms(Now() - t0));
-    if (FindWindowOf(v.Pid(), L"#32770", true)) return {-2, -2, -2, -2};  // a hotkey failed: not a fair run
     if (items > 0) {
+      // At once after start-up, while the icons are still being looked up.
+      const LONGLONG click = Now();
       v.Tray(WM_LBUTTONDOWN);
       v.Tray(WM_LBUTTONUP);
       if (!WaitWindowOf(v.Pid(), L"#32768", 60000)) return {-3, -3, -3, -3};
-      menu.push_back(Ms(Now() - t0));
+      menu.push_back(Ms(Now() - click));
       v.ChooseFromMenu(0);
     }
+    if (!v.WaitReady(60000)) return {-1, -1, -1, -1};
+    idle.push_back(Ms(Now() - t0));
+    if (FindWindowOf(v.Pid(), L"#32770", true)) return {-2, -2, -2, -2};  // a hotkey failed: not a fair run
     Sleep(200);
     const LONGLONG t1 = Now();
     PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
@@ -185,8 +189,8 @@ int main() {
   std::printf("| start-up, 200 items with hotkeys and icons | %.1f |\n", full.ready);
   std::printf("| ratio 200 / 0 | %.2f |\n", full.ready / none.ready);
   std::printf("| to idle, 0 items | %.1f |\n", none.idle);
-  std::printf("| to idle, 200 items, all 200 menu icons drawn | %.1f |\n", full.idle);
-  std::printf("| to the launch menu open, 200 items | %.1f |\n", full.menuOpen);
+  std::printf("| to idle, 200 items, a menu shown and every icon asked for | %.1f |\n", full.idle);
+  std::printf("| click to the launch menu open just after start-up, 200 items | %.1f |\n", full.menuOpen);
   std::printf("| close request to the end of the process, 0 items | %.1f |\n", none.close);
   std::printf("| close request to the end of the process, 200 items | %.1f |\n", full.close);
   std::printf("| hotkey press to started program running | %.1f |\n", hotkey);
