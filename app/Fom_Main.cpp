@@ -6,7 +6,7 @@
 #include "forms/Fom_About.h"
 #include "forms/Fom_Set.h"
 #include "forms/Fom_Time.h"
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace vx {
 

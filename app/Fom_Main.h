@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "platform/toolkit.h"
+#include "toolkit/toolkit.h"
 #include "tray/TrayIcon.h"
 
 namespace vx {

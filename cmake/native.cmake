@@ -4,12 +4,10 @@ find_package(GTest REQUIRED)
 find_package(Threads REQUIRED)
 include(GoogleTest)
 
-add_library(vorlex_headless STATIC
-  platform/headless/headless.cpp
-  platform/headless/headless_controls.cpp
-  platform/headless/posix_files.cpp
-  platform/headless/iconv_codepage.cpp)
-target_link_libraries(vorlex_headless PUBLIC vorlex_portable)
+vx_layer(vorlex_headless SOURCES platform/headless/headless.cpp platform/headless/headless_controls.cpp
+                                 platform/headless/posix_files.cpp platform/headless/iconv_codepage.cpp
+         SEES base platform/platform.h platform/patient_files.h platform/headless
+         LINKS vorlex_platform)
 
 add_executable(vorlex_tests
   tests/test_text.cpp
@@ -26,15 +24,19 @@ add_executable(vorlex_tests
   tests/test_main_form.cpp
   tests/test_time_form.cpp
   tests/test_set_form.cpp)
-target_link_libraries(vorlex_tests PRIVATE vorlex_headless GTest::gtest_main Threads::Threads)
+target_include_directories(vorlex_tests PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(vorlex_tests PRIVATE vorlex_app vorlex_headless GTest::gtest_main Threads::Threads)
 gtest_discover_tests(vorlex_tests DISCOVERY_MODE PRE_TEST)
 
 # Its own program: it counts every allocation.
 add_executable(vorlex_memory_tests tests/test_profile_memory.cpp)
-target_link_libraries(vorlex_memory_tests PRIVATE vorlex_headless GTest::gtest_main Threads::Threads)
+target_include_directories(vorlex_memory_tests PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(vorlex_memory_tests PRIVATE vorlex_core vorlex_headless GTest::gtest_main Threads::Threads)
 gtest_discover_tests(vorlex_memory_tests DISCOVERY_MODE PRE_TEST)
 
 add_executable(vorlex_bench bench/profile_bench.cpp bench/bench_native.cpp)
-target_link_libraries(vorlex_bench PRIVATE vorlex_headless)
+target_include_directories(vorlex_bench PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(vorlex_bench PRIVATE vorlex_core vorlex_headless)
 add_executable(vorlex_editor_bench bench/editor_bench.cpp bench/profile_bench.cpp)
-target_link_libraries(vorlex_editor_bench PRIVATE vorlex_headless)
+target_include_directories(vorlex_editor_bench PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(vorlex_editor_bench PRIVATE vorlex_app vorlex_headless)

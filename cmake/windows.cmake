@@ -4,11 +4,16 @@ enable_language(C RC)
 add_link_options(-static)
 add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
 
-set(VORLEX_WIN32_SOURCES platform/win32/win32_platform.cpp platform/win32/win32_controls.cpp platform/win32/win32_files.cpp)
-set(VORLEX_SYSTEM_LIBS shell32 ole32 comctl32 comdlg32 user32 gdi32 kernel32)
+vx_layer(vorlex_win32 SOURCES platform/win32/win32_platform.cpp platform/win32/win32_controls.cpp
+                              platform/win32/win32_files.cpp platform/win32/entry.cpp
+         SEES base platform/platform.h platform/patient_files.h platform/win32
+         LINKS vorlex_platform)
+target_link_libraries(vorlex_win32 PUBLIC shell32 ole32 comctl32 comdlg32 user32 gdi32 kernel32)
 
-add_executable(Vorlex WIN32 platform/win32/main.cpp ${VORLEX_WIN32_SOURCES} res/Vorlex.rc)
-target_link_libraries(Vorlex PRIVATE vorlex_portable ${VORLEX_SYSTEM_LIBS})
+# The program's entry stands in app/ and sees the backend's entry alone.
+add_executable(Vorlex WIN32 app/main.cpp res/Vorlex.rc)
+vx_view(Vorlex base platform/platform.h platform/win32/entry.h app)
+target_link_libraries(Vorlex PRIVATE vorlex_app vorlex_win32)
 set_target_properties(Vorlex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # Terminal-server aware: on a Remote Desktop host Windows gives it no
 # per-user compatibility shims for INI and registry paths.
@@ -51,14 +56,16 @@ if(VORLEX_E2E)
 
   # The system itself as the judge: the engine against its profile functions,
   # the menu images against real icons.
-  add_executable(vorlex_win32_judge tests/judge/profile_judge.cpp tests/judge/icon_bitmap_test.cpp ${VORLEX_WIN32_SOURCES})
-  target_link_libraries(vorlex_win32_judge PRIVATE vorlex_portable gtest gtest_main ${VORLEX_SYSTEM_LIBS})
+  add_executable(vorlex_win32_judge tests/judge/profile_judge.cpp tests/judge/icon_bitmap_test.cpp)
+  target_include_directories(vorlex_win32_judge PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(vorlex_win32_judge PRIVATE vorlex_core vorlex_win32 gtest gtest_main)
   gtest_discover_tests(vorlex_win32_judge DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES TIMEOUT 120 ENVIRONMENT "WINEDEBUG=-all")
 
-  add_executable(vorlex_bench_win bench/profile_bench.cpp bench/bench_wine.cpp ${VORLEX_WIN32_SOURCES})
-  target_link_libraries(vorlex_bench_win PRIVATE vorlex_portable ${VORLEX_SYSTEM_LIBS})
+  add_executable(vorlex_bench_win bench/profile_bench.cpp bench/bench_wine.cpp)
+  target_include_directories(vorlex_bench_win PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(vorlex_bench_win PRIVATE vorlex_core vorlex_win32)
   add_executable(vorlex_e2e_bench bench/e2e_bench.cpp tests/e2e/driver.cpp tests/e2e/driver_desktop.cpp)
   target_link_libraries(vorlex_e2e_bench PRIVATE user32 gdi32 advapi32 shell32)
   target_include_directories(vorlex_e2e_bench PRIVATE ${CMAKE_SOURCE_DIR})

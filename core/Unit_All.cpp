@@ -2,7 +2,7 @@
 
 #include "core/launch.h"
 #include "core/messages.h"
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace vx {
 

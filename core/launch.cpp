@@ -1,6 +1,6 @@
 #include "core/launch.h"
 
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace vx {
 

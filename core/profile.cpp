@@ -5,7 +5,7 @@
 
 #include "core/ini_lines.h"
 #include "core/messages.h"
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace vx {
 

@@ -2,7 +2,7 @@
 // a copyright line; OK (also Enter) closes it.
 #pragma once
 
-#include "platform/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace vx {
 

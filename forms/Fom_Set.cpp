@@ -6,7 +6,7 @@
 #include "core/Unit_File.h"
 #include "core/messages.h"
 #include "forms/Fom_SetEtc.h"
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace vx {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace vx {
 

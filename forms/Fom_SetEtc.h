@@ -3,7 +3,7 @@
 // when it opens and takes their values when it closes with Ok.
 #pragma once
 
-#include "platform/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace vx {
 

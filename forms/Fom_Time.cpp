@@ -6,7 +6,7 @@
 #include "core/Unit_All.h"
 #include "core/messages.h"
 #include "core/profile.h"
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace vx {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/datetime.h"
-#include "platform/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace vx {
 

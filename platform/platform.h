@@ -10,7 +10,7 @@
 // converts them at its boundary. Two kinds of text never pass through the
 // code page: paths as the file system names them (FilePath, LaunchRequest:
 // UTF-8), and what a person types, drops or chooses (UTF-16), which becomes
-// CP932 only through ToCp932 (platform/codepage.h). Handles are opaque
+// CP932 only through ToCp932 (base/codepage.h). Handles are opaque
 // numbers; 0 means "none".
 #pragma once
 
@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/codepage.h"
+#include "base/codepage.h"
 
 namespace vx {
 
@@ -152,8 +152,14 @@ struct ControlDesc {
   std::vector<SetupMessage> setup;  // sent in order once the window exists
 };
 
+// What becomes of an exception that leaves a window's handler: the
+// toolkit installs its error box here; with none installed it is dropped.
+// Either way it never crosses into the system.
+using EscapedErrorSink = std::function<void(const std::exception&)>;
+void SetEscapedErrorSink(EscapedErrorSink sink);
+
 // Receives the messages of one window. Dispatch() is the only entry the
-// backends call; it keeps exceptions from crossing into the system.
+// backends call; it hands an exception that leaves WndProc to the sink.
 class WindowProc {
  public:
   virtual ~WindowProc() = default;

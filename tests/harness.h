@@ -15,7 +15,7 @@
 #include "app/program.h"
 #include "core/Unit_All.h"
 #include "platform/headless/headless.h"
-#include "platform/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace vx::test {
 

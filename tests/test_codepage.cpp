@@ -2,7 +2,7 @@
 // program's own files.
 #include <gtest/gtest.h>
 
-#include "platform/codepage.h"
+#include "base/codepage.h"
 #include "platform/headless/headless.h"
 
 namespace vx::test {

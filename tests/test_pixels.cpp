@@ -1,6 +1,6 @@
 // Icons made into premultiplied pixels from their pictures on black and on
 // white.
-#include "platform/pixels.h"
+#include "base/pixels.h"
 
 #include <gtest/gtest.h>
 

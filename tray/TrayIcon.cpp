@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace vx {
 

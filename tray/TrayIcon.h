@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/toolkit.h"
+#include "toolkit/toolkit.h"
 
 namespace vx {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace vx {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/headless/headless.h"
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace vx {
 

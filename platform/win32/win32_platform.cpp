@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/pixels.h"
+#include "base/pixels.h"
 #include "platform/win32/win32.h"
 
 namespace vx::win32 {
@@ -516,7 +516,7 @@ Handle Win32Platform::IconBitmap(Handle icon, Point size) {
   // Menus of Windows Vista and later blend a 32-bit image by its
   // premultiplied alpha. The icon is drawn on black and on white, which
   // gives its alpha whether it has an alpha channel or a mask (see
-  // platform/pixels.h); without an icon every pixel is see-through.
+  // base/pixels.h); without an icon every pixel is see-through.
   std::uint32_t* pixels = nullptr;
   ScopedGdiObject<HBITMAP> bmp(NewDib(size, pixels));
   if (!bmp.Get()) return 0;

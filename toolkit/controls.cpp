@@ -1,11 +1,11 @@
-// The toolkit's controls room: what platform/toolkit/controls.h describes.
-#include "platform/toolkit/controls.h"
+// The toolkit's controls room: what toolkit/controls.h describes.
+#include "toolkit/controls.h"
 
 #include <algorithm>
 #include <unordered_map>
 
-#include "platform/text.h"
-#include "platform/toolkit/application.h"
+#include "base/text.h"
+#include "toolkit/application.h"
 
 namespace vx {
 

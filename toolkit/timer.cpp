@@ -1,10 +1,10 @@
-// The toolkit's timer room: what platform/toolkit/timer.h describes.
-#include "platform/toolkit/timer.h"
+// The toolkit's timer room: what toolkit/timer.h describes.
+#include "toolkit/timer.h"
 
 #include <unordered_map>
 
-#include "platform/text.h"
-#include "platform/toolkit/application.h"
+#include "base/text.h"
+#include "toolkit/application.h"
 
 namespace vx {
 

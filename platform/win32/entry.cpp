@@ -1,10 +1,12 @@
-// The program entry of Vorlex.exe.
-#include "app/program.h"
+#include "platform/win32/entry.h"
+
 #include "platform/win32/win32.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #endif
+
+namespace vx::win32 {
 
 namespace {
 
@@ -24,8 +26,10 @@ void RestrictDllSearch() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int RunProgram(int (*program)(Platform&)) {
   RestrictDllSearch();  // before the first window, shell or COM call
-  vx::win32::Win32Platform platform;
-  return vx::VorlexMain(platform);
+  Win32Platform platform;
+  return program(platform);
 }
+
+}  // namespace vx::win32

@@ -11,16 +11,16 @@
 // disabled or hidden control, tab order, alignment of panels, and sizes and
 // fonts described in 96-DPI pixels and scaled to the window's DPI.
 //
-// Its rooms, one header and source each, under platform/toolkit/:
+// Its rooms, one header and source each, under toolkit/:
 // component (ownership and notices), menus (icons, pop-up menus), controls,
 // edit (the edit box and the person's text), timer, forms (forms and modal
 // show) and application (the application object and the one message pump).
 #pragma once
 
-#include "platform/toolkit/application.h"
-#include "platform/toolkit/component.h"
-#include "platform/toolkit/controls.h"
-#include "platform/toolkit/edit.h"
-#include "platform/toolkit/forms.h"
-#include "platform/toolkit/menus.h"
-#include "platform/toolkit/timer.h"
+#include "toolkit/application.h"
+#include "toolkit/component.h"
+#include "toolkit/controls.h"
+#include "toolkit/edit.h"
+#include "toolkit/forms.h"
+#include "toolkit/menus.h"
+#include "toolkit/timer.h"

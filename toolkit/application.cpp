@@ -1,28 +1,19 @@
-// The toolkit's application room: what platform/toolkit/application.h describes.
-#include "platform/toolkit/application.h"
+// The toolkit's application room: what toolkit/application.h describes.
+#include "toolkit/application.h"
 
-#include "platform/text.h"
-#include "platform/toolkit/application.h"
+#include "base/text.h"
+#include "toolkit/application.h"
 
 namespace vx {
 
 TApplication* Application = nullptr;
 
-std::intptr_t WindowProc::Dispatch(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) noexcept {
-  try {
-    return WndProc(msg, wParam, lParam);
-  } catch (const std::exception& e) {
-    if (Application) Application->ShowException(e);
-  } catch (...) {
-    if (Application) Application->ShowException(std::runtime_error("Unknown error"));
-  }
-  return 0;
-}
-
 // -------------------------------------------------------------- TApplication
 
 TApplication::TApplication(Platform& platform) : TComponent(nullptr), P(platform) {
   Application = this;
+  // An exception that leaves any handler is shown in the error box.
+  SetEscapedErrorSink([this](const std::exception& e) { ShowException(e); });
   WindowSpec desc;
   desc.kind = WindowKind::AppWindow;
   desc.className = "TApplication";
@@ -35,7 +26,10 @@ TApplication::~TApplication() {
   DestroyComponents();
   Icon.SetHandle(0);
   if (handle_) P.DestroyWindow(handle_);
-  if (Application == this) Application = nullptr;
+  if (Application == this) {
+    Application = nullptr;
+    SetEscapedErrorSink(nullptr);
+  }
 }
 
 void TApplication::AfterFormCreated(TForm* form) {

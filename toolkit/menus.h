@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/toolkit/component.h"
+#include "toolkit/component.h"
 
 namespace vx {
 

@@ -1,4 +1,4 @@
-#include "platform/pixels.h"
+#include "base/pixels.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/toolkit/component.h"
+#include "toolkit/component.h"
 
 namespace vx {
 

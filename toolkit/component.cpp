@@ -1,8 +1,8 @@
-// The toolkit's component room: what platform/toolkit/component.h describes.
-#include "platform/toolkit/component.h"
+// The toolkit's component room: what toolkit/component.h describes.
+#include "toolkit/component.h"
 
-#include "platform/text.h"
-#include "platform/toolkit/application.h"
+#include "base/text.h"
+#include "toolkit/application.h"
 
 namespace vx {
 

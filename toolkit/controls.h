@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/toolkit/menus.h"
+#include "toolkit/menus.h"
 
 namespace vx {
 

@@ -1,10 +1,10 @@
-// The toolkit's edit room: what platform/toolkit/edit.h describes.
-#include "platform/toolkit/edit.h"
+// The toolkit's edit room: what toolkit/edit.h describes.
+#include "toolkit/edit.h"
 
 #include <algorithm>
 
-#include "platform/text.h"
-#include "platform/toolkit/application.h"
+#include "base/text.h"
+#include "toolkit/application.h"
 
 namespace vx {
 

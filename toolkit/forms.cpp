@@ -1,10 +1,10 @@
-// The toolkit's forms room: what platform/toolkit/forms.h describes.
-#include "platform/toolkit/forms.h"
+// The toolkit's forms room: what toolkit/forms.h describes.
+#include "toolkit/forms.h"
 
 #include <algorithm>
 
-#include "platform/text.h"
-#include "platform/toolkit/application.h"
+#include "base/text.h"
+#include "toolkit/application.h"
 
 namespace vx {
 

@@ -1,10 +1,10 @@
-// The toolkit's menus room: what platform/toolkit/menus.h describes.
-#include "platform/toolkit/menus.h"
+// The toolkit's menus room: what toolkit/menus.h describes.
+#include "toolkit/menus.h"
 
 #include <algorithm>
 
-#include "platform/text.h"
-#include "platform/toolkit/application.h"
+#include "base/text.h"
+#include "toolkit/application.h"
 
 namespace vx {
 

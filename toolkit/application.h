@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/toolkit/forms.h"
+#include "toolkit/forms.h"
 
 namespace vx {
 

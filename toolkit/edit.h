@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/codepage.h"
-#include "platform/toolkit/controls.h"
+#include "base/codepage.h"
+#include "toolkit/controls.h"
 
 namespace vx {
 

@@ -1,8 +1,8 @@
-#include "platform/codepage.h"
+#include "base/codepage.h"
 
 #include <cstdio>
 
-#include "platform/text.h"
+#include "base/text.h"
 
 namespace vx {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/toolkit/controls.h"
-#include "platform/toolkit/edit.h"
-#include "platform/toolkit/timer.h"
+#include "toolkit/controls.h"
+#include "toolkit/edit.h"
+#include "toolkit/timer.h"
 
 namespace vx {
 

@@ -1,0 +1,30 @@
+// The portable part of the interface: the one entry of every window's
+// messages and what becomes of an exception that leaves a handler.
+#include "platform/platform.h"
+
+#include <utility>
+
+namespace vx {
+
+namespace {
+EscapedErrorSink g_sink;
+}
+
+void SetEscapedErrorSink(EscapedErrorSink sink) { g_sink = std::move(sink); }
+
+std::intptr_t WindowProc::Dispatch(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) noexcept {
+  try {
+    try {
+      return WndProc(msg, wParam, lParam);
+    } catch (const std::exception& e) {
+      if (g_sink) g_sink(e);
+    } catch (...) {
+      if (g_sink) g_sink(std::runtime_error("Unknown error"));
+    }
+  } catch (...) {
+    // The sink itself failed (no memory for the box): the message ends here.
+  }
+  return 0;
+}
+
+}  // namespace vx
