@@ -31,6 +31,28 @@ Platform& CorePlatform() {
 
 void ShowMessage(const std::string& text) { CorePlatform().MessageBox(text, kAppTitle, Platform::BoxKind::Plain); }
 
+// --------------------------------------------------------------- TVorlexType
+
+void TVorlexType::Empty() {
+  Atom = 0;
+  HotKey = 0;
+  for (const TItemField& f : kItemFields)
+    if (f.text) (this->*f.text).clear();
+}
+
+bool TVorlexType::operator==(const TVorlexType& other) const {
+  for (const TItemField& f : kItemFields) {
+    if (f.text ? this->*f.text != other.*f.text : HotKey != other.HotKey) return false;
+  }
+  return true;
+}
+
+const TItemField& ItemField(const char* key) {
+  for (const TItemField& f : kItemFields)
+    if (std::string_view(f.key) == key) return f;
+  throw std::logic_error(std::string("no item field ") + key);
+}
+
 // ------------------------------------------------------------------ TExeList
 
 void TExeList::Check(int index) const {

@@ -30,15 +30,36 @@ struct TVorlexType {
   std::string Dir;
   // Back to a zero-filled record, every field of it, with the texts'
   // storage kept (for a record the list takes again).
-  void Empty() {
-    Atom = 0;
-    Name.clear();
-    HotKey = 0;
-    Exe.clear();
-    Par.clear();
-    Dir.clear();
-  }
+  void Empty();
+  // The same stored fields (kItemFields); the live registration aside.
+  bool operator==(const TVorlexType& other) const;
+  bool operator!=(const TVorlexType& other) const { return !(*this == other); }
 };
+
+// The fields of a launch item, each described once: its key in the item's
+// section (in the order the file holds them), what it is, and its member.
+// The settings file's read and write, the comparison of items and the
+// editor's fields all walk this table.
+struct TItemField {
+  enum class Kind {
+    Text,    // a text, written between quotes
+    Path,    // a text that names a file or folder: a person's path goes in by its short name
+    HotKey,  // the ShortCut, written as a number
+  };
+  const char* key;
+  Kind kind;
+  std::string TVorlexType::*text;  // a Text's or Path's member; null for the hotkey
+};
+inline const TItemField kItemFields[] = {
+    {"Name", TItemField::Kind::Text, &TVorlexType::Name},
+    {"HotKey", TItemField::Kind::HotKey, nullptr},
+    {"Exe", TItemField::Kind::Path, &TVorlexType::Exe},
+    {"Par", TItemField::Kind::Text, &TVorlexType::Par},
+    {"Dir", TItemField::Kind::Path, &TVorlexType::Dir},
+};
+inline constexpr std::size_t kItemFieldCount = sizeof kItemFields / sizeof kItemFields[0];
+// The field with that key; throws std::logic_error for a key the table lacks.
+const TItemField& ItemField(const char* key);
 
 // The ordered list of launch items; it owns its records, and a record keeps
 // its address while the list is reordered.

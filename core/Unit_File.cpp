@@ -1,7 +1,5 @@
 #include "core/Unit_File.h"
 
-#include <iterator>
-
 #include "core/Unit_All.h"
 #include "core/messages.h"
 #include "core/profile.h"
@@ -22,29 +20,36 @@ ShortCut ShortCutOf(const std::string& text) {
   return (v < 0 || v > 0xFFFF) ? 0 : static_cast<ShortCut>(v);
 }
 
-// An item's keys, read in one pass over its section.
+// An item's keys, read in one pass over its section. A missing text is
+// empty, a missing name `defName`, a missing hotkey none.
 void ReadItem(const ProfileFile& ini, const std::string& section, TVorlexType& rec, const std::string& defName) {
   std::string hotKey;
-  ProfileFile::KeyRead keys[] = {
-      {"Name", &rec.Name}, {"HotKey", &hotKey}, {"Exe", &rec.Exe}, {"Par", &rec.Par}, {"Dir", &rec.Dir}};
-  ini.ReadKeys(section, keys, std::size(keys));
+  ProfileFile::KeyRead keys[kItemFieldCount];
+  for (std::size_t i = 0; i < kItemFieldCount; ++i) {
+    const TItemField& f = kItemFields[i];
+    keys[i] = ProfileFile::KeyRead{f.key, f.text ? &(rec.*f.text) : &hotKey};
+  }
+  ini.ReadKeys(section, keys, kItemFieldCount);
   rec.Atom = 0;
-  if (!keys[0].found) rec.Name = defName;
-  rec.HotKey = keys[1].found ? ShortCutOf(hotKey) : 0;
-  for (ProfileFile::KeyRead* k : {&keys[2], &keys[3], &keys[4]})
-    if (!k->found) k->value->clear();
+  for (std::size_t i = 0; i < kItemFieldCount; ++i) {
+    const TItemField& f = kItemFields[i];
+    if (!f.text)
+      rec.HotKey = keys[i].found ? ShortCutOf(hotKey) : 0;
+    else if (!keys[i].found)
+      rec.*f.text = f.text == &TVorlexType::Name ? defName : std::string();
+  }
 }
 
 // An item's keys, written in one pass over its section; the texts go
 // between quotes as they are written, with no string made for them.
 void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& rec, std::string& hotKey) {
   hotKey = std::to_string(rec.HotKey);
-  const ProfileFile::KeyWrite keys[] = {{"Name", rec.Name, true},
-                                        {"HotKey", hotKey, false},
-                                        {"Exe", rec.Exe, true},
-                                        {"Par", rec.Par, true},
-                                        {"Dir", rec.Dir, true}};
-  ini.WriteKeys(section, keys, std::size(keys));
+  ProfileFile::KeyWrite keys[kItemFieldCount];
+  for (std::size_t i = 0; i < kItemFieldCount; ++i) {
+    const TItemField& f = kItemFields[i];
+    keys[i] = f.text ? ProfileFile::KeyWrite{f.key, rec.*f.text, true} : ProfileFile::KeyWrite{f.key, hotKey, false};
+  }
+  ini.WriteKeys(section, keys, kItemFieldCount);
 }
 
 }  // namespace

@@ -63,8 +63,14 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   OD_ExeFName = new TOpenDialog(this);
   OD_ExeFName->SetName("OD_ExeFName");
   LB_Select->ItemHeight = 16;
-  for (TEdit* edit : {Edt_Name, Edt_Exe, Edt_Par, Edt_Dir}) edit->MaxLength = kFieldLength;
-  Edt_Exe->HoldsPath = Edt_Dir->HoldsPath = true;
+  boxes_ = {{&ItemField("Name"), Edt_Name, Lbl_Name},
+            {&ItemField("Exe"), Edt_Exe, Lbl_Exe},
+            {&ItemField("Par"), Edt_Par, Lbl_Par},
+            {&ItemField("Dir"), Edt_Dir, Lbl_Dir}};
+  for (const FieldBox& box : boxes_) {
+    box.edit->MaxLength = kFieldLength;
+    box.edit->HoldsPath = box.field->kind == TItemField::Kind::Path;
+  }
 
   LB_Select->OnClick = Handler(&TForm_Set::LB_SelectClick);
   Edt_Name->OnChange = Handler(&TForm_Set::Edt_NameChange);
@@ -106,45 +112,29 @@ void TForm_Set::SetLB_Select() {
 }
 
 void TForm_Set::ShowItem() {
-  if (EditNo == -1) {
-    Edt_Name->SetText("");
-    Edt_Exe->SetText("");
-    Edt_Par->SetText("");
-    Edt_Dir->SetText("");
-    HK_Main->SetValue(0);
-    CB_LeftDoubleClickMenu->SetChecked(false);
-    CB_RightDoubleClickMenu->SetChecked(false);
-    return;
-  }
-  const TVorlexType item = *ExeList->Items(EditNo);  // a copy: the handlers below write the item
-  Edt_Name->SetText(item.Name);
+  // A copy: the handlers that the boxes' changes run write the item.
+  const TVorlexType item = EditNo == -1 ? TVorlexType{} : *ExeList->Items(EditNo);
+  for (const FieldBox& box : boxes_) box.edit->SetText(item.*box.field->text);
   HK_Main->SetValue(HotKeyControlFromShortCut(item.HotKey));
-  Edt_Exe->SetText(item.Exe);
-  Edt_Par->SetText(item.Par);
-  Edt_Dir->SetText(item.Dir);
-  CB_LeftDoubleClickMenu->SetChecked(LeftDoubleClickMenuNo == EditNo);
-  CB_RightDoubleClickMenu->SetChecked(RightDoubleClickMenuNo == EditNo);
+  CB_LeftDoubleClickMenu->SetChecked(EditNo != -1 && LeftDoubleClickMenuNo == EditNo);
+  CB_RightDoubleClickMenu->SetChecked(EditNo != -1 && RightDoubleClickMenuNo == EditNo);
 }
 
 void TForm_Set::StoreItem() {
   if (EditNo == -1) return;
   TVorlexType* item = ExeList->Items(EditNo);
-  item->Name = Edt_Name->Text();
+  for (const FieldBox& box : boxes_) item->*box.field->text = box.edit->Text();
   item->HotKey = ShortCutFromHotKeyControl(HK_Main->Value());
-  item->Exe = Edt_Exe->Text();
-  item->Par = Edt_Par->Text();
-  item->Dir = Edt_Dir->Text();
   LB_Select->SetItem(EditNo, item->Name);
   if (CB_LeftDoubleClickMenu->Checked()) LeftDoubleClickMenuNo = EditNo;
   if (CB_RightDoubleClickMenu->Checked()) RightDoubleClickMenuNo = EditNo;
 }
 
 bool TForm_Set::FieldsExact() {
-  const std::pair<TEdit*, TLabel*> fields[] = {{Edt_Name, Lbl_Name}, {Edt_Exe, Lbl_Exe}, {Edt_Par, Lbl_Par}, {Edt_Dir, Lbl_Dir}};
-  for (const auto& [edit, label] : fields) {
-    if (edit->Lost().empty()) continue;
-    const char* pattern = edit->HoldsPath ? kMsgPathNotInCodePage : kMsgNotInCodePage;
-    Application->MessageBox(Format(Format(pattern, label->Caption()), CharacterList(edit->Lost())));
+  for (const FieldBox& box : boxes_) {
+    if (box.edit->Lost().empty()) continue;
+    const char* pattern = box.edit->HoldsPath ? kMsgPathNotInCodePage : kMsgNotInCodePage;
+    Application->MessageBox(Format(Format(pattern, box.label->Caption()), CharacterList(box.edit->Lost())));
     return false;
   }
   return true;

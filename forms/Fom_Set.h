@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
+#include "core/Unit_All.h"
 #include "toolkit/toolkit.h"
 
 namespace vx {
@@ -86,6 +88,13 @@ class TForm_Set : public TForm {
   // Moves the item at `from` to the neighbouring place `to`, its list
   // entry, the selection and the double-click choices with it.
   void Exchange(int from, int to);
+  // The item's text fields (kItemFields) and the boxes that show them.
+  struct FieldBox {
+    const TItemField* field;
+    TEdit* edit;
+    TLabel* label;
+  };
+  std::vector<FieldBox> boxes_;
 };
 
 extern TForm_Set* Form_Set;

@@ -144,16 +144,10 @@ struct Snapshot {
   bool shortCutView, visibleMenuIcon;
   std::int32_t left, right;
   std::vector<TVorlexType> items;  // the launch items, then the menu hotkey's
+  // Items compare by every field of the item's field table.
   bool operator==(const Snapshot& o) const {
-    auto same = [](const TVorlexType& a, const TVorlexType& b) {
-      return a.Name == b.Name && a.HotKey == b.HotKey && a.Exe == b.Exe && a.Par == b.Par && a.Dir == b.Dir;
-    };
-    if (atomName != o.atomName || shortCutView != o.shortCutView || visibleMenuIcon != o.visibleMenuIcon ||
-        left != o.left || right != o.right || items.size() != o.items.size())
-      return false;
-    for (std::size_t i = 0; i < items.size(); ++i)
-      if (!same(items[i], o.items[i])) return false;
-    return true;
+    return atomName == o.atomName && shortCutView == o.shortCutView && visibleMenuIcon == o.visibleMenuIcon &&
+           left == o.left && right == o.right && items == o.items;
   }
 };
 

@@ -95,6 +95,29 @@ TEST_F(SettingsFile, SaveThenLoadRoundTripsEveryField) {
   EXPECT_EQ(MenuHotKeyItem.Dir, "d");
 }
 
+TEST_F(SettingsFile, EveryFieldOfTheTableIsStoredComparedAndEmptied) {
+  // Each field in turn differs from a blank item: the comparison sees it,
+  // a save and a load keep it, and Empty clears it.
+  for (const TItemField& f : kItemFields) {
+    TVorlexType item;
+    if (f.text)
+      item.*f.text = std::string("value of ") + f.key;
+    else
+      item.HotKey = scCtrl | 'Q';
+    EXPECT_NE(item, TVorlexType{}) << f.key;
+    ExeList->Clear();
+    *ExeList->Add() = item;
+    SaveSettings();
+    ExeList->Clear();
+    LoadSettings();
+    ASSERT_EQ(ExeList->Count(), 1) << f.key;
+    EXPECT_EQ(*ExeList->Items(0), item) << f.key;
+    item.Empty();
+    EXPECT_EQ(item, TVorlexType{}) << f.key;
+  }
+  EXPECT_THROW(ItemField("Nonsense"), std::logic_error);
+}
+
 TEST_F(SettingsFile, AnEmptyListSavesNothingSoTheLastItemsComeBack) {
   WriteFile(IniFileName.utf8, "[Basic]\r\nCount=1\r\n[0]\r\nName=\"kept\"\r\n");
   SaveSettings();
