@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "core/launch.h"
 #include "platform/headless/headless.h"
@@ -11,11 +12,29 @@ namespace vx::test {
 
 namespace {
 
-// Files that exist, by their paths as Windows names them.
+// Files that exist, by their paths as Windows names them; a path is looked
+// up as the file system would, its "." and ".." parts resolved.
 class KnownFiles : public PosixFiles {
  public:
   std::set<std::string> present;
-  bool Exists(const FilePath& path) override { return present.count(path.utf8) != 0; }
+  bool Exists(const FilePath& path) override { return present.count(Normal(path.utf8)) != 0; }
+  static std::string Normal(const std::string& path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+      std::size_t end = path.find_first_of("\\/", start);
+      if (end == std::string::npos) end = path.size();
+      const std::string part = path.substr(start, end - start);
+      if (part == ".." && parts.size() > 1)
+        parts.pop_back();
+      else if (part != ".")
+        parts.push_back(part);
+      start = end + 1;
+    }
+    std::string out;
+    for (const std::string& part : parts) out += (out.empty() ? "" : "\\") + part;
+    return out;
+  }
 };
 
 class LaunchPlatform : public HeadlessPlatform {
@@ -67,7 +86,9 @@ TEST_F(Launch, ARelativeProgramBesideTheExecutableIsThatFileAndOthersGoToTheShel
   EXPECT_EQ(File("tools\\x.exe"), "E:\\Portable\\Vorlex\\tools\\x.exe");
   EXPECT_EQ(File(".\\notes.txt"), "E:\\Portable\\Vorlex\\notes.txt");
   EXPECT_EQ(File("notepad.exe"), "notepad.exe");  // the shell's own search finds it
-  EXPECT_EQ(File("..\\up.exe"), "..\\up.exe");      // above the folder: not taken from it
+  EXPECT_EQ(File("..\\up.exe"), "..\\up.exe");      // above the folder: not taken from it, though it is there
+  EXPECT_EQ(File("tools\\..\\..\\up.exe"), "tools\\..\\..\\up.exe");
+  EXPECT_TRUE(p.files().Exists(FilePath("E:\\Portable\\Vorlex\\..\\up.exe")));
   EXPECT_EQ(Resolve("x.exe", "", ".\\docs").dir.utf8, "E:\\Portable\\Vorlex\\docs");
   EXPECT_EQ(Resolve("x.exe", "", ".").dir.utf8, "E:\\Portable\\Vorlex");
 }

@@ -518,6 +518,28 @@ TEST_F(PersonsText, TypingPastAFieldsLimitStopsThereAndTheCaretStaysWhereThePers
   Click("Btn_Cancel");
 }
 
+TEST_F(PersonsText, APairOfSurrogatesIsNeverSplitAtTheLimit) {
+  // Emoji are pairs of UTF-16 units (each one '?' byte in CP932). Typed past
+  // the limit, a pair is kept whole or left out whole.
+  Start(kThree);
+  Open();
+  const std::u16string grin = u"\U0001F600", smile = u"\U0001F603";  // one high surrogate, two low ones
+  TypeUnicode("Edt_Name", std::u16string(252, u'n') + grin);
+  // Pasted over the whole box: the first unit that differs is the low half
+  // of the last pair, which must not be taken for the start of the new text.
+  TypeUnicode("Edt_Name", std::u16string(252, u'n') + smile + smile + smile);
+  EXPECT_EQ(d.p.Control(Wnd(), "Edt_Name").editText, std::u16string(252, u'n') + smile + smile);
+  // Pasted with room for one unit in the native box, which cuts the pair in
+  // two: the half left over goes, nothing else changes.
+  TypeUnicode("Edt_Par", std::u16string(253, u'p'));
+  ASSERT_TRUE(d.p.Paste(Wnd(), "Edt_Par", grin + grin));
+  d.Pump();
+  EXPECT_EQ(d.p.Control(Wnd(), "Edt_Par").editText, std::u16string(253, u'p'));
+  EXPECT_EQ(d.p.Caret(Wnd(), "Edt_Par"), 253);
+  EXPECT_TRUE(d.p.messageBoxes.empty());
+  Click("Btn_Cancel");
+}
+
 TEST_F(PersonsText, ADropOrAChoiceIsTakenWholeByItsShortNameOrRefusedNeverCut) {
   Start(kThree);
   Open();
@@ -550,6 +572,18 @@ TEST_F(PersonsText, ADropOrAChoiceIsTakenWholeByItsShortNameOrRefusedNeverCut) {
   EXPECT_EQ(LastBox(), "ﾌﾟﾛｸﾞﾗﾑ に入るのは 254 バイトまでです。\r\nこのパスは 300 バイトあるため、使えません。");
   EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\JRGEN~1\\MYNOTE~1.TXT");
   EXPECT_TRUE(d.p.liveDrops.empty());
+  // At the limit exactly a path is taken; one byte more is refused.
+  const std::string at = "C:\\" + std::string(247, 'y') + ".exe";  // 254 bytes
+  ASSERT_TRUE(d.p.DropFiles(Wnd(), {at}));
+  d.Pump();
+  EXPECT_EQ(Field("Edt_Exe"), at);
+  ASSERT_TRUE(d.p.DropFiles(Wnd(), {"C:\\" + std::string(248, 'y') + ".exe"}));
+  d.Pump();
+  EXPECT_EQ(d.p.messageBoxes.size(), 3u);
+  EXPECT_EQ(Field("Edt_Exe"), at);
+  d.p.messageBoxes.pop_back();
+  ASSERT_TRUE(d.p.DropUnicodeFiles(Wnd(), {inJurgen}));
+  d.Pump();
   // The file dialog follows the same rule; a shortcut stays the shortcut.
   std::u16string choice = u"C:\\Café\\Start.lnk";
   d.p.onOpenFile = [&choice](Handle, std::u16string& path) {

@@ -182,6 +182,11 @@ TEST_F(SettingsFile, ACountAboveTheLimitLoadsTheLimitAndSaysSoOnce) {
   WriteFile(IniFileName.utf8, "[Basic]\r\nCount=10000\r\n");
   LoadSettings();
   EXPECT_EQ(p.messageBoxes.size(), 1u);  // exactly at the limit: nothing to say
+  EXPECT_EQ(ExeList->Count(), kMaxItems);
+  WriteFile(IniFileName.utf8, "[Basic]\r\nCount=10001\r\n");
+  LoadSettings();
+  EXPECT_EQ(p.messageBoxes.size(), 2u);  // one past it: said
+  EXPECT_EQ(ExeList->Count(), kMaxItems);
 }
 
 // A settings file that exists but cannot be read is an error at the first

@@ -15,6 +15,7 @@ namespace {
 std::size_t Cp932Bytes(std::u16string_view text) { return Application->P.codePage().Encode(text).size(); }
 
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 }  // namespace
 
@@ -41,6 +42,18 @@ std::u16string TEdit::Limit(std::u16string typed, int& caret) const {
   if (lineEnd != std::u16string::npos) {
     typed.resize(lineEnd);
     caret = static_cast<int>(typed.size());
+  }
+  // The native box's own limit counts UTF-16 units and may cut a pasted
+  // pair in two; the half left over is no character, and it goes.
+  for (std::size_t i = 0; i < typed.size();) {
+    if (IsHighSurrogate(typed[i]) && i + 1 < typed.size() && IsLowSurrogate(typed[i + 1])) {
+      i += 2;
+    } else if (IsHighSurrogate(typed[i]) || IsLowSurrogate(typed[i])) {
+      typed.erase(i, 1);
+      caret = static_cast<int>(i);
+    } else {
+      ++i;
+    }
   }
   if (MaxLength == 0) return typed;
   const std::size_t bytes = Cp932Bytes(typed);
