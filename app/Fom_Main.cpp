@@ -1,5 +1,6 @@
 #include "app/Fom_Main.h"
 
+#include "base/cleanup.h"
 #include "core/Unit_All.h"
 #include "core/Unit_File.h"
 #include "core/messages.h"
@@ -98,17 +99,13 @@ void TForm_Main::FormClose(TCloseAction& /*action*/) { ShortCutView = MI_ShortCu
 void TForm_Main::FormDestroy() {
   Application->OnIdle = nullptr;
   // A refused save must not keep the hotkeys and their global atoms alive
-  // past the end of the run: release everything, then report the error.
-  std::exception_ptr saveError;
-  try {
-    SaveSettings();
-  } catch (...) {
-    saveError = std::current_exception();
-  }
-  DeleteAll();
-  delete ExeList;
-  ExeList = nullptr;
-  if (saveError) std::rethrow_exception(saveError);
+  // past the end of the run: everything is released, then the error shown.
+  ThenCleanUp([] { SaveSettings(); },
+              [this] {
+                DeleteAll();
+                delete ExeList;
+                ExeList = nullptr;
+              });
 }
 
 void TForm_Main::DeleteAll() {

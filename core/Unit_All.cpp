@@ -212,6 +212,8 @@ void UnregisterAllHotKeys() {
 
 void RegisterAllHotKeys() {
   UnregisterAllHotKeys();
+  // Each failure is shown by RegisterItemHotKey itself, with the item and
+  // its keys; the other items are registered all the same.
   const int count = ExeList ? ExeList->Count() : 0;
   for (int i = 0; i < count; ++i) RegisterItemHotKey(i, ExeList->Items(i)->HotKey);
   RegisterItemHotKey(-1, MenuHotKeyItem.HotKey);
@@ -224,6 +226,8 @@ void ExecItem(std::int32_t index) {
   const TVorlexType item = *ExeList->Items(index);
   if (item.Exe.empty()) return;
   Platform& p = CorePlatform();
+  // A start the shell refuses is not reported again: the shell has shown the
+  // person its own message, with the cause.
   p.ShellExecute("OPEN", ResolveLaunch(item.Exe, item.Par, item.Dir, p), kSwShow);
 }
 

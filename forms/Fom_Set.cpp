@@ -1,7 +1,7 @@
 #include "forms/Fom_Set.h"
 
-#include <exception>
 
+#include "base/cleanup.h"
 #include "core/Unit_All.h"
 #include "core/Unit_File.h"
 #include "core/messages.h"
@@ -272,25 +272,26 @@ void TForm_Set::FormClose(TCloseAction&) {
   // A refused save or a failed load is shown, but the hotkeys, the launch
   // menu and the tray menus come back all the same.
   Editing = false;
-  std::exception_ptr error;
   try {
-    if (OkClicked) {
-      MenuHotKeyItem.HotKey = ShortCutFromHotKeyControl(Form_SetEtc->HK_HotKey->Value());
-      VisibleMenuIcon = Form_SetEtc->CB_VisibleMenuIcon->Checked();
-      SaveSettings();
-    } else {
-      ClearExeList();
-      LoadSettings();
-    }
+    ThenCleanUp(
+        [this] {
+          if (OkClicked) {
+            MenuHotKeyItem.HotKey = ShortCutFromHotKeyControl(Form_SetEtc->HK_HotKey->Value());
+            VisibleMenuIcon = Form_SetEtc->CB_VisibleMenuIcon->Checked();
+            SaveSettings();
+          } else {
+            ClearExeList();
+            LoadSettings();
+          }
+        },
+        [this] {
+          RegisterAllHotKeys();
+          Call(MainWindow.CreateMI_Exe);
+          Call(MainWindow.AutoPopupOn);
+        });
   } catch (...) {
-    error = std::current_exception();
-  }
-  RegisterAllHotKeys();
-  Call(MainWindow.CreateMI_Exe);
-  Call(MainWindow.AutoPopupOn);
-  if (error) {
     Hide();  // closed as any close is, then the error box
-    std::rethrow_exception(error);
+    throw;
   }
 }
 

@@ -1,8 +1,8 @@
 #include "forms/Fom_Time.h"
 
 #include <cmath>
-#include <exception>
 
+#include "base/cleanup.h"
 #include "core/Unit_All.h"
 #include "core/messages.h"
 #include "core/profile.h"
@@ -145,16 +145,11 @@ void TForm_Time::FormDestroy() {
   EndTime = Now();
   ElapsedMSec = ElapsedNow();
   // A failing log write is shown, but the run's end is stored all the same.
-  std::exception_ptr logError;
-  if (CB_LogFile->Checked()) {
-    try {
-      LogFileSave();
-    } catch (...) {
-      logError = std::current_exception();
-    }
-  }
-  FormTimeIniSave();
-  if (logError) std::rethrow_exception(logError);
+  ThenCleanUp(
+      [this] {
+        if (CB_LogFile->Checked()) LogFileSave();
+      },
+      [this] { FormTimeIniSave(); });
 }
 
 void TForm_Time::LogFileSave() {

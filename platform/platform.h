@@ -434,7 +434,9 @@ class Platform {
   virtual bool UnregisterHotKey(Handle wnd, int id) = 0;
 
   // Shell.
-  virtual void ShellExecute(const std::string& verb, const LaunchRequest& target, int show) = 0;
+  // False when the shell could not start it (no such file, no program for
+  // the document); the shell has then shown the person why itself.
+  virtual bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show) = 0;
   // False when the shell refused: an add while Explorer starts or is busy
   // (it times out), a modify or delete of an icon the shell no longer has.
   virtual bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) = 0;

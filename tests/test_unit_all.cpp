@@ -148,6 +148,12 @@ TEST_F(CoreTest, ExecItemOpensTheItemThroughTheShell) {
   EXPECT_EQ(p.launches[0].params, "");
   EXPECT_EQ(p.launches[0].dir, "C:\\");
   EXPECT_EQ(p.launches[0].show, 5);
+  // A start the shell refuses (the file is gone) is the shell's to explain:
+  // Vorlex says nothing more, and the next start goes ahead.
+  p.unopenable.insert("C:\\a.txt");
+  ExecItem(0);
+  EXPECT_EQ(p.launches.size(), 2u);
+  EXPECT_TRUE(p.messageBoxes.empty());
 }
 
 TEST_F(CoreTest, TheListKeepsRecordsAndChecksIndexes) {

@@ -432,8 +432,9 @@ bool HeadlessPlatform::UnregisterHotKey(Handle wnd, int id) {
   return true;
 }
 
-void HeadlessPlatform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
+bool HeadlessPlatform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
   launches.push_back(Launch{verb, target.file.utf8, target.params, target.dir.utf8, show});
+  return !unopenable.count(target.file.utf8);
 }
 
 bool HeadlessPlatform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {

@@ -158,6 +158,7 @@ class HeadlessPlatform : public Platform {
   Point cursor{100, 200};
   std::array<bool, 256> keys{};
   std::vector<Launch> launches;
+  std::set<std::string> unopenable;  // files the shell cannot start (launches record them all the same)
   struct Box {
     std::string text, caption;
     BoxKind kind;
@@ -339,7 +340,7 @@ class HeadlessPlatform : public Platform {
   bool RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) override;
   bool UnregisterHotKey(Handle wnd, int id) override;
 
-  void ShellExecute(const std::string& verb, const LaunchRequest& target, int show) override;
+  bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show) override;
   bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
 
  private:

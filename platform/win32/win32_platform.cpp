@@ -573,13 +573,16 @@ bool Win32Platform::UnregisterHotKey(Handle wnd, int id) { return ::UnregisterHo
 
 // ----------------------------------------------------------------- Shell
 
-void Win32Platform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
+bool Win32Platform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
   // Vorlex received the input that starts the item, so it may hand the
   // right to take the foreground on: the started program's window comes to
   // the front instead of flashing behind the current one.
   AllowSetForegroundWindow(ASFW_ANY);
-  ShellExecuteW(nullptr, Wide(verb).c_str(), WidePath(target.file).c_str(), WideUtf8(target.params).c_str(),
+  // Without an owner window the shell shows its own message for a failure
+  // (a missing file, no program for a document).
+  const HINSTANCE result = ShellExecuteW(nullptr, Wide(verb).c_str(), WidePath(target.file).c_str(), WideUtf8(target.params).c_str(),
                 WidePath(target.dir).c_str(), show);
+  return reinterpret_cast<INT_PTR>(result) > 32;  // 32 and below are the shell's error numbers
 }
 
 bool Win32Platform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {

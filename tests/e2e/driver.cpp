@@ -3,25 +3,31 @@
 // editor and time window opened as a person opens them.
 #include "tests/e2e/driver.h"
 
+#include "platform/win32/scoped.h"
+
 namespace e2e {
+
+using vx::win32::ScopedGdiObject;
+using vx::win32::ScopedGetDC;
+using vx::win32::ScopedHandle;
+using vx::win32::ScopedMemoryDC;
+using vx::win32::ScopedSelect;
 
 std::string ReadBytes(const std::wstring& path) {
   std::string out;
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return out;
+  const ScopedHandle h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h.Valid()) return out;
   char buf[65536];
   DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-  CloseHandle(h);
+  while (ReadFile(h.Get(), buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
   return out;
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  const ScopedHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
+  if (h.Valid()) WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -246,8 +252,8 @@ std::vector<DWORD> CaptureScreen(const RECT& r) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   std::vector<DWORD> pixels;
   if (w <= 0 || h <= 0) return pixels;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
+  const ScopedGetDC screen(nullptr);
+  const ScopedMemoryDC mem(screen.Get());
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = w;
@@ -255,18 +261,14 @@ std::vector<DWORD> CaptureScreen(const RECT& r) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bmp) {
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  const ScopedGdiObject<HBITMAP> bmp(CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (bmp.Get()) {
+    const ScopedSelect selected(mem.Get(), bmp.Get());
+    BitBlt(mem.Get(), 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
     GdiFlush();
     const auto* px = static_cast<const DWORD*>(bits);
     pixels.assign(px, px + static_cast<std::size_t>(w) * h);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
   }
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
   return pixels;
 }
 

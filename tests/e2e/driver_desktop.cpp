@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/scoped.h"
 #include "tests/e2e/driver.h"
 
 namespace e2e {
@@ -49,8 +50,7 @@ bool RunUnix(const std::wstring& commandLine, DWORD ms) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hProcess) CloseHandle(pi.hProcess);
-  if (pi.hThread) CloseHandle(pi.hThread);
+  const vx::win32::ScopedHandle process(pi.hProcess), thread(pi.hThread);
   std::wstring windowsPath = L"Z:" + done;
   for (wchar_t& c : windowsPath)
     if (c == L'/') c = L'\\';
@@ -134,11 +134,10 @@ std::wstring TextAfter(HWND parent, const std::wstring& label) {
 }
 
 ULONGLONG ProcessCpuMs(DWORD pid) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
-  if (!process) return 0;
+  const vx::win32::ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+  if (!process.Valid()) return 0;
   FILETIME created, exited, kernel, user;
-  GetProcessTimes(process, &created, &exited, &kernel, &user);
-  CloseHandle(process);
+  GetProcessTimes(process.Get(), &created, &exited, &kernel, &user);
   auto ms = [](FILETIME f) { return ((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000; };
   return ms(kernel) + ms(user);
 }

@@ -8,9 +8,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/win32/scoped.h"
 #include "tests/e2e/driver.h"
 
 namespace e2e {
+
+using vx::win32::ScopedHandle;
 
 constexpr const char kHeader[] = ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n";
 constexpr UINT kCtrlAlt = MOD_CONTROL | MOD_ALT;

@@ -236,14 +236,13 @@ bool CopyToSystem32(const std::wstring& from, const std::wstring& name) {
 
 // A process named `exe` that `parent` started; 0 when there is none.
 DWORD ChildProcess(DWORD parent, const wchar_t* exe) {
-  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snap == INVALID_HANDLE_VALUE) return 0;
+  const ScopedHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snap.Valid()) return 0;
   PROCESSENTRY32W e{};
   e.dwSize = sizeof e;
   DWORD found = 0;
-  for (BOOL more = Process32FirstW(snap, &e); more && !found; more = Process32NextW(snap, &e))
+  for (BOOL more = Process32FirstW(snap.Get(), &e); more && !found; more = Process32NextW(snap.Get(), &e))
     if (e.th32ParentProcessID == parent && lstrcmpiW(e.szExeFile, exe) == 0) found = e.th32ProcessID;
-  CloseHandle(snap);
   return found;
 }
 
@@ -273,13 +272,12 @@ TEST_F(Paths, On64BitWindowsTheProgramStartsSystem32ProgramsAsTheUserNamedThem) 
   DWORD cmd = 0;
   for (int i = 0; i < 150 && !cmd; ++i, Sleep(100)) cmd = ChildProcess(v.Pid(), L"cmd.exe");
   ASSERT_NE(cmd, 0u);
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, cmd);
-  ASSERT_NE(process, nullptr);
+  const ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, cmd));
+  ASSERT_TRUE(process.Valid());
   BOOL wow64 = TRUE;
-  EXPECT_TRUE(IsWow64Process(process, &wow64));
+  EXPECT_TRUE(IsWow64Process(process.Get(), &wow64));
   EXPECT_FALSE(wow64);
-  TerminateProcess(process, 0);
-  CloseHandle(process);
+  TerminateProcess(process.Get(), 0);
   EXPECT_EQ(v.Close(), 0u);
   // The stored paths are the person's, not the mapped ones.
   EXPECT_EQ(ReadBytes(Ini()).find("Sysnative"), std::string::npos);

@@ -55,8 +55,8 @@ TEST_F(E2E, AReadOnlySettingsFileAtExitIsReportedAndNothingIsLost) {
 TEST_F(E2E, ASettingsFileThatCannotBeReadIsReportedAndKeepsEveryByte) {
   WriteBytes(Ini(), Items(folder));
   const std::string before = ReadBytes(Ini());
-  HANDLE held = CreateFileW(Ini().c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  ScopedHandle held(CreateFileW(Ini().c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held.Valid());
   Vorlex v(folder);
   ASSERT_TRUE(v.Start());
   // Each routine that opens the file says so: the time record's load, the
@@ -65,7 +65,7 @@ TEST_F(E2E, ASettingsFileThatCannotBeReadIsReportedAndKeepsEveryByte) {
   ASSERT_FALSE(texts.empty());
   for (const std::wstring& text : texts) EXPECT_EQ(text.rfind(Ini() + L" を読み込めません\r\n", 0), 0u) << Cp932(text);
   EXPECT_EQ(v.WaitExit(), 1u);
-  CloseHandle(held);
+  held.Reset();
   EXPECT_EQ(ReadBytes(Ini()), before);
   EXPECT_FALSE(FileExists(Ini() + L".vxtmp"));
 }
@@ -111,25 +111,22 @@ namespace {
 class HeldFile {
  public:
   HeldFile(const std::wstring& path, DWORD ms)
-      : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)), ms_(ms) {
-    thread_ = CreateThread(nullptr, 0, Release, this, 0, nullptr);
-  }
-  ~HeldFile() {
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-  }
-  bool Held() const { return file_ != INVALID_HANDLE_VALUE; }
+      : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)), ms_(ms),
+        held_(file_.Valid()), thread_(CreateThread(nullptr, 0, Release, this, 0, nullptr)) {}
+  ~HeldFile() { WaitForSingleObject(thread_.Get(), INFINITE); }
+  bool Held() const { return held_; }
 
  private:
   static DWORD WINAPI Release(void* self) {
     auto* h = static_cast<HeldFile*>(self);
-    Sleep(h->ms_);
-    if (h->Held()) CloseHandle(h->file_);
+    Sleep(h->ms_);  // the other program's hold
+    h->file_.Reset();
     return 0;
   }
-  HANDLE file_;
+  ScopedHandle file_;
   DWORD ms_;
-  HANDLE thread_;
+  bool held_;
+  ScopedHandle thread_;
 };
 }  // namespace
 

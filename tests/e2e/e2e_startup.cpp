@@ -44,19 +44,10 @@ TEST_F(E2E, WhileIdleItUsesNoProcessorTime) {
   WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
   StartReady(v);
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, v.Pid());
-  ASSERT_NE(process, nullptr);
-  auto cpuMs = [process] {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(process, &created, &exited, &kernel, &user);
-    auto ms = [](FILETIME f) { return ((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10000; };
-    return ms(kernel) + ms(user);
-  };
   Sleep(500);
-  const ULONGLONG before = cpuMs();
+  const ULONGLONG before = ProcessCpuMs(v.Pid());
   Sleep(3000);
-  EXPECT_LE(cpuMs() - before, 20u);  // no timer, no polling: it waits for messages
-  CloseHandle(process);
+  EXPECT_LE(ProcessCpuMs(v.Pid()) - before, 20u);  // no timer, no polling: it waits for messages
   EXPECT_EQ(v.Close(), 0u);
 }
 
