@@ -1,13 +1,17 @@
 #include "app/Fom_Main.h"
 
+#include <iterator>
+#include <utility>
+
 #include "base/cleanup.h"
+#include "base/names.h"
+#include "base/text.h"
 #include "core/Unit_All.h"
 #include "core/Unit_File.h"
 #include "core/messages.h"
 #include "forms/Fom_About.h"
 #include "forms/Fom_Set.h"
 #include "forms/Fom_Time.h"
-#include "base/text.h"
 
 namespace vx {
 
@@ -21,21 +25,26 @@ constexpr std::uintptr_t kPbtApmResumeSuspend = 7;
 constexpr std::uint32_t kWmMenuIcon = 0x8001;
 }  // namespace
 
-TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, "TForm_Main", "Tallowmere") {
+TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, kMainFormClass, kMainFormCaption) {
   PM_Left = new TPopupMenu(this);
   PM_Left->SetName("PM_Left");
   PM_Right = new TPopupMenu(this);
   PM_Right->SetName("PM_Right");
-  MI_Time = AddCommand("MI_Time", "時間情報", &TForm_Main::MI_TimeClick);
-  MI_Line01 = AddCommand("MI_Line01", "-", nullptr);
-  MI_Set = AddCommand("MI_Set", "ﾒﾆｭｰ項目設定", &TForm_Main::MI_SetClick);
-  MI_ShortCutView = AddCommand("MI_ShortCutView", "HotKey表示", &TForm_Main::MI_ShortCutViewClick);
-  MI_Help = AddCommand("MI_Help", "ﾍﾙﾌﾟ", &TForm_Main::MI_HelpClick);
-  MI_Help->Visible = false;
-  MI_About = AddCommand("MI_About", "ﾊﾞｰｼﾞｮﾝ情報", &TForm_Main::MI_AboutClick);
-  MI_Line02 = AddCommand("MI_Line02", "-", nullptr);
-  MI_Close = AddCommand("MI_Close", "終了", &TForm_Main::MI_CloseClick);
-
+  // The entries as kCommandMenu lists them, each with its handler.
+  const std::pair<TMenuItem**, void (TForm_Main::*)(TObject*)> commands[] = {
+      {&MI_Time, &TForm_Main::MI_TimeClick},
+      {&MI_Line01, nullptr},
+      {&MI_Set, &TForm_Main::MI_SetClick},
+      {&MI_ShortCutView, &TForm_Main::MI_ShortCutViewClick},
+      {&MI_Help, &TForm_Main::MI_HelpClick},
+      {&MI_About, &TForm_Main::MI_AboutClick},
+      {&MI_Line02, nullptr},
+      {&MI_Close, &TForm_Main::MI_CloseClick}};
+  static_assert(std::size(commands) == std::size(kCommandMenu), "one handler for each entry of the command menu");
+  for (std::size_t i = 0; i < std::size(commands); ++i) {
+    *commands[i].first = AddCommand(kCommandMenu[i].name, kCommandMenu[i].caption, commands[i].second);
+    (*commands[i].first)->Visible = kCommandMenu[i].shown;
+  }
   TI_Main = new TTrayIcon(this);
   TI_Main->SetName("TI_Main");
   TI_Main->AutoHide = true;
@@ -178,9 +187,7 @@ void TForm_Main::SetMI_Caption() {
   }
 }
 
-void TForm_Main::MI_ExeClick(TObject* Sender) {
-  ExecItem(PM_Left->IndexOf(static_cast<TMenuItem*>(Sender)));
-}
+void TForm_Main::MI_ExeClick(TObject* Sender) { ExecItem(PM_Left->IndexOf(static_cast<TMenuItem*>(Sender))); }
 
 void TForm_Main::MI_TimeClick(TObject*) { Form_Time->Show(); }
 

@@ -70,7 +70,7 @@ class TForm_Main : public TForm {
   bool DrawNextMenuIcon();
   void DrawAllMenuIcons();
   void MenuIconCame(std::uintptr_t ticket);
-  int nextMenuIcon_ = 0;  // the first launch entry whose icon is not asked for yet
+  int nextMenuIcon_ = 0;                              // the first launch entry whose icon is not asked for yet
   std::map<std::uintptr_t, TMenuItem*> iconTickets_;  // lookups under way, by ticket
 
   TMenuItem* AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*));

@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/Fom_Main.h"
+#include "base/names.h"
 #include "core/Unit_All.h"
 #include "core/messages.h"
 #include "forms/Fom_About.h"
@@ -17,7 +18,7 @@ VorlexProgram::~VorlexProgram() {
 void VorlexProgram::NotifyRunningCopy() {
   // The running copy's hidden main window learns of the second start by an
   // Enter key-down, which it ignores; the point is that it comes forward.
-  const Handle running = P.FindWindow("TForm_Main", "Tallowmere");
+  const Handle running = P.FindWindow(kMainFormClass, kMainFormCaption);
   if (!running) return;
   P.SetForegroundWindow(running);
   P.SendMessage(running, kWmKeyDown, kVkReturn, 0);

@@ -132,7 +132,8 @@ FilePath::FilePath(std::string utf8Path) : utf8(std::move(utf8Path)) {
 FilePath FilePath::WithExtension(const std::string& ext) const {
   const std::size_t sep = LastSeparator(utf8);
   const std::size_t dot = utf8.rfind('.');
-  const std::string base = (dot != std::string::npos && (sep == std::string::npos || dot > sep)) ? utf8.substr(0, dot) : utf8;
+  const std::string base =
+      (dot != std::string::npos && (sep == std::string::npos || dot > sep)) ? utf8.substr(0, dot) : utf8;
   return FilePath(base + ext, ChangeFileExt(display, ext));
 }
 

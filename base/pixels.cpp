@@ -16,8 +16,7 @@ void PremultipliedFromBackgrounds(const std::uint32_t* onBlack, const std::uint3
     const std::uint32_t alpha = static_cast<std::uint32_t>(255 - shows);
     // A premultiplied channel never exceeds its alpha.
     std::uint32_t pixel = alpha << 24;
-    for (int shift = 0; shift < 24; shift += 8)
-      pixel |= std::min((b >> shift) & 0xFF, alpha) << shift;
+    for (int shift = 0; shift < 24; shift += 8) pixel |= std::min((b >> shift) & 0xFF, alpha) << shift;
     out[i] = pixel;
   }
 }

@@ -14,7 +14,7 @@ namespace {
 // through GetPrivateProfileStringA / WritePrivateProfileStringA.
 void ProfileApiLoad(const std::string& ini, int items) {
   char buf[2048];
-  const char* basic[] = {"AtomName", "Count", "ShortCutView", "LeftDoubleClickMenuNo", "RightDoubleClickMenuNo",
+  const char* basic[] = {"AtomName",       "Count", "ShortCutView", "LeftDoubleClickMenuNo", "RightDoubleClickMenuNo",
                          "VisibleMenuIcon"};
   for (const char* k : basic) GetPrivateProfileStringA("Basic", k, "", buf, sizeof buf, ini.c_str());
   const char* keys[] = {"Name", "HotKey", "Exe", "Par", "Dir"};
@@ -52,8 +52,9 @@ int main(int argc, char** argv) {
   const std::string dir = std::string(tmp);
   const int apiMax = argc > 1 ? std::atoi(argv[1]) : 1000;
   vx::win32::Win32Platform platform;
-  std::printf("| items | engine load ms | engine save ms | engine total ms | profile API total ms | ratio |\n"
-              "|---|---|---|---|---|---|\n");
+  std::printf(
+      "| items | engine load ms | engine save ms | engine total ms | profile API total ms | ratio |\n"
+      "|---|---|---|---|---|---|\n");
   for (int items : {100, 1000, 10000}) {
     const std::string ini = dir + "vorlex-bench-" + std::to_string(items) + ".ini";
     DeleteFileA(ini.c_str());

@@ -34,9 +34,9 @@ double Median(std::vector<double> v) {
 // `items` items, each with its own hotkey and its own program: a copy of
 // vx_marker.exe, so that no two icons come from the same file.
 std::string Settings(const std::wstring& folder, int items) {
-  const WORD keys[] = {'A', 'B', 'C', 'D', 'E', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P', 'Q', 'R',
-                       'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '1', '2', '3', '4', '5', '6', '7', '8', '9',
-                       VK_F2, VK_F3, VK_F5, VK_F6, VK_F7, VK_F8, VK_F9};
+  const WORD keys[] = {'A', 'B', 'C', 'D', 'E', 'G', 'H',   'I',   'J',   'K',   'L',   'M',   'N',  'O',
+                       'P', 'Q', 'R', 'S', 'T', 'U', 'V',   'W',   'X',   'Y',   'Z',   '1',   '2',  '3',
+                       '4', '5', '6', '7', '8', '9', VK_F2, VK_F3, VK_F5, VK_F6, VK_F7, VK_F8, VK_F9};
   const int mods[] = {0x4000 | 0x8000, 0x4000 | 0x2000, 0x8000 | 0x2000, 0x4000 | 0x8000 | 0x2000, 0x4000};
   // No double-click item: a click opens the launch menu without waiting.
   std::string s = "[Basic]\r\nCount=" + std::to_string(items) +
@@ -138,7 +138,7 @@ double EditorOkMs(int rounds) {
   if (!v.Start() || !v.WaitReady(60000)) return -1;
   std::vector<double> times;
   for (int k = 0; k < rounds; ++k) {
-    if (!ChooseCommand(v, 2)) return -1;
+    if (!ChooseCommand(v, "MI_Set")) return -1;
     HWND editor = WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
     HWND ok = editor ? ChildWithText(editor, L"Ok") : nullptr;
     if (!ok) return -1;

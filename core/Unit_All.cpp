@@ -1,8 +1,8 @@
 #include "core/Unit_All.h"
 
+#include "base/text.h"
 #include "core/launch.h"
 #include "core/messages.h"
-#include "base/text.h"
 
 namespace vx {
 

@@ -51,10 +51,8 @@ struct TItemField {
   std::string TVorlexType::*text;  // a Text's or Path's member; null for the hotkey
 };
 inline const TItemField kItemFields[] = {
-    {"Name", TItemField::Kind::Text, &TVorlexType::Name},
-    {"HotKey", TItemField::Kind::HotKey, nullptr},
-    {"Exe", TItemField::Kind::Path, &TVorlexType::Exe},
-    {"Par", TItemField::Kind::Text, &TVorlexType::Par},
+    {"Name", TItemField::Kind::Text, &TVorlexType::Name}, {"HotKey", TItemField::Kind::HotKey, nullptr},
+    {"Exe", TItemField::Kind::Path, &TVorlexType::Exe},   {"Par", TItemField::Kind::Text, &TVorlexType::Par},
     {"Dir", TItemField::Kind::Path, &TVorlexType::Dir},
 };
 inline constexpr std::size_t kItemFieldCount = sizeof kItemFields / sizeof kItemFields[0];
@@ -98,7 +96,7 @@ void ShowMessage(const std::string& text);
 inline constexpr int kMaxItems = 10000;
 
 extern std::string AtomName;
-extern FilePath IniFileName;  // beside the executable, named as the file system names it
+extern FilePath IniFileName;     // beside the executable, named as the file system names it
 extern std::string ExeFileName;  // the executable's file name as CP932 text
 extern Handle HotKeyWnd;
 extern bool ShortCutView;

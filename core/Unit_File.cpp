@@ -1,9 +1,9 @@
 #include "core/Unit_File.h"
 
+#include "base/text.h"
 #include "core/Unit_All.h"
 #include "core/messages.h"
 #include "core/profile.h"
-#include "base/text.h"
 
 namespace vx {
 
@@ -110,4 +110,3 @@ void SaveSettings() {
 }
 
 }  // namespace vx
-

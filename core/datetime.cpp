@@ -55,9 +55,7 @@ std::int64_t DateTimeToMSecs(TDateTime t) {
   return std::llround(t * static_cast<double>(kMSecsPerDay));
 }
 
-TDateTime MSecsToDateTime(std::int64_t ms) {
-  return static_cast<double>(ms) / static_cast<double>(kMSecsPerDay);
-}
+TDateTime MSecsToDateTime(std::int64_t ms) { return static_cast<double>(ms) / static_cast<double>(kMSecsPerDay); }
 
 std::int64_t MSecsFromParts(const DateParts& p) {
   const std::int64_t days = DaysFromCivil(p.year, p.month, p.day) - kEpochDays;
@@ -130,8 +128,8 @@ std::string FormatDateTime(const std::string& pattern, TDateTime t) {
 std::string FormatElapsed(std::int64_t ms) {
   const std::int64_t seconds = (ms < 0 ? 0 : ms % kMSecsPerDay) / 1000;
   char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
-                static_cast<int>(seconds % 60));
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
+                static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
   return buf;
 }
 
@@ -187,8 +185,7 @@ bool TryParseDateTime(const std::string& text, int currentYear, TDateTime& out) 
     p.day = date.value[1];
   }
   if (yearDigits <= 2) p.year += currentYear / 100 * 100;
-  if (p.year < 1 || p.year > 9999 || p.month < 1 || p.month > 12 || p.day < 1 ||
-      p.day > DaysInMonth(p.year, p.month))
+  if (p.year < 1 || p.year > 9999 || p.month < 1 || p.month > 12 || p.day < 1 || p.day > DaysInMonth(p.year, p.month))
     return false;
   if (i < text.size()) {
     Numbers time;

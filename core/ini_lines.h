@@ -254,8 +254,7 @@ Offset ForEachKeyLine(std::string_view bytes, Offset header, Hint hint, F each) 
     const std::string_view expected = hint();
     std::string_view name;
     std::size_t eq = expected.size();
-    const bool hinted =
-        !expected.empty() && text.size() > eq && text[eq] == '=' && SameBytes(text.data(), expected);
+    const bool hinted = !expected.empty() && text.size() > eq && text[eq] == '=' && SameBytes(text.data(), expected);
     if (hinted)
       name = text.substr(0, eq);
     else if (!KeyName(text, name, &eq))

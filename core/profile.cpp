@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/text.h"
 #include "core/ini_lines.h"
 #include "core/messages.h"
-#include "base/text.h"
 
 namespace vx {
 
@@ -37,8 +37,8 @@ struct ProfileFile::Section {
     Offset line, name;
     std::uint32_t nameSize, textSize;  // the line's text ends at line + textSize
   };
-  Offset insertAt = 0;        // where new keys go: after the last key line, or the header
-  std::vector<Key> keys;      // the first line of each key name, in file order (a small section)
+  Offset insertAt = 0;    // where new keys go: after the last key line, or the header
+  std::vector<Key> keys;  // the first line of each key name, in file order (a small section)
   // Where the next lookup starts in `keys`: callers read a section's keys
   // in the file's order, so the key after the last one found is tried first.
   std::uint32_t cursor = 0;
@@ -231,24 +231,26 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
         return true;
     return false;
   };
-  nextHeader_ = ForEachKeyLine(bytes, header, [] { return std::string_view(); }, [&](const KeyLineAt& line) {
-    const Offset at = line.at;
-    const std::string_view name = line.name;
-    if (!sec.index.Empty()) {
-      sec.index.Insert(bytes, at);
-    } else if (!listed(name)) {
-      if (sec.keys.size() == kScanLimit) {
-        for (const Section::Key& k : sec.keys) sec.index.Insert(bytes, k.line);
-        sec.keys.clear();
-        sec.index.Insert(bytes, at);
-      } else {
-        sec.keys.push_back(Section::Key{at, static_cast<Offset>(name.data() - data),
-                                        static_cast<std::uint32_t>(name.size()),
-                                        static_cast<std::uint32_t>(line.text.size())});
-      }
-    }
-    sec.insertAt = line.next;
-  });
+  nextHeader_ = ForEachKeyLine(
+      bytes, header, [] { return std::string_view(); },
+      [&](const KeyLineAt& line) {
+        const Offset at = line.at;
+        const std::string_view name = line.name;
+        if (!sec.index.Empty()) {
+          sec.index.Insert(bytes, at);
+        } else if (!listed(name)) {
+          if (sec.keys.size() == kScanLimit) {
+            for (const Section::Key& k : sec.keys) sec.index.Insert(bytes, k.line);
+            sec.keys.clear();
+            sec.index.Insert(bytes, at);
+          } else {
+            sec.keys.push_back(Section::Key{at, static_cast<Offset>(name.data() - data),
+                                            static_cast<std::uint32_t>(name.size()),
+                                            static_cast<std::uint32_t>(line.text.size())});
+          }
+        }
+        sec.insertAt = line.next;
+      });
   Section& made = sec.index.Empty() ? sec : Keep(header);
   lastSection_ = header == lastHeader_ ? &made : nullptr;
   return made;
@@ -427,16 +429,18 @@ void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t 
   // The first line of a name answers its key. Callers list the keys in the
   // file's order: the key after the last one answered is tried first.
   std::size_t expect = 0;
-  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return keys[expect].key; }, [&](const KeyLineAt& line) {
-    for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
-      if (keys[i].found) continue;
-      if (!(line.hinted && i == expect) && !FoldEqual(keys[i].key, line.name)) continue;
-      AssignCut(*keys[i].value, LineValue(line.at, line.rest));
-      keys[i].found = true;
-      expect = i + 1 == count ? 0 : i + 1;
-      return;
-    }
-  });
+  nextHeader_ = ForEachKeyLine(
+      bytes_, header, [&] { return keys[expect].key; },
+      [&](const KeyLineAt& line) {
+        for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
+          if (keys[i].found) continue;
+          if (!(line.hinted && i == expect) && !FoldEqual(keys[i].key, line.name)) continue;
+          AssignCut(*keys[i].value, LineValue(line.at, line.rest));
+          keys[i].found = true;
+          expect = i + 1 == count ? 0 : i + 1;
+          return;
+        }
+      });
 }
 
 void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std::size_t count) {
@@ -469,17 +473,19 @@ void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std:
   std::uint32_t written = 0;  // a bit for each key
   static_assert(kMaxBatch <= 32, "a bit for each key of a batch");
   std::size_t expect = 0;
-  nextHeader_ = ForEachKeyLine(bytes_, header, [&] { return keys[expect].key; }, [&](const KeyLineAt& line) {
-    for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
-      const std::string_view key = keys[i].key;
-      if (written >> i & 1) continue;
-      if (!(line.hinted && i == expect) && !FoldEqual(key, line.name)) continue;
-      written |= std::uint32_t(1) << i;
-      Rewrite(line.at, line.text, key, keys[i].value, keys[i].quoted);
-      expect = i + 1 == count ? 0 : i + 1;
-      return;
-    }
-  });
+  nextHeader_ = ForEachKeyLine(
+      bytes_, header, [&] { return keys[expect].key; },
+      [&](const KeyLineAt& line) {
+        for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
+          const std::string_view key = keys[i].key;
+          if (written >> i & 1) continue;
+          if (!(line.hinted && i == expect) && !FoldEqual(key, line.name)) continue;
+          written |= std::uint32_t(1) << i;
+          Rewrite(line.at, line.text, key, keys[i].value, keys[i].quoted);
+          expect = i + 1 == count ? 0 : i + 1;
+          return;
+        }
+      });
   // Keys the section lacks are added after its last key line, in order.
   for (std::size_t i = 0; i < count; ++i)
     if (!(written >> i & 1)) one(keys[i]);

@@ -135,7 +135,7 @@ class ProfileFile {
   FilePath path_;
   bool existed_ = false;
   bool dirty_ = false;
-  std::string bytes_;  // the file as read
+  std::string bytes_;   // the file as read
   LineTable sections_;  // the header of each distinct section (the first of duplicates)
   // The sections that were read or written, by header offset.
   mutable std::unordered_map<Offset, std::unique_ptr<Section>> touched_;
@@ -148,8 +148,8 @@ class ProfileFile {
   // The last section scanned, unless it was kept in touched_.
   mutable std::unique_ptr<Section> scratch_;
   mutable Offset scratchHeader_ = UINT32_MAX;
-  std::unordered_map<Offset, std::string> replaced_;  // key line start -> new text
-  std::vector<std::unique_ptr<NewSection>> added_;      // sections new to the file, in order
+  std::unordered_map<Offset, std::string> replaced_;         // key line start -> new text
+  std::vector<std::unique_ptr<NewSection>> added_;           // sections new to the file, in order
   std::unordered_map<std::string, NewSection*> addedIndex_;  // folded name -> section
 };
 

@@ -1,12 +1,11 @@
 #include "forms/Fom_Set.h"
 
-
 #include "base/cleanup.h"
+#include "base/text.h"
 #include "core/Unit_All.h"
 #include "core/Unit_File.h"
 #include "core/messages.h"
 #include "forms/Fom_SetEtc.h"
-#include "base/text.h"
 
 namespace vx {
 
@@ -31,6 +30,7 @@ void Swap(std::int32_t& choice, int a, int b) {
 TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュー項目設定") {
   SetClientSize(629, 269);
   Font = TFontSpec{"ＭＳ ゴシック", 16, kShiftJisCharset};
+  // clang-format off
   //                                             name                    parent   left top width height caption      tab
   LB_Select               = Place<TListBox> ("LB_Select",               nullptr,   8,   8, 153, 249, "",            0);
   Lbl_Name                = Place<TLabel>   ("Lbl_Name",                nullptr, 168,  12,  60,  16, "名前");
@@ -54,6 +54,7 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 432, 232,  99,  25, "その他の設定", 13);
   Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 544, 200,  75,  25, "Ok",         14);
   Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 544, 232,  75,  25, "Cancel",     15);
+  // clang-format on
   Lbl_Name->FocusControl = Edt_Name;
   Lbl_HotKey->FocusControl = HK_Main;
   Lbl_Exe->FocusControl = Edt_Exe;

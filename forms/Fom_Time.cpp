@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "base/cleanup.h"
+#include "base/text.h"
 #include "core/Unit_All.h"
 #include "core/messages.h"
 #include "core/profile.h"
-#include "base/text.h"
 
 namespace vx {
 
@@ -24,6 +24,7 @@ std::string Flag(bool b) { return b ? "1" : "0"; }
 TForm_Time::TForm_Time(TComponent* owner) : TForm(owner, "TForm_Time", "時間情報") {
   SetClientSize(321, 185);
   Font = TFontSpec{"ＭＳ 明朝", 15, kShiftJisCharset};
+  // clang-format off
   //                                 name           parent      left top width height caption          tab
   Pnl_Main    = Place<TPanel>   ("Pnl_Main",    nullptr,      0,   0, 321, 113, "",                  0);
   Lbl_NowL    = Place<TLabel>   ("Lbl_NowL",    Pnl_Main,     8,   8,  64,  15, "現在時刻");
@@ -43,6 +44,7 @@ TForm_Time::TForm_Time(TComponent* owner) : TForm(owner, "TForm_Time", "時間�
   CB_WinStart = Place<TCheckBox>("CB_WinStart", Pnl_Option,   8,  28, 201,  17, "Windowsの起動時刻を使う", 1);
   Btn_Default = Place<TButton>  ("Btn_Default", Pnl_Option, 232,   8,  75,  25, "初期化",            2);
   CB_Suspend  = Place<TCheckBox>("CB_Suspend",  Pnl_Option,   8,  48, 297,  17, "スタンバイ,休止状態の時刻も使う", 3);
+  // clang-format on
   Pnl_Main->Align = TAlign::alTop;
   Pnl_Option->Align = TAlign::alClient;
   Pnl_Option->SetVisible(false);
@@ -155,8 +157,7 @@ void TForm_Time::FormDestroy() {
 void TForm_Time::LogFileSave() {
   Files& files = Application->P.files();
   try {
-    if (!files.Exists(LogFileName))
-      files.Create(LogFileName, std::string(kLogTitle) + "\r\n" + kLogColumns + "\r\n");
+    if (!files.Exists(LogFileName)) files.Create(LogFileName, std::string(kLogTitle) + "\r\n" + kLogColumns + "\r\n");
     files.Append(LogFileName, FormatDateTime("yy/mm/dd | hh:mm:ss | ", StartTime) +
                                   FormatDateTime("hh:mm:ss | ", EndTime) + FormatElapsed(ElapsedMSec) + "\r\n");
   } catch (const SystemError& e) {

@@ -181,8 +181,7 @@ void CheckLoadSave(const std::string& file) {
     LoadSettings();
     // A save writes nothing for an empty list, so the file's own sections
     // load again; otherwise the same items come back.
-    if (loaded.items.size() > 1 && !(Take() == loaded))
-      Fail("a saved file loads differently", saved, file);
+    if (loaded.items.size() > 1 && !(Take() == loaded)) Fail("a saved file loads differently", saved, file);
     SaveSettings();
     if (platform->memory.bytes != saved) Fail("a second save writes other bytes", platform->memory.bytes, saved);
   } catch (const std::runtime_error&) {

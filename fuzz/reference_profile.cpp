@@ -58,7 +58,7 @@ bool ParseInt32(const std::string& text, std::int32_t& out) {
   if (t.empty()) return false;
   std::uint64_t v = 0;
   for (char c : t) {
-    const int d = (c >= '0' && c <= '9') ? c - '0'
+    const int d = (c >= '0' && c <= '9')                                 ? c - '0'
                   : base == 16 && (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10
                                                                          : -1;
     if (d < 0) return false;
@@ -118,9 +118,7 @@ std::string_view ValueOf(std::string_view text) { return Trim(text.substr(text.f
 
 // Is byte i of s the lead byte of a double-byte character (whose trail byte
 // is never folded)?
-bool LeadAt(std::string_view s, std::size_t i) {
-  return CharLength(s, i) == 2;
-}
+bool LeadAt(std::string_view s, std::size_t i) { return CharLength(s, i) == 2; }
 
 unsigned char Upper(char ch) {
   const unsigned char c = static_cast<unsigned char>(ch);
@@ -237,7 +235,7 @@ const ReferenceProfile::Line* ReferenceProfile::FindKey(std::string_view section
 }
 
 std::string ReferenceProfile::ReadString(const std::string& section, const std::string& key,
-                                    const std::string& def) const {
+                                         const std::string& def) const {
   const Line* line = FindKey(section, key);
   std::string_view value = line ? ValueOf(line->text) : std::string_view(def);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
@@ -266,8 +264,8 @@ void ReferenceProfile::WriteString(const std::string& section, const std::string
     if (last && last->eol.empty()) last->eol = kCrLf;
     const std::string_view header = Keep("[", sectionName, "]");
     const std::string_view text = Keep(keyName, "=", value);
-    sections_.push_back(Section{Line{header, kCrLf}, {Line{text, kCrLf}}, {Key{text.substr(0, keyName.size()), 0}},
-                                nullptr, 0});
+    sections_.push_back(
+        Section{Line{header, kCrLf}, {Line{text, kCrLf}}, {Key{text.substr(0, keyName.size()), 0}}, nullptr, 0});
     sectionIndex_.emplace(header.substr(1, sectionName.size()), sections_.size() - 1);
     return;
   }
@@ -312,6 +310,5 @@ std::string ReferenceProfile::Text() const {
   }
   return out;
 }
-
 
 }  // namespace vx::fuzz

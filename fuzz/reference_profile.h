@@ -19,7 +19,6 @@
 #include <unordered_map>
 #include <vector>
 
-
 namespace vx::fuzz {
 
 class ReferenceProfile {
@@ -64,7 +63,7 @@ class ReferenceProfile {
     // one gets an index when first searched.
     std::vector<Key> keys;
     mutable std::unique_ptr<NameIndex> bigIndex;  // name -> position in keys
-    std::size_t lastKey = SIZE_MAX;  // index of the last key line
+    std::size_t lastKey = SIZE_MAX;               // index of the last key line
   };
   static const Key* FindIn(const Section& sec, std::string_view key);
 
@@ -74,12 +73,12 @@ class ReferenceProfile {
   std::string_view Keep(std::string_view a, std::string_view b = {}, std::string_view c = {});
 
   bool existed_ = true;
-  std::string bytes_;               // the file as read; unchanged lines point into it
+  std::string bytes_;                            // the file as read; unchanged lines point into it
   std::vector<std::unique_ptr<char[]>> blocks_;  // written lines and names
   std::size_t blockUsed_ = 0, blockSize_ = 0;
-  std::vector<Line> preamble_;      // lines before the first section
+  std::vector<Line> preamble_;  // lines before the first section
   std::vector<Section> sections_;
-  NameIndex sectionIndex_;          // section name -> section, first wins
+  NameIndex sectionIndex_;  // section name -> section, first wins
 };
 
 }  // namespace vx::fuzz

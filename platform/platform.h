@@ -136,13 +136,13 @@ struct SetupMessage {
 
 // What a control's native window is, as the control describes itself.
 struct ControlDesc {
-  std::string className;  // a system class ("BUTTON", "EDIT", ...) or, with
-  bool ownClass = false;  // ownClass, one of the program's: its messages go to the control
+  std::string className;                 // a system class ("BUTTON", "EDIT", ...) or, with
+  bool ownClass = false;                 // ownClass, one of the program's: its messages go to the control
   std::uint32_t style = 0, exStyle = 0;  // beyond child, visible, disabled and tab stop
-  std::string name;     // the control's name, for tests and tools
+  std::string name;                      // the control's name, for tests and tools
   std::string caption;
-  Rect bounds;          // pixels in the parent's client area
-  int id = 0;           // reported in WM_COMMAND
+  Rect bounds;  // pixels in the parent's client area
+  int id = 0;   // reported in WM_COMMAND
   bool visible = true, enabled = true;
   bool tabStop = false;
   // The window keeps only its 2-pixel edges, so that what lies inside it
@@ -174,9 +174,9 @@ class WindowProc {
 
 // What a window is created as.
 enum class WindowKind {
-  AppWindow,   // the application's hidden top-level window
-  Form,        // a form: top-level, hidden until shown
-  Utility,     // a hidden zero-size pop-up tool window that receives messages
+  AppWindow,  // the application's hidden top-level window
+  Form,       // a form: top-level, hidden until shown
+  Utility,    // a hidden zero-size pop-up tool window that receives messages
 };
 
 struct WindowSpec {

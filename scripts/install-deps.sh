@@ -9,7 +9,7 @@ want() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 for p in cmake make g++ libgtest-dev \
          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 \
          wine wine64 xvfb x11-utils openbox xdotool fonts-ipafont-gothic fonts-ipafont-mincho \
-         clang-14 libclang-rt-14-dev python3 python3-xlib; do
+         clang-14 clang-format-14 libclang-rt-14-dev python3 python3-xlib; do
   want "$p"
 done
 # Vorlex.exe is a 32-bit program: Wine needs its 32-bit part.

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds every preset and runs every test: the
-# native tests (with a bounded fuzzing run of the settings engine), then the
-# end-to-end tests of the real Vorlex.exe under Wine on a virtual desktop.
+# Installs what is missing, checks the format, builds every preset and runs
+# every test: the native tests (with a bounded fuzzing run of the settings
+# engine), then the end-to-end tests of the real Vorlex.exe under Wine on a
+# virtual desktop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
+bash scripts/format.sh --check
 cmake --workflow --preset native
 bash scripts/fuzz.sh 60
 cmake --workflow --preset windows

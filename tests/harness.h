@@ -13,6 +13,7 @@
 
 #include "app/Fom_Main.h"
 #include "app/program.h"
+#include "base/names.h"
 #include "core/Unit_All.h"
 #include "platform/headless/headless.h"
 #include "toolkit/toolkit.h"
@@ -48,6 +49,19 @@ class TempDir {
   std::string path_;
 };
 
+// A person's choice in a menu that shows: the entry with that caption
+// (-1, nothing chosen, when the menu has none).
+inline int Choose(const HeadlessPlatform::Popup& pop, const std::string& caption) {
+  for (std::size_t i = 0; i < pop.entries.size(); ++i)
+    if (pop.entries[i].caption == caption) return static_cast<int>(i);
+  ADD_FAILURE() << "no menu entry " << caption;
+  return -1;
+}
+// An onPopup answer that chooses the entry with that caption.
+inline std::function<int(const HeadlessPlatform::Popup&)> Choosing(const std::string& caption) {
+  return [caption](const HeadlessPlatform::Popup& pop) { return Choose(pop, caption); };
+}
+
 // One running copy of the program on a headless desktop.
 class Desktop {
  public:
@@ -75,7 +89,8 @@ class Desktop {
   }
   // A tray callback as the shell sends it.
   void Tray(std::uint32_t mouseMessage) {
-    p.PostMessage(Form_Main->TI_Main->WindowHandle(), 0x0C00, 1, static_cast<std::intptr_t>(mouseMessage));
+    p.PostMessage(Form_Main->TI_Main->WindowHandle(), kTrayCallbackMessage, 1,
+                  static_cast<std::intptr_t>(mouseMessage));
   }
   HeadlessSystem& system() { return *system_; }
 

@@ -31,10 +31,10 @@ TEST(CodePage, EveryCharacterWithoutAnExactFormIsNamedOnceInOrder) {
   const Case cases[] = {
       {u"C:\\Users\\Jürgen", U"ü"},
       {u"Café", U"é"},
-      {u"¥100", U"¥"},           // best-fit would make it the path separator
-      {u"a〜b", U"〜"},          // the wave dash: best-fit gives another file's tilde
+      {u"¥100", U"¥"},   // best-fit would make it the path separator
+      {u"a〜b", U"〜"},  // the wave dash: best-fit gives another file's tilde
       {u"한국어", U"한국어"},
-      {u"x😀y", U"😀"},          // a pair of surrogates is one character
+      {u"x😀y", U"😀"},              // a pair of surrogates is one character
       {u"Jürgen Müller ü", U"ü"},  // named once
       {u"ü¥é", U"ü¥é"},
   };
@@ -55,8 +55,8 @@ TEST(CodePage, Utf8AndUtf16ConvertBothWaysAndMarkWhatIsMalformed) {
   EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
   const std::u16string e = u"é";
   EXPECT_EQ(Utf16ToUtf8(e), "\xC3\xA9");
-  EXPECT_EQ(Utf8ToUtf16("a\xC3"), u"a\xFFFD");             // cut short
-  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\xFFFD\xFFFD");      // overlong '/'
+  EXPECT_EQ(Utf8ToUtf16("a\xC3"), u"a\xFFFD");          // cut short
+  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\xFFFD\xFFFD");  // overlong '/'
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
 }
 

@@ -15,7 +15,8 @@ TEST(DateTime, DaysCountFrom30December1899AndRoundTripToTheMillisecond) {
   EXPECT_DOUBLE_EQ(MSecsToDateTime(At(2026, 12, 7, 12)), 46363.5);
   // Every millisecond of a day survives the trip through a date-time,
   // including the last one, which must not become the next day.
-  for (std::int64_t ms : {At(2026, 12, 7, 23, 59, 59, 999), At(2026, 12, 7, 0, 0, 0, 1), At(2000, 2, 29, 13, 14, 15, 16)})
+  for (std::int64_t ms :
+       {At(2026, 12, 7, 23, 59, 59, 999), At(2026, 12, 7, 0, 0, 0, 1), At(2000, 2, 29, 13, 14, 15, 16)})
     EXPECT_EQ(DateTimeToMSecs(MSecsToDateTime(ms)), ms);
   const DateParts p = PartsFromMSecs(At(2024, 2, 29, 23, 59, 59, 999));
   EXPECT_EQ((std::vector<int>{p.year, p.month, p.day, p.hour, p.minute, p.second, p.msec}),
@@ -25,7 +26,8 @@ TEST(DateTime, DaysCountFrom30December1899AndRoundTripToTheMillisecond) {
 TEST(DateTime, FormatsWithJapaneseSeparatorsAndDropsMilliseconds) {
   const TDateTime t = MSecsToDateTime(At(2026, 12, 7, 9, 30, 0, 999));
   EXPECT_EQ(FormatDateTime("yy/mm/dd hh:mm:ss", t), "26/12/07 09:30:00");
-  EXPECT_EQ(FormatDateTime("yy/mm/dd | hh:mm:ss | ", MSecsToDateTime(At(2026, 12, 7, 4, 18, 2))), "26/12/07 | 04:18:02 | ");
+  EXPECT_EQ(FormatDateTime("yy/mm/dd | hh:mm:ss | ", MSecsToDateTime(At(2026, 12, 7, 4, 18, 2))),
+            "26/12/07 | 04:18:02 | ");
   EXPECT_EQ(FormatDateTime("hh:mm:ss | ", t), "09:30:00 | ");
   EXPECT_EQ(FormatDateTime("yyyy/mm/dd", t), "2026/12/07");
   // Day zero, what an OK with no previous end stores.

@@ -46,9 +46,7 @@ class LaunchPlatform : public HeadlessPlatform {
 
 class Launch : public ::testing::Test {
  protected:
-  Launch() : p(system) {
-    p.environment = {{"windir", "C:\\Windows"}, {"USERPROFILE", "C:\\Users\\J\xC3\xBCrgen"}};
-  }
+  Launch() : p(system) { p.environment = {{"windir", "C:\\Windows"}, {"USERPROFILE", "C:\\Users\\J\xC3\xBCrgen"}}; }
   LaunchRequest Resolve(const std::string& exe, const std::string& par = "", const std::string& dir = "") {
     return ResolveLaunch(exe, par, dir, p);
   }
@@ -86,7 +84,7 @@ TEST_F(Launch, ARelativeProgramBesideTheExecutableIsThatFileAndOthersGoToTheShel
   EXPECT_EQ(File("tools\\x.exe"), "E:\\Portable\\Vorlex\\tools\\x.exe");
   EXPECT_EQ(File(".\\notes.txt"), "E:\\Portable\\Vorlex\\notes.txt");
   EXPECT_EQ(File("notepad.exe"), "notepad.exe");  // the shell's own search finds it
-  EXPECT_EQ(File("..\\up.exe"), "..\\up.exe");      // above the folder: not taken from it, though it is there
+  EXPECT_EQ(File("..\\up.exe"), "..\\up.exe");    // above the folder: not taken from it, though it is there
   EXPECT_EQ(File("tools\\..\\..\\up.exe"), "tools\\..\\..\\up.exe");
   EXPECT_TRUE(p.files().Exists(FilePath("E:\\Portable\\Vorlex\\..\\up.exe")));
   EXPECT_EQ(Resolve("x.exe", "", ".\\docs").dir.utf8, "E:\\Portable\\Vorlex\\docs");

@@ -167,14 +167,14 @@ TEST_F(MainForm, ALeftClickOpensTheLaunchMenuAndAnEntryStartsItsItem) {
   d.p.onPopup = [](const HeadlessPlatform::Popup& pop) {
     EXPECT_EQ(Captions(pop), (V{"Editor", "-", "", "Calc"}));
     EXPECT_TRUE(pop.entries[1].separator);
-    return 3;
+    return Choose(pop, "Calc");
   };
   Click(true);
   ASSERT_EQ(d.p.popups.size(), 1u);
   EXPECT_EQ(d.p.popups[0].at.x, 640);
   EXPECT_EQ(d.p.popups[0].at.y, 700);
   EXPECT_EQ(Launched(), V{"calc.exe"});
-  d.p.onPopup = [](const HeadlessPlatform::Popup&) { return 0; };
+  d.p.onPopup = Choosing("Editor");
   Click(true);
   ASSERT_EQ(d.p.launches.size(), 2u);
   EXPECT_EQ(d.p.launches[1].params, "a.txt");
@@ -185,7 +185,7 @@ TEST_F(MainForm, ARightClickOpensTheCommandMenu) {
   V seen;
   d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {
     seen = Captions(pop);
-    return 2;  // "ﾒﾆｭｰ項目設定"
+    return Choose(pop, "ﾒﾆｭｰ項目設定");
   };
   Click(false);
   EXPECT_EQ(seen, (V{"時間情報", "-", "ﾒﾆｭｰ項目設定", "HotKey表示", "ﾊﾞｰｼﾞｮﾝ情報", "-", "終了"}));
@@ -193,20 +193,20 @@ TEST_F(MainForm, ARightClickOpensTheCommandMenu) {
   Form_Set->Close();
   EXPECT_FALSE(Form_Set->Visible());
 
-  d.p.onPopup = [](const HeadlessPlatform::Popup&) { return 4; };  // "ﾊﾞｰｼﾞｮﾝ情報"
+  d.p.onPopup = Choosing("ﾊﾞｰｼﾞｮﾝ情報");
   Click(false);
   EXPECT_TRUE(Form_About->Visible());
-  d.p.onPopup = [](const HeadlessPlatform::Popup&) { return 0; };  // "時間情報"
+  d.p.onPopup = Choosing("時間情報");
   Click(false);
   EXPECT_TRUE(Form_Time->Visible());
-  d.p.onPopup = [](const HeadlessPlatform::Popup&) { return 3; };  // "HotKey表示"
+  d.p.onPopup = Choosing("HotKey表示");
   Click(false);
   EXPECT_TRUE(Form_Main->MI_ShortCutView->Checked);
   EXPECT_EQ(Form_Main->PM_Left->Items(0)->Caption, "Editor (Ctrl + Alt + A)");
   Form_Main->MI_HelpClick(nullptr);
   EXPECT_EQ(d.p.helpCalls, (std::vector<std::pair<std::uint32_t, std::uintptr_t>>{{11u, 0u}}));
 
-  d.p.onPopup = [](const HeadlessPlatform::Popup&) { return 6; };  // "終了"
+  d.p.onPopup = Choosing("終了");
   Click(false);
   EXPECT_TRUE(Application->Terminated);
   d.program->Finish();
@@ -353,7 +353,8 @@ TEST_F(MainForm, HotkeysStartTheirItemOrPopUpTheMenuAtTheCursor) {
   d.Pump();
   EXPECT_EQ(Launched(), V{"notepad.exe"});
   d.p.cursor = Point{7, 8};
-  d.p.onPopup = [](const HeadlessPlatform::Popup& pop) { return Captions(pop).size() == 4 ? 2 : -1; };
+  // The item without a name (cmd.exe) from the launch menu.
+  d.p.onPopup = [](const HeadlessPlatform::Popup& pop) { return Captions(pop).size() == 4 ? Choose(pop, "") : -1; };
   EXPECT_TRUE(d.system().PressHotKey(kModControl, 0x4D));
   d.Pump();
   ASSERT_EQ(d.p.popups.size(), 1u);

@@ -45,7 +45,7 @@ TEST_F(Profile, ReadsNamesAndValuesAsTheProfileFunctionsDo) {
   EXPECT_EQ(ini.ReadString("Basic", "Single", "d"), "one");
   EXPECT_EQ(ini.ReadString("Basic", "Half", "d"), "\"open");
   EXPECT_EQ(ini.ReadString("Basic", "empty", "d"), "");
-  EXPECT_EQ(ini.ReadInteger("Basic", "Count", 0), 1);  // first of duplicates; comment ignored
+  EXPECT_EQ(ini.ReadInteger("Basic", "Count", 0), 1);           // first of duplicates; comment ignored
   EXPECT_EQ(ini.ReadString("Basic", "Extra", "none"), "none");  // duplicate section is not read
   EXPECT_EQ(ini.ReadString("OTHER", "lf", "d"), "only");
   EXPECT_EQ(ini.ReadString("Last", "NoEnd", "d"), "tail");
@@ -194,8 +194,8 @@ TEST_F(Profile, AnInterruptedFlushLeavesTheOldOrTheNewFileWhole) {
   struct Crash {};
   const std::string oldText = "[A]\r\nk=old\r\n";
   const std::string newText = "[A]\r\nk=" + std::string(100000, 'n') + "\r\n";
-  for (auto step : {PosixFiles::Step::WriteTemp, PosixFiles::Step::SyncTemp, PosixFiles::Step::Rename,
-                    PosixFiles::Step::SyncDir}) {
+  for (auto step :
+       {PosixFiles::Step::WriteTemp, PosixFiles::Step::SyncTemp, PosixFiles::Step::Rename, PosixFiles::Step::SyncDir}) {
     WriteFile(path(), oldText);
     ProfileFile ini(files, FilePath(path()));
     ini.WriteString("A", "k", std::string(100000, 'n'));
@@ -225,34 +225,36 @@ TEST_F(Profile, ALoneCarriageReturnEndingTheFileIsPartOfTheLastLine) {
 // as the same keys one by one, whatever the section holds.
 TEST_F(Profile, KeysTakenTogetherActAsKeysTakenOneByOne) {
   const char* const files_[] = {
-      "",  // nothing
-      "[0]\r\nName=\"n\"\r\nHotKey=65\r\nExe=\"e\"\r\n[1]\r\nName=\"m\"\r\n",  // as the program writes it
-      "[0]\nName=\"n\"\nHotKey=65\nExe=\"e\"\n",                                   // LF line ends
-      "[0]\r\n;c\r\n\r\n exe = \"e\" \r\nNAME=\"n\"\r\nname=dup\r\n[0]\r\nHotKey=1\r\n",  // other order, case, blanks, duplicates
-      "[0]\r\nName=\"n\"\r\nHotKey=65\r\nExe=\"e\"\r\nExe=\"late\"\r\n[x]\r\n",  // a later duplicate key
-      "[0]\r\nName=\"a\r\nb\"\r\nHotKey=65\r\nExe=\"e\"\r\n",                  // a value's text spans two lines
-      "[0]\r\nName=\"n\"\r\nHotKey=65\r\nExe=\"e\"",                              // no final line end
-      "x\r\n[1]\r\nName=1\r\n[0]\r\nHotKey=7\r\n",                                 // sections out of order
+      "",                                                                                 // nothing
+      "[0]\r\nName=\"n\"\r\nHotKey=65\r\nExe=\"e\"\r\n[1]\r\nName=\"m\"\r\n",             // as the program writes it
+      "[0]\nName=\"n\"\nHotKey=65\nExe=\"e\"\n",                                          // LF line ends
+      "[0]\r\n;c\r\n\r\n exe = \"e\" \r\nNAME=\"n\"\r\nname=dup\r\n[0]\r\nHotKey=1\r\n",  // other order, case, blanks,
+                                                                                          // duplicates
+      "[0]\r\nName=\"n\"\r\nHotKey=65\r\nExe=\"e\"\r\nExe=\"late\"\r\n[x]\r\n",           // a later duplicate key
+      "[0]\r\nName=\"a\r\nb\"\r\nHotKey=65\r\nExe=\"e\"\r\n",  // a value's text spans two lines
+      "[0]\r\nName=\"n\"\r\nHotKey=65\r\nExe=\"e\"",           // no final line end
+      "x\r\n[1]\r\nName=1\r\n[0]\r\nHotKey=7\r\n",             // sections out of order
   };
   struct Batch {
     const char* section;
     std::vector<ProfileFile::KeyWrite> keys;
   };
   const std::vector<Batch> batches = {
-      {"0", {{"Name", "n", true}, {"HotKey", "65", false}, {"Exe", "e", true}}},    // unchanged
+      {"0", {{"Name", "n", true}, {"HotKey", "65", false}, {"Exe", "e", true}}},       // unchanged
       {"0", {{"Name", "a\r\nb", true}, {"HotKey", "65", false}, {"Exe", "e", true}}},  // a line end in a value
-      {" 0 ", {{" Exe ", "E2", true}, {"Par", "p", true}, {"name", "N2", false}}},  // other order, a new key
-      {"0", {{"Name", "x", false}, {"NAME", "y", false}}},                          // one name twice
-      {"0", {{"a=b", "1", false}, {";c", "2", false}, {"[d", "3", false}}},          // names no key line holds
-      {"new", {{"Name", "n", true}, {"Dir", "d", true}}},                            // a section new to the file
+      {" 0 ", {{" Exe ", "E2", true}, {"Par", "p", true}, {"name", "N2", false}}},     // other order, a new key
+      {"0", {{"Name", "x", false}, {"NAME", "y", false}}},                             // one name twice
+      {"0", {{"a=b", "1", false}, {";c", "2", false}, {"[d", "3", false}}},            // names no key line holds
+      {"new", {{"Name", "n", true}, {"Dir", "d", true}}},                              // a section new to the file
   };
   {
     // No keys: nothing read, nothing written.
     const std::string before = "[0]\r\nName=x";
-    EXPECT_EQ(Edit(before, [](ProfileFile& ini) {
-                ini.ReadKeys("0", nullptr, 0);
-                ini.WriteKeys("0", nullptr, 0);
-              }),
+    EXPECT_EQ(Edit(before,
+                   [](ProfileFile& ini) {
+                     ini.ReadKeys("0", nullptr, 0);
+                     ini.WriteKeys("0", nullptr, 0);
+                   }),
               before);
   }
   auto plain = [](const ProfileFile::KeyWrite& k) {

@@ -101,9 +101,11 @@ TEST(Program, ClosingSavesThenReleasesHotkeysThenRemovesTheIcon) {
   EXPECT_EQ(d.Close(), 0);
   EXPECT_EQ(Only(d.p.trace, {"write", "unregister", "tray delete", "destroy TForm"}),
             (V{"write file", "write file", "destroy TForm_Time", "destroy TForm_SetEtc", "destroy TForm_About",
-               "destroy TForm_Set", "write file", "unregister hotkey", "unregister hotkey", "tray delete", "destroy TForm_Main"}));
-  EXPECT_NE(d.IniText().find("[1]\r\nName=\"Renamed\"\r\nHotKey=16450\r\nExe=\"cmd.exe\"\r\nPar=\"/k\"\r\nDir=\"\"\r\n"),
-            std::string::npos);
+               "destroy TForm_Set", "write file", "unregister hotkey", "unregister hotkey", "tray delete",
+               "destroy TForm_Main"}));
+  EXPECT_NE(
+      d.IniText().find("[1]\r\nName=\"Renamed\"\r\nHotKey=16450\r\nExe=\"cmd.exe\"\r\nPar=\"/k\"\r\nDir=\"\"\r\n"),
+      std::string::npos);
   EXPECT_TRUE(d.system().atoms.empty());
   EXPECT_TRUE(d.system().hotkeys.empty());
   EXPECT_TRUE(d.system().trayIcons.empty());
@@ -163,7 +165,7 @@ TEST(Program, AFolderNameCp932CannotHoldIsTheFolderItsFilesAreMadeIn) {
   std::filesystem::create_directory(folder);
   d.p.exePath = folder + "/Vorlex.exe";
   std::filesystem::create_directory(folder + "/Vorlex.log");  // a folder where the log should be
-  d.WriteIni("");  // beside the build folder's own: never touched
+  d.WriteIni("");                                             // beside the build folder's own: never touched
   WriteFile(folder + "/Vorlex.ini", ";Vorlex Initialize File\r\n[Time]\r\nLogFile=1\r\n");
   ASSERT_EQ(d.Start(), -1);
   EXPECT_NE(ReadFile(folder + "/Vorlex.ini").find("[Head]\r\nName=\"Vorlex.exe\""), std::string::npos);
@@ -231,7 +233,8 @@ TEST(Program, OnlyAHoldIsWaitedFor) {
   for (std::uint32_t code :
        Codes{kErrorSharingViolation, kErrorLockViolation, kErrorUnableToRemoveReplaced, kErrorUnableToMoveReplacement})
     EXPECT_TRUE(PatientFiles::Transient(code)) << code;
-  for (std::uint32_t code : Codes{kErrorAccessDenied, 3, 112, 1177}) EXPECT_FALSE(PatientFiles::Transient(code)) << code;
+  for (std::uint32_t code : Codes{kErrorAccessDenied, 3, 112, 1177})
+    EXPECT_FALSE(PatientFiles::Transient(code)) << code;
   // A refused write (read-only) is reported at once, not after a wait.
   Desktop d;
   d.WriteIni(kTwoItems);

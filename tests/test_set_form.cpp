@@ -368,9 +368,22 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
   EXPECT_EQ(set.desc.width, 629);
   EXPECT_EQ(set.desc.height, 269);
   // Made in tab order: the handles rise with it.
-  V order = {"LB_Select", "Edt_Name", "HK_Main", "Btn_ExeFName", "Edt_Exe", "Edt_Par", "Edt_Dir",
-             "CB_LeftDoubleClickMenu", "CB_RightDoubleClickMenu", "Btn_Up", "Btn_Down", "Btn_Add", "Btn_Del",
-             "Btn_SetEtc", "Btn_Ok", "Btn_Cancel"};
+  V order = {"LB_Select",
+             "Edt_Name",
+             "HK_Main",
+             "Btn_ExeFName",
+             "Edt_Exe",
+             "Edt_Par",
+             "Edt_Dir",
+             "CB_LeftDoubleClickMenu",
+             "CB_RightDoubleClickMenu",
+             "Btn_Up",
+             "Btn_Down",
+             "Btn_Add",
+             "Btn_Del",
+             "Btn_SetEtc",
+             "Btn_Ok",
+             "Btn_Cancel"};
   for (std::size_t i = 1; i < order.size(); ++i)
     EXPECT_LT(d.p.FindControl(Wnd(), order[i - 1]), d.p.FindControl(Wnd(), order[i])) << order[i];
   EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").itemHeight, 16);
@@ -382,11 +395,28 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
   EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").itemHeight, 16);
   // Each field stands just after its own label in the window order, so a
   // screen reader names it after that label.
-  EXPECT_EQ(d.p.ChildOrder(Wnd()),
-            (V{"LB_Select", "Lbl_Name", "Edt_Name", "Lbl_HotKey", "HK_Main", "Btn_ExeFName", "Lbl_Exe", "Edt_Exe",
-               "Lbl_Par", "Edt_Par", "Lbl_Dir", "Edt_Dir", "Lbl_DoubleClick", "CB_LeftDoubleClickMenu",
-               "CB_RightDoubleClickMenu", "Btn_Up", "Btn_Down", "Btn_Add", "Btn_Del", "Btn_SetEtc", "Btn_Ok",
-               "Btn_Cancel"}));
+  EXPECT_EQ(d.p.ChildOrder(Wnd()), (V{"LB_Select",
+                                      "Lbl_Name",
+                                      "Edt_Name",
+                                      "Lbl_HotKey",
+                                      "HK_Main",
+                                      "Btn_ExeFName",
+                                      "Lbl_Exe",
+                                      "Edt_Exe",
+                                      "Lbl_Par",
+                                      "Edt_Par",
+                                      "Lbl_Dir",
+                                      "Edt_Dir",
+                                      "Lbl_DoubleClick",
+                                      "CB_LeftDoubleClickMenu",
+                                      "CB_RightDoubleClickMenu",
+                                      "Btn_Up",
+                                      "Btn_Down",
+                                      "Btn_Add",
+                                      "Btn_Del",
+                                      "Btn_SetEtc",
+                                      "Btn_Ok",
+                                      "Btn_Cancel"}));
   EXPECT_EQ(d.p.ChildOrder(Form_SetEtc->GetHandle()),
             (V{"Lbl_LHotKey", "HK_HotKey", "CB_VisibleMenuIcon", "Btn_Close", "Bvl_HotKey"}));
   const V time = d.p.ChildOrder(Form_Time->Pnl_Main->GetHandle());
@@ -441,8 +471,9 @@ TEST_F(PersonsText, AFolderCp932CannotHoldIsRefusedUntilTheFileSystemGivesAShort
   Click("Btn_Ok");
   EXPECT_FALSE(Form_Set->Visible());
   EXPECT_EQ(d.p.messageBoxes.size(), 3u);
-  EXPECT_NE(d.IniText().find("[1]\r\nName=\"B\"\r\nExe=\"b.exe\"\r\nHotKey=0\r\nPar=\"\"\r\nDir=\"C:\\Users\\JRGEN~1\"\r\n"),
-            std::string::npos)
+  EXPECT_NE(
+      d.IniText().find("[1]\r\nName=\"B\"\r\nExe=\"b.exe\"\r\nHotKey=0\r\nPar=\"\"\r\nDir=\"C:\\Users\\JRGEN~1\"\r\n"),
+      std::string::npos)
       << d.IniText();
 }
 

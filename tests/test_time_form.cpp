@@ -270,7 +270,8 @@ TEST_F(TimeRecord, LogRowsAreFortyOneBytesWithTheHeaderOnlyInANewFile) {
   ASSERT_EQ(StartAgain(), -1);
   d.p.tick += ((25 * 60 + 0) * 60 + 5) * 1000LL;
   EXPECT_EQ(d.Close(), 0);
-  EXPECT_EQ(Log(), header + "26/12/07 | 04:18:02 | 09:30:00 | 05:11:58\r\n26/12/07 | 23:00:00 | 00:00:05 | 01:00:05\r\n");
+  EXPECT_EQ(Log(),
+            header + "26/12/07 | 04:18:02 | 09:30:00 | 05:11:58\r\n26/12/07 | 23:00:00 | 00:00:05 | 01:00:05\r\n");
 
   // A file that exists but lost its header gets rows only.
   WriteFile(d.dir / "Vorlex.log", "");

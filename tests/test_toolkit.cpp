@@ -87,7 +87,7 @@ TEST_F(Toolkit, OwnersFreeTheirComponentsLastCreatedFirstWithNotices) {
   g_events.clear();
   owner->Free();
   EXPECT_EQ(g_events, (std::vector<std::string>{"free b", "watcher heard b", "a heard b", "owner heard b", "free a",
-                                                 "owner heard a", "free owner"}));
+                                                "owner heard a", "free owner"}));
   watcher->Free();
 }
 
@@ -142,12 +142,16 @@ TEST_F(Toolkit, MenusShowVisibleEntriesAndRunTheChosenOne) {
   p.onPopup = [](const HeadlessPlatform::Popup& pop) {
     EXPECT_EQ(pop.entries.size(), 2u);  // the hidden entry is not shown
     EXPECT_TRUE(pop.entries[1].separator);
-    return 0;
+    return Choose(pop, "Run");
   };
   menu->Popup(5, 6);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(p.popups.back().at.x, 5);
-  p.onPopup = [](const HeadlessPlatform::Popup&) { return 1; };  // the separator cannot be chosen
+  p.onPopup = [](const HeadlessPlatform::Popup& pop) {  // the separator cannot be chosen
+    return static_cast<int>(
+        std::find_if(pop.entries.begin(), pop.entries.end(), [](const MenuEntrySpec& e) { return e.separator; }) -
+        pop.entries.begin());
+  };
   menu->Popup(0, 0);
   EXPECT_EQ(clicks, 1);
   item->Free();
@@ -169,7 +173,7 @@ class TProgressBar : public TControl {
   TProgressBar(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
   void Describe(ControlDesc& d) const override {
     d.className = "msctls_progress32";
-    d.style = 0x01;                                // PBS_SMOOTH
+    d.style = 0x01;                                  // PBS_SMOOTH
     d.setup.push_back(SetupMessage{0x0402, 40, 0});  // PBM_SETPOS
   }
 };

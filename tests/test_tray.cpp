@@ -118,7 +118,7 @@ TEST_F(Tray, IconRecordFollowsTheProperties) {
   EXPECT_EQ(d.cbSize, 88u);
   EXPECT_EQ(d.uID, 1u);
   EXPECT_EQ(d.uFlags, 7u);
-  EXPECT_EQ(d.uCallbackMessage, 0x0C00u);
+  EXPECT_EQ(d.uCallbackMessage, 0x0C00u);  // WM_USER + 0x800, as the shell's callers know it
   EXPECT_EQ(d.hIcon, 0u);
   EXPECT_STREQ(d.szTip, "before");
 

@@ -12,7 +12,8 @@ using SettingsFile = CoreTest;
 
 TEST_F(SettingsFile, HeaderOnAMissingFileThenDefaults) {
   WriteIniHeader();
-  EXPECT_EQ(ReadFile(IniFileName.utf8), ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n");
+  EXPECT_EQ(ReadFile(IniFileName.utf8),
+            ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n");
   AtomName = "changed";
   LoadSettings();
   EXPECT_EQ(ExeList->Count(), 0);

@@ -1,8 +1,8 @@
 // The toolkit's application room: what toolkit/application.h describes.
 #include "toolkit/application.h"
 
+#include "base/names.h"
 #include "base/text.h"
-#include "toolkit/application.h"
 
 namespace vx {
 
@@ -16,7 +16,7 @@ TApplication::TApplication(Platform& platform) : TComponent(nullptr), P(platform
   SetEscapedErrorSink([this](const std::exception& e) { ShowException(e); });
   WindowSpec desc;
   desc.kind = WindowKind::AppWindow;
-  desc.className = "TApplication";
+  desc.className = kApplicationClass;
   desc.caption = "";
   handle_ = P.CreateWindow(desc, this);
   Icon.SetHandle(P.LoadMainIcon());

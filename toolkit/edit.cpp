@@ -110,7 +110,8 @@ Cp932Text PathToCp932(const std::u16string& path) {
   Cp932Text text = ToCp932(path, p.codePage());
   if (text.exact()) return text;
   // Only a full path names one file whatever the current folder is.
-  const bool full = path.size() > 2 && ((path[1] == u':' && path[2] == u'\\') || (path[0] == u'\\' && path[1] == u'\\'));
+  const bool full =
+      path.size() > 2 && ((path[1] == u':' && path[2] == u'\\') || (path[0] == u'\\' && path[1] == u'\\'));
   std::u16string shortPath;
   if (!full || !p.ShortPathName(path, shortPath)) return text;
   Cp932Text byShortName = ToCp932(shortPath, p.codePage());

@@ -92,9 +92,7 @@ TControl* TForm::FirstField() const {
   TControl* first = nullptr;
   for (TControl* c : Controls()) {
     if (c->TabOrder < 0 || !c->TakesInput() || dynamic_cast<TPanel*>(c)) continue;
-    auto rank = [](const TControl* x) {
-      return std::make_pair(x->Parent() ? x->Parent()->TabOrder : -1, x->TabOrder);
-    };
+    auto rank = [](const TControl* x) { return std::make_pair(x->Parent() ? x->Parent()->TabOrder : -1, x->TabOrder); };
     if (!first || rank(c) < rank(first)) first = c;
   }
   return first;
@@ -221,7 +219,8 @@ std::intptr_t TForm::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intp
       }
       return Inherited(msg, wParam, lParam);
     case kDmGetDefId:
-      if (DefaultButton) return static_cast<std::intptr_t>((static_cast<std::uint32_t>(kDcHasDefId) << 16) | DefaultButton->id_);
+      if (DefaultButton)
+        return static_cast<std::intptr_t>((static_cast<std::uint32_t>(kDcHasDefId) << 16) | DefaultButton->id_);
       return 0;
     case kWmDropFiles: {
       const std::uintptr_t drop = wParam;

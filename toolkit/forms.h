@@ -16,7 +16,7 @@ namespace vx {
 // The font a form's controls share, in 96-DPI pixels.
 struct TFontSpec {
   std::string Name;
-  int Height = 0;  // character height; 0: the system's font
+  int Height = 0;   // character height; 0: the system's font
   int Charset = 1;  // DEFAULT_CHARSET
 };
 inline constexpr int kShiftJisCharset = 128;

@@ -9,7 +9,7 @@ namespace vx {
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
   WindowSpec desc;
   desc.kind = WindowKind::Utility;
-  desc.className = "TTrayIconWindow";
+  desc.className = kTrayWindowClass;
   windowHandle_ = Application->P.CreateWindow(desc, this);
   taskbarCreated_ = Application->P.RegisterWindowMessage("TaskbarCreated");
 }
@@ -163,8 +163,9 @@ void TTrayIcon::PopupAfterClick(TMouseButton button, Point point, std::uint64_t 
     // the meantime (the menu hotkey) takes over: this click opens nothing.
     Platform& P = Application->P;
     const std::uint64_t shown = popups_;
-    const auto end = Application->PumpUntil([&] { return buttonDowns_ != downs || popups_ != shown; },
-                                            TApplication::PumpRules{true, false, P.TickCount64() + P.DoubleClickTime()});
+    const auto end =
+        Application->PumpUntil([&] { return buttonDowns_ != downs || popups_ != shown; },
+                               TApplication::PumpRules{true, false, P.TickCount64() + P.DoubleClickTime()});
     if (end != TApplication::PumpEnd::Deadline) return;
     menu = MenuOf(button);  // it may have been freed meanwhile
   }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 
+#include "base/names.h"
 #include "toolkit/toolkit.h"
 
 namespace vx {
@@ -33,7 +34,6 @@ enum : TShiftState {
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 
-inline constexpr std::uint32_t kTrayCallbackMessage = 0x0C00;  // WM_USER + 0x800
 inline constexpr std::uint32_t kTrayIconId = 1;
 
 class TTrayIcon : public TComponent, private WindowProc {
@@ -106,9 +106,9 @@ class TTrayIcon : public TComponent, private WindowProc {
   std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
 
   bool programIcon_ = false;  // icon_ is the program's, at the small size
-  bool wanted_ = false;  // the icon should show (AutoHide)
-  bool shown_ = false;   // the shell has it
-  int retriesLeft_ = 0;  // tries of the retry timer still to come
+  bool wanted_ = false;       // the icon should show (AutoHide)
+  bool shown_ = false;        // the shell has it
+  int retriesLeft_ = 0;       // tries of the retry timer still to come
   NotifyIconData iconData_;
   Handle windowHandle_ = 0;
   TIcon icon_;

@@ -113,7 +113,7 @@ class HeadlessSystem {
   Handle focus = 0;  // the window with the keyboard focus
   int dpi = 96;
   std::map<Handle, std::pair<std::string, int>> fonts;  // font -> face, pixel height
-  std::set<std::string> missingFonts;  // faces this desktop lacks; every other face is installed
+  std::set<std::string> missingFonts;                   // faces this desktop lacks; every other face is installed
   std::map<std::pair<Handle, std::uint32_t>, NotifyIconData> trayIcons;  // (window, id) -> icon
   // The shell refuses this many of the next tray adds, as a busy Explorer
   // does at sign-in; `trayAddsTakenAnyway` of them add the icon all the same
@@ -304,7 +304,10 @@ class HeadlessPlatform : public Platform {
   bool OpenFileDialog(Handle owner, std::u16string& path) override;
   void DragAcceptFiles(Handle wnd, bool accept) override;
   std::vector<std::u16string> DroppedFiles(std::uintptr_t drop) override;
-  void DragFinish(std::uintptr_t drop) override { liveDrops.erase(drop); drops_.erase(drop); }
+  void DragFinish(std::uintptr_t drop) override {
+    liveDrops.erase(drop);
+    drops_.erase(drop);
+  }
 
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
 

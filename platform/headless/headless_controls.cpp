@@ -4,8 +4,8 @@
 // them (clicks, typing, pasting, selections, dialog keys).
 #include <algorithm>
 
-#include "platform/headless/headless.h"
 #include "base/text.h"
+#include "platform/headless/headless.h"
 
 namespace vx {
 
@@ -160,7 +160,8 @@ HeadlessSystem::Window* HeadlessPlatform::Reachable(Handle top, const std::strin
 
 void HeadlessPlatform::Notify(Handle control, std::uint16_t code) {
   const auto& w = *system.FindWindowRecord(control);
-  PostMessage(w.parent, kWmCommand, (static_cast<std::uintptr_t>(code) << 16) | static_cast<std::uint16_t>(w.control.id),
+  PostMessage(w.parent, kWmCommand,
+              (static_cast<std::uintptr_t>(code) << 16) | static_cast<std::uint16_t>(w.control.id),
               static_cast<std::intptr_t>(control));
 }
 
@@ -220,8 +221,8 @@ bool HeadlessPlatform::Paste(Handle top, const std::string& name, const std::u16
     if (static_cast<int>(insert.size()) > room) insert.resize(static_cast<std::size_t>(room));
   }
   if (insert.empty() && a == b) return true;  // refused: nothing changes, no notice
-  std::u16string now = w->editText.substr(0, static_cast<std::size_t>(a)) + insert +
-                       w->editText.substr(static_cast<std::size_t>(b));
+  std::u16string now =
+      w->editText.substr(0, static_cast<std::size_t>(a)) + insert + w->editText.substr(static_cast<std::size_t>(b));
   EditTyped(h, *w, std::move(now), a + static_cast<int>(insert.size()));
   Notify(h, kEnChange);
   return true;
@@ -284,17 +285,23 @@ void HeadlessPlatform::ListDelete(Handle list, int index) {
   auto& w = system.windows.at(list);
   if (index < 0 || index >= static_cast<int>(w.items.size())) return;
   w.items.erase(w.items.begin() + index);
-  if (w.selection == index) w.selection = -1;
-  else if (w.selection > index) --w.selection;
+  if (w.selection == index)
+    w.selection = -1;
+  else if (w.selection > index)
+    --w.selection;
 }
 
 void HeadlessPlatform::ListSelect(Handle list, int index) { system.windows.at(list).selection = index; }
 int HeadlessPlatform::ListSelection(Handle list) { return system.windows.at(list).selection; }
-void HeadlessPlatform::SetHotKeyValue(Handle control, std::uint16_t value) { system.windows.at(control).hotKey = value; }
+void HeadlessPlatform::SetHotKeyValue(Handle control, std::uint16_t value) {
+  system.windows.at(control).hotKey = value;
+}
 std::uint16_t HeadlessPlatform::GetHotKeyValue(Handle control) { return system.windows.at(control).hotKey; }
 void HeadlessPlatform::SetImageIcon(Handle control, Handle icon) { system.windows.at(control).icon = icon; }
 
-bool HeadlessPlatform::OpenFileDialog(Handle owner, std::u16string& path) { return onOpenFile && onOpenFile(owner, path); }
+bool HeadlessPlatform::OpenFileDialog(Handle owner, std::u16string& path) {
+  return onOpenFile && onOpenFile(owner, path);
+}
 
 void HeadlessPlatform::DragAcceptFiles(Handle wnd, bool accept) {
   auto it = system.windows.find(wnd);

@@ -41,8 +41,7 @@ std::uint32_t WindowsError(int err) {
 
 // A file another program holds without sharing: Windows refuses every open.
 void CheckNotHeld(const std::set<std::string>& held, const std::string& path) {
-  if (held.count(path))
-    throw SystemError("open " + path + ": held by another program (32)", kErrorSharingViolation);
+  if (held.count(path)) throw SystemError("open " + path + ": held by another program (32)", kErrorSharingViolation);
 }
 
 // Owns a file descriptor.
@@ -168,7 +167,6 @@ void PosixFiles::Create(const FilePath& file, const std::string& bytes) {
   WriteAll(fd.get(), bytes.data(), bytes.size(), path);
   if (::fsync(fd.get()) != 0) Fail("fsync", path, errno);
 }
-
 
 void PosixFiles::Append(const FilePath& file, const std::string& bytes) {
   const std::string& path = file.utf8;

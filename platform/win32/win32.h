@@ -47,8 +47,8 @@
 #include <string>
 
 #include "platform/patient_files.h"
-#include "platform/win32/scoped.h"
 #include "platform/platform.h"
+#include "platform/win32/scoped.h"
 
 namespace vx::win32 {
 
@@ -87,7 +87,6 @@ inline HWND H(Handle h) { return reinterpret_cast<HWND>(h); }
 // Throws SystemError naming the function, the error number and the system's
 // text for it.
 [[noreturn]] void ThrowLastError(const char* function, DWORD error = GetLastError());
-
 
 class Win32Files : public Files {
  public:
@@ -224,7 +223,7 @@ class Win32Platform : public Platform {
   HINSTANCE instance_;
   ScopedHandle mutex_;
   std::set<std::wstring> classes_;
-  ScopedComInit com_;  // the shell's icon and launch functions want COM on this thread
+  ScopedComInit com_;          // the shell's icon and launch functions want COM on this thread
   HMENU shownMenu_ = nullptr;  // the menu TrackPopupMenu shows now
   // The icon lookups' worker and its queue, shared with the thread, which
   // may outlive the platform while a lookup hangs on a share.

@@ -26,13 +26,13 @@ void CutToEdges(HWND h, int width, int height) {
 // The control's own description says what its window is; nothing here
 // depends on what kind of control it is.
 Handle Win32Platform::CreateControl(Handle parent, const ControlDesc& desc, WindowProc* proc) {
-  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (desc.visible ? WS_VISIBLE : 0u) | (desc.enabled ? 0u : WS_DISABLED) |
-                      (desc.tabStop ? WS_TABSTOP : 0u) | desc.style;
+  const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (desc.visible ? WS_VISIBLE : 0u) |
+                      (desc.enabled ? 0u : WS_DISABLED) | (desc.tabStop ? WS_TABSTOP : 0u) | desc.style;
   const std::wstring cls = Wide(desc.className);
   if (desc.ownClass) RegisterClassOnce(cls);
   const Rect& b = desc.bounds;
-  HWND h = CreateWindowExW(desc.exStyle, cls.c_str(), Wide(desc.caption).c_str(), style, b.left, b.top, b.width, b.height,
-                           H(parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance_,
+  HWND h = CreateWindowExW(desc.exStyle, cls.c_str(), Wide(desc.caption).c_str(), style, b.left, b.top, b.width,
+                           b.height, H(parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance_,
                            desc.ownClass ? proc : nullptr);
   if (!h) ThrowLastError("CreateWindowExW");
   if (desc.font) SendMessageW(h, WM_SETFONT, static_cast<WPARAM>(desc.font), FALSE);
@@ -51,7 +51,8 @@ static_assert(kWsVScroll == WS_VSCROLL && kWsClipChildren == WS_CLIPCHILDREN && 
 static_assert(kSsLeft == SS_LEFT && kSsIcon == SS_ICON && kSsEtchedHorz == SS_ETCHEDHORZ &&
               kSsEtchedFrame == SS_ETCHEDFRAME && kSsNoPrefix == SS_NOPREFIX && kSsRealSizeImage == SS_REALSIZEIMAGE);
 static_assert(kBsPushButton == BS_PUSHBUTTON && kBsDefPushButton == BS_DEFPUSHBUTTON && kBsCheckBox == BS_CHECKBOX &&
-              kLbsNotify == LBS_NOTIFY && kLbsNoIntegralHeight == LBS_NOINTEGRALHEIGHT && kEsAutoHScroll == ES_AUTOHSCROLL);
+              kLbsNotify == LBS_NOTIFY && kLbsNoIntegralHeight == LBS_NOINTEGRALHEIGHT &&
+              kEsAutoHScroll == ES_AUTOHSCROLL);
 
 std::u16string Win32Platform::GetEditText(Handle edit) {
   const int n = GetWindowTextLengthW(H(edit));
@@ -78,13 +79,19 @@ void Win32Platform::ListInsert(Handle list, int index, const std::string& text) 
   SendMessageW(H(list), LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(Wide(text).c_str()));
 }
 
-void Win32Platform::ListDelete(Handle list, int index) { SendMessageW(H(list), LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
+void Win32Platform::ListDelete(Handle list, int index) {
+  SendMessageW(H(list), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
 
-void Win32Platform::ListSelect(Handle list, int index) { SendMessageW(H(list), LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+void Win32Platform::ListSelect(Handle list, int index) {
+  SendMessageW(H(list), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
 
 int Win32Platform::ListSelection(Handle list) { return static_cast<int>(SendMessageW(H(list), LB_GETCURSEL, 0, 0)); }
 
-void Win32Platform::SetHotKeyValue(Handle control, std::uint16_t value) { SendMessageW(H(control), HKM_SETHOTKEY, value, 0); }
+void Win32Platform::SetHotKeyValue(Handle control, std::uint16_t value) {
+  SendMessageW(H(control), HKM_SETHOTKEY, value, 0);
+}
 
 std::uint16_t Win32Platform::GetHotKeyValue(Handle control) {
   return static_cast<std::uint16_t>(SendMessageW(H(control), HKM_GETHOTKEY, 0, 0));
@@ -148,11 +155,14 @@ void Win32Platform::SetCheck(Handle control, bool checked) {
   SendMessageW(H(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void Win32Platform::SetFont(Handle wnd, Handle font) { SendMessageW(H(wnd), WM_SETFONT, static_cast<WPARAM>(font), TRUE); }
+void Win32Platform::SetFont(Handle wnd, Handle font) {
+  SendMessageW(H(wnd), WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+}
 
 Handle Win32Platform::CreateFont(const std::string& face, int height, int charset) {
-  HFONT f = CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<DWORD>(charset), OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(face).c_str());
+  HFONT f =
+      CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<DWORD>(charset), OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(face).c_str());
   if (!f) ThrowLastError("CreateFontW");
   return reinterpret_cast<Handle>(f);
 }

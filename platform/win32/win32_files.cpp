@@ -102,8 +102,7 @@ void Win32Files::Replace(const FilePath& path, const std::vector<std::string_vie
   // it in the old one's place in one step.
   const std::wstring temp = target + L".vxtmp";
   try {
-    ScopedHandle h(
-        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedHandle h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.Valid()) ThrowLastError("CreateFileW");
     // The pieces are gathered into large writes.
     std::string buffer;

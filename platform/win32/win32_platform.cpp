@@ -40,9 +40,7 @@ std::string Win32CodePage::Encode(std::u16string_view text) const {
   return Narrow(std::wstring(text.begin(), text.end()));
 }
 
-std::u16string Win32CodePage::Decode(std::string_view cp932) const {
-  return ToU16(Wide(std::string(cp932)));
-}
+std::u16string Win32CodePage::Decode(std::string_view cp932) const { return ToU16(Wide(std::string(cp932))); }
 
 void ThrowLastError(const char* function, DWORD error) {
   wchar_t* text = nullptr;
@@ -59,14 +57,12 @@ void ThrowLastError(const char* function, DWORD error) {
 
 namespace {
 
-
 // Wine's menus draw a 32-bit image's see-through pixels black instead of
 // blending them, so under Wine the entries' images are drawn by the menu's
 // owner onto the menu's own background (HBMMENU_CALLBACK). On Windows that
 // would turn the menu's visual style off: there the menu blends them.
 bool RunsOnWine() {
-  static const bool wine =
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
   return wine;
 }
 
@@ -379,8 +375,8 @@ int Win32Platform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Poi
   HWND menuOwner = (fg && pid == GetCurrentProcessId()) ? fg : H(owner);
   g_menuDrawsImages = RunsOnWine();
   shownMenu_ = menu.get();
-  const int chosen = ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
-                                      at.x, at.y, 0, menuOwner, nullptr);
+  const int chosen = ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x,
+                                      at.y, 0, menuOwner, nullptr);
   shownMenu_ = nullptr;
   g_menuDrawsImages = false;
   // A task switch must reach the owner before the menu shows again, or its
@@ -580,8 +576,8 @@ bool Win32Platform::ShellExecute(const std::string& verb, const LaunchRequest& t
   AllowSetForegroundWindow(ASFW_ANY);
   // Without an owner window the shell shows its own message for a failure
   // (a missing file, no program for a document).
-  const HINSTANCE result = ShellExecuteW(nullptr, Wide(verb).c_str(), WidePath(target.file).c_str(), WideUtf8(target.params).c_str(),
-                WidePath(target.dir).c_str(), show);
+  const HINSTANCE result = ShellExecuteW(nullptr, Wide(verb).c_str(), WidePath(target.file).c_str(),
+                                         WideUtf8(target.params).c_str(), WidePath(target.dir).c_str(), show);
   return reinterpret_cast<INT_PTR>(result) > 32;  // 32 and below are the shell's error numbers
 }
 

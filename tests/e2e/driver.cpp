@@ -3,6 +3,7 @@
 // editor and time window opened as a person opens them.
 #include "tests/e2e/driver.h"
 
+#include "base/names.h"
 #include "platform/win32/scoped.h"
 
 namespace e2e {
@@ -32,12 +33,17 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool WaitFile(const std::wstring& path, DWORD ms) {
-  for (DWORD waited = 0;; waited += 20) {
-    if (FileExists(path)) return true;
-    if (waited >= ms) return false;
-    Sleep(20);
+bool WaitUntil(const std::function<bool()>& done, DWORD ms, DWORD everyMs) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(everyMs);  // the one poll of the driver: every wait for the program comes here
   }
+}
+
+bool WaitFile(const std::wstring& path, DWORD ms) {
+  return WaitUntil([&] { return FileExists(path); }, ms);
 }
 
 std::wstring Utf16(const std::string& s) {
@@ -143,19 +149,13 @@ HWND FindWindowOf(DWORD pid, const wchar_t* cls, bool visibleOnly) {
 }
 
 HWND WaitWindowOf(DWORD pid, const wchar_t* cls, DWORD ms, bool visibleOnly) {
-  for (DWORD waited = 0;; waited += 20) {
-    if (HWND w = FindWindowOf(pid, cls, visibleOnly)) return w;
-    if (waited >= ms) return nullptr;
-    Sleep(20);
-  }
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindWindowOf(pid, cls, visibleOnly)) != nullptr; }, ms);
+  return found;
 }
 
 bool WaitNoWindowOf(DWORD pid, const wchar_t* cls, DWORD ms) {
-  for (DWORD waited = 0;; waited += 20) {
-    if (!FindWindowOf(pid, cls, true)) return true;
-    if (waited >= ms) return false;
-    Sleep(20);
-  }
+  return WaitUntil([&] { return !FindWindowOf(pid, cls, true); }, ms);
 }
 
 std::wstring WindowText(HWND wnd) {
@@ -207,29 +207,31 @@ std::pair<std::wstring, std::wstring> Vorlex::TakeMessageBox(DWORD ms) const {
   if (!box) return {};
   std::pair<std::wstring, std::wstring> result{WindowText(box), MessageBoxText(box)};
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  for (int i = 0; i < 250 && IsWindow(box); ++i) Sleep(20);  // gone before the next one is looked for
+  WaitUntil([box] { return !IsWindow(box); }, 5000);  // gone before the next one is looked for
   return result;
 }
 
 std::vector<std::wstring> Vorlex::TakeMessageBoxesUntilExit(DWORD ms) const {
   std::vector<std::wstring> texts;
-  for (DWORD waited = 0; waited < ms && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; waited += 20) {
-    if (FindWindowOf(Pid(), L"#32770", true)) texts.push_back(TakeMessageBox(0).second);
-    Sleep(20);
-  }
+  WaitUntil(
+      [&] {
+        if (FindWindowOf(Pid(), L"#32770", true)) texts.push_back(TakeMessageBox(0).second);
+        return WaitForSingleObject(pi_.hProcess, 0) != WAIT_TIMEOUT;
+      },
+      ms);
   return texts;
 }
 
-void Vorlex::Tray(UINT mouseMessage) const { PostMessageW(TrayWindow(), 0x0C00, 1, mouseMessage); }
+void Vorlex::Tray(UINT mouseMessage) const { PostMessageW(TrayWindow(), vx::kTrayCallbackMessage, 1, mouseMessage); }
 
 bool Vorlex::ChooseFromMenu(int downs, DWORD ms) const {
-  HWND menu = WaitWindowOf(Pid(), L"#32768", ms);
+  HWND menu = WaitMenuReady(Pid(), ms);
   if (!menu) return false;
-  Sleep(100);
   if (downs == 0) {
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
   } else {
-    for (int i = 0; i < (downs > 0 ? downs : -downs); ++i) PostMessageW(menu, WM_KEYDOWN, downs > 0 ? VK_DOWN : VK_UP, 0);
+    for (int i = 0; i < (downs > 0 ? downs : -downs); ++i)
+      PostMessageW(menu, WM_KEYDOWN, downs > 0 ? VK_DOWN : VK_UP, 0);
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
   }
   return WaitNoWindowOf(Pid(), L"#32768", ms);
@@ -246,7 +248,6 @@ std::string Cp932(const std::wstring& w) {
   WideCharToMultiByte(932, 0, w.data(), static_cast<int>(w.size()), &out[0], n, nullptr, nullptr);
   return out;
 }
-
 
 std::vector<DWORD> CaptureScreen(const RECT& r) {
   const int w = r.right - r.left, h = r.bottom - r.top;
@@ -304,6 +305,14 @@ bool SaveScreenBmp(const RECT& r, const std::wstring& path) {
   return true;
 }
 
+HWND WaitMenuReady(DWORD pid, DWORD ms) {
+  HWND menu = WaitWindowOf(pid, L"#32768", ms);
+  // The menu takes keys once its loop runs, of which Wine gives no sign:
+  // a person's glance at it first.
+  if (menu) Sleep(150);
+  return menu;
+}
+
 namespace {
 // Opens the command menu with a person's right click on the tray icon; the
 // menu's window, shown and ready for input, or null.
@@ -315,13 +324,12 @@ HWND OpenCommandMenu(const Vorlex& v) {
     v.Tray(WM_RBUTTONDOWN);
     v.Tray(WM_RBUTTONUP);
   }
-  HWND menu = WaitWindowOf(v.Pid(), L"#32768", 10000);
-  if (menu) Sleep(200);
-  return menu;
+  return WaitMenuReady(v.Pid(), 10000);
 }
 }  // namespace
 
 HWND OpenTimeWindow(const Vorlex& v) {
+  static_assert(vx::CommandDowns("MI_Time") == 1, "時間情報 is the command menu's first entry, which a person clicks");
   HWND menu = OpenCommandMenu(v);
   if (!menu) return nullptr;
   RECT r;
@@ -343,12 +351,10 @@ void SetWineDpi(DWORD dpi) {
   }
 }
 
-bool ChooseCommand(const Vorlex& v, int downs) {
-  if (!OpenCommandMenu(v)) return false;
-  for (int i = 0; i < downs; ++i) {
-    PressKeys({}, VK_DOWN);
-    Sleep(50);
-  }
+bool ChooseCommand(const Vorlex& v, const char* name) {
+  const int downs = vx::CommandDowns(name);
+  if (downs == 0 || !OpenCommandMenu(v)) return false;
+  for (int i = 0; i < downs; ++i) PressKeys({}, VK_DOWN);
   PressKeys({}, VK_RETURN);
   return WaitNoWindowOf(v.Pid(), L"#32768", 5000);
 }
@@ -397,31 +403,42 @@ SIZE ClientSize(HWND wnd) {
 }
 
 HWND OpenEditor(const Vorlex& v) {
-  constexpr int kEditorEntry = 2;  // 時間情報, ﾒﾆｭｰ項目設定 (the line is skipped)
-  if (!ChooseCommand(v, kEditorEntry)) return nullptr;
+  if (!ChooseCommand(v, "MI_Set")) return nullptr;
   return WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+bool FocusComesTo(HWND control, DWORD ms) {
+  return WaitUntil([control] { return FocusOf(control) == control; }, ms);
+}
+
+bool HoldsFor(const std::function<bool()>& holds, DWORD ms, DWORD everyMs) {
+  return !WaitUntil([&] { return !holds(); }, ms, everyMs);
 }
 
 void Retype(HWND field, const std::wstring& text) {
   ClickWindow(field);
-  Sleep(100);
+  FocusComesTo(field);
   PressKeys({}, VK_HOME);
   PressKeys({VK_SHIFT}, VK_END);
-  Sleep(50);
   TypeText(text);
-  Sleep(100);
+  WaitUntil([&] { return FieldText(field) == text; }, 2000);  // a field at its limit shows less
 }
 
 bool WaitHidden(HWND wnd, DWORD ms) {
-  for (DWORD waited = 0; waited < ms; waited += 20, Sleep(20))
-    if (!IsWindowVisible(wnd)) return true;
-  return false;
+  return WaitUntil([wnd] { return !IsWindowVisible(wnd); }, ms);
 }
 
 std::wstring FieldText(HWND field) {
   const LRESULT n = SendMessageW(field, WM_GETTEXTLENGTH, 0, 0);
   std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(SendMessageW(field, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+  text.resize(
+      static_cast<std::size_t>(SendMessageW(field, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
   return text;
 }
 
@@ -436,15 +453,18 @@ std::wstring UnixPath(const std::wstring& path) {
 }  // namespace
 
 bool DropFilesOn(const std::wstring& title, const std::vector<std::wstring>& files) {
-  const std::wstring stem = L"/tmp/vx-drop-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount());
+  const std::wstring stem =
+      L"/tmp/vx-drop-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount());
   std::wstring list = title + L"\n";
   for (const std::wstring& f : files) list += UnixPath(f) + L"\n";
-  const int n = WideCharToMultiByte(CP_UTF8, 0, list.data(), static_cast<int>(list.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, list.data(), static_cast<int>(list.size()), nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, list.data(), static_cast<int>(list.size()), &utf8[0], n, nullptr, nullptr);
   const std::wstring listFile = L"Z:" + stem + L".txt", okFile = L"Z:" + stem + L".ok";
   WriteBytes(listFile, utf8);
-  const bool ran = RunUnix(L"/usr/bin/python3 " + Utf16(VX_XDND_SCRIPT) + L" " + stem + L".txt && : > " + stem + L".ok");
+  const bool ran =
+      RunUnix(L"/usr/bin/python3 " + Utf16(VX_XDND_SCRIPT) + L" " + stem + L".txt && : > " + stem + L".ok");
   const bool ok = ran && FileExists(okFile);
   DeleteFileW(listFile.c_str());
   DeleteFileW(okFile.c_str());

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "base/names.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +16,10 @@ namespace e2e {
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
+// Waits until `done` holds; false when it still does not after `ms`
+// milliseconds. Every wait for the program goes through it.
+// It asks every `everyMs`.
+bool WaitUntil(const std::function<bool()>& done, DWORD ms, DWORD everyMs = 10);
 // Waits until the file exists; false after `ms` milliseconds.
 bool WaitFile(const std::wstring& path, DWORD ms);
 std::wstring Utf16(const std::string& cp932);
@@ -52,9 +58,9 @@ class Vorlex {
   // Answers every message box with OK until the copy ends; their texts.
   std::vector<std::wstring> TakeMessageBoxesUntilExit(DWORD ms = 30000) const;
   DWORD Pid() const { return pi_.dwProcessId; }
-  HWND MainWindow() const { return FindWindowOf(Pid(), L"TForm_Main"); }
-  HWND TrayWindow() const { return FindWindowOf(Pid(), L"TTrayIconWindow"); }
-  // Sends a tray callback (0x0C00) as the shell does, with a mouse message.
+  HWND MainWindow() const { return FindWindowOf(Pid(), Utf16(vx::kMainFormClass).c_str()); }
+  HWND TrayWindow() const { return FindWindowOf(Pid(), Utf16(vx::kTrayWindowClass).c_str()); }
+  // Sends a tray callback (kTrayCallbackMessage) as the shell does, with a mouse message.
   void Tray(UINT mouseMessage) const;
   // Waits for the pop-up menu and chooses an entry by keys: `downs` presses of
   // Down (negative: presses of Up), then Enter; 0 closes it with Escape.
@@ -111,8 +117,11 @@ std::vector<DWORD> CaptureScreen(const RECT& r);
 // then a click on the menu's first entry, "時間情報". The window, or null.
 HWND OpenTimeWindow(const Vorlex& v);
 // Opens the command menu with a person's right click on the tray icon and
-// chooses its entry by real keys: `downs` presses of Down, then Enter.
-bool ChooseCommand(const Vorlex& v, int downs);
+// chooses the entry of that name (kCommandMenu) by real keys: Down until it
+// is selected, then Enter.
+bool ChooseCommand(const Vorlex& v, const char* name);
+// Waits for a pop-up menu of the process to show, ready for keys.
+HWND WaitMenuReady(DWORD pid, DWORD ms);
 // The `n`-th (from 0) descendant of `parent` of the window class.
 HWND ChildOfClass(HWND parent, const wchar_t* cls, int n = 0);
 // Types text as a person does, through the keyboard (SendInput).
@@ -120,6 +129,14 @@ void TypeText(const std::wstring& text);
 SIZE ClientSize(HWND wnd);
 // Opens the item editor from the command menu, as a person does.
 HWND OpenEditor(const Vorlex& v);
+// The window with the keyboard focus in the thread of `window`.
+HWND FocusOf(HWND window);
+// Waits until the control has the keyboard focus; false when it does not.
+bool FocusComesTo(HWND control, DWORD ms = 2000);
+// Whether `holds` still holds after `ms` milliseconds, and all the while:
+// for what must not happen (a menu that must not open, a dialog that must
+// stay).
+bool HoldsFor(const std::function<bool()>& holds, DWORD ms, DWORD everyMs = 10);
 // Clicks into a field and types its new text, as a person does: Home,
 // Shift+End over what was there, then the text in its place.
 void Retype(HWND field, const std::wstring& text);

@@ -35,16 +35,16 @@ std::wstring ReadMarker(const std::wstring& path) {
 void MouseButton(bool left, bool down) {
   INPUT i{};
   i.type = INPUT_MOUSE;
-  i.mi.dwFlags = left ? (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP)
-                      : (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP);
+  i.mi.dwFlags =
+      left ? (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP) : (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP);
   SendInput(1, &i, sizeof i);
 }
 
 bool RunUnix(const std::wstring& commandLine, DWORD ms) {
   // Wine starts a program of the host, but gives no handle to wait on: the
   // shell that runs it leaves a file behind when it is done.
-  const std::wstring done = L"/tmp/vx-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                            std::to_wstring(GetTickCount()) + L".done";
+  const std::wstring done =
+      L"/tmp/vx-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) + L".done";
   std::wstring cmd = L"/bin/sh -c \"" + commandLine + L"; : > " + done + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -82,8 +82,10 @@ bool WineTrayIconRect(RECT& r) {
 bool PersonClick(const RECT& r, bool left, int clicks, int pressMs, int gapMs) {
   const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
   const std::wstring button = left ? L"1" : L"3";
-  auto seconds = [](int ms) { return std::to_wstring(ms / 1000) + L"." + std::to_wstring(ms % 1000 / 100) +
-                                     std::to_wstring(ms % 100 / 10) + std::to_wstring(ms % 10); };
+  auto seconds = [](int ms) {
+    return std::to_wstring(ms / 1000) + L"." + std::to_wstring(ms % 1000 / 100) + std::to_wstring(ms % 100 / 10) +
+           std::to_wstring(ms % 10);
+  };
   std::wstring cmd = L"/usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + L" sleep 0.2";
   for (int i = 0; i < clicks; ++i) {
     if (i > 0) cmd += L" sleep " + seconds(gapMs);
@@ -95,8 +97,7 @@ bool PersonClick(const RECT& r, bool left, int clicks, int pressMs, int gapMs) {
 bool ClickUntil(HWND wnd, const std::function<bool()>& done) {
   for (int click = 0; click < 2; ++click) {
     if (!ClickWindow(wnd)) return false;
-    for (int waited = 0; waited < 2000; waited += 20, Sleep(20))
-      if (done()) return true;
+    if (WaitUntil(done, 2000)) return true;
   }
   return done();
 }
@@ -161,8 +162,8 @@ long long SecondsOf(int y, int mo, int d, int h, int mi, int s) {
 long long Seconds(const std::wstring& text) {
   int y, mo, d, h, mi, s;
   wchar_t a, b, c, e;
-  if (text.size() != 17 || swscanf(text.c_str(), L"%2d%lc%2d%lc%2d %2d%lc%2d%lc%2d", &y, &a, &mo, &b, &d, &h, &c, &mi,
-                                   &e, &s) != 10)
+  if (text.size() != 17 ||
+      swscanf(text.c_str(), L"%2d%lc%2d%lc%2d %2d%lc%2d%lc%2d", &y, &a, &mo, &b, &d, &h, &c, &mi, &e, &s) != 10)
     return -1;
   if (a != L'/' || b != L'/' || c != L':' || e != L':') return -1;
   return SecondsOf(2000 + y, mo, d, h, mi, s);

@@ -2,13 +2,9 @@
 // box, by real clicks and keys.
 #include "tests/e2e/e2e_fixture.h"
 
+#include <commctrl.h>
+
 using namespace e2e;
-
-namespace {
-
-constexpr int kAboutEntry = 4;   // ..., HotKey表示, ﾊﾞｰｼﾞｮﾝ情報
-
-}  // namespace
 
 TEST_F(E2E, AnItemAddedInTheEditorWithRealClicksAndKeysIsSavedAndItsHotkeyStartsIt) {
   WriteBytes(Ini(), Items(folder));
@@ -26,15 +22,13 @@ TEST_F(E2E, AnItemAddedInTheEditorWithRealClicksAndKeysIsSavedAndItsHotkeyStarts
   RECT icon;
   if (WineTrayIconRect(icon)) {
     PersonClick(icon, true, 1);
-    Sleep(1000);
-    EXPECT_EQ(FindWindowOf(v.Pid(), L"#32768", true), nullptr);
+    EXPECT_TRUE(HoldsFor([&] { return !FindWindowOf(v.Pid(), L"#32768", true); }, 1000));
   }
 
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"追加")));
-  Sleep(200);
   HWND list = ChildOfClass(editor, L"ListBox");
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 4);
+  EXPECT_TRUE(WaitUntil([list] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 4; }, 2000));
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
   Retype(ChildOfClass(editor, L"Edit", 0), L"Marker");
   wchar_t entry[64] = {};
@@ -43,10 +37,11 @@ TEST_F(E2E, AnItemAddedInTheEditorWithRealClicksAndKeysIsSavedAndItsHotkeyStarts
   Retype(ChildOfClass(editor, L"Edit", 1), folder + L"\\vx_marker.exe");
   Retype(ChildOfClass(editor, L"Edit", 2), L"z.txt");
   Retype(ChildOfClass(editor, L"Edit", 3), folder);
-  ClickWindow(ChildOfClass(editor, L"msctls_hotkey32"));
-  Sleep(100);
+  HWND hotkey = ChildOfClass(editor, L"msctls_hotkey32");
+  ClickWindow(hotkey);
+  FocusComesTo(hotkey);
   PressKeys({VK_CONTROL, VK_MENU}, VK_F8);
-  Sleep(200);
+  EXPECT_TRUE(WaitUntil([hotkey] { return SendMessageW(hotkey, HKM_GETHOTKEY, 0, 0) != 0; }, 2000));
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
   ASSERT_TRUE(WaitHidden(editor));
 
@@ -90,15 +85,15 @@ TEST_F(E2E, TheOtherSettingsAreModalAndTheirMenuHotkeyPopsTheMenuUpAfterOk) {
   HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 10000, true);
   ASSERT_NE(etc, nullptr);
   EXPECT_FALSE(IsWindowEnabled(editor));  // no input for the editor meanwhile
-  ClickWindow(ChildOfClass(etc, L"msctls_hotkey32"));
-  Sleep(100);
+  HWND menuKey = ChildOfClass(etc, L"msctls_hotkey32");
+  ClickWindow(menuKey);
+  FocusComesTo(menuKey);
   PressKeys({VK_CONTROL, VK_MENU}, VK_F12);
-  Sleep(200);
+  EXPECT_TRUE(WaitUntil([menuKey] { return LOBYTE(SendMessageW(menuKey, HKM_GETHOTKEY, 0, 0)) == VK_F12; }, 2000));
   ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"閉じる")));
   ASSERT_TRUE(WaitHidden(etc));
   // The editor is enabled again as the modal dialog's loop ends, just after.
-  for (int i = 0; i < 100 && !IsWindowEnabled(editor); ++i) Sleep(20);
-  EXPECT_TRUE(IsWindowEnabled(editor));
+  EXPECT_TRUE(WaitUntil([editor] { return IsWindowEnabled(editor) != FALSE; }, 2000));
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
   ASSERT_TRUE(WaitHidden(editor));
   EXPECT_NE(ReadBytes(Ini()).find("[-1]\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F12)), std::string::npos);
@@ -111,40 +106,32 @@ TEST_F(E2E, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
   WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
   StartReady(v);
-  ASSERT_TRUE(ChooseCommand(v, kAboutEntry));
+  ASSERT_TRUE(ChooseCommand(v, "MI_About"));
   HWND about = WaitWindowOf(v.Pid(), L"TForm_About", 10000, true);
   ASSERT_NE(about, nullptr);
-  ASSERT_TRUE(ChooseCommand(v, kAboutEntry));
-  Sleep(300);
-  int shown = 0;
-  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    wchar_t cls[64];
-    GetClassNameW(w, cls, 64);
-    if (pid == v.Pid() && IsWindowVisible(w) && lstrcmpW(cls, L"TForm_About") == 0) ++shown;
-  }
-  EXPECT_EQ(shown, 1);
+  ASSERT_TRUE(ChooseCommand(v, "MI_About"));
+  auto shown = [&] {
+    int n = 0;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      wchar_t cls[64];
+      GetClassNameW(w, cls, 64);
+      if (pid == v.Pid() && IsWindowVisible(w) && lstrcmpW(cls, L"TForm_About") == 0) ++n;
+    }
+    return n;
+  };
+  EXPECT_TRUE(HoldsFor([&] { return shown() == 1; }, 300));
   EXPECT_EQ(WindowText(about), L"バージョン情報");
   EXPECT_NE(ChildWithText(about, L"Vorlex Version 1.22"), nullptr);
   SetForegroundWindow(about);
-  Sleep(200);
+  WaitUntil([about] { return GetForegroundWindow() == about; }, 2000);
   PressKeys({}, VK_ESCAPE);
-  Sleep(500);
-  EXPECT_TRUE(IsWindowVisible(about));
+  EXPECT_TRUE(HoldsFor([about] { return IsWindowVisible(about) != FALSE; }, 500));
   PressKeys({}, VK_RETURN);
   EXPECT_TRUE(WaitHidden(about));
   EXPECT_EQ(v.Close(), 0u);
 }
-
-namespace {
-// The control that has the keyboard focus in the process's window thread.
-HWND FocusOf(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-}  // namespace
 
 TEST_F(E2E, TabAndShiftTabMoveThroughTheEditorInItsTabOrder) {
   WriteBytes(Ini(), Items(folder));
@@ -154,26 +141,20 @@ TEST_F(E2E, TabAndShiftTabMoveThroughTheEditorInItsTabOrder) {
   ASSERT_NE(editor, nullptr);
   HWND list = ChildOfClass(editor, L"ListBox");
   ASSERT_TRUE(ClickWindow(list));
-  Sleep(200);
-  EXPECT_EQ(FocusOf(editor), list);
+  EXPECT_TRUE(FocusComesTo(list));
   PressKeys({}, VK_TAB);
-  Sleep(200);
-  EXPECT_EQ(FocusOf(editor), ChildOfClass(editor, L"Edit", 0));
+  EXPECT_TRUE(FocusComesTo(ChildOfClass(editor, L"Edit", 0)));
   PressKeys({}, VK_TAB);
-  Sleep(200);
-  EXPECT_EQ(FocusOf(editor), ChildOfClass(editor, L"msctls_hotkey32"));
+  EXPECT_TRUE(FocusComesTo(ChildOfClass(editor, L"msctls_hotkey32")));
   PressKeys({}, VK_TAB);
-  Sleep(200);
-  EXPECT_EQ(FocusOf(editor), ChildWithText(editor, L"参照"));
+  EXPECT_TRUE(FocusComesTo(ChildWithText(editor, L"参照")));
   PressKeys({VK_SHIFT}, VK_TAB);
   PressKeys({VK_SHIFT}, VK_TAB);
-  Sleep(200);
-  EXPECT_EQ(FocusOf(editor), ChildOfClass(editor, L"Edit", 0));
+  EXPECT_TRUE(FocusComesTo(ChildOfClass(editor, L"Edit", 0)));
   // Enter and Escape press no button of the editor.
   PressKeys({}, VK_RETURN);
   PressKeys({}, VK_ESCAPE);
-  Sleep(300);
-  EXPECT_TRUE(IsWindowVisible(editor));
+  EXPECT_TRUE(HoldsFor([editor] { return IsWindowVisible(editor) != FALSE; }, 300));
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
   EXPECT_TRUE(WaitHidden(editor));
   EXPECT_EQ(v.Close(), 0u);
@@ -186,13 +167,13 @@ TEST_F(E2E, TheEditorOpensInItsFirstFieldAndEachFieldFollowsItsLabel) {
   HWND editor = OpenEditor(v);
   ASSERT_NE(editor, nullptr);
   HWND list = ChildOfClass(editor, L"ListBox");
-  Sleep(300);
-  EXPECT_EQ(FocusOf(editor), list);  // the keyboard is in the list, unclicked
+  EXPECT_TRUE(FocusComesTo(list));  // the keyboard is in the list, unclicked
   // A screen reader names a field after the static text just before it.
-  const std::pair<const wchar_t*, HWND> fields[] = {
-      {L"名前", ChildOfClass(editor, L"Edit", 0)},          {L"HotKey", ChildOfClass(editor, L"msctls_hotkey32")},
-      {L"ﾌﾟﾛｸﾞﾗﾑ", ChildOfClass(editor, L"Edit", 1)},        {L"ﾊﾟﾗﾒｰﾀ", ChildOfClass(editor, L"Edit", 2)},
-      {L"ﾃﾞｨﾚｸﾄﾘ", ChildOfClass(editor, L"Edit", 3)}};
+  const std::pair<const wchar_t*, HWND> fields[] = {{L"名前", ChildOfClass(editor, L"Edit", 0)},
+                                                    {L"HotKey", ChildOfClass(editor, L"msctls_hotkey32")},
+                                                    {L"ﾌﾟﾛｸﾞﾗﾑ", ChildOfClass(editor, L"Edit", 1)},
+                                                    {L"ﾊﾟﾗﾒｰﾀ", ChildOfClass(editor, L"Edit", 2)},
+                                                    {L"ﾃﾞｨﾚｸﾄﾘ", ChildOfClass(editor, L"Edit", 3)}};
   for (const auto& [label, field] : fields) {
     ASSERT_NE(field, nullptr) << Cp932(label);
     EXPECT_EQ(WindowText(GetWindow(field, GW_HWNDPREV)), label) << Cp932(label);
@@ -209,8 +190,9 @@ TEST_F(E2E, TheSessionEndingWithTheEditorOpenLeavesTheItemsAsTheFileHadThem) {
   StartReady(v);
   HWND editor = OpenEditor(v);
   ASSERT_NE(editor, nullptr);
+  HWND list = ChildOfClass(editor, L"ListBox");
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"削除")));  // neither Ok nor Cancel follows
-  Sleep(300);
+  ASSERT_TRUE(WaitUntil([list] { return SendMessageW(list, LB_GETCOUNT, 0, 0) == 2; }, 2000));
   ASSERT_TRUE(EndSession(v));
   EXPECT_EQ(v.WaitExit(), 0u);
   const std::string ini = ReadBytes(Ini());

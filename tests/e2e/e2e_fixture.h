@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 #include "platform/win32/scoped.h"
 #include "tests/e2e/driver.h"
@@ -17,12 +19,23 @@ using vx::win32::ScopedHandle;
 
 constexpr const char kHeader[] = ";Vorlex Initialize File\r\n[Head]\r\nName=\"Vorlex.exe\"\r\nVersion=\"1.22\"\r\n";
 constexpr UINT kCtrlAlt = MOD_CONTROL | MOD_ALT;
-constexpr int kCtrlAltF9 = 0x4000 | 0x8000 | VK_F9;     // item 0
-constexpr int kCtrlAltF11 = 0x4000 | 0x8000 | VK_F11;   // the menu hotkey
+constexpr int kCtrlAltF9 = 0x4000 | 0x8000 | VK_F9;    // item 0
+constexpr int kCtrlAltF11 = 0x4000 | 0x8000 | VK_F11;  // the menu hotkey
 
 inline std::wstring TestName() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   return Utf16(std::string(info->test_suite_name()) + "." + info->name());
+}
+
+// The names of the three items of Items(), in their order.
+inline constexpr const char* kItemNames[] = {"項目 A", "Item B", "Item C"};
+
+// How many presses of Down reach the item of that name in the launch menu
+// of Items(); 0 for a name it lacks.
+inline int ItemDowns(std::string_view name) {
+  for (std::size_t i = 0; i < std::size(kItemNames); ++i)
+    if (name == kItemNames[i]) return static_cast<int>(i) + 1;
+  return 0;
 }
 
 // Three items that start vx_marker.exe, each writing its own file.
@@ -31,11 +44,18 @@ inline std::string Items(const std::wstring& folder) {
   const std::string marker = dir + "\\vx_marker.exe";
   return ";Vorlex Initialize File\r\n"
          "[Basic]\r\nCount=3\r\nLeftDoubleClickMenuNo=1\r\nRightDoubleClickMenuNo=2\r\n"
-         "[-1]\r\nHotKey=" + std::to_string(kCtrlAltF11) + "\r\n"
-         "[0]\r\nName=\"項目 A\"\r\nHotKey=" + std::to_string(kCtrlAltF9) + "\r\nExe=\"" + marker +
-         "\"\r\nPar=\"a.txt first \"quoted two\"\"\r\nDir=\"" + dir + "\\work\"\r\n"
-         "[1]\r\nName=\"Item B\"\r\nExe=\"" + marker + "\"\r\nPar=\"b.txt\"\r\nDir=\"" + dir + "\"\r\n"
-         "[2]\r\nName=\"Item C\"\r\nExe=\"" + marker + "\"\r\nPar=\"c.txt\"\r\nDir=\"" + dir + "\"\r\n";
+         "[-1]\r\nHotKey=" +
+         std::to_string(kCtrlAltF11) +
+         "\r\n"
+         "[0]\r\nName=\"" +
+         kItemNames[0] + "\"\r\nHotKey=" + std::to_string(kCtrlAltF9) + "\r\nExe=\"" + marker +
+         "\"\r\nPar=\"a.txt first \"quoted two\"\"\r\nDir=\"" + dir +
+         "\\work\"\r\n"
+         "[1]\r\nName=\"" +
+         kItemNames[1] + "\"\r\nExe=\"" + marker + "\"\r\nPar=\"b.txt\"\r\nDir=\"" + dir +
+         "\"\r\n"
+         "[2]\r\nName=\"" +
+         kItemNames[2] + "\"\r\nExe=\"" + marker + "\"\r\nPar=\"c.txt\"\r\nDir=\"" + dir + "\"\r\n";
 }
 
 class E2E : public ::testing::Test {

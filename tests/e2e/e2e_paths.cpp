@@ -12,8 +12,8 @@ namespace {
 // One item that starts vx_marker.exe, which writes `markerFile` in its
 // working folder.
 std::string OneItem(const std::string& exe, const std::string& par, const std::string& dir) {
-  return std::string(kHeader) + "[Basic]\r\nCount=1\r\n[0]\r\nName=\"Marker\"\r\nHotKey=" +
-         std::to_string(kCtrlAltF9) + "\r\nExe=\"" + exe + "\"\r\nPar=\"" + par + "\"\r\nDir=\"" + dir + "\"\r\n";
+  return std::string(kHeader) + "[Basic]\r\nCount=1\r\n[0]\r\nName=\"Marker\"\r\nHotKey=" + std::to_string(kCtrlAltF9) +
+         "\r\nExe=\"" + exe + "\"\r\nPar=\"" + par + "\"\r\nDir=\"" + dir + "\"\r\n";
 }
 
 // A stored value of item 0; "<none>" when it is missing.
@@ -125,22 +125,24 @@ TEST_F(Paths, TypingPastAFieldsLimitStopsThereAndTheCaretStaysWhereThePersonType
   ASSERT_NE(editor, nullptr);
   HWND field = ChildOfClass(editor, L"Edit", 2);
   ClickWindow(field);
-  Sleep(100);
+  FocusComesTo(field);
   PressKeys({}, VK_END);
   TypeText(L"123456789");
-  Sleep(200);
-  EXPECT_EQ(FieldText(field), Utf16(par) + L"1234");
+  auto shows = [field](const std::wstring& text) {
+    return WaitUntil([&] { return FieldText(field) == text; }, 2000) || FieldText(field) == text;
+  };
+  EXPECT_TRUE(shows(Utf16(par) + L"1234")) << Cp932(FieldText(field));
   // The caret is still at the end: a key taken back and another typed
   // change the end, not the start.
   PressKeys({}, VK_BACK);
   TypeText(L"9");
-  Sleep(200);
-  EXPECT_EQ(FieldText(field), Utf16(par) + L"1239");
+  EXPECT_TRUE(shows(Utf16(par) + L"1239")) << Cp932(FieldText(field));
   // A double-byte character that would end past the limit is not taken.
   PressKeys({}, VK_BACK);
   TypeText(L"表");
-  Sleep(200);
-  EXPECT_EQ(FieldText(field), Utf16(par) + L"123");
+  // The key is taken back at once: the field never shows more.
+  EXPECT_TRUE(HoldsFor([&] { return FieldText(field).size() <= par.size() + 4; }, 300));
+  EXPECT_TRUE(shows(Utf16(par) + L"123")) << Cp932(FieldText(field));
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
   ASSERT_TRUE(WaitHidden(editor));
   EXPECT_EQ(Value(ReadBytes(Ini()), "Par"), par + "123");
@@ -152,8 +154,7 @@ constexpr const wchar_t kEditorTitle[] = L"メニュー項目設定";
 
 // Waits until the field shows something other than `before`; its text.
 std::wstring WaitFieldChange(HWND field, const std::wstring& before, DWORD ms = 3000) {
-  for (DWORD waited = 0; waited < ms; waited += 20, Sleep(20))
-    if (FieldText(field) != before) break;
+  WaitUntil([&] { return FieldText(field) != before; }, ms);
   return FieldText(field);
 }
 }  // namespace
@@ -257,12 +258,15 @@ TEST_F(Paths, On64BitWindowsTheProgramStartsSystem32ProgramsAsTheUserNamedThem) 
   GetSystemWow64DirectoryW(wow, MAX_PATH);
   EXPECT_FALSE(FileExists(std::wstring(wow) + L"\\vx_marker64.exe"));
   const std::string here = Cp932(folder);
-  WriteBytes(Ini(), std::string(kHeader) + "[Basic]\r\nCount=2\r\n"
-             "[0]\r\nName=\"64\"\r\nHotKey=" + std::to_string(kCtrlAltF9) +
-             "\r\nExe=\"C:\\Windows\\System32\\vx_marker64.exe\"\r\nPar=\"m.txt\"\r\nDir=\"" + here + "\"\r\n"
-             "[1]\r\nName=\"cmd\"\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F10) +
-             "\r\nExe=\"C:\\Windows\\System32\\cmd.exe\"\r\nPar=\"/k\"\r\nDir=\"" +
-             here + "\"\r\n");
+  WriteBytes(Ini(), std::string(kHeader) +
+                        "[Basic]\r\nCount=2\r\n"
+                        "[0]\r\nName=\"64\"\r\nHotKey=" +
+                        std::to_string(kCtrlAltF9) +
+                        "\r\nExe=\"C:\\Windows\\System32\\vx_marker64.exe\"\r\nPar=\"m.txt\"\r\nDir=\"" + here +
+                        "\"\r\n"
+                        "[1]\r\nName=\"cmd\"\r\nHotKey=" +
+                        std::to_string(0x4000 | 0x8000 | VK_F10) +
+                        "\r\nExe=\"C:\\Windows\\System32\\cmd.exe\"\r\nPar=\"/k\"\r\nDir=\"" + here + "\"\r\n");
   Vorlex v(folder);
   StartReady(v);
   PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
@@ -270,7 +274,7 @@ TEST_F(Paths, On64BitWindowsTheProgramStartsSystem32ProgramsAsTheUserNamedThem) 
   // System32's cmd.exe runs as the 64-bit system has it: not under WOW64.
   PressKeys({VK_CONTROL, VK_MENU}, VK_F10);
   DWORD cmd = 0;
-  for (int i = 0; i < 150 && !cmd; ++i, Sleep(100)) cmd = ChildProcess(v.Pid(), L"cmd.exe");
+  WaitUntil([&] { return (cmd = ChildProcess(v.Pid(), L"cmd.exe")) != 0; }, 15000);
   ASSERT_NE(cmd, 0u);
   const ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, cmd));
   ASSERT_TRUE(process.Valid());

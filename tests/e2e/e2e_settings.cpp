@@ -111,8 +111,10 @@ namespace {
 class HeldFile {
  public:
   HeldFile(const std::wstring& path, DWORD ms)
-      : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)), ms_(ms),
-        held_(file_.Valid()), thread_(CreateThread(nullptr, 0, Release, this, 0, nullptr)) {}
+      : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)),
+        ms_(ms),
+        held_(file_.Valid()),
+        thread_(CreateThread(nullptr, 0, Release, this, 0, nullptr)) {}
   ~HeldFile() { WaitForSingleObject(thread_.Get(), INFINITE); }
   bool Held() const { return held_; }
 

@@ -11,12 +11,12 @@ TEST_F(E2E, ALeftClickOpensTheLaunchMenuAndAnEntryStartsItsItem) {
   ASSERT_NE(v.TrayWindow(), nullptr);
   v.Tray(WM_LBUTTONDOWN);
   v.Tray(WM_LBUTTONUP);
-  ASSERT_TRUE(v.ChooseFromMenu(2));  // the second entry, "Item B"
+  ASSERT_TRUE(v.ChooseFromMenu(ItemDowns("Item B")));
   EXPECT_TRUE(WaitFile(folder + L"\\b.txt", 15000));
   EXPECT_FALSE(FileExists(folder + L"\\c.txt"));
   // The menu hotkey pops the same menu up at the cursor.
   PressKeys({VK_CONTROL, VK_MENU}, VK_F11);
-  ASSERT_TRUE(v.ChooseFromMenu(3));
+  ASSERT_TRUE(v.ChooseFromMenu(ItemDowns("Item C")));
   EXPECT_TRUE(WaitFile(folder + L"\\c.txt", 15000));
   EXPECT_EQ(v.Close(), 0u);
 }
@@ -53,8 +53,7 @@ TEST_F(E2E, APersonsDoubleClickOnTheIconStartsTheItemAndAClickOpensTheMenu) {
   Vorlex v(folder);
   StartReady(v);
   RECT icon;
-  for (int i = 0; i < 100 && !WineTrayIconRect(icon); ++i) Sleep(50);
-  ASSERT_TRUE(WineTrayIconRect(icon)) << "no icon in Wine's notification area";
+  ASSERT_TRUE(WaitUntil([&] { return WineTrayIconRect(icon); }, 5000)) << "no icon in Wine's notification area";
   for (bool left : {true, false}) {
     ASSERT_TRUE(PersonClick(icon, left, 2));
     EXPECT_TRUE(WaitFile(folder + (left ? L"\\b.txt" : L"\\c.txt"), 15000)) << left;
@@ -83,13 +82,12 @@ TEST_F(E2E, TheCloseCommandEndsWithZeroAndReleasesEveryHotkey) {
   }
   v.Tray(WM_RBUTTONDOWN);
   v.Tray(WM_RBUTTONUP);
-  ASSERT_TRUE(v.ChooseFromMenu(-1));  // Up from nothing: the last entry, "終了"
+  ASSERT_TRUE(v.ChooseFromMenu(vx::CommandDowns("MI_Close")));
   EXPECT_EQ(v.WaitExit(), 0u);
   EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));
   EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F11));
-  for (int i = 0; wineTray && i < 100 && WineTrayIcons() > 0; ++i) Sleep(50);
   if (wineTray) {
-    EXPECT_EQ(WineTrayIcons(), 0);
+    EXPECT_TRUE(WaitUntil([] { return WineTrayIcons() == 0; }, 5000));
   }
 }
 
@@ -97,19 +95,22 @@ TEST_F(E2E, TheLaunchMenusIconsHaveNoBlackAroundThemAndTheSelectionShowsThroughA
   // A program with an icon, a folder and a program that is missing; the
   // last one selected with a person's keys.
   const std::string marker = Cp932(folder) + "\\vx_marker.exe";
-  WriteBytes(Ini(), ";Vorlex Initialize File\r\n[Basic]\r\nCount=3\r\nVisibleMenuIcon=1\r\n"
-                    "[0]\r\nName=\"Marker\"\r\nExe=\"" + marker + "\"\r\n"
-                    "[1]\r\nName=\"Folder\"\r\nExe=\"C:\\\"\r\n"
-                    "[2]\r\nName=\"Missing\"\r\nExe=\"C:\\missing\\gone.exe\"\r\n");
+  WriteBytes(Ini(),
+             ";Vorlex Initialize File\r\n[Basic]\r\nCount=3\r\nVisibleMenuIcon=1\r\n"
+             "[0]\r\nName=\"Marker\"\r\nExe=\"" +
+                 marker +
+                 "\"\r\n"
+                 "[1]\r\nName=\"Folder\"\r\nExe=\"C:\\\"\r\n"
+                 "[2]\r\nName=\"Missing\"\r\nExe=\"C:\\missing\\gone.exe\"\r\n");
   Vorlex v(folder);
   StartReady(v);
   RECT icon;
   ASSERT_TRUE(WineTrayIconRect(icon));
   ASSERT_TRUE(PersonClick(icon, true, 1));
-  HWND menu = WaitWindowOf(v.Pid(), L"#32768", 10000);
+  HWND menu = WaitMenuReady(v.Pid(), 10000);
   ASSERT_NE(menu, nullptr);
   for (int i = 0; i < 3; ++i) PressKeys({}, VK_DOWN);
-  Sleep(500);
+  Sleep(500);  // the icons that come late and the selection drawn
   RECT r;
   ASSERT_TRUE(GetWindowRect(menu, &r));
   const int size = GetSystemMetrics(SM_CXICON);

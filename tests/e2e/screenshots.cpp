@@ -40,11 +40,17 @@ bool TimeWindow(const std::wstring& out, DWORD dpi) {
 std::string Items(const std::wstring& folder) {
   const std::string marker = Cp932(folder) + "\\vx_marker.exe";
   return ";Vorlex Initialize File\r\n[Basic]\r\nCount=5\r\nShortCutView=1\r\nLeftDoubleClickMenuNo=0\r\n"
-         "[-1]\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F11) + "\r\n"
-         "[0]\r\nName=\"メモ帳\"\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | 'N') + "\r\nExe=\"" + marker + "\"\r\n"
+         "[-1]\r\nHotKey=" +
+         std::to_string(0x4000 | 0x8000 | VK_F11) +
+         "\r\n"
+         "[0]\r\nName=\"メモ帳\"\r\nHotKey=" +
+         std::to_string(0x4000 | 0x8000 | 'N') + "\r\nExe=\"" + marker +
+         "\"\r\n"
          "[1]\r\nName=\"ドキュメント\"\r\nExe=\"C:\\\"\r\n"
          "[2]\r\nName=\"-\"\r\n"
-         "[3]\r\nName=\"電卓\"\r\nHotKey=" + std::to_string(0x4000 | 0x2000 | 'C') + "\r\nExe=\"" + marker + "\"\r\n"
+         "[3]\r\nName=\"電卓\"\r\nHotKey=" +
+         std::to_string(0x4000 | 0x2000 | 'C') + "\r\nExe=\"" + marker +
+         "\"\r\n"
          "[4]\r\nName=\"見つからない\"\r\nExe=\"C:\\missing\\gone.exe\"\r\n";
 }
 
@@ -53,8 +59,7 @@ std::string Items(const std::wstring& folder) {
 bool ShootMenu(const Vorlex& v, bool left, const std::wstring& path, int downs = 0) {
   RECT icon;
   if (!WineTrayIconRect(icon) || !PersonClick(icon, left, 1)) return false;
-  HWND menu = WaitWindowOf(v.Pid(), L"#32768", 10000);
-  Sleep(300);  // the icons that come late are drawn in
+  HWND menu = WaitMenuReady(v.Pid(), 10000);
   for (int i = 0; i < downs; ++i) PressKeys({}, VK_DOWN);
   const bool ok = menu && Shoot(menu, path);
   v.ChooseFromMenu(0);
@@ -71,21 +76,21 @@ bool MenusAndDialogs(const std::wstring& out) {
   // shows through its blank image.
   bool ok = ShootMenu(v, true, out + L"\\launch-menu.bmp", 4);
   ok = ShootMenu(v, false, out + L"\\command-menu.bmp") && ok;
-  if (ChooseCommand(v, 2)) {  // the editor
+  if (ChooseCommand(v, "MI_Set")) {  // the editor
     HWND editor = WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
     ok = editor && Shoot(editor, out + L"\\editor.bmp") && ok;
     if (editor && ClickWindow(ChildWithText(editor, L"その他の設定"))) {
       HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 10000, true);
       ok = etc && Shoot(etc, out + L"\\other-settings.bmp") && ok;
       if (etc) ClickWindow(ChildWithText(etc, L"閉じる"));
-      Sleep(300);
+      if (etc) WaitHidden(etc);
     }
     if (editor) ClickWindow(ChildWithText(editor, L"Cancel"));
-    Sleep(300);
+    if (editor) WaitHidden(editor);
   } else {
     ok = false;
   }
-  if (ChooseCommand(v, 4)) {  // the version box
+  if (ChooseCommand(v, "MI_About")) {  // the version box
     HWND about = WaitWindowOf(v.Pid(), L"TForm_About", 10000, true);
     ok = about && Shoot(about, out + L"\\about.bmp") && ok;
   } else {

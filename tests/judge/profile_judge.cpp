@@ -85,7 +85,7 @@ TEST(ProfileJudge, AfterTheSameWritesEveryKeyReadsTheSame) {
   struct Write {
     const char *section, *key, *value;
   };
-  const std::vector<Write> writes = {{"0", "Name", "\"b\""}, {"0", "HotKey", "66"}, {"0", "Exe", "\"C:\\x.exe\""},
+  const std::vector<Write> writes = {{"0", "Name", "\"b\""}, {"0", "HotKey", "66"},    {"0", "Exe", "\"C:\\x.exe\""},
                                      {"0", "Par", "\"-v\""}, {"1", "Name", "\"new\""}, {"Basic", "Count", "2"}};
   const char* const sections[] = {"Basic", "0", "1"};
   const char* const keys[] = {"Name", "HotKey", "Exe", "Par", "Dir", "Count"};
@@ -119,8 +119,8 @@ TEST(ProfileJudge, AfterTheSameWritesEveryKeyReadsTheSame) {
       }
       for (const char* section : sections)
         for (const char* key : keys) {
-          SCOPED_TRACE(::testing::Message() << "file " << file << (together ? ", together" : "") << " [" << section
-                                            << "] " << key);
+          SCOPED_TRACE(::testing::Message()
+                       << "file " << file << (together ? ", together" : "") << " [" << section << "] " << key);
           EXPECT_EQ(SystemRead(mine, section, key), SystemRead(system, section, key));
         }
       DeleteFileA(system.c_str());
