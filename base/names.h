@@ -25,14 +25,10 @@ struct CommandEntry {
   bool shown;
 };
 inline constexpr CommandEntry kCommandMenu[] = {
-    {"MI_Time", "時間情報", true},
-    {"MI_Line01", "-", true},
-    {"MI_Set", "ﾒﾆｭｰ項目設定", true},
-    {"MI_ShortCutView", "HotKey表示", true},
-    {"MI_Help", "ﾍﾙﾌﾟ", false},
-    {"MI_About", "ﾊﾞｰｼﾞｮﾝ情報", true},
-    {"MI_Line02", "-", true},
-    {"MI_Close", "終了", true},
+    {"MI_Time", "時間情報", true},    {"MI_Line01", "-", true},
+    {"MI_Set", "ﾒﾆｭｰ項目設定", true}, {"MI_ShortCutView", "HotKey表示", true},
+    {"MI_Help", "ﾍﾙﾌﾟ", false},       {"MI_About", "ﾊﾞｰｼﾞｮﾝ情報", true},
+    {"MI_Line02", "-", true},         {"MI_Close", "終了", true},
 };
 
 // How many presses of Down reach the entry in the command menu just opened

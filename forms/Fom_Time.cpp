@@ -208,24 +208,21 @@ void TForm_Time::Btn_DefaultClick(TObject*) {
   CB_Suspend->SetChecked(false);
 }
 
+namespace {
+// The two ways to count a run exclude each other: the one ticked clears the
+// other and takes it out of reach until it is cleared again.
+void Excludes(const TCheckBox* ticked, TCheckBox* other) {
+  if (ticked->Checked()) other->SetChecked(false);
+  other->SetEnabled(!ticked->Checked());
+}
+}  // namespace
+
 void TForm_Time::CB_WinStartClick(TObject*) {
-  if (CB_WinStart->Checked()) {
-    CB_Suspend->SetChecked(false);
-    CB_Suspend->SetEnabled(false);
-  } else {
-    CB_Suspend->SetEnabled(true);
-  }
+  Excludes(CB_WinStart, CB_Suspend);
   SetStartTime();
   Tim_SinceTimer(this);
 }
 
-void TForm_Time::CB_SuspendClick(TObject*) {
-  if (CB_Suspend->Checked()) {
-    CB_WinStart->SetChecked(false);
-    CB_WinStart->SetEnabled(false);
-  } else {
-    CB_WinStart->SetEnabled(true);
-  }
-}
+void TForm_Time::CB_SuspendClick(TObject*) { Excludes(CB_Suspend, CB_WinStart); }
 
 }  // namespace vx

@@ -226,42 +226,31 @@ std::intptr_t TTrayIcon::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::
   if (down(kVkRButton)) shift |= ssRight;
   if (down(kVkMButton)) shift |= ssMiddle;
 
-  switch (static_cast<std::uint32_t>(lParam)) {
-    case kWmMouseMove:
-      if (OnMouseMove) OnMouseMove(this, shift, point.x, point.y);
+  const std::uint32_t mouse = static_cast<std::uint32_t>(lParam);
+  if (mouse == kWmMouseMove) {
+    if (OnMouseMove) OnMouseMove(this, shift, point.x, point.y);
+    return 0;
+  }
+  if (mouse < kWmLButtonDown || mouse > kWmMButtonDblClk) return 0;
+  // Each button has its down, up and double-click messages in a row, left,
+  // right and middle, as TMouseButton counts them.
+  const auto button = static_cast<TMouseButton>((mouse - kWmLButtonDown) / 3);
+  switch ((mouse - kWmLButtonDown) % 3) {
+    case 0:
+      MouseDown(button, shift, point);
       break;
-    case kWmLButtonDown:
-      MouseDown(TMouseButton::mbLeft, shift, point);
-      break;
-    case kWmLButtonUp: {
-      const std::uint64_t downs = buttonDowns_;
-      if (OnClick) OnClick(this);
-      ButtonUp(TMouseButton::mbLeft, shift, point, downs);
-      break;
-    }
-    case kWmLButtonDblClk:
-      if (OnDblClick) OnDblClick(this);
-      MouseDown(TMouseButton::mbLeft, shift | ssDouble, point);
-      break;
-    case kWmRButtonDown:
-      MouseDown(TMouseButton::mbRight, shift, point);
-      break;
-    case kWmRButtonUp:
-      ButtonUp(TMouseButton::mbRight, shift, point, buttonDowns_);
-      break;
-    case kWmRButtonDblClk:
-      MouseDown(TMouseButton::mbRight, shift | ssDouble, point);
-      break;
-    case kWmMButtonDown:
-      MouseDown(TMouseButton::mbMiddle, shift, point);
-      break;
-    case kWmMButtonUp:
-      MouseUp(TMouseButton::mbMiddle, shift, point);
-      break;
-    case kWmMButtonDblClk:
-      MouseDown(TMouseButton::mbMiddle, shift | ssDouble, point);
+    case 1:
+      if (button == TMouseButton::mbMiddle) {
+        MouseUp(button, shift, point);  // the middle button has no menu
+      } else {
+        const std::uint64_t downs = buttonDowns_;
+        if (button == TMouseButton::mbLeft && OnClick) OnClick(this);
+        ButtonUp(button, shift, point, downs);
+      }
       break;
     default:
+      if (button == TMouseButton::mbLeft && OnDblClick) OnDblClick(this);
+      MouseDown(button, shift | ssDouble, point);
       break;
   }
   return 0;

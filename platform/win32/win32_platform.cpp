@@ -1,6 +1,7 @@
 // The Win32 backend: text conversions, windows and the message primitive,
 // dialogs, menus, icons, keyboard, hotkeys, atoms and the shell.
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -141,27 +142,36 @@ FilePath Win32Platform::ExePath() {
   return PathFromWide(buf);
 }
 
-bool Win32Platform::ShortPathName(const std::u16string& path, std::u16string& shortPath) {
-  const std::wstring wide = FromU16(path);
-  const DWORD n = GetShortPathNameW(wide.c_str(), nullptr, 0);
+namespace {
+// A text the system writes into a buffer the caller sizes: asked for its
+// length first (with the zero), then for the text; false when it gives none.
+bool Fetched(const std::function<DWORD(wchar_t*, DWORD)>& get, std::wstring& text) {
+  const DWORD n = get(nullptr, 0);
   if (n == 0) return false;
   std::wstring buf(n, L'\0');
-  const DWORD m = GetShortPathNameW(wide.c_str(), &buf[0], n);
-  if (m == 0 || m >= n) return false;
+  const DWORD m = get(&buf[0], n);
+  if (m >= n) return false;  // it grew meanwhile, or failed (0 for an empty text is fine)
   buf.resize(m);
-  shortPath = ToU16(buf);
+  text = std::move(buf);
+  return true;
+}
+}  // namespace
+
+bool Win32Platform::ShortPathName(const std::u16string& path, std::u16string& shortPath) {
+  const std::wstring wide = FromU16(path);
+  std::wstring found;
+  if (!Fetched([&](wchar_t* buf, DWORD n) { return GetShortPathNameW(wide.c_str(), buf, n); }, found) || found.empty())
+    return false;
+  shortPath = ToU16(found);
   return true;
 }
 
 bool Win32Platform::GetEnvironmentVariable(const std::string& nameUtf8, std::string& valueUtf8) {
   const std::wstring name = WideUtf8(nameUtf8);
-  const DWORD n = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
-  if (n == 0) return false;
-  std::wstring buf(n, L'\0');
-  const DWORD m = GetEnvironmentVariableW(name.c_str(), &buf[0], n);
-  if (m >= n) return false;
-  buf.resize(m);
-  valueUtf8 = Utf8(buf);
+  std::wstring value;
+  if (!Fetched([&](wchar_t* buf, DWORD n) { return GetEnvironmentVariableW(name.c_str(), buf, n); }, value))
+    return false;
+  valueUtf8 = Utf8(value);
   return true;
 }
 

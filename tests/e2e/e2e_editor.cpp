@@ -7,9 +7,8 @@
 using namespace e2e;
 
 TEST_F(E2E, AnItemAddedInTheEditorWithRealClicksAndKeysIsSavedAndItsHotkeyStartsIt) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));
   HWND editor = OpenEditor(v);
   ASSERT_NE(editor, nullptr);
@@ -58,9 +57,8 @@ TEST_F(E2E, AnItemAddedInTheEditorWithRealClicksAndKeysIsSavedAndItsHotkeyStarts
 }
 
 TEST_F(E2E, CancelInTheEditorLeavesTheFileAndTheHotkeysAsTheyWere) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   const std::string before = ReadBytes(Ini());
   HWND editor = OpenEditor(v);
   ASSERT_NE(editor, nullptr);
@@ -76,10 +74,8 @@ TEST_F(E2E, CancelInTheEditorLeavesTheFileAndTheHotkeysAsTheyWere) {
 }
 
 TEST_F(E2E, TheOtherSettingsAreModalAndTheirMenuHotkeyPopsTheMenuUpAfterOk) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
-  HWND editor = OpenEditor(v);
+  HWND editor = StartWithEditor(v);
   ASSERT_NE(editor, nullptr);
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"その他の設定")));
   HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 10000, true);
@@ -103,9 +99,8 @@ TEST_F(E2E, TheOtherSettingsAreModalAndTheirMenuHotkeyPopsTheMenuUpAfterOk) {
 }
 
 TEST_F(E2E, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   ASSERT_TRUE(ChooseCommand(v, "MI_About"));
   HWND about = WaitWindowOf(v.Pid(), L"TForm_About", 10000, true);
   ASSERT_NE(about, nullptr);
@@ -134,10 +129,8 @@ TEST_F(E2E, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
 }
 
 TEST_F(E2E, TabAndShiftTabMoveThroughTheEditorInItsTabOrder) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
-  HWND editor = OpenEditor(v);
+  HWND editor = StartWithEditor(v);
   ASSERT_NE(editor, nullptr);
   HWND list = ChildOfClass(editor, L"ListBox");
   ASSERT_TRUE(ClickWindow(list));
@@ -155,16 +148,12 @@ TEST_F(E2E, TabAndShiftTabMoveThroughTheEditorInItsTabOrder) {
   PressKeys({}, VK_RETURN);
   PressKeys({}, VK_ESCAPE);
   EXPECT_TRUE(HoldsFor([editor] { return IsWindowVisible(editor) != FALSE; }, 300));
-  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
-  EXPECT_TRUE(WaitHidden(editor));
-  EXPECT_EQ(v.Close(), 0u);
+  EXPECT_TRUE(CancelAndClose(v, editor));
 }
 
 TEST_F(E2E, TheEditorOpensInItsFirstFieldAndEachFieldFollowsItsLabel) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
-  HWND editor = OpenEditor(v);
+  HWND editor = StartWithEditor(v);
   ASSERT_NE(editor, nullptr);
   HWND list = ChildOfClass(editor, L"ListBox");
   EXPECT_TRUE(FocusComesTo(list));  // the keyboard is in the list, unclicked
@@ -179,16 +168,12 @@ TEST_F(E2E, TheEditorOpensInItsFirstFieldAndEachFieldFollowsItsLabel) {
     EXPECT_EQ(WindowText(GetWindow(field, GW_HWNDPREV)), label) << Cp932(label);
   }
   EXPECT_NE(WindowText(GetWindow(list, GW_HWNDPREV)), L"ﾀﾞﾌﾞﾙｸﾘｯｸ呼出");
-  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
-  EXPECT_TRUE(WaitHidden(editor));
-  EXPECT_EQ(v.Close(), 0u);
+  EXPECT_TRUE(CancelAndClose(v, editor));
 }
 
 TEST_F(E2E, TheSessionEndingWithTheEditorOpenLeavesTheItemsAsTheFileHadThem) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
-  HWND editor = OpenEditor(v);
+  HWND editor = StartWithEditor(v);
   ASSERT_NE(editor, nullptr);
   HWND list = ChildOfClass(editor, L"ListBox");
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"削除")));  // neither Ok nor Cancel follows

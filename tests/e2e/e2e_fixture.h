@@ -71,6 +71,20 @@ class E2E : public ::testing::Test {
     ASSERT_TRUE(v.WaitReady());
     ASSERT_NE(v.MainWindow(), nullptr);
   }
+  // The same on the three items of Items().
+  void StartWithItems(Vorlex& v) {
+    WriteBytes(Ini(), Items(folder));
+    StartReady(v);
+  }
+  // The editor left with Cancel, then the copy closed: true when it ended with 0.
+  bool CancelAndClose(Vorlex& v, HWND editor) {
+    return ClickWindow(ChildWithText(editor, L"Cancel")) && WaitHidden(editor) && v.Close() == 0;
+  }
+  // The same, and the editor opened as a person opens it; null when it did not open.
+  HWND StartWithEditor(Vorlex& v) {
+    StartWithItems(v);
+    return v.MainWindow() ? OpenEditor(v) : nullptr;
+  }
   std::wstring folder;
 };
 

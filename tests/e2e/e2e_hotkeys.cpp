@@ -4,9 +4,8 @@
 using namespace e2e;
 
 TEST_F(E2E, AnItemsHotkeyStartsTheItemOnceEachPress) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   const std::wstring marker = folder + L"\\work\\a.txt";
   PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
   ASSERT_TRUE(WaitFile(marker, 15000));
@@ -36,9 +35,8 @@ TEST_F(E2E, ATakenHotkeyIsReportedNamingTheItemAndItsKey) {
 }
 
 TEST_F(E2E, AHotkeyMessageWithoutAnItemIsReported) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   PostMessageW(v.MainWindow(), WM_HOTKEY, 0xC999, 0);
   const auto [caption, text] = v.TakeMessageBox();
   EXPECT_EQ(caption, L"Vorlex");

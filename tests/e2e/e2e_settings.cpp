@@ -35,9 +35,8 @@ TEST_F(E2E, ASettingsFileThatCannotBeCreatedEndsWithTheErrorAndCode1) {
 }
 
 TEST_F(E2E, AReadOnlySettingsFileAtExitIsReportedAndNothingIsLost) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   const std::string before = ReadBytes(Ini());
   SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_READONLY);
   PostMessageW(v.MainWindow(), WM_CLOSE, 0, 0);
@@ -133,9 +132,8 @@ class HeldFile {
 }  // namespace
 
 TEST_F(E2E, ASettingsFileHeldForAMomentAsTheProgramEndsIsWaitedFor) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   {
     HeldFile scan(Ini(), 800);
     ASSERT_TRUE(scan.Held());
@@ -151,9 +149,8 @@ TEST_F(E2E, ASettingsFileHeldForAMomentAsTheProgramEndsIsWaitedFor) {
 }
 
 TEST_F(E2E, ASettingsFileHeldForLongIsStillReportedAndKept) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   const std::string before = ReadBytes(Ini());
   {
     HeldFile scan(Ini(), 10000);

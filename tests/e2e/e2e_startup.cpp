@@ -41,9 +41,8 @@ TEST_F(E2E, ASecondStartEndsWithZeroAndChangesNoFile) {
 }
 
 TEST_F(E2E, WhileIdleItUsesNoProcessorTime) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   // No timer, no polling: it waits for messages (the menu icons that come
   // just after start-up aside, within the counter's grain).
   const ULONGLONG before = ProcessCpuMs(v.Pid()) + 20;
@@ -52,9 +51,8 @@ TEST_F(E2E, WhileIdleItUsesNoProcessorTime) {
 }
 
 TEST_F(E2E, TheEndOfTheSessionSavesAndEndsTheProgram) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   ASSERT_TRUE(EndSession(v));
   EXPECT_EQ(v.WaitExit(), 0u);
   EXPECT_NE(ReadBytes(Ini()).find("[Basic]\r\nCount=3\r\nLeftDoubleClickMenuNo=1\r\nRightDoubleClickMenuNo=2\r\n"

@@ -96,9 +96,8 @@ TEST_F(E2E, ARunWithTheLogOnLeavesLastAndOneRowWhosePiecesMatchTheRun) {
 }
 
 TEST_F(E2E, TheTimeWindowsClockAdvancesEverySecondAndItsTimerStopsWhenItIsClosed) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   HWND time = OpenTimeWindow(v);
   ASSERT_NE(time, nullptr);
   EXPECT_EQ(WindowText(time), L"時間情報");

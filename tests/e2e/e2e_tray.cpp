@@ -5,9 +5,8 @@
 using namespace e2e;
 
 TEST_F(E2E, ALeftClickOpensTheLaunchMenuAndAnEntryStartsItsItem) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   ASSERT_NE(v.TrayWindow(), nullptr);
   v.Tray(WM_LBUTTONDOWN);
   v.Tray(WM_LBUTTONUP);
@@ -22,9 +21,8 @@ TEST_F(E2E, ALeftClickOpensTheLaunchMenuAndAnEntryStartsItsItem) {
 }
 
 TEST_F(E2E, DoubleClicksStartEachButtonsItemAndTheirLastButtonUpOpensNoMenu) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   // The bottom-right corner is away from any window (Wine's tray sits at the
   // top left): the held button clicks nothing.
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5);
@@ -49,9 +47,8 @@ TEST_F(E2E, DoubleClicksStartEachButtonsItemAndTheirLastButtonUpOpensNoMenu) {
 // Real clicks of the X11 mouse on the icon in Wine's notification area, with
 // a person's timing: a press of 80 ms, 100 ms between the clicks.
 TEST_F(E2E, APersonsDoubleClickOnTheIconStartsTheItemAndAClickOpensTheMenu) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   RECT icon;
   ASSERT_TRUE(WaitUntil([&] { return WineTrayIconRect(icon); }, 5000)) << "no icon in Wine's notification area";
   for (bool left : {true, false}) {
@@ -71,9 +68,8 @@ TEST_F(E2E, APersonsDoubleClickOnTheIconStartsTheItemAndAClickOpensTheMenu) {
 }
 
 TEST_F(E2E, TheCloseCommandEndsWithZeroAndReleasesEveryHotkey) {
-  WriteBytes(Ini(), Items(folder));
   Vorlex v(folder);
-  StartReady(v);
+  StartWithItems(v);
   EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));
   EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F11));
   const bool wineTray = WineTrayIcons() >= 0;
