@@ -35,7 +35,6 @@ int VorlexProgram::Start() {
   auto* app = new TApplication(P);
   started_ = true;
   P.SetExStyle(app->GetHandle(), P.GetExStyle(app->GetHandle()) | kWsExToolWindow);
-  app->Initialize();
   app->SetTitle(kAppTitle);
   app->HelpFile = kHelpFile;
   app->CreateForm(Form_Main);

@@ -31,12 +31,10 @@ using Handle = std::uintptr_t;
 // end-to-end driver speak the same protocol.
 enum : std::uint32_t {
   kWmNull = 0x0000,
-  kWmDestroy = 0x0002,
   kWmClose = 0x0010,
   kWmQueryEndSession = 0x0011,
   kWmEndSession = 0x0016,
   kWmKeyDown = 0x0100,
-  kWmSetFont = 0x0030,
   kWmCommand = 0x0111,
   kWmTimer = 0x0113,
   kWmDpiChanged = 0x02E0,
@@ -235,7 +233,6 @@ enum : std::uint32_t {
   kErrorAlreadyExists = 183,
   kErrorUnableToRemoveReplaced = 1175,
   kErrorUnableToMoveReplacement = 1176,
-  kErrorTimeout = 1460,
 };
 
 // What CreateMutex's answer says of the single-instance mutex: it existed

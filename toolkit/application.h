@@ -43,8 +43,6 @@ class TApplication : public TComponent, public WindowProc {
     AfterFormCreated(form);
   }
 
-  void Initialize() {}
-
   // The one message pump; every loop of the program is a call of it. It
   // handles messages until `done` holds (checked before each message), and
   // ends early:

@@ -14,7 +14,7 @@
 
 namespace vx {
 
-enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+enum class TCloseAction { caNone, caHide };
 using TShiftState = unsigned char;
 
 class TApplication;
