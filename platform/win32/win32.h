@@ -4,13 +4,14 @@
 // W functions, so the Japanese texts read right on any Windows locale.
 #pragma once
 
-// <windows.h> comes with the guards, lean and without min/max; after it,
-// before the names below are freed for the interface:
+// <windows.h> comes with the guards, lean and without min/max.
+#include "platform/win32/scoped.h"
+
+// After windows.h, before the names below are freed for the interface.
 #include <commctrl.h>
 #include <commdlg.h>
 #include <objbase.h>
 #include <shellapi.h>
-#include "platform/win32/scoped.h"
 
 // The interface uses these names for its own methods.
 #undef CreateWindow
