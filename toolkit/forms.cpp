@@ -144,12 +144,12 @@ void TForm::ApplyDpi(int dpi, const EdgeRect* suggested) {
 }
 
 void TForm::Show() {
-  if (!Visible()) {
+  const bool opening = !Visible();
+  if (opening) {
     FormShow();
     if (!shownOnce_) Application->P.CenterOnScreen(GetHandle());
     shownOnce_ = true;
   }
-  const bool opening = !Visible();
   Application->P.ShowWindow(GetHandle(), true);
   Application->P.BringToFront(GetHandle());
   // A dialog opens with the keyboard in its first field.

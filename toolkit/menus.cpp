@@ -2,7 +2,9 @@
 #include "toolkit/menus.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "base/cleanup.h"
 #include "base/text.h"
 #include "toolkit/application.h"
 
@@ -96,15 +98,12 @@ void TPopupMenu::Popup(int x, int y) {
     shown_.push_back(item);
   }
   int chosen = -1;
-  try {
-    chosen = Application->P.TrackPopupMenu(entries, Point{x, y}, Application->GetHandle());
-  } catch (...) {
-    shown_.clear();
-    throw;
-  }
-  // The menu is down. An entry removed while it was up is null here.
-  const std::vector<TMenuItem*> shown = std::move(shown_);
-  shown_.clear();
+  std::vector<TMenuItem*> shown;  // once the menu is down; an entry removed while it was up is null here
+  ThenCleanUp(
+      [&] {
+        chosen = Application->P.TrackPopupMenu(entries, Point{x, y}, Application->GetHandle());
+      },
+      [&] { shown = std::exchange(shown_, {}); });
   if (chosen < 0 || chosen >= static_cast<int>(shown.size())) return;
   TMenuItem* item = shown[static_cast<std::size_t>(chosen)];
   // The handler may have rebuilt the menu meanwhile; only a live entry runs.

@@ -201,8 +201,10 @@ std::intptr_t TTrayIcon::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::
     // Windows sends it too when the taskbar's DPI changes.
     if (taskbarCreated_ != 0 && msg == taskbarCreated_ && wanted_) {
       shown_ = false;
-      if (programIcon_) icon_.SetHandle(P.LoadSmallMainIcon());
-      ShowIcon();
+      if (programIcon_)
+        UseProgramIcon();  // at the taskbar's size now
+      else
+        ShowIcon();
       return 0;
     }
     if ((msg == kWmDpiChanged || msg == kWmDisplayChange) && programIcon_) {
