@@ -236,6 +236,10 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
       [&](const KeyLineAt& line) {
         const Offset at = line.at;
         const std::string_view name = line.name;
+        sec.insertAt = line.next;
+        // A deleted line answers no key; new keys still go after it, where
+        // the section's last key line stood.
+        if (deletions_ != 0 && Deleted(at)) return;
         if (!sec.index.Empty()) {
           sec.index.Insert(bytes, at);
         } else if (!listed(name)) {
@@ -249,7 +253,6 @@ ProfileFile::Section& ProfileFile::StateOf(Offset header) const {
                                             static_cast<std::uint32_t>(line.text.size())});
           }
         }
-        sec.insertAt = line.next;
       });
   Section& made = sec.index.Empty() ? sec : Keep(header);
   lastSection_ = header == lastHeader_ ? &made : nullptr;
@@ -363,7 +366,11 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
   const Offset header = HeaderOf(sectionName);
   std::vector<AddedKey>* keys = nullptr;
   if (header != kNone) {
-    keys = &Keep(header).added;
+    Section& sec = Keep(header);
+    // A key added after the file's last line gives that line its line end,
+    // which it keeps should the key be removed again.
+    if (sec.insertAt == bytes_.size()) endsWithLineEnd_ = true;
+    keys = &sec.added;
   } else {
     NewSection*& s = addedIndex_[FoldCase(std::string(sectionName))];
     if (!s) {
@@ -374,6 +381,54 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     keys = &s->keys;
   }
   keys->push_back(AddedKey{std::string(keyName), KeyLine(keyName, value)});
+}
+
+void ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
+  const std::string_view sectionName = Trim(section), keyName = Trim(key);
+  const Found found = FindKey(sectionName, keyName);
+  if (!found) return;
+  dirty_ = true;
+  if (found.added) {
+    // A key this engine added: it goes from its list, and a section new to
+    // the file keeps its header, as the profile functions keep it.
+    const Offset header = HeaderOf(sectionName);
+    std::vector<AddedKey>& keys =
+        header != kNone ? Keep(header).added : addedIndex_.at(FoldCase(std::string(sectionName)))->keys;
+    for (auto it = keys.begin(); it != keys.end(); ++it)
+      if (&*it == found.added) {
+        keys.erase(it);
+        break;
+      }
+    return;
+  }
+  DeleteLine(found.line);
+  Rescan(HeaderOf(sectionName));
+}
+
+void ProfileFile::DeleteLine(Offset line) {
+  std::string& text = replaced_[line];
+  text.clear();
+  text.shrink_to_fit();
+  ++deletions_;
+}
+
+bool ProfileFile::Deleted(Offset line) const {
+  auto it = replaced_.find(line);
+  return it != replaced_.end() && it->second.empty();
+}
+
+void ProfileFile::Rescan(Offset header) {
+  std::vector<AddedKey> added;
+  auto kept = touched_.find(header);
+  if (kept != touched_.end()) {
+    added = std::move(kept->second->added);
+    touched_.erase(kept);
+  }
+  if (scratchHeader_ == header) scratchHeader_ = kNone;
+  lastSection_ = nullptr;
+  // Kept from now on, so that the batch reads and writes, which walk the
+  // file's lines, leave this section to the lookups that know its deletions.
+  Keep(header).added = std::move(added);
 }
 
 void ProfileFile::Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value,
@@ -399,6 +454,7 @@ bool ProfileFile::SectionReads(Offset header, const KeyWrite* keys, std::size_t 
   const std::string_view bytes = bytes_;
   std::size_t at = Line(bytes, header).next;
   for (std::size_t i = 0; i < count; ++i) {
+    if (keys[i].remove) continue;
     const std::string_view key = keys[i].key, value = keys[i].value;
     const std::size_t q = keys[i].quoted ? 1 : 0, v = at + key.size() + 1 + q, e = v + value.size() + q;
     // The value may not hold a line end of its own, or its line would end early.
@@ -449,7 +505,9 @@ void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std:
   const Offset header = HeaderOf(section);
   // Key by key: each value as WriteString takes it.
   auto one = [this, section](const KeyWrite& key) {
-    if (key.quoted)
+    if (key.remove)
+      DeleteKey(section, key.key);
+    else if (key.quoted)
       WriteString(section, key.key, std::string(1, '"').append(key.value).append(1, '"'));
     else
       WriteString(section, key.key, key.value);
@@ -458,16 +516,22 @@ void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std:
     for (std::size_t i = 0; i < count; ++i) one(keys[i]);
     return;
   }
+  bool removes = false;
+  for (std::size_t i = 0; i < count; ++i) removes |= keys[i].remove;
   dirty_ = true;
   // The usual save writes back what the file holds: when the section's
   // first lines read so already, each is the first of its name, and
-  // nothing changes. The next line says whether the section ends there.
+  // nothing changes. The next line says whether the section ends there;
+  // when it does, the section holds none of the keys to remove either.
   Offset end = 0;
   if (replaced_.empty() && SectionReads(header, keys, count, end)) {
     std::size_t first = end;
     while (first < bytes_.size() && IsBlank(bytes_[first])) ++first;
-    nextHeader_ = first < bytes_.size() && bytes_[first] == '[' ? end : kNone;
-    return;
+    const bool ends = first >= bytes_.size() || bytes_[first] == '[';
+    if (ends || !removes) {
+      nextHeader_ = first < bytes_.size() && bytes_[first] == '[' ? end : kNone;
+      return;
+    }
   }
   // As in ReadKeys: the key after the last one written is tried first.
   std::uint32_t written = 0;  // a bit for each key
@@ -481,14 +545,21 @@ void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std:
           if (written >> i & 1) continue;
           if (!(line.hinted && i == expect) && !FoldEqual(key, line.name)) continue;
           written |= std::uint32_t(1) << i;
-          Rewrite(line.at, line.text, key, keys[i].value, keys[i].quoted);
+          if (keys[i].remove)
+            DeleteLine(line.at);
+          else
+            Rewrite(line.at, line.text, key, keys[i].value, keys[i].quoted);
           expect = i + 1 == count ? 0 : i + 1;
           return;
         }
       });
-  // Keys the section lacks are added after its last key line, in order.
+  bool deleted = false;
+  for (std::size_t i = 0; i < count; ++i) deleted |= keys[i].remove && (written >> i & 1);
+  if (deleted) Rescan(header);
+  // Keys the section lacks are added after its last key line, in order;
+  // a key to remove that it lacks is no change.
   for (std::size_t i = 0; i < count; ++i)
-    if (!(written >> i & 1)) one(keys[i]);
+    if (!(written >> i & 1) && !keys[i].remove) one(keys[i]);
 }
 
 std::vector<std::string_view> ProfileFile::Pieces() const {
@@ -526,14 +597,17 @@ std::vector<std::string_view> ProfileFile::Pieces() const {
     pos = e.at;
     if (e.replacement) {
       const LineAt old = Line(bytes, e.at);
-      raw(*e.replacement);
-      raw(old.eol.empty() ? kCrLf : old.eol);
+      if (!e.replacement->empty()) {
+        raw(*e.replacement);
+        raw(old.eol.empty() ? kCrLf : old.eol);
+      }
       pos = old.next;
     } else {
       for (const AddedKey& k : *e.added) line(k.line);
     }
   }
   raw(bytes.substr(pos));
+  if (endsWithLineEnd_ && !atLineStart) raw(kCrLf);
   for (const auto& s : added_) {
     if (!atLineStart) raw(kCrLf);
     raw("[");

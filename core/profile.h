@@ -7,7 +7,9 @@
 // removed on read; the first of duplicate sections or keys wins; foreign
 // sections, keys, comments, blank lines and the first line stay byte for
 // byte; a written line ends in CR LF; a new key goes to the end of its
-// section, a new section to the end of the file. A value is read into a
+// section, a new section to the end of the file; a key removed takes its
+// first line away, so that a later line of its name answers from then on.
+// A value is read into a
 // buffer of 2048 bytes, so at most 2047 bytes are seen, never splitting a
 // double-byte character. A section name ends at the first "]" that is not
 // the trail byte of a double-byte character.
@@ -53,6 +55,9 @@ class ProfileFile {
   // The value as an integer (see ParseInt32); `def` when missing or no number.
   std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t def) const;
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  // Removes the key's first line from the section, as the profile functions
+  // do when a key is written without a value; a missing key changes nothing.
+  void DeleteKey(std::string_view section, std::string_view key);
   // Several keys of one section at once, each answered or written as
   // ReadString (ReadInteger's text) or WriteString would, in the order
   // given. Where the file holds the section and nothing was added to it,
@@ -66,6 +71,7 @@ class ProfileFile {
     std::string_view key;
     std::string_view value;
     bool quoted = false;  // written between double quotes: key="value"
+    bool remove = false;  // not written but removed, as DeleteKey removes it
   };
   void ReadKeys(std::string_view section, KeyRead* keys, std::size_t count) const;
   void WriteKeys(std::string_view section, const KeyWrite* keys, std::size_t count);
@@ -119,7 +125,8 @@ class ProfileFile {
   Section& Keep(Offset header) const;
   Found FindKey(std::string_view section, std::string_view key) const;
   // Whether the lines after `header` read exactly key=value CR LF for
-  // `keys` (trimmed names), in order; `end` is then where they end.
+  // `keys` (trimmed names) that are not removed, in order; `end` is then
+  // where they end.
   bool SectionReads(Offset header, const KeyWrite* keys, std::size_t count, Offset& end) const;
   // Stores "key=value" for an original key line (unless it reads so already).
   void Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value, bool quoted);
@@ -130,6 +137,12 @@ class ProfileFile {
   // The value of an original key line whose text after '=' is `rest`.
   std::string_view LineValue(Offset line, std::string_view rest) const;
   std::vector<std::string_view> Pieces() const;
+  // Takes an original key line out of the file.
+  void DeleteLine(Offset line);
+  bool Deleted(Offset line) const;
+  // Scans a section of the file again, after lines of it were deleted; its
+  // new keys stay.
+  void Rescan(Offset header);
 
   Files& files_;
   FilePath path_;
@@ -148,7 +161,10 @@ class ProfileFile {
   // The last section scanned, unless it was kept in touched_.
   mutable std::unique_ptr<Section> scratch_;
   mutable Offset scratchHeader_ = UINT32_MAX;
-  std::unordered_map<Offset, std::string> replaced_;         // key line start -> new text
+  // Key line start -> new text; an empty text for a line deleted.
+  std::unordered_map<Offset, std::string> replaced_;
+  std::size_t deletions_ = 0;
+  bool endsWithLineEnd_ = false;  // the file's last line is written with a line end
   std::vector<std::unique_ptr<NewSection>> added_;           // sections new to the file, in order
   std::unordered_map<std::string, NewSection*> addedIndex_;  // folded name -> section
 };

@@ -1,7 +1,7 @@
 // Fuzz target of the settings file (libFuzzer).
 //
-// An input is a settings file, a zero byte, and a script of reads and
-// writes. Checked on every input:
+// An input is a settings file, a zero byte, and a script of reads, writes
+// and removals. Checked on every input:
 // - the engine answers every read of the script as the reference engine
 //   does (keys read one by one or a few of a section together), and after
 //   the writes both produce the same bytes; a flush writes exactly those
@@ -102,12 +102,16 @@ void CheckEngine(const std::string& file, Script script) {
       std::string names[3] = {key, script.Text(), script.Text()}, values[3];
       const std::size_t count = 1 + op % 3;
       if (op & 1) {
+        // Bits 5 to 7 remove the batch's keys instead of writing them.
         ProfileFile::KeyWrite keys[3];
         for (std::size_t i = 0; i < count; ++i) {
           values[i] = script.Text();
-          const bool quoted = (op & 8) != 0;
-          keys[i] = {names[i], values[i], quoted};
-          ref.WriteString(section, names[i], quoted ? "\"" + values[i] + "\"" : values[i]);
+          const bool quoted = (op & 8) != 0, remove = (op >> (5 + i) & 1) != 0;
+          keys[i] = {names[i], values[i], quoted, remove};
+          if (remove)
+            ref.DeleteKey(section, names[i]);
+          else
+            ref.WriteString(section, names[i], quoted ? "\"" + values[i] + "\"" : values[i]);
         }
         ini.WriteKeys(section, keys, count);
       } else {
@@ -121,7 +125,10 @@ void CheckEngine(const std::string& file, Script script) {
       }
       continue;
     }
-    if (op & 1) {
+    if ((op & 1) && (op & 16)) {
+      ini.DeleteKey(section, key);
+      ref.DeleteKey(section, key);
+    } else if (op & 1) {
       const std::string value = script.Text();
       ini.WriteString(section, key, value);
       ref.WriteString(section, key, value);

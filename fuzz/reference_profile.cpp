@@ -289,6 +289,21 @@ void ReferenceProfile::WriteString(const std::string& section, const std::string
   sec.lastKey = at;
 }
 
+void ReferenceProfile::DeleteKey(const std::string& section, const std::string& key) {
+  auto s = sectionIndex_.find(Trim(section));
+  if (s == sectionIndex_.end()) return;
+  Section& sec = sections_[s->second];
+  const Key* k = FindIn(sec, Trim(key));
+  if (!k) return;
+  const std::size_t line = k->line;
+  sec.keys.erase(sec.keys.begin() + (k - sec.keys.data()));
+  for (Key& other : sec.keys)
+    if (other.line > line) --other.line;
+  sec.lines.erase(sec.lines.begin() + static_cast<std::ptrdiff_t>(line));
+  sec.bigIndex.reset();  // positions in keys have moved; made again when next needed
+  if (sec.lastKey != SIZE_MAX && sec.lastKey >= line) sec.lastKey = sec.lastKey == 0 ? SIZE_MAX : sec.lastKey - 1;
+}
+
 std::string ReferenceProfile::Text() const {
   std::size_t size = 0;
   auto measure = [&size](const Line& l) { size += l.text.size() + l.eol.size(); };

@@ -7,7 +7,8 @@
 // removed on read; the first of duplicate sections or keys wins; foreign
 // sections, keys, comments, blank lines and the first line stay byte for
 // byte; a written line ends in CR LF; a new key goes to the end of its
-// section, a new section to the end of the file. A value is read into a
+// section, a new section to the end of the file, or where the section's
+// last key stood before it was removed. A value is read into a
 // buffer of 2048 bytes, so at most 2047 bytes are seen, never splitting a
 // double-byte character.
 #pragma once
@@ -33,6 +34,9 @@ class ReferenceProfile {
   // The value as an integer (see ParseInt32); `def` when missing or no number.
   std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t def) const;
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
+  // Takes the key's first line out of its section; a later line of the same
+  // name answers from then on.
+  void DeleteKey(const std::string& section, const std::string& key);
 
   // The file's bytes as they would be flushed.
   std::string Text() const;
@@ -63,7 +67,9 @@ class ReferenceProfile {
     // one gets an index when first searched.
     std::vector<Key> keys;
     mutable std::unique_ptr<NameIndex> bigIndex;  // name -> position in keys
-    std::size_t lastKey = SIZE_MAX;               // index of the last key line
+    // New keys go after this line (SIZE_MAX: right below the header): the
+    // last key line, or the line before a last key removed.
+    std::size_t lastKey = SIZE_MAX;
   };
   static const Key* FindIn(const Section& sec, std::string_view key);
 

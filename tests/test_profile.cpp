@@ -174,6 +174,59 @@ TEST_F(Profile, ALargeSectionFindsItsKeysTheSameWay) {
   EXPECT_NE(after.find("Key99=changed\r\nkey7=duplicate\r\nNEW=again\r\n"), std::string::npos) << after;
 }
 
+TEST_F(Profile, ARemovedKeyTakesItsFirstLineAndALaterOneAnswers) {
+  EXPECT_EQ(Edit("[A]\r\nk=1\r\n;c\r\nK=2\r\nj=3\r\n[a]\r\nk=4\r\n",
+                 [](ProfileFile& i) {
+                   i.DeleteKey(" a ", "K");
+                   EXPECT_EQ(i.ReadString("A", "k", ""), "2");
+                   i.DeleteKey("A", "k");
+                   EXPECT_EQ(i.ReadString("A", "k", "none"), "none");  // the duplicate section is not read
+                   i.DeleteKey("A", "k");                              // nothing left to remove
+                 }),
+            "[A]\r\n;c\r\nj=3\r\n[a]\r\nk=4\r\n");
+  // A missing key or section changes nothing, not even a missing final line end.
+  EXPECT_EQ(Edit("[A]\r\nk=1", [](ProfileFile& i) {
+              i.DeleteKey("A", "x");
+              i.DeleteKey("B", "k");
+            }),
+            "[A]\r\nk=1");
+  // The last line of a file without a final line end.
+  EXPECT_EQ(Edit("[A]\r\nj=0\r\nk=1", [](ProfileFile& i) { i.DeleteKey("A", "k"); }), "[A]\r\nj=0\r\n");
+}
+
+TEST_F(Profile, AKeyAddedAfterARemovalGoesWhereTheLastKeyStood) {
+  EXPECT_EQ(Edit("[A]\r\nj=0\r\n;c\r\nk=1\r\n\r\n[B]\r\n",
+                 [](ProfileFile& i) {
+                   i.DeleteKey("A", "k");
+                   i.WriteString("A", "n", "2");
+                   i.DeleteKey("A", "j");
+                   EXPECT_EQ(i.ReadString("A", "n", ""), "2");
+                 }),
+            "[A]\r\n;c\r\nn=2\r\n\r\n[B]\r\n");
+  // Keys this engine added are removed as well; a new section keeps its header.
+  EXPECT_EQ(Edit("[A]\r\nj=0\r\n",
+                 [](ProfileFile& i) {
+                   i.WriteString("A", "x", "1");
+                   i.WriteString("A", "y", "2");
+                   i.DeleteKey("A", "X");
+                   i.WriteString("N", "z", "3");
+                   i.DeleteKey("n", "z");
+                   EXPECT_EQ(i.ReadString("N", "z", "none"), "none");
+                 }),
+            "[A]\r\nj=0\r\ny=2\r\n[N]\r\n");
+  // A big section, with its index.
+  std::string text = "[Big]\r\n";
+  for (int i = 0; i < 40; ++i) text += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+  text += "key7=late\r\n";
+  const std::string after = Edit(text, [](ProfileFile& i) {
+    i.DeleteKey("Big", "Key7");
+    EXPECT_EQ(i.ReadString("Big", "KEY7", ""), "late");
+    EXPECT_EQ(i.ReadString("Big", "Key39", ""), "39");
+  });
+  EXPECT_EQ(after.find("Key7="), std::string::npos);
+  EXPECT_NE(after.find("Key6=6\r\nKey8=8\r\n"), std::string::npos);
+}
+
 TEST_F(Profile, ARefusedFlushRaisesTheErrorAndKeepsTheOldFile) {
   WriteFile(path(), "[A]\r\nk=1\r\n");
   ProfileFile ini(files, FilePath(path()));
@@ -246,6 +299,10 @@ TEST_F(Profile, KeysTakenTogetherActAsKeysTakenOneByOne) {
       {"0", {{"Name", "x", false}, {"NAME", "y", false}}},                             // one name twice
       {"0", {{"a=b", "1", false}, {";c", "2", false}, {"[d", "3", false}}},            // names no key line holds
       {"new", {{"Name", "n", true}, {"Dir", "d", true}}},                              // a section new to the file
+      // Keys removed in the batch: one the section may hold, one it lacks.
+      {"0", {{"Name", "n", true}, {"HotKey", "", false, true}, {"Exe", "e", true}, {"Show", "", false, true}}},
+      {"0", {{"Exe", "", false, true}, {"Added", "", false, true}, {"Par", "p", true}}},
+      {"new", {{"Name", "n", true}, {"Dir", "", false, true}}},
   };
   {
     // No keys: nothing read, nothing written.
@@ -273,7 +330,12 @@ TEST_F(Profile, KeysTakenTogetherActAsKeysTakenOneByOne) {
         oneByOne = Edit(text, [&](ProfileFile& ini) {
           prepare(ini);
           for (const auto& k : batch.keys) readOne.push_back(ini.ReadString(batch.section, k.key, "<none>"));
-          for (const auto& k : batch.keys) ini.WriteString(batch.section, k.key, plain(k));
+          for (const auto& k : batch.keys) {
+            if (k.remove)
+              ini.DeleteKey(batch.section, k.key);
+            else
+              ini.WriteString(batch.section, k.key, plain(k));
+          }
           for (const auto& k : batch.keys) readOne.push_back(ini.ReadString(batch.section, k.key, "<none>"));
         });
         together = Edit(text, [&](ProfileFile& ini) {
