@@ -129,4 +129,50 @@ TEST(ProfileJudge, AfterTheSameWritesEveryKeyReadsTheSame) {
   }
 }
 
+// A key removed (written without a value) reads as the system's removal
+// leaves it: gone, or answered by a later line of the same name.
+TEST(ProfileJudge, AfterTheSameRemovalsEveryKeyReadsTheSame) {
+  const char* const files[] = {
+      "[0]\r\nName=\"a\"\r\nRunAs=1\r\nShow=2\r\nActivate=1\r\n[1]\r\nShow=1\r\n",
+      "[0]\nshow=first\nSHOW=second\nRunAs=1\n[0]\nActivate=dup section\n",
+      "[0]\r\nName=x\r\nShow=no final line end",
+  };
+  const char* const removed[] = {"Show", "RunAs", "Missing"};
+  const char* const keys[] = {"Name", "Show", "RunAs", "Activate"};
+  vx::win32::Win32Platform platform;
+  for (const char* file : files) {
+    for (bool together : {false, true}) {
+      const std::string system = TempIni(), mine = TempIni();
+      for (const std::string& ini : {system, mine}) {
+        HANDLE h = CreateFileA(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(h, file, static_cast<DWORD>(std::strlen(file)), &written, nullptr);
+        CloseHandle(h);
+      }
+      for (const char* key : removed) WritePrivateProfileStringA("0", key, nullptr, system.c_str());
+      WritePrivateProfileStringA(nullptr, nullptr, nullptr, system.c_str());
+      {
+        vx::ProfileFile engine(platform.files(), vx::FilePath(mine));
+        if (together) {
+          std::vector<vx::ProfileFile::KeyWrite> batch;
+          for (const char* key : removed) batch.push_back({key, "", false, true});
+          engine.WriteKeys("0", batch.data(), batch.size());
+        } else {
+          for (const char* key : removed) engine.DeleteKey("0", key);
+        }
+        engine.Flush();
+      }
+      for (const char* section : {"0", "1"})
+        for (const char* key : keys) {
+          SCOPED_TRACE(::testing::Message()
+                       << "file " << file << (together ? ", together" : "") << " [" << section << "] " << key);
+          EXPECT_EQ(SystemRead(mine, section, key), SystemRead(system, section, key));
+        }
+      DeleteFileA(system.c_str());
+      DeleteFileA(mine.c_str());
+    }
+  }
+}
+
 }  // namespace
