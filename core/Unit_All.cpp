@@ -36,13 +36,18 @@ void ShowMessage(const std::string& text) { CorePlatform().MessageBox(text, kApp
 void TVorlexType::Empty() {
   Atom = 0;
   HotKey = 0;
-  for (const TItemField& f : kItemFields)
+  for (const TItemField& f : kItemFields) {
     if (f.text) (this->*f.text).clear();
+    if (f.option) this->*f.option = 0;
+  }
 }
 
 bool TVorlexType::operator==(const TVorlexType& other) const {
   for (const TItemField& f : kItemFields) {
-    if (f.text ? this->*f.text != other.*f.text : HotKey != other.HotKey) return false;
+    const bool same = f.text     ? this->*f.text == other.*f.text
+                      : f.option ? this->*f.option == other.*f.option
+                                 : HotKey == other.HotKey;
+    if (!same) return false;
   }
   return true;
 }

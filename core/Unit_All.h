@@ -20,6 +20,9 @@ namespace vx {
 using ShortCut = std::uint16_t;
 enum : ShortCut { scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000, scKeyMask = 0x1FFF };
 
+// How a started program's first window shows.
+enum TShowMode : std::uint8_t { smNormal = 0, smMinimized = 1, smMaximized = 2 };
+
 // One launch item.
 struct TVorlexType {
   std::uint16_t Atom = 0;  // atom of the live hotkey registration, 0 = none
@@ -28,6 +31,11 @@ struct TVorlexType {
   std::string Exe;
   std::string Par;
   std::string Dir;
+  // The start options; 0, the default, is how every item started before
+  // they existed and is not stored.
+  std::uint8_t Activate = 0;  // 1: a window of the running program comes forward instead of a new copy
+  std::uint8_t RunAs = 0;     // 1: started elevated (the shell's "runas")
+  std::uint8_t Show = 0;      // the started program's first window: a TShowMode
   // Back to a zero-filled record, every field of it, with the texts'
   // storage kept (for a record the list takes again).
   void Empty();
@@ -45,15 +53,23 @@ struct TItemField {
     Text,    // a text, written between quotes
     Path,    // a text that names a file or folder: a person's path goes in by its short name
     HotKey,  // the ShortCut, written as a number
+    Option,  // a small number, 0 to values - 1: written only when not 0, removed when 0
   };
   const char* key;
   Kind kind;
-  std::string TVorlexType::*text;  // a Text's or Path's member; null for the hotkey
+  std::string TVorlexType::*text = nullptr;     // a Text's or Path's member
+  std::uint8_t TVorlexType::*option = nullptr;  // an Option's member
+  std::uint8_t values = 0;                      // an Option's values; another stored value reads as 0
 };
 inline const TItemField kItemFields[] = {
-    {"Name", TItemField::Kind::Text, &TVorlexType::Name}, {"HotKey", TItemField::Kind::HotKey, nullptr},
-    {"Exe", TItemField::Kind::Path, &TVorlexType::Exe},   {"Par", TItemField::Kind::Text, &TVorlexType::Par},
+    {"Name", TItemField::Kind::Text, &TVorlexType::Name},
+    {"HotKey", TItemField::Kind::HotKey},
+    {"Exe", TItemField::Kind::Path, &TVorlexType::Exe},
+    {"Par", TItemField::Kind::Text, &TVorlexType::Par},
     {"Dir", TItemField::Kind::Path, &TVorlexType::Dir},
+    {"Activate", TItemField::Kind::Option, nullptr, &TVorlexType::Activate, 2},
+    {"RunAs", TItemField::Kind::Option, nullptr, &TVorlexType::RunAs, 2},
+    {"Show", TItemField::Kind::Option, nullptr, &TVorlexType::Show, 3},
 };
 inline constexpr std::size_t kItemFieldCount = sizeof kItemFields / sizeof kItemFields[0];
 // The field with that key; throws std::logic_error for a key the table lacks.

@@ -20,34 +20,52 @@ ShortCut ShortCutOf(const std::string& text) {
   return (v < 0 || v > 0xFFFF) ? 0 : static_cast<ShortCut>(v);
 }
 
+// An option as stored: a value it does not know (a later version's, a
+// damaged one) reads as the default.
+std::uint8_t OptionOf(const std::string& text, std::uint8_t values) {
+  std::int32_t v = 0;
+  if (!ParseInt32(text, v) || v < 0 || v >= values) return 0;
+  return static_cast<std::uint8_t>(v);
+}
+
 // An item's keys, read in one pass over its section. A missing text is
-// empty, a missing name `defName`, a missing hotkey none.
+// empty, a missing name `defName`, a missing hotkey none, a missing option 0.
 void ReadItem(const ProfileFile& ini, const std::string& section, TVorlexType& rec, const std::string& defName) {
-  std::string hotKey;
+  std::string numbers[kItemFieldCount];  // the hotkey's and the options' texts
   ProfileFile::KeyRead keys[kItemFieldCount];
   for (std::size_t i = 0; i < kItemFieldCount; ++i) {
     const TItemField& f = kItemFields[i];
-    keys[i] = ProfileFile::KeyRead{f.key, f.text ? &(rec.*f.text) : &hotKey};
+    keys[i] = ProfileFile::KeyRead{f.key, f.text ? &(rec.*f.text) : &numbers[i]};
   }
   ini.ReadKeys(section, keys, kItemFieldCount);
   rec.Atom = 0;
   for (std::size_t i = 0; i < kItemFieldCount; ++i) {
     const TItemField& f = kItemFields[i];
-    if (!f.text)
-      rec.HotKey = keys[i].found ? ShortCutOf(hotKey) : 0;
+    if (f.option)
+      rec.*f.option = keys[i].found ? OptionOf(numbers[i], f.values) : 0;
+    else if (!f.text)
+      rec.HotKey = keys[i].found ? ShortCutOf(numbers[i]) : 0;
     else if (!keys[i].found)
       rec.*f.text = f.text == &TVorlexType::Name ? defName : std::string();
   }
 }
 
 // An item's keys, written in one pass over its section; the texts go
-// between quotes as they are written, with no string made for them.
+// between quotes as they are written, with no string made for them. An
+// option at its default is removed, so that an item without options is
+// stored as it was before they existed.
 void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& rec, std::string& hotKey) {
   hotKey = std::to_string(rec.HotKey);
+  static const char* const kDigits[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
   ProfileFile::KeyWrite keys[kItemFieldCount];
   for (std::size_t i = 0; i < kItemFieldCount; ++i) {
     const TItemField& f = kItemFields[i];
-    keys[i] = f.text ? ProfileFile::KeyWrite{f.key, rec.*f.text, true} : ProfileFile::KeyWrite{f.key, hotKey, false};
+    if (f.option) {
+      const std::uint8_t v = rec.*f.option;
+      keys[i] = ProfileFile::KeyWrite{f.key, kDigits[v < 10 ? v : 0], false, v == 0};
+    } else {
+      keys[i] = f.text ? ProfileFile::KeyWrite{f.key, rec.*f.text, true} : ProfileFile::KeyWrite{f.key, hotKey, false};
+    }
   }
   ini.WriteKeys(section, keys, kItemFieldCount);
 }

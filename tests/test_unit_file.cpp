@@ -103,6 +103,8 @@ TEST_F(SettingsFile, EveryFieldOfTheTableIsStoredComparedAndEmptied) {
     TVorlexType item;
     if (f.text)
       item.*f.text = std::string("value of ") + f.key;
+    else if (f.option)
+      item.*f.option = static_cast<std::uint8_t>(f.values - 1);
     else
       item.HotKey = scCtrl | 'Q';
     EXPECT_NE(item, TVorlexType{}) << f.key;
@@ -117,6 +119,65 @@ TEST_F(SettingsFile, EveryFieldOfTheTableIsStoredComparedAndEmptied) {
     EXPECT_EQ(item, TVorlexType{}) << f.key;
   }
   EXPECT_THROW(ItemField("Nonsense"), std::logic_error);
+}
+
+TEST_F(SettingsFile, StartOptionsAreStoredOnlyWhenSetAndRemovedWhenCleared) {
+  const std::string plain =
+      ";Vorlex Initialize File\r\n[Basic]\r\nCount=2\r\n[0]\r\nName=\"A\"\r\nHotKey=0\r\nExe=\"a.exe\"\r\n"
+      "Par=\"\"\r\nDir=\"\"\r\nMine=kept\r\n[1]\r\nName=\"B\"\r\nHotKey=0\r\nExe=\"b.exe\"\r\nPar=\"\"\r\n"
+      "Dir=\"\"\r\n";
+  WriteFile(IniFileName.utf8, plain);
+  LoadSettings();
+  ASSERT_EQ(ExeList->Count(), 2);
+  SaveSettings();
+  // Items without options: what an untouched save writes, byte for byte.
+  const std::string untouched = ReadFile(IniFileName.utf8);
+  TVorlexType* a = ExeList->Items(0);
+  a->Activate = 1;
+  a->RunAs = 1;
+  a->Show = smMaximized;
+  ExeList->Items(1)->Show = smMinimized;
+  SaveSettings();
+  const std::string set = ReadFile(IniFileName.utf8);
+  EXPECT_NE(set.find("Dir=\"\"\r\nMine=kept\r\nActivate=1\r\nRunAs=1\r\nShow=2\r\n[1]"), std::string::npos) << set;
+  EXPECT_NE(set.find("[1]\r\nName=\"B\"\r\nHotKey=0\r\nExe=\"b.exe\"\r\nPar=\"\"\r\nDir=\"\"\r\nShow=1\r\n"),
+            std::string::npos)
+      << set;
+  ExeList->Clear();
+  LoadSettings();
+  EXPECT_EQ(ExeList->Items(0)->Activate, 1);
+  EXPECT_EQ(ExeList->Items(0)->RunAs, 1);
+  EXPECT_EQ(ExeList->Items(0)->Show, smMaximized);
+  EXPECT_EQ(ExeList->Items(1)->Show, smMinimized);
+  EXPECT_EQ(ExeList->Items(1)->Activate, 0);
+  // Cleared again: the keys go, and the file is what it was.
+  ExeList->Items(0)->Empty();
+  *ExeList->Items(0) = TVorlexType{0, "A", 0, "a.exe", "", ""};
+  ExeList->Items(1)->Show = smNormal;
+  SaveSettings();
+  EXPECT_EQ(ReadFile(IniFileName.utf8), untouched);
+}
+
+TEST_F(SettingsFile, AnOptionValueItDoesNotKnowLoadsAsTheDefault) {
+  WriteFile(IniFileName.utf8,
+            "[Basic]\r\nCount=4\r\n[0]\r\nShow=3\r\nRunAs=-1\r\n[1]\r\nShow=x\r\nActivate=2\r\n"
+            "[2]\r\nShow=\" 2\"\r\nActivate=0x1\r\n[3]\r\nShow=1\r\nShow=2\r\n");
+  LoadSettings();
+  ASSERT_EQ(ExeList->Count(), 4);
+  EXPECT_EQ(ExeList->Items(0)->Show, 0);
+  EXPECT_EQ(ExeList->Items(0)->RunAs, 0);
+  EXPECT_EQ(ExeList->Items(1)->Show, 0);
+  EXPECT_EQ(ExeList->Items(1)->Activate, 0);
+  EXPECT_EQ(ExeList->Items(2)->Show, smMaximized);  // a number as the file's other numbers read
+  EXPECT_EQ(ExeList->Items(2)->Activate, 1);
+  EXPECT_EQ(ExeList->Items(3)->Show, smMinimized);  // the first of duplicates
+  // Saved at the default, an unknown value goes, and the duplicate behind
+  // a removed key answers, as the profile functions leave it.
+  SaveSettings();
+  ExeList->Clear();
+  LoadSettings();
+  EXPECT_EQ(ExeList->Items(3)->Show, smMinimized);
+  EXPECT_EQ(ReadFile(IniFileName.utf8).find("Show=3"), std::string::npos);
 }
 
 TEST_F(SettingsFile, AnEmptyListSavesNothingSoTheLastItemsComeBack) {
