@@ -226,14 +226,36 @@ void RegisterAllHotKeys() {
 
 // --------------------------------------------------- Launching and key names
 
-void ExecItem(std::int32_t index) {
+namespace {
+int ShowCommand(std::uint8_t show) {
+  return show == smMinimized ? kSwShowMinNoActive : show == smMaximized ? kSwShowMaximized : kSwShow;
+}
+}  // namespace
+
+void ExecItem(std::int32_t index, bool elevated) {
   if (!ExeList || index < 0 || index >= ExeList->Count()) return;
   const TVorlexType item = *ExeList->Items(index);
   if (item.Exe.empty()) return;
   Platform& p = CorePlatform();
+  std::string named;
+  const LaunchRequest request = ResolveLaunch(item.Exe, item.Par, item.Dir, p, &named);
+  // The options are a program's: a document, a folder or a URL has no
+  // "runas" verb and no window of its own to look for.
+  const bool options = item.Activate || item.RunAs || elevated;
+  const FilePath program = options ? ProgramOf(named, p) : FilePath();
+  if (item.Activate && !program.empty() && BringRunningForward(program, p)) return;
+  const bool runAs = (item.RunAs || elevated) && !program.empty();
   // A start the shell refuses is not reported again: the shell has shown the
-  // person its own message, with the cause.
-  p.ShellExecute("OPEN", ResolveLaunch(item.Exe, item.Par, item.Dir, p), kSwShow);
+  // person its own message, with the cause. A person who declines the
+  // elevation prompt has said so already, and sees nothing more.
+  p.ShellExecute(runAs ? "runas" : "OPEN", request, ShowCommand(item.Show));
+}
+
+bool StartsProgram(const std::string& exe) {
+  Platform& p = CorePlatform();
+  std::string named;
+  ResolveLaunch(exe, "", "", p, &named);
+  return !ProgramOf(named, p).empty();
 }
 
 std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg) {

@@ -148,7 +148,12 @@ ShortCut ShortCutFromHotKeyControl(std::uint16_t value);
 std::uint16_t HotKeyControlFromShortCut(ShortCut hotKey);
 
 // Launching, icons and key names.
-void ExecItem(std::int32_t index);
+// Starts the item as its options say; `elevated` starts a program through
+// "runas" this once, whatever the item's RunAs.
+void ExecItem(std::int32_t index, bool elevated = false);
+// Whether an item's Exe starts a program (or a shortcut to one), which the
+// start options apply to; a document, a folder or a URL does not.
+bool StartsProgram(const std::string& exe);
 // Asks for the shell's icon of an item's program, off the UI thread: `msg`
 // comes to `wnd` with the returned ticket when Platform::TakeFileIcon has it.
 std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg);

@@ -1,5 +1,7 @@
 #include "core/launch.h"
 
+#include <cstring>
+
 #include "base/text.h"
 
 namespace vx {
@@ -48,6 +50,11 @@ std::string Utf8FromCp932(const std::string& cp932, Platform& p) { return Utf16T
 }  // namespace
 
 bool IsProgramPath(const std::string& path, Platform& p) {
+  // A colon past the drive letter is a URL's scheme ("\\?\" and "\\.\"
+  // open long and device paths, whose drive letter follows them).
+  const std::size_t skip = path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\\\.\\", 0) == 0 ? 4 : 0;
+  const std::size_t colon = path.find(':', skip);
+  if (colon != std::string::npos && colon != skip + 1) return false;
   const std::size_t dot = path.find_last_of(".\\/");
   if (dot == std::string::npos || path[dot] != '.') return false;
   const std::string ext = FoldCase(path.substr(dot));
@@ -89,7 +96,8 @@ std::string ExpandVariables(const std::string& s, Platform& p) {
   return out;
 }
 
-LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, const std::string& dir, Platform& p) {
+LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, const std::string& dir, Platform& p,
+                            std::string* named) {
   std::string file = ExpandVariables(Utf8FromCp932(exe, p), p);
   std::string folder = ExpandVariables(Utf8FromCp932(dir, p), p);
   const std::string params = ExpandVariables(Utf8FromCp932(par, p), p);
@@ -104,6 +112,7 @@ LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, cons
     if (relativeFolder) folder = Joined(home, folder);
   }
 
+  if (named) *named = file;
   // The working folder is handed to the started program, which reads it in
   // its own view of the system, so only the program's path is mapped.
   std::string windir;
@@ -114,6 +123,47 @@ LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, cons
       file = windir + "\\Sysnative" + file.substr(system32.size());
   }
   return LaunchRequest{FilePath(file), params, FilePath(folder)};
+}
+
+namespace {
+
+bool HasExtension(const std::string& path, const char* ext) {
+  const std::size_t n = std::strlen(ext);
+  return path.size() > n && FoldCase(path.substr(path.size() - n)) == ext;
+}
+
+// The part after the last separator.
+std::string FileNamePart(const std::string& path) {
+  const std::size_t sep = path.find_last_of("\\/");
+  return sep == std::string::npos ? path : path.substr(sep + 1);
+}
+
+}  // namespace
+
+FilePath ProgramOf(const std::string& named, Platform& p) {
+  if (named.empty()) return FilePath();
+  if (HasExtension(named, ".LNK")) {
+    FilePath target;
+    if (p.ShortcutTarget(FilePath(named), target) && IsProgramPath(target.utf8, p)) return target;
+    return FilePath();
+  }
+  return IsProgramPath(named, p) ? FilePath(named) : FilePath();
+}
+
+bool BringRunningForward(const FilePath& program, Platform& p) {
+  const bool byName = program.utf8.find_first_of("\\/:") == std::string::npos;
+  std::vector<Handle> windows;  // the program's, front first
+  for (const ProgramWindow& w : p.ProgramWindows()) {
+    const bool same = byName ? FoldCase(FileNamePart(w.image.utf8)) == FoldCase(program.utf8)
+                             : p.SameFile(w.image, program);
+    if (same) windows.push_back(w.wnd);
+  }
+  if (windows.empty()) return false;
+  const Handle next = windows.size() > 1 && windows.front() == p.ForegroundWindow() ? windows.back() : windows.front();
+  // Refused, the window flashes on the taskbar: the person sees where it
+  // is, and a second copy would only add to it.
+  p.BringForward(next);
+  return true;
 }
 
 }  // namespace vx

@@ -21,12 +21,28 @@
 
 namespace vx {
 
-LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, const std::string& dir, Platform& p);
+// `named`, when given, gets the file as named, before a System32 program
+// is mapped to Sysnative: the path its running copies report.
+LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, const std::string& dir, Platform& p,
+                            std::string* named = nullptr);
+
+// The program that a resolved item runs: the file itself when it is a
+// program, a shortcut's target when that is one; empty for a document, a
+// folder or a URL, which the shell opens with a program of its choosing.
+FilePath ProgramOf(const std::string& named, Platform& p);
+
+// Brings a window of the running program forward, restored if minimized;
+// false when none is open. The frontmost window of the program comes
+// forward; when it is the foreground window already and the program has
+// more, the backmost one does, so that repeated calls go through them all.
+// A program named without a folder (found by the shell's search) is
+// matched by its file name; any other by its full path.
+bool BringRunningForward(const FilePath& program, Platform& p);
 
 // Whether the path names a program that Windows starts itself: its
 // extension is one of PATHEXT's (".COM;.EXE;.BAT;.CMD" when it is not set),
 // without regard to case. An MMC console (.msc), which PATHEXT lists too, is
-// a document that mmc.exe opens.
+// a document that mmc.exe opens; a URL ("https://example.com") is none.
 bool IsProgramPath(const std::string& utf8, Platform& p);
 
 // The text with every "%NAME%" of a set variable replaced by its value.

@@ -282,7 +282,16 @@ struct LaunchRequest {
   FilePath dir;
 };
 
-enum : int { kSwShow = 5 };
+// How a started program shows its first window (ShellExecute's nShow).
+enum : int { kSwShowMaximized = 3, kSwShow = 5, kSwShowMinNoActive = 7 };
+
+// A window a person switches to: a visible, unowned top-level window that
+// the taskbar shows, with the full path of the program that made it.
+struct ProgramWindow {
+  Handle wnd = 0;
+  FilePath image;
+  bool minimized = false;
+};
 
 class Platform {
  public:
@@ -434,6 +443,20 @@ class Platform {
   // False when the shell could not start it (no such file, no program for
   // the document); the shell has then shown the person why itself.
   virtual bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show) = 0;
+  // The windows a person switches between (ProgramWindow), front first.
+  // A window whose program cannot be asked for its path is left out.
+  virtual std::vector<ProgramWindow> ProgramWindows() = 0;
+  virtual Handle ForegroundWindow() = 0;
+  // Restores another program's window if it is minimized and makes it the
+  // foreground window. False when the system kept the foreground where it
+  // was (the window then flashes on the taskbar); it is restored anyway.
+  virtual bool BringForward(Handle wnd) = 0;
+  // The file a shell shortcut (.lnk) points to; false when the file is no
+  // shortcut or points to no file (a shortcut to a URL or a shell folder).
+  virtual bool ShortcutTarget(const FilePath& link, FilePath& target) = 0;
+  // Whether two paths name the same file as the file system compares
+  // names: letter case ignored, a short (8.3) name the same as its long one.
+  virtual bool SameFile(const FilePath& a, const FilePath& b) = 0;
   // False when the shell refused: an add while Explorer starts or is busy
   // (it times out), a modify or delete of an icon the shell no longer has.
   virtual bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) = 0;

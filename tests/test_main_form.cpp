@@ -181,6 +181,32 @@ TEST_F(MainForm, ALeftClickOpensTheLaunchMenuAndAnEntryStartsItsItem) {
   EXPECT_EQ(d.p.launches[1].dir, "C:\\");
 }
 
+TEST_F(MainForm, CtrlShiftHeldAsAnEntryIsChosenStartsItElevatedOnce) {
+  // Held while the menu is up, as a person holds them pressing Enter or
+  // clicking; Ctrl or Shift alone is no elevation.
+  auto chooseHolding = [&](std::vector<int> held) {
+    d.p.onPopup = [&, held](const HeadlessPlatform::Popup& pop) {
+      for (int vk : held) d.p.keys[static_cast<std::size_t>(vk)] = true;
+      return Choose(pop, "Calc");
+    };
+    Click(true);
+    for (int vk : held) d.p.keys[static_cast<std::size_t>(vk)] = false;
+  };
+  chooseHolding({kVkControl, kVkShift});
+  chooseHolding({kVkControl});
+  chooseHolding({kVkShift});
+  chooseHolding({});
+  ASSERT_EQ(d.p.launches.size(), 4u);
+  EXPECT_EQ(d.p.launches[0].verb, "runas");
+  for (int i = 1; i < 4; ++i) EXPECT_EQ(d.p.launches[static_cast<std::size_t>(i)].verb, "OPEN") << i;
+  // A hotkey pressed with Ctrl and Shift held is the item's own key, not a request.
+  d.p.keys[kVkControl] = d.p.keys[kVkShift] = true;
+  ASSERT_TRUE(d.system().PressHotKey(kModShift, 0x74));  // Calc's Shift+F5
+  d.Pump();
+  ASSERT_EQ(d.p.launches.size(), 5u);
+  EXPECT_EQ(d.p.launches.back().verb, "OPEN");
+}
+
 TEST_F(MainForm, ARightClickOpensTheCommandMenu) {
   V seen;
   d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {

@@ -156,6 +156,118 @@ TEST_F(CoreTest, ExecItemOpensTheItemThroughTheShell) {
   EXPECT_TRUE(p.messageBoxes.empty());
 }
 
+// The start options, on a desktop where the started programs open windows.
+class StartOptions : public CoreTest {
+ protected:
+  static constexpr const char* kEditor = "C:\\Tools\\edit.exe";
+  StartOptions() { system.windowedPrograms = {kEditor, "C:\\Other\\edit.exe"}; }
+  TVorlexType* Editor(std::uint8_t activate = 1) {
+    TVorlexType* item = AddItem("edit", 0, kEditor);
+    item->Activate = activate;
+    return item;
+  }
+  int Copies(const std::string& image) const {
+    int n = 0;
+    for (const auto& w : system.otherWindows) n += w.image == image;
+    return n;
+  }
+};
+
+TEST_F(StartOptions, ARunningProgramComesForwardInsteadOfASecondCopy) {
+  Editor();
+  AddItem("plain", 0, "C:\\Other\\edit.exe");  // the same file name in another folder
+  ExecItem(0);
+  const Handle first = system.foreground;
+  EXPECT_EQ(Copies(kEditor), 1);
+  ExecItem(1);  // another program: its own copy, in front
+  EXPECT_EQ(Copies("C:\\Other\\edit.exe"), 1);
+  ExecItem(0);
+  EXPECT_EQ(Copies(kEditor), 1);
+  EXPECT_EQ(system.foreground, first);
+  EXPECT_EQ(p.launches.size(), 2u);
+  // Minimized, it is restored.
+  system.otherWindows.front().minimized = true;
+  system.foreground = 0;
+  ExecItem(0);
+  EXPECT_FALSE(system.otherWindows.front().minimized);
+  EXPECT_EQ(system.foreground, first);
+  // Without the option each start is a copy of its own.
+  ExecItem(1);
+  EXPECT_EQ(Copies("C:\\Other\\edit.exe"), 2);
+}
+
+TEST_F(StartOptions, RepeatedStartsGoThroughTheProgramsWindows) {
+  Editor();
+  const Handle a = system.OpenProgramWindow(kEditor);
+  const Handle b = system.OpenProgramWindow("C:\\TOOLS\\Edit.EXE");  // the file system's letters
+  const Handle c = system.OpenProgramWindow(kEditor);
+  system.OpenProgramWindow("C:\\Other\\edit.exe");  // in front, and not the item's
+  std::vector<Handle> seen;
+  for (int i = 0; i < 4; ++i) {
+    ExecItem(0);
+    seen.push_back(system.foreground);
+  }
+  // First the frontmost of them; then, it being the foreground, the backmost each time.
+  EXPECT_EQ(seen, (std::vector<Handle>{c, a, b, c}));
+  EXPECT_TRUE(p.launches.empty());
+  // Refused the foreground, the window is not doubled either.
+  system.foregroundLocked = true;
+  ExecItem(0);
+  EXPECT_TRUE(p.launches.empty());
+}
+
+TEST_F(StartOptions, ShortcutsAndShortNamesMatchTheProgramTheyName) {
+  system.shortcuts["C:\\Links\\Edit.lnk"] = kEditor;
+  system.shortcuts["C:\\Links\\Notes.lnk"] = "C:\\notes.txt";
+  p.shortNames[u"C:\\Tools\\edit.exe"] = u"C:\\TOOLS~1\\edit.exe";
+  const Handle running = system.OpenProgramWindow(kEditor);
+  system.OpenProgramWindow("C:\\Other\\x.exe");
+  AddItem("link", 0, "C:\\Links\\Edit.lnk")->Activate = 1;
+  AddItem("short", 0, "C:\\TOOLS~1\\edit.exe")->Activate = 1;
+  AddItem("bare", 0, "EDIT.exe")->Activate = 1;  // found by the shell's search: its file name
+  for (int i = 0; i < 3; ++i) {
+    system.foreground = 0;
+    ExecItem(i);
+    EXPECT_EQ(system.foreground, running) << i;
+  }
+  EXPECT_TRUE(p.launches.empty());
+  // A shortcut to a document, a document, a folder and a URL start as before.
+  AddItem("notes", 0, "C:\\Links\\Notes.lnk")->Activate = 1;
+  AddItem("doc", 0, "C:\\Tools\\edit.txt")->Activate = 1;
+  AddItem("folder", 0, "C:\\Tools")->Activate = 1;
+  AddItem("site", 0, "https://edit.com")->Activate = 1;
+  for (int i = 3; i < 7; ++i) ExecItem(i);
+  ASSERT_EQ(p.launches.size(), 4u);
+  EXPECT_EQ(p.launches[3].file, "https://edit.com");
+}
+
+TEST_F(StartOptions, ElevatedAndShownStartsAskTheShellForThem) {
+  TVorlexType* item = Editor(0);
+  AddItem("doc", 0, "C:\\a.txt")->RunAs = 1;
+  item->Show = smMinimized;
+  ExecItem(0);
+  item->Show = smMaximized;
+  item->RunAs = 1;
+  ExecItem(0);
+  item->RunAs = 0;
+  item->Show = smNormal;
+  ExecItem(0, true);  // Ctrl+Shift: elevated this once
+  ExecItem(1);        // a document has no "runas": opened as before
+  ExecItem(1, true);
+  ASSERT_EQ(p.launches.size(), 5u);
+  const std::vector<std::pair<std::string, int>> asked = {
+      {"OPEN", kSwShowMinNoActive}, {"runas", kSwShowMaximized}, {"runas", kSwShow}, {"OPEN", kSwShow}, {"OPEN", kSwShow}};
+  for (std::size_t i = 0; i < asked.size(); ++i) {
+    EXPECT_EQ(p.launches[i].verb, asked[i].first) << i;
+    EXPECT_EQ(p.launches[i].show, asked[i].second) << i;
+  }
+  // A minimized start leaves the foreground where it was.
+  EXPECT_TRUE(system.otherWindows.back().minimized);
+  EXPECT_TRUE(StartsProgram("C:\\x.cmd"));
+  EXPECT_FALSE(StartsProgram("mailto:a@b.com"));
+  EXPECT_FALSE(StartsProgram("C:\\"));
+}
+
 TEST_F(CoreTest, TheListKeepsRecordsAndChecksIndexes) {
   TVorlexType* a = AddItem("a");
   AddItem("b");

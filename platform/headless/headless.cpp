@@ -435,7 +435,52 @@ bool HeadlessPlatform::UnregisterHotKey(Handle wnd, int id) {
 
 bool HeadlessPlatform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
   launches.push_back(Launch{verb, target.file.utf8, target.params, target.dir.utf8, show});
-  return !unopenable.count(target.file.utf8);
+  if (unopenable.count(target.file.utf8)) return false;
+  if (system.windowedPrograms.count(target.file.utf8)) system.OpenProgramWindow(target.file.utf8, show == kSwShowMinNoActive);
+  return true;
+}
+
+Handle HeadlessSystem::OpenProgramWindow(const std::string& image, bool minimized) {
+  const Handle wnd = nextHandle++;
+  otherWindows.insert(otherWindows.begin(), OtherWindow{wnd, image, minimized});
+  if (!minimized) foreground = wnd;
+  return wnd;
+}
+
+std::vector<ProgramWindow> HeadlessPlatform::ProgramWindows() {
+  std::vector<ProgramWindow> out;
+  for (const auto& w : system.otherWindows) out.push_back(ProgramWindow{w.wnd, FilePath(w.image), w.minimized});
+  return out;
+}
+
+bool HeadlessPlatform::BringForward(Handle wnd) {
+  auto& all = system.otherWindows;
+  auto it = std::find_if(all.begin(), all.end(), [wnd](const auto& w) { return w.wnd == wnd; });
+  if (it == all.end()) return false;
+  it->minimized = false;
+  trace.push_back("bring forward");
+  if (system.foregroundLocked) return false;
+  std::rotate(all.begin(), it, it + 1);
+  system.foreground = wnd;
+  return true;
+}
+
+bool HeadlessPlatform::ShortcutTarget(const FilePath& link, FilePath& target) {
+  auto it = system.shortcuts.find(link.utf8);
+  if (it == system.shortcuts.end()) return false;
+  target = FilePath(it->second);
+  return true;
+}
+
+bool HeadlessPlatform::SameFile(const FilePath& a, const FilePath& b) {
+  // A short name stands for its long one; then letters compare as the file
+  // system compares them (ASCII folding is this desktop's whole rule).
+  auto longForm = [this](const std::string& path) {
+    for (const auto& [longName, shortName] : shortNames)
+      if (FoldCase(Utf16ToUtf8(shortName)) == FoldCase(path)) return FoldCase(Utf16ToUtf8(longName));
+    return FoldCase(path);
+  };
+  return longForm(a.utf8) == longForm(b.utf8);
 }
 
 bool HeadlessPlatform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {

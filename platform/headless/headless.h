@@ -121,6 +121,22 @@ class HeadlessSystem {
   int trayAddsRefused = 0;
   int trayAddsTakenAnyway = 0;
   std::map<std::string, std::uint32_t> registeredMessages;
+  // Other programs' windows, front first, each with its program's path.
+  struct OtherWindow {
+    Handle wnd;
+    std::string image;
+    bool minimized = false;
+  };
+  std::vector<OtherWindow> otherWindows;
+  // The foreground stays where it is when a program asks for it, as
+  // Windows keeps it for a program that did not receive the last input.
+  bool foregroundLocked = false;
+  // Programs that open a window when the shell starts them (shown, or
+  // minimized when started so), and the shortcuts' targets, by UTF-8 path.
+  std::set<std::string> windowedPrograms;
+  std::map<std::string, std::string> shortcuts;
+  // A program's window opens in front of the others; its handle.
+  Handle OpenProgramWindow(const std::string& image, bool minimized = false);
   Handle nextHandle = 0x1000;
 };
 
@@ -345,6 +361,11 @@ class HeadlessPlatform : public Platform {
 
   bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show) override;
   bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
+  std::vector<ProgramWindow> ProgramWindows() override;
+  Handle ForegroundWindow() override { return system.foreground; }
+  bool BringForward(Handle wnd) override;
+  bool ShortcutTarget(const FilePath& link, FilePath& target) override;
+  bool SameFile(const FilePath& a, const FilePath& b) override;
 
  private:
   struct Queued {

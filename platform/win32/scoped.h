@@ -102,6 +102,25 @@ class ScopedGdiObject {
 };
 
 // COM on this thread for as long as the guard lives, if it could be had.
+// A COM interface pointer, released with it.
+template <class T>
+class ScopedCom {
+ public:
+  ScopedCom() = default;
+  ~ScopedCom() {
+    if (p_) p_->Release();
+  }
+  ScopedCom(const ScopedCom&) = delete;
+  ScopedCom& operator=(const ScopedCom&) = delete;
+  T* operator->() const { return p_; }
+  T* Get() const { return p_; }
+  // Where a function that hands out the interface puts it.
+  void** Out() { return reinterpret_cast<void**>(&p_); }
+
+ private:
+  T* p_ = nullptr;
+};
+
 class ScopedComInit {
  public:
   ScopedComInit() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}

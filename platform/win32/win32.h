@@ -12,6 +12,7 @@
 #include <commdlg.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 // The interface uses these names for its own methods.
 #undef CreateWindow
@@ -79,6 +80,7 @@ class Win32CodePage : public CodePage {
 };
 
 inline HWND H(Handle h) { return reinterpret_cast<HWND>(h); }
+inline Handle ToHandle(HWND wnd) { return reinterpret_cast<Handle>(wnd); }
 
 // Throws SystemError naming the function, the error number and the system's
 // text for it.
@@ -210,6 +212,11 @@ class Win32Platform : public Platform {
 
   bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show) override;
   bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
+  std::vector<ProgramWindow> ProgramWindows() override;
+  Handle ForegroundWindow() override;
+  bool BringForward(Handle wnd) override;
+  bool ShortcutTarget(const FilePath& link, FilePath& target) override;
+  bool SameFile(const FilePath& a, const FilePath& b) override;
 
  private:
   void RegisterClassOnce(const std::wstring& name);
