@@ -154,8 +154,8 @@ bool BringRunningForward(const FilePath& program, Platform& p) {
   const bool byName = program.utf8.find_first_of("\\/:") == std::string::npos;
   std::vector<Handle> windows;  // the program's, front first
   for (const ProgramWindow& w : p.ProgramWindows()) {
-    const bool same = byName ? FoldCase(FileNamePart(w.image.utf8)) == FoldCase(program.utf8)
-                             : p.SameFile(w.image, program);
+    const bool same =
+        byName ? FoldCase(FileNamePart(w.image.utf8)) == FoldCase(program.utf8) : p.SameFile(w.image, program);
     if (same) windows.push_back(w.wnd);
   }
   if (windows.empty()) return false;

@@ -164,7 +164,7 @@ class ProfileFile {
   // Key line start -> new text; an empty text for a line deleted.
   std::unordered_map<Offset, std::string> replaced_;
   std::size_t deletions_ = 0;
-  bool endsWithLineEnd_ = false;  // the file's last line is written with a line end
+  bool endsWithLineEnd_ = false;                             // the file's last line is written with a line end
   std::vector<std::unique_ptr<NewSection>> added_;           // sections new to the file, in order
   std::unordered_map<std::string, NewSection*> addedIndex_;  // folded name -> section
 };

@@ -28,11 +28,11 @@ void Swap(std::int32_t& choice, int a, int b) {
 }  // namespace
 
 TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュー項目設定") {
-  SetClientSize(629, 269);
+  SetClientSize(629, 301);
   Font = TFontSpec{"ＭＳ ゴシック", 16, kShiftJisCharset};
   // clang-format off
   //                                             name                    parent   left top width height caption      tab
-  LB_Select               = Place<TListBox> ("LB_Select",               nullptr,   8,   8, 153, 249, "",            0);
+  LB_Select               = Place<TListBox> ("LB_Select",               nullptr,   8,   8, 153, 281, "",            0);
   Lbl_Name                = Place<TLabel>   ("Lbl_Name",                nullptr, 168,  12,  60,  16, "名前");
   Edt_Name                = Place<TEdit>    ("Edt_Name",                nullptr, 232,   8, 209,  24, "",            1);
   Lbl_HotKey              = Place<TLabel>   ("Lbl_HotKey",              nullptr, 168,  44,  60,  16, "HotKey");
@@ -47,13 +47,17 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   Lbl_DoubleClick         = Place<TLabel>   ("Lbl_DoubleClick",         nullptr, 168, 168, 108,  16, "ﾀﾞﾌﾞﾙｸﾘｯｸ呼出");
   CB_LeftDoubleClickMenu  = Place<TCheckBox>("CB_LeftDoubleClickMenu",  nullptr, 280, 168,  89,  17, "左ボタン",    7);
   CB_RightDoubleClickMenu = Place<TCheckBox>("CB_RightDoubleClickMenu", nullptr, 368, 168,  89,  17, "右ボタン",    8);
-  Btn_Up                  = Place<TButton>  ("Btn_Up",                  nullptr, 168, 200,  75,  25, "Up",          9);
-  Btn_Down                = Place<TButton>  ("Btn_Down",                nullptr, 168, 232,  75,  25, "Down",       10);
-  Btn_Add                 = Place<TButton>  ("Btn_Add",                 nullptr, 256, 200,  75,  25, "追加",       11);
-  Btn_Del                 = Place<TButton>  ("Btn_Del",                 nullptr, 256, 232,  75,  25, "削除",       12);
-  Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 432, 232,  99,  25, "その他の設定", 13);
-  Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 544, 200,  75,  25, "Ok",         14);
-  Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 544, 232,  75,  25, "Cancel",     15);
+  Lbl_Show                = Place<TLabel>   ("Lbl_Show",                nullptr, 168, 200,  44,  16, "ｳｨﾝﾄﾞｳ");
+  CmB_Show                = Place<TComboBox>("CmB_Show",                nullptr, 216, 196,  72,  24, "",            9);
+  CB_RunAs                = Place<TCheckBox>("CB_RunAs",                nullptr, 296, 200, 148,  17, "管理者として実行", 10);
+  CB_Activate             = Place<TCheckBox>("CB_Activate",             nullptr, 448, 200, 179,  17, "起動中なら前面に表示", 11);
+  Btn_Up                  = Place<TButton>  ("Btn_Up",                  nullptr, 168, 232,  75,  25, "Up",         12);
+  Btn_Down                = Place<TButton>  ("Btn_Down",                nullptr, 168, 264,  75,  25, "Down",       13);
+  Btn_Add                 = Place<TButton>  ("Btn_Add",                 nullptr, 256, 232,  75,  25, "追加",       14);
+  Btn_Del                 = Place<TButton>  ("Btn_Del",                 nullptr, 256, 264,  75,  25, "削除",       15);
+  Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 432, 264,  99,  25, "その他の設定", 16);
+  Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 544, 232,  75,  25, "Ok",         17);
+  Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 544, 264,  75,  25, "Cancel",     18);
   // clang-format on
   Lbl_Name->FocusControl = Edt_Name;
   Lbl_HotKey->FocusControl = HK_Main;
@@ -61,6 +65,8 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   Lbl_Par->FocusControl = Edt_Par;
   Lbl_Dir->FocusControl = Edt_Dir;
   Lbl_DoubleClick->FocusControl = CB_LeftDoubleClickMenu;
+  Lbl_Show->FocusControl = CmB_Show;
+  for (const char* mode : {"通常", "最小化", "最大化"}) CmB_Show->Add(mode);  // in TShowMode's order
   OD_ExeFName = new TOpenDialog(this);
   OD_ExeFName->SetName("OD_ExeFName");
   LB_Select->ItemHeight = 16;
@@ -72,9 +78,13 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
     box.edit->MaxLength = kFieldLength;
     box.edit->HoldsPath = box.field->kind == TItemField::Kind::Path;
   }
+  options_ = {{&ItemField("Show"), nullptr, CmB_Show},
+              {&ItemField("RunAs"), CB_RunAs, nullptr},
+              {&ItemField("Activate"), CB_Activate, nullptr}};
 
   LB_Select->OnClick = Handler(&TForm_Set::LB_SelectClick);
   Edt_Name->OnChange = Handler(&TForm_Set::Edt_NameChange);
+  Edt_Exe->OnChange = Handler(&TForm_Set::Edt_ExeChange);
   CB_LeftDoubleClickMenu->OnClick = Handler(&TForm_Set::CB_LeftDoubleClickMenuClick);
   CB_RightDoubleClickMenu->OnClick = Handler(&TForm_Set::CB_RightDoubleClickMenuClick);
   Btn_Add->OnClick = Handler(&TForm_Set::Btn_AddClick);
@@ -117,6 +127,12 @@ void TForm_Set::ShowItem() {
   const TVorlexType item = EditNo == -1 ? TVorlexType{} : *ExeList->Items(EditNo);
   for (const FieldBox& box : boxes_) box.edit->SetText(item.*box.field->text);
   HK_Main->SetValue(HotKeyControlFromShortCut(item.HotKey));
+  for (const OptionBox& box : options_) {
+    const std::uint8_t value = item.*box.field->option;
+    if (box.check) box.check->SetChecked(value != 0);
+    if (box.list) box.list->SetItemIndex(value);
+  }
+  Edt_ExeChange(this);
   CB_LeftDoubleClickMenu->SetChecked(EditNo != -1 && LeftDoubleClickMenuNo == EditNo);
   CB_RightDoubleClickMenu->SetChecked(EditNo != -1 && RightDoubleClickMenuNo == EditNo);
 }
@@ -126,6 +142,10 @@ void TForm_Set::StoreItem() {
   TVorlexType* item = ExeList->Items(EditNo);
   for (const FieldBox& box : boxes_) item->*box.field->text = box.edit->Text();
   item->HotKey = ShortCutFromHotKeyControl(HK_Main->Value());
+  for (const OptionBox& box : options_) {
+    const int value = box.check ? box.check->Checked() : std::max(0, box.list->ItemIndex());
+    item->*box.field->option = static_cast<std::uint8_t>(value);
+  }
   LB_Select->SetItem(EditNo, item->Name);
   if (CB_LeftDoubleClickMenu->Checked()) LeftDoubleClickMenuNo = EditNo;
   if (CB_RightDoubleClickMenu->Checked()) RightDoubleClickMenuNo = EditNo;
@@ -171,6 +191,14 @@ void TForm_Set::Edt_NameChange(TObject*) {
   if (EditNo == -1 || !Edt_Name->Lost().empty()) return;  // a look-alike name is never the item's
   ExeList->Items(EditNo)->Name = Edt_Name->Text();
   LB_Select->SetItem(EditNo, Edt_Name->Text());
+}
+
+void TForm_Set::Edt_ExeChange(TObject*) {
+  // Elevation and a running copy are a program's: for a document, a folder
+  // or a URL the boxes are off, and what they hold stays stored.
+  const bool program = Edt_Exe->Lost().empty() && StartsProgram(Edt_Exe->Text());
+  CB_RunAs->SetEnabled(program);
+  CB_Activate->SetEnabled(program);
 }
 
 void TForm_Set::CB_LeftDoubleClickMenuClick(TObject*) {

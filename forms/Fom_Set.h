@@ -31,6 +31,10 @@ class TForm_Set : public TForm {
   TLabel* Lbl_DoubleClick;
   TCheckBox* CB_LeftDoubleClickMenu;
   TCheckBox* CB_RightDoubleClickMenu;
+  TLabel* Lbl_Show;
+  TComboBox* CmB_Show;
+  TCheckBox* CB_RunAs;
+  TCheckBox* CB_Activate;
   TButton* Btn_Up;
   TButton* Btn_Down;
   TButton* Btn_Add;
@@ -66,6 +70,7 @@ class TForm_Set : public TForm {
 
   void LB_SelectClick(TObject* Sender);
   void Edt_NameChange(TObject* Sender);
+  void Edt_ExeChange(TObject* Sender);
   void CB_LeftDoubleClickMenuClick(TObject* Sender);
   void CB_RightDoubleClickMenuClick(TObject* Sender);
   void Btn_AddClick(TObject* Sender);
@@ -95,6 +100,13 @@ class TForm_Set : public TForm {
     TLabel* label;
   };
   std::vector<FieldBox> boxes_;
+  // The item's start options (kItemFields) and the box or list that shows each.
+  struct OptionBox {
+    const TItemField* field;
+    TCheckBox* check;
+    TComboBox* list;
+  };
+  std::vector<OptionBox> options_;
 };
 
 extern TForm_Set* Form_Set;

@@ -92,7 +92,7 @@ struct EdgeRect {
 
 // Notification codes in WM_COMMAND: a button clicked, a list box's
 // selection changed, an edit box's or hotkey control's contents changed.
-enum : std::uint16_t { kBnClicked = 0, kLbnSelChange = 1, kEnChange = 0x0300 };
+enum : std::uint16_t { kBnClicked = 0, kLbnSelChange = 1, kCbnSelChange = 1, kEnChange = 0x0300 };
 // DM_GETDEFID's answer says it names a default button.
 enum : std::uint32_t { kDcHasDefId = 0x534B };
 
@@ -121,6 +121,7 @@ enum : std::uint32_t {
   kBsCheckBox = 0x0002,
   kLbsNotify = 0x0001,
   kLbsNoIntegralHeight = 0x0100,
+  kCbsDropDownList = 0x0003,
   kEsAutoHScroll = 0x0080,
 };
 
@@ -373,7 +374,7 @@ class Platform {
   virtual void SetEditText(Handle edit, const std::u16string& text) = 0;
   virtual void GetEditSelection(Handle edit, int& start, int& end) = 0;
   virtual void SetEditSelection(Handle edit, int start, int end) = 0;
-  // List boxes.
+  // List boxes and drop-down lists (the same calls for both).
   virtual void ListInsert(Handle list, int index, const std::string& text) = 0;
   virtual void ListDelete(Handle list, int index) = 0;
   virtual void ListSelect(Handle list, int index) = 0;  // -1: none

@@ -185,10 +185,11 @@ TEST_F(Profile, ARemovedKeyTakesItsFirstLineAndALaterOneAnswers) {
                  }),
             "[A]\r\n;c\r\nj=3\r\n[a]\r\nk=4\r\n");
   // A missing key or section changes nothing, not even a missing final line end.
-  EXPECT_EQ(Edit("[A]\r\nk=1", [](ProfileFile& i) {
-              i.DeleteKey("A", "x");
-              i.DeleteKey("B", "k");
-            }),
+  EXPECT_EQ(Edit("[A]\r\nk=1",
+                 [](ProfileFile& i) {
+                   i.DeleteKey("A", "x");
+                   i.DeleteKey("B", "k");
+                 }),
             "[A]\r\nk=1");
   // The last line of a file without a final line end.
   EXPECT_EQ(Edit("[A]\r\nj=0\r\nk=1", [](ProfileFile& i) { i.DeleteKey("A", "k"); }), "[A]\r\nj=0\r\n");

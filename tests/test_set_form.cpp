@@ -151,6 +151,75 @@ TEST_F(Editor, AddDeleteUpAndDownKeepTheDoubleClickChoicesOnTheirItems) {
   EXPECT_EQ(LeftDoubleClickMenuNo, 1);
 }
 
+TEST_F(Editor, TheStartOptionsShowStoreAndClearWithTheirItem) {
+  Start(kThree);
+  Open();
+  Click("Btn_Ok");
+  const std::string untouched = d.IniText();
+  auto shown = [&] { return d.p.Control(Wnd(), "CmB_Show").selection; };
+
+  Open();
+  EXPECT_EQ(d.p.Control(Wnd(), "CmB_Show").items, (V{"通常", "最小化", "最大化"}));
+  EXPECT_EQ(shown(), 0);
+  EXPECT_FALSE(Checked("CB_RunAs") || Checked("CB_Activate"));
+  Select(1);
+  Click("CB_RunAs");
+  Click("CB_Activate");
+  ASSERT_TRUE(d.p.Select(Wnd(), "CmB_Show", 2));
+  d.Pump();
+  Select(0);  // B's options stay with B
+  EXPECT_EQ(shown(), 0);
+  EXPECT_FALSE(Checked("CB_RunAs"));
+  Select(1);
+  EXPECT_EQ(shown(), 2);
+  EXPECT_TRUE(Checked("CB_RunAs") && Checked("CB_Activate"));
+  Click("Btn_Ok");
+  EXPECT_NE(
+      d.IniText().find("Exe=\"b.exe\"\r\nHotKey=0\r\nPar=\"\"\r\nDir=\"\"\r\nActivate=1\r\nRunAs=1\r\nShow=2\r\n[2]"),
+      std::string::npos)
+      << d.IniText();
+
+  // Changed and cancelled: the file's options come back.
+  Open();
+  Select(1);
+  Click("CB_Activate");
+  Click("Btn_Cancel");
+  EXPECT_EQ(ExeList->Items(1)->Activate, 1);
+
+  // Cleared: the file is what an untouched Ok wrote.
+  Open();
+  Select(1);
+  Click("CB_RunAs");
+  Click("CB_Activate");
+  ASSERT_TRUE(d.p.Select(Wnd(), "CmB_Show", 0));
+  d.Pump();
+  Click("Btn_Ok");
+  EXPECT_EQ(d.IniText(), untouched);
+}
+
+TEST_F(Editor, ElevationAndARunningCopyAreOfferedForProgramsOnly) {
+  d.system().shortcuts["C:\\Links\\Tool.lnk"] = "C:\\Tools\\tool.exe";
+  d.system().shortcuts["C:\\Links\\Notes.lnk"] = "C:\\notes.txt";
+  Start(kThree);
+  Open();
+  auto offered = [&] {
+    const bool runAs = d.p.Control(Wnd(), "CB_RunAs").control.enabled;
+    EXPECT_EQ(d.p.Control(Wnd(), "CB_Activate").control.enabled, runAs);
+    return runAs;
+  };
+  EXPECT_TRUE(offered());  // a.exe
+  for (const char* document : {"C:\\readme.txt", "C:\\Links\\Notes.lnk", "https://example.com", "C:\\Tools", ""}) {
+    Type("Edt_Exe", document);
+    EXPECT_FALSE(offered()) << document;
+  }
+  EXPECT_FALSE(d.p.Click(Wnd(), "CB_RunAs"));                   // no click reaches it
+  EXPECT_TRUE(d.p.Control(Wnd(), "CmB_Show").control.enabled);  // a document's window shows too
+  for (const char* program : {"C:\\Links\\Tool.lnk", "notepad.exe", "x.CMD"}) {
+    Type("Edt_Exe", program);
+    EXPECT_TRUE(offered()) << program;
+  }
+}
+
 TEST_F(Editor, ANameTypedShowsInTheListLetterByLetterAndOkSavesTheItem) {
   Start(kThree);
   Open();
@@ -369,10 +438,10 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
   Start(kThree);
   const auto& set = *d.system().FindWindowRecord(Form_Set->GetHandle());
   EXPECT_EQ(set.desc.width, 629);
-  EXPECT_EQ(set.desc.height, 269);
+  EXPECT_EQ(set.desc.height, 301);
   EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").itemHeight, 16);
   // The list's rows follow a DPI change as the rest does.
-  const EdgeRect suggested{0, 0, 944, 404};
+  const EdgeRect suggested{0, 0, 944, 452};
   d.p.SendMessage(Wnd(), kWmDpiChanged, (144u << 16) | 144u, reinterpret_cast<std::intptr_t>(&suggested));
   EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").itemHeight, 24);
   d.p.SendMessage(Wnd(), kWmDpiChanged, (96u << 16) | 96u, 0);
@@ -394,6 +463,10 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
                                       "Lbl_DoubleClick",
                                       "CB_LeftDoubleClickMenu",
                                       "CB_RightDoubleClickMenu",
+                                      "Lbl_Show",
+                                      "CmB_Show",
+                                      "CB_RunAs",
+                                      "CB_Activate",
                                       "Btn_Up",
                                       "Btn_Down",
                                       "Btn_Add",

@@ -255,8 +255,11 @@ TEST_F(StartOptions, ElevatedAndShownStartsAskTheShellForThem) {
   ExecItem(1);        // a document has no "runas": opened as before
   ExecItem(1, true);
   ASSERT_EQ(p.launches.size(), 5u);
-  const std::vector<std::pair<std::string, int>> asked = {
-      {"OPEN", kSwShowMinNoActive}, {"runas", kSwShowMaximized}, {"runas", kSwShow}, {"OPEN", kSwShow}, {"OPEN", kSwShow}};
+  const std::vector<std::pair<std::string, int>> asked = {{"OPEN", kSwShowMinNoActive},
+                                                          {"runas", kSwShowMaximized},
+                                                          {"runas", kSwShow},
+                                                          {"OPEN", kSwShow},
+                                                          {"OPEN", kSwShow}};
   for (std::size_t i = 0; i < asked.size(); ++i) {
     EXPECT_EQ(p.launches[i].verb, asked[i].first) << i;
     EXPECT_EQ(p.launches[i].show, asked[i].second) << i;

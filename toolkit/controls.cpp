@@ -85,6 +85,14 @@ void TListBox::Describe(ControlDesc& d) const {
   if (ItemHeight > 0) d.setup.push_back(SetupMessage{kLbSetItemHeight, 0, Form()->Scale(ItemHeight)});
 }
 
+void TComboBox::Describe(ControlDesc& d) const {
+  d.className = "COMBOBOX";
+  d.style = kWsVScroll | kCbsDropDownList;
+  // The window's height takes in the opened list; the box itself is as
+  // high as its font makes it. Room for every entry, so none scrolls.
+  d.bounds.height += Form()->Scale(16 * Count() + 8);
+}
+
 void TEdit::Describe(ControlDesc& d) const {
   d.className = "EDIT";
   d.style = kEsAutoHScroll;
@@ -237,6 +245,29 @@ void TListBox::Command(std::uint16_t code) {
   if (code != kLbnSelChange || !TakesInput()) return;
   itemIndex_ = Application->P.ListSelection(GetHandle());
   if (OnClick) OnClick(this);
+}
+
+// ----------------------------------------------------------- TComboBox
+
+void TComboBox::Add(const std::string& text) {
+  items_.push_back(text);
+  if (GetHandle()) Application->P.ListInsert(GetHandle(), Count() - 1, text);
+}
+
+void TComboBox::SetItemIndex(int index) {
+  itemIndex_ = index >= 0 && index < Count() ? index : -1;
+  if (GetHandle()) Application->P.ListSelect(GetHandle(), itemIndex_);
+}
+
+void TComboBox::HandleCreated() {
+  for (int i = 0; i < Count(); ++i) Application->P.ListInsert(GetHandle(), i, items_[static_cast<std::size_t>(i)]);
+  Application->P.ListSelect(GetHandle(), itemIndex_);
+}
+
+void TComboBox::Command(std::uint16_t code) {
+  if (code != kCbnSelChange || !TakesInput()) return;
+  itemIndex_ = Application->P.ListSelection(GetHandle());
+  if (OnChange) OnChange(this);
 }
 
 // ------------------------------------------------------------- THotKey

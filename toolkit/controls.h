@@ -1,7 +1,8 @@
 // The controls of a form: each a native child window that describes itself
 // (class, styles, its earlier state as setup messages) and keeps its rules
 // here, above the backends: labels, bevels, buttons, check boxes, list
-// boxes, hotkey controls, images, panels and the file-open dialog. A
+// boxes, drop-down lists, hotkey controls, images, panels and the
+// file-open dialog. A
 // disabled or hidden control takes no input; notices reach the control that
 // sent them (Reflect).
 #pragma once
@@ -159,6 +160,25 @@ class TListBox : public TControl {
   void Command(std::uint16_t code) override;
   void HandleCreated() override;
   void DpiChanged() override;
+
+ private:
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+};
+
+// A drop-down list: a fixed set of texts, one of them shown. A person's
+// choice (mouse or keys) runs OnChange; a change from code runs nothing.
+class TComboBox : public TControl {
+ public:
+  TComboBox(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
+  void Describe(ControlDesc& desc) const override;
+  TNotifyEvent OnChange;
+  int Count() const { return static_cast<int>(items_.size()); }
+  void Add(const std::string& text);
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int index);  // -1 or an index outside the list: none
+  void Command(std::uint16_t code) override;
+  void HandleCreated() override;
 
  private:
   std::vector<std::string> items_;

@@ -436,7 +436,8 @@ bool HeadlessPlatform::UnregisterHotKey(Handle wnd, int id) {
 bool HeadlessPlatform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
   launches.push_back(Launch{verb, target.file.utf8, target.params, target.dir.utf8, show});
   if (unopenable.count(target.file.utf8)) return false;
-  if (system.windowedPrograms.count(target.file.utf8)) system.OpenProgramWindow(target.file.utf8, show == kSwShowMinNoActive);
+  if (system.windowedPrograms.count(target.file.utf8))
+    system.OpenProgramWindow(target.file.utf8, show == kSwShowMinNoActive);
   return true;
 }
 

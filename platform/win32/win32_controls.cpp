@@ -75,19 +75,37 @@ void Win32Platform::GetEditSelection(Handle edit, int& start, int& end) {
 
 void Win32Platform::SetEditSelection(Handle edit, int start, int end) { SendMessageW(H(edit), EM_SETSEL, start, end); }
 
+namespace {
+// A list box and a drop-down list take the same requests under other
+// message numbers.
+struct ListMessages {
+  UINT insert, remove, select, selection;
+};
+const ListMessages& MessagesOf(HWND list) {
+  static const ListMessages box{LB_INSERTSTRING, LB_DELETESTRING, LB_SETCURSEL, LB_GETCURSEL};
+  static const ListMessages combo{CB_INSERTSTRING, CB_DELETESTRING, CB_SETCURSEL, CB_GETCURSEL};
+  wchar_t cls[16] = {};
+  GetClassNameW(list, cls, 16);
+  return lstrcmpiW(cls, L"ComboBox") == 0 ? combo : box;
+}
+}  // namespace
+
 void Win32Platform::ListInsert(Handle list, int index, const std::string& text) {
-  SendMessageW(H(list), LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(Wide(text).c_str()));
+  SendMessageW(H(list), MessagesOf(H(list)).insert, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(Wide(text).c_str()));
 }
 
 void Win32Platform::ListDelete(Handle list, int index) {
-  SendMessageW(H(list), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+  SendMessageW(H(list), MessagesOf(H(list)).remove, static_cast<WPARAM>(index), 0);
 }
 
 void Win32Platform::ListSelect(Handle list, int index) {
-  SendMessageW(H(list), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(H(list), MessagesOf(H(list)).select, static_cast<WPARAM>(index), 0);
 }
 
-int Win32Platform::ListSelection(Handle list) { return static_cast<int>(SendMessageW(H(list), LB_GETCURSEL, 0, 0)); }
+int Win32Platform::ListSelection(Handle list) {
+  return static_cast<int>(SendMessageW(H(list), MessagesOf(H(list)).selection, 0, 0));
+}
 
 void Win32Platform::SetHotKeyValue(Handle control, std::uint16_t value) {
   SendMessageW(H(control), HKM_SETHOTKEY, value, 0);
