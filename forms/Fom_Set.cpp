@@ -28,7 +28,7 @@ void Swap(std::int32_t& choice, int a, int b) {
 }  // namespace
 
 TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュー項目設定") {
-  SetClientSize(629, 301);
+  SetClientSize(656, 301);
   Font = TFontSpec{"ＭＳ ゴシック", 16, kShiftJisCharset};
   // clang-format off
   //                                             name                    parent   left top width height caption      tab
@@ -37,27 +37,27 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   Edt_Name                = Place<TEdit>    ("Edt_Name",                nullptr, 232,   8, 209,  24, "",            1);
   Lbl_HotKey              = Place<TLabel>   ("Lbl_HotKey",              nullptr, 168,  44,  60,  16, "HotKey");
   HK_Main                 = Place<THotKey>  ("HK_Main",                 nullptr, 232,  40, 209,  21, "",            2);
-  Btn_ExeFName            = Place<TButton>  ("Btn_ExeFName",            nullptr, 544,  40,  75,  25, "参照",        3);
+  Btn_ExeFName            = Place<TButton>  ("Btn_ExeFName",            nullptr, 571,  40,  75,  25, "参照",        3);
   Lbl_Exe                 = Place<TLabel>   ("Lbl_Exe",                 nullptr, 168,  76,  60,  16, "ﾌﾟﾛｸﾞﾗﾑ");
-  Edt_Exe                 = Place<TEdit>    ("Edt_Exe",                 nullptr, 232,  72, 385,  24, "",            4);
+  Edt_Exe                 = Place<TEdit>    ("Edt_Exe",                 nullptr, 232,  72, 412,  24, "",            4);
   Lbl_Par                 = Place<TLabel>   ("Lbl_Par",                 nullptr, 168, 108,  60,  16, "ﾊﾟﾗﾒｰﾀ");
-  Edt_Par                 = Place<TEdit>    ("Edt_Par",                 nullptr, 232, 104, 385,  24, "",            5);
+  Edt_Par                 = Place<TEdit>    ("Edt_Par",                 nullptr, 232, 104, 412,  24, "",            5);
   Lbl_Dir                 = Place<TLabel>   ("Lbl_Dir",                 nullptr, 168, 140,  60,  16, "ﾃﾞｨﾚｸﾄﾘ");
-  Edt_Dir                 = Place<TEdit>    ("Edt_Dir",                 nullptr, 232, 136, 385,  24, "",            6);
+  Edt_Dir                 = Place<TEdit>    ("Edt_Dir",                 nullptr, 232, 136, 412,  24, "",            6);
   Lbl_DoubleClick         = Place<TLabel>   ("Lbl_DoubleClick",         nullptr, 168, 168, 108,  16, "ﾀﾞﾌﾞﾙｸﾘｯｸ呼出");
   CB_LeftDoubleClickMenu  = Place<TCheckBox>("CB_LeftDoubleClickMenu",  nullptr, 280, 168,  89,  17, "左ボタン",    7);
   CB_RightDoubleClickMenu = Place<TCheckBox>("CB_RightDoubleClickMenu", nullptr, 368, 168,  89,  17, "右ボタン",    8);
-  Lbl_Show                = Place<TLabel>   ("Lbl_Show",                nullptr, 168, 200,  44,  16, "ｳｨﾝﾄﾞｳ");
-  CmB_Show                = Place<TComboBox>("CmB_Show",                nullptr, 216, 196,  72,  24, "",            9);
-  CB_RunAs                = Place<TCheckBox>("CB_RunAs",                nullptr, 296, 200, 148,  17, "管理者として実行", 10);
-  CB_Activate             = Place<TCheckBox>("CB_Activate",             nullptr, 448, 200, 179,  17, "起動中なら前面に表示", 11);
+  Lbl_Show                = Place<TLabel>   ("Lbl_Show",                nullptr, 168, 200,  48,  16, "ｳｨﾝﾄﾞｳ");
+  CmB_Show                = Place<TComboBox>("CmB_Show",                nullptr, 220, 196,  80,  24, "",            9);
+  CB_RunAs                = Place<TCheckBox>("CB_RunAs",                nullptr, 308, 200, 150,  17, "管理者として実行", 10);
+  CB_Activate             = Place<TCheckBox>("CB_Activate",             nullptr, 464, 200, 180,  17, "起動中なら前面に表示", 11);
   Btn_Up                  = Place<TButton>  ("Btn_Up",                  nullptr, 168, 232,  75,  25, "Up",         12);
   Btn_Down                = Place<TButton>  ("Btn_Down",                nullptr, 168, 264,  75,  25, "Down",       13);
   Btn_Add                 = Place<TButton>  ("Btn_Add",                 nullptr, 256, 232,  75,  25, "追加",       14);
   Btn_Del                 = Place<TButton>  ("Btn_Del",                 nullptr, 256, 264,  75,  25, "削除",       15);
-  Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 432, 264,  99,  25, "その他の設定", 16);
-  Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 544, 232,  75,  25, "Ok",         17);
-  Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 544, 264,  75,  25, "Cancel",     18);
+  Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 459, 264,  99,  25, "その他の設定", 16);
+  Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 571, 232,  75,  25, "Ok",         17);
+  Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 571, 264,  75,  25, "Cancel",     18);
   // clang-format on
   Lbl_Name->FocusControl = Edt_Name;
   Lbl_HotKey->FocusControl = HK_Main;

@@ -437,11 +437,11 @@ TEST_F(Editor, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
 TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
   Start(kThree);
   const auto& set = *d.system().FindWindowRecord(Form_Set->GetHandle());
-  EXPECT_EQ(set.desc.width, 629);
+  EXPECT_EQ(set.desc.width, 656);
   EXPECT_EQ(set.desc.height, 301);
   EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").itemHeight, 16);
   // The list's rows follow a DPI change as the rest does.
-  const EdgeRect suggested{0, 0, 944, 452};
+  const EdgeRect suggested{0, 0, 984, 452};
   d.p.SendMessage(Wnd(), kWmDpiChanged, (144u << 16) | 144u, reinterpret_cast<std::intptr_t>(&suggested));
   EXPECT_EQ(d.p.Control(Wnd(), "LB_Select").itemHeight, 24);
   d.p.SendMessage(Wnd(), kWmDpiChanged, (96u << 16) | 96u, 0);

@@ -45,7 +45,7 @@ std::string Items(const std::wstring& folder) {
          "\r\n"
          "[0]\r\nName=\"メモ帳\"\r\nHotKey=" +
          std::to_string(0x4000 | 0x8000 | 'N') + "\r\nExe=\"" + marker +
-         "\"\r\n"
+         "\"\r\nActivate=1\r\nShow=2\r\n"
          "[1]\r\nName=\"ドキュメント\"\r\nExe=\"C:\\\"\r\n"
          "[2]\r\nName=\"-\"\r\n"
          "[3]\r\nName=\"電卓\"\r\nHotKey=" +
