@@ -33,15 +33,19 @@ if(VORLEX_E2E)
   # folder and the moment it ran.
   add_executable(vx_marker tests/e2e/marker.cpp tests/e2e/marker.rc)
   target_link_options(vx_marker PRIVATE -municode)
+  # A program with a window, for the items that bring a running copy forward.
+  add_executable(vx_window WIN32 tests/e2e/window.cpp tests/e2e/marker.rc)
+  target_link_libraries(vx_window PRIVATE user32 shell32)
+  target_link_options(vx_window PRIVATE -municode)
 
   add_executable(vorlex_e2e tests/e2e/e2e_startup.cpp tests/e2e/e2e_settings.cpp tests/e2e/e2e_hotkeys.cpp
-    tests/e2e/e2e_tray.cpp tests/e2e/e2e_time.cpp tests/e2e/e2e_editor.cpp tests/e2e/e2e_paths.cpp tests/e2e/driver.cpp tests/e2e/driver_desktop.cpp)
+    tests/e2e/e2e_tray.cpp tests/e2e/e2e_time.cpp tests/e2e/e2e_editor.cpp tests/e2e/e2e_paths.cpp tests/e2e/e2e_options.cpp tests/e2e/driver.cpp tests/e2e/driver_desktop.cpp)
   target_link_libraries(vorlex_e2e PRIVATE gtest gtest_main user32 gdi32 advapi32 shell32)
   target_include_directories(vorlex_e2e PRIVATE ${CMAKE_SOURCE_DIR})
   # Real drops come from a small X11 drag source beside the tests.
   set(VX_XDND_DEFINE VX_XDND_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/xdnd_drop.py")
   target_compile_definitions(vorlex_e2e PRIVATE ${VX_XDND_DEFINE})
-  add_dependencies(vorlex_e2e Vorlex vx_marker)
+  add_dependencies(vorlex_e2e Vorlex vx_marker vx_window)
   gtest_discover_tests(vorlex_e2e DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES TIMEOUT 120 ENVIRONMENT "WINEDEBUG=-all")

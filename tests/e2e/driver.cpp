@@ -93,6 +93,7 @@ std::wstring NewFolder(const std::wstring& name) {
   CreateDirectoryW(dir.c_str(), nullptr);
   CopyFileW((here + L"\\Vorlex.exe").c_str(), (dir + L"\\Vorlex.exe").c_str(), FALSE);
   CopyFileW((here + L"\\vx_marker.exe").c_str(), (dir + L"\\vx_marker.exe").c_str(), FALSE);
+  CopyFileW((here + L"\\vx_window.exe").c_str(), (dir + L"\\vx_window.exe").c_str(), FALSE);
   return dir;
 }
 

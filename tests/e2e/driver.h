@@ -23,7 +23,8 @@ bool WaitUntil(const std::function<bool()>& done, DWORD ms, DWORD everyMs = 10);
 // Waits until the file exists; false after `ms` milliseconds.
 bool WaitFile(const std::wstring& path, DWORD ms);
 std::wstring Utf16(const std::string& cp932);
-// A fresh, empty folder beside the driver holding Vorlex.exe and vx_marker.exe.
+// A fresh, empty folder beside the driver holding Vorlex.exe, vx_marker.exe
+// and vx_window.exe.
 std::wstring NewFolder(const std::wstring& name);
 // The key's name as the keyboard layout gives it (no extended bit).
 std::wstring KeyName(UINT vk);

@@ -13,8 +13,8 @@ TEST_F(E2E, AnItemAddedInTheEditorWithRealClicksAndKeysIsSavedAndItsHotkeyStarts
   HWND editor = OpenEditor(v);
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(WindowText(editor), L"メニュー項目設定");
-  EXPECT_EQ(ClientSize(editor).cx, 629);
-  EXPECT_EQ(ClientSize(editor).cy, 269);
+  EXPECT_EQ(ClientSize(editor).cx, 656);
+  EXPECT_EQ(ClientSize(editor).cy, 301);
   // While it is open every hotkey is free, and a click on the icon opens no menu.
   EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F9));
   EXPECT_TRUE(HotKeyFree(kCtrlAlt, VK_F11));

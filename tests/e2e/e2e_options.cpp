@@ -1,0 +1,180 @@
+// End-to-end tests of the items' start options: a running program brought
+// forward, a program started minimized or maximized, and the editor's boxes
+// for them, by real keys and clicks.
+#include "tests/e2e/e2e_fixture.h"
+
+#include <algorithm>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kCtrlAltF10 = 0x4000 | 0x8000 | VK_F10;
+constexpr int kCtrlAltF7 = 0x4000 | 0x8000 | VK_F7;
+constexpr int kCtrlAltF6 = 0x4000 | 0x8000 | VK_F6;
+
+// Items that start vx_window.exe, each copy titled and logging as named.
+// The second item's program is another copy of it, in a folder of its own:
+// the same file name, another program.
+std::string WindowItems(const std::wstring& folder) {
+  CreateDirectoryW((folder + L"\\other").c_str(), nullptr);
+  CopyFileW((folder + L"\\vx_window.exe").c_str(), (folder + L"\\other\\vx_window.exe").c_str(), FALSE);
+  const std::string dir = Cp932(folder);
+  auto item = [&](int n, const char* title, int hotKey, const std::string& exe, const char* options) {
+    return "[" + std::to_string(n) + "]\r\nName=\"" + title + "\"\r\nHotKey=" + std::to_string(hotKey) + "\r\nExe=\"" +
+           exe + "\"\r\nPar=\"" + title + " \"" + dir + "\\" + title + ".log\"\"\r\nDir=\"" + dir + "\"\r\n" + options;
+  };
+  const std::string program = dir + "\\vx_window.exe", other = dir + "\\other\\vx_window.exe";
+  return ";Vorlex Initialize File\r\n[Basic]\r\nCount=4\r\n" + item(0, "first", kCtrlAltF9, program, "Activate=1\r\n") +
+         item(1, "second", kCtrlAltF10, other, "") + item(2, "minimized", kCtrlAltF7, program, "Show=1\r\n") +
+         item(3, "maximized", kCtrlAltF6, program, "Show=2\r\n");
+}
+
+// The open windows of vx_window.exe with that title.
+std::vector<HWND> Titled(const std::wstring& title) {
+  struct Walk {
+    const std::wstring* title;
+    std::vector<HWND> found;
+  } walk{&title, {}};
+  EnumWindows(
+      [](HWND wnd, LPARAM param) -> BOOL {
+        auto& w = *reinterpret_cast<Walk*>(param);
+        wchar_t cls[32] = {};
+        GetClassNameW(wnd, cls, 32);
+        if (IsWindowVisible(wnd) && std::wstring(cls) == L"VxWindow" && WindowText(wnd) == *w.title)
+          w.found.push_back(wnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&walk));
+  return walk.found;
+}
+
+// The one window of that title, once it is open; null when none opened.
+HWND WaitTitled(const std::wstring& title, std::size_t copies = 1) {
+  if (!WaitUntil([&] { return Titled(title).size() == copies; }, 15000)) return nullptr;
+  return Titled(title).front();
+}
+
+// How many copies were started, as they logged themselves.
+std::size_t Started(const std::wstring& log) {
+  const std::string text = ReadBytes(log);
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+class StartOptions : public E2E {
+ protected:
+  void TearDown() override {
+    // The started programs end with their windows.
+    for (const wchar_t* title : {L"first", L"second", L"minimized", L"maximized"})
+      for (HWND wnd : Titled(title)) PostMessageW(wnd, WM_CLOSE, 0, 0);
+  }
+  std::wstring Log(const wchar_t* title) const { return folder + L"\\" + title + L".log"; }
+};
+
+}  // namespace
+
+TEST_F(StartOptions, ASecondPressBringsTheRunningProgramForwardInsteadOfAnotherCopy) {
+  WriteBytes(Ini(), WindowItems(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  HWND first = WaitTitled(L"first");
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == first; }, 5000));
+  // Another program comes in front of it.
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F10);
+  HWND second = WaitTitled(L"second");
+  ASSERT_NE(second, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == second; }, 5000));
+
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == first; }, 5000));
+  EXPECT_TRUE(HoldsFor([] { return Titled(L"first").size() == 1; }, 1500));
+  EXPECT_EQ(Started(Log(L"first")), 1u);
+
+  // Minimized, it is restored and in front.
+  ShowWindow(first, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(first) != FALSE; }, 5000));
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(first) && GetForegroundWindow() == first; }, 5000))
+      << IsIconic(first) << " " << (GetForegroundWindow() == first) << " " << [] {
+           HWND f = GetForegroundWindow();
+           wchar_t cls[64] = {};
+           GetClassNameW(f, cls, 64);
+           DWORD pid = 0;
+           GetWindowThreadProcessId(f, &pid);
+           return Cp932(cls) + " pid " + std::to_string(pid) + " mine " + std::to_string(GetCurrentProcessId());
+         }() << " vorlex " << v.Pid();
+  EXPECT_EQ(Titled(L"first").size(), 1u);
+  EXPECT_EQ(Started(Log(L"first")), 1u);
+
+  // An item without the option starts a copy each press.
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F10);
+  EXPECT_NE(WaitTitled(L"second", 2), nullptr);
+  EXPECT_EQ(Started(Log(L"second")), 2u);
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(StartOptions, ProgramsStartMinimizedOrMaximizedAsTheirItemsSay) {
+  WriteBytes(Ini(), WindowItems(folder));
+  Vorlex v(folder);
+  StartReady(v);
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F7);
+  HWND minimized = WaitTitled(L"minimized");
+  ASSERT_NE(minimized, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return IsIconic(minimized) != FALSE; }, 5000));
+  EXPECT_NE(GetForegroundWindow(), minimized);  // started without taking the focus
+  PressKeys({VK_CONTROL, VK_MENU}, VK_F6);
+  HWND maximized = WaitTitled(L"maximized");
+  ASSERT_NE(maximized, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return IsZoomed(maximized) != FALSE; }, 5000));
+  EXPECT_FALSE(IsIconic(maximized));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(E2E, TheEditorsOptionBoxesAreStoredAndClearingThemGivesTheUntouchedFile) {
+  Vorlex v(folder);
+  HWND editor = StartWithEditor(v);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  const std::string untouched = WithoutTime(ReadBytes(Ini()));
+
+  // Ticked, and 最大化 chosen from the drop-down list by keys.
+  auto choose = [&](HWND list, WORD key) {
+    if (!ClickWindow(list)) return false;
+    if (!WaitUntil([&] { return FindWindowOf(v.Pid(), L"ComboLBox", true) != nullptr; }, 5000)) return false;
+    PressKeys({}, key);
+    PressKeys({}, key);
+    PressKeys({}, VK_RETURN);
+    return WaitUntil([&] { return FindWindowOf(v.Pid(), L"ComboLBox", true) == nullptr; }, 5000);
+  };
+  editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  HWND list = ChildOfClass(editor, L"ComboBox");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(FieldText(list), L"通常");
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"管理者として実行")));
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"起動中なら前面に表示")));
+  ASSERT_TRUE(choose(list, VK_DOWN));
+  EXPECT_TRUE(WaitUntil([&] { return FieldText(list) == L"最大化"; }, 2000));
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  const std::string ini = ReadBytes(Ini());
+  EXPECT_NE(ini.find("\\work\"\r\nActivate=1\r\nRunAs=1\r\nShow=2\r\n[1]"), std::string::npos) << ini;
+
+  // Shown again as stored, then cleared.
+  editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  list = ChildOfClass(editor, L"ComboBox");
+  EXPECT_EQ(FieldText(list), L"最大化");
+  EXPECT_EQ(SendMessageW(ChildWithText(editor, L"管理者として実行"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"管理者として実行")));
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"起動中なら前面に表示")));
+  ASSERT_TRUE(choose(list, VK_UP));
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(WithoutTime(ReadBytes(Ini())), untouched);
+  EXPECT_EQ(v.Close(), 0u);
+}
