@@ -133,7 +133,7 @@ namespace {
 // (a name that no key line holds is then simply not found).
 constexpr std::size_t kMaxBatch = 32;
 template <class Key>
-bool BatchFits(const Key* keys, std::size_t count) {
+bool CheckBatch(const Key* keys, std::size_t count) {
   if (count > kMaxBatch) return false;
   for (std::size_t i = 0; i < count; ++i) {
     const std::string_view n = keys[i].key;
@@ -145,6 +145,26 @@ bool BatchFits(const Key* keys, std::size_t count) {
       if (FoldEqual(keys[j].key, n)) return false;
   }
   return true;
+}
+
+// Callers pass the same names with every item (their own constants): the
+// names last checked are kept, so a batch of the same names is not checked
+// again; a byte comparison of a few short names is all it costs.
+template <class Key>
+bool BatchFits(const Key* keys, std::size_t count, ProfileFile::BatchMemo& memo) {
+  bool same = count == memo.sizes.size();
+  for (std::size_t i = 0, at = 0; same && i < count; at += memo.sizes[i], ++i)
+    same = keys[i].key.size() == memo.sizes[i] &&
+           keys[i].key.compare(0, memo.sizes[i], memo.names, at, memo.sizes[i]) == 0;
+  if (same) return memo.fits;
+  memo.fits = CheckBatch(keys, count);
+  memo.names.clear();
+  memo.sizes.clear();
+  for (std::size_t i = 0; i < count; ++i) {
+    memo.names.append(keys[i].key);
+    memo.sizes.push_back(keys[i].key.size());
+  }
+  return memo.fits;
 }
 }  // namespace
 
@@ -473,7 +493,7 @@ void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t 
   if (count == 0) return;
   section = Trim(section);
   const Offset header = HeaderOf(section);
-  if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchFits(keys, count)) {
+  if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchFits(keys, count, batchMemo_)) {
     // A section new to the file, one with keys added, or an odd batch.
     for (std::size_t i = 0; i < count; ++i) {
       const Found found = FindKey(section, keys[i].key);
@@ -512,7 +532,7 @@ void ProfileFile::WriteKeys(std::string_view section, const KeyWrite* keys, std:
     else
       WriteString(section, key.key, key.value);
   };
-  if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchFits(keys, count)) {
+  if (header == kNone || (!touched_.empty() && touched_.count(header)) || !BatchFits(keys, count, batchMemo_)) {
     for (std::size_t i = 0; i < count; ++i) one(keys[i]);
     return;
   }

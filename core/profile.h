@@ -74,6 +74,13 @@ class ProfileFile {
     bool remove = false;  // not written but removed, as DeleteKey removes it
   };
   void ReadKeys(std::string_view section, KeyRead* keys, std::size_t count) const;
+  // The key names of the batch checked last (joined, and their sizes), and
+  // whether they suit the one-pass walk.
+  struct BatchMemo {
+    std::string names;
+    std::vector<std::size_t> sizes;
+    bool fits = false;
+  };
   void WriteKeys(std::string_view section, const KeyWrite* keys, std::size_t count);
 
   // Writes pending changes to disk, durably and atomically. Raises the
@@ -164,6 +171,7 @@ class ProfileFile {
   // Key line start -> new text; an empty text for a line deleted.
   std::unordered_map<Offset, std::string> replaced_;
   std::size_t deletions_ = 0;
+  mutable BatchMemo batchMemo_;
   bool endsWithLineEnd_ = false;                             // the file's last line is written with a line end
   std::vector<std::unique_ptr<NewSection>> added_;           // sections new to the file, in order
   std::unordered_map<std::string, NewSection*> addedIndex_;  // folded name -> section

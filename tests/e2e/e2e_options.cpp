@@ -65,9 +65,18 @@ std::size_t Started(const std::wstring& log) {
 class StartOptions : public E2E {
  protected:
   void TearDown() override {
-    // The started programs end with their windows.
-    for (const wchar_t* title : {L"first", L"second", L"minimized", L"maximized"})
-      for (HWND wnd : Titled(title)) PostMessageW(wnd, WM_CLOSE, 0, 0);
+    // The started programs end with their windows; a copy still starting
+    // is waited for, so that none outlives the test.
+    auto open = [] {
+      std::size_t n = 0;
+      for (const wchar_t* title : {L"first", L"second", L"minimized", L"maximized"}) {
+        for (HWND wnd : Titled(title)) PostMessageW(wnd, WM_CLOSE, 0, 0);
+        n += Titled(title).size();
+      }
+      return n;
+    };
+    WaitUntil([&] { return open() == 0; }, 5000, 100);
+    HoldsFor([&] { return open() == 0; }, 500, 100);
   }
   std::wstring Log(const wchar_t* title) const { return folder + L"\\" + title + L".log"; }
 };
@@ -98,14 +107,16 @@ TEST_F(StartOptions, ASecondPressBringsTheRunningProgramForwardInsteadOfAnotherC
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(first) != FALSE; }, 5000));
   PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
   EXPECT_TRUE(WaitUntil([&] { return !IsIconic(first) && GetForegroundWindow() == first; }, 5000))
-      << IsIconic(first) << " " << (GetForegroundWindow() == first) << " " << [] {
-           HWND f = GetForegroundWindow();
-           wchar_t cls[64] = {};
-           GetClassNameW(f, cls, 64);
-           DWORD pid = 0;
-           GetWindowThreadProcessId(f, &pid);
-           return Cp932(cls) + " pid " + std::to_string(pid) + " mine " + std::to_string(GetCurrentProcessId());
-         }() << " vorlex " << v.Pid();
+      << IsIconic(first) << " " << (GetForegroundWindow() == first) << " " <<
+      [] {
+        HWND f = GetForegroundWindow();
+        wchar_t cls[64] = {};
+        GetClassNameW(f, cls, 64);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(f, &pid);
+        return Cp932(cls) + " pid " + std::to_string(pid) + " mine " + std::to_string(GetCurrentProcessId());
+      }()
+      << " vorlex " << v.Pid();
   EXPECT_EQ(Titled(L"first").size(), 1u);
   EXPECT_EQ(Started(Log(L"first")), 1u);
 
