@@ -21,6 +21,16 @@ std::string TempIni() {
   return file;
 }
 
+// Writes the bytes as the file's whole content; false when it cannot.
+bool WriteIni(const std::string& ini, const char* bytes) {
+  HANDLE h = CreateFileA(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(h, bytes, static_cast<DWORD>(std::strlen(bytes)), &written, nullptr);
+  CloseHandle(h);
+  return ok != FALSE;
+}
+
 // The system's answer, or "<none>" when the key is missing.
 std::string SystemRead(const std::string& ini, const std::string& section, const std::string& key) {
   char buf[2048];
@@ -48,11 +58,7 @@ TEST(ProfileJudge, TheEngineReadsWhatTheSystemReads) {
   vx::win32::Win32Platform platform;
   for (const Case& c : cases) {
     const std::string ini = TempIni();
-    HANDLE h = CreateFileA(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(h, c.file, static_cast<DWORD>(std::strlen(c.file)), &written, nullptr);
-    CloseHandle(h);
+    ASSERT_TRUE(WriteIni(ini, c.file));
     vx::ProfileFile engine(platform.files(), vx::FilePath(ini));
     for (const char* section : c.sections) {
       std::string values[7];
@@ -93,13 +99,7 @@ TEST(ProfileJudge, AfterTheSameWritesEveryKeyReadsTheSame) {
   for (const char* file : files) {
     for (bool together : {false, true}) {
       const std::string system = TempIni(), mine = TempIni();
-      for (const std::string& ini : {system, mine}) {
-        HANDLE h = CreateFileA(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(h, file, static_cast<DWORD>(std::strlen(file)), &written, nullptr);
-        CloseHandle(h);
-      }
+      for (const std::string& ini : {system, mine}) ASSERT_TRUE(WriteIni(ini, file));
       for (const Write& w : writes) WritePrivateProfileStringA(w.section, w.key, w.value, system.c_str());
       WritePrivateProfileStringA(nullptr, nullptr, nullptr, system.c_str());
       {
@@ -143,13 +143,7 @@ TEST(ProfileJudge, AfterTheSameRemovalsEveryKeyReadsTheSame) {
   for (const char* file : files) {
     for (bool together : {false, true}) {
       const std::string system = TempIni(), mine = TempIni();
-      for (const std::string& ini : {system, mine}) {
-        HANDLE h = CreateFileA(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(h, file, static_cast<DWORD>(std::strlen(file)), &written, nullptr);
-        CloseHandle(h);
-      }
+      for (const std::string& ini : {system, mine}) ASSERT_TRUE(WriteIni(ini, file));
       for (const char* key : removed) WritePrivateProfileStringA("0", key, nullptr, system.c_str());
       WritePrivateProfileStringA(nullptr, nullptr, nullptr, system.c_str());
       {
