@@ -241,6 +241,55 @@ TEST_F(Toolkit, ACheckBoxRunsItsHandlerOnEveryChangeAndOnlyThen) {
   app->DestroyForms();
 }
 
+// A list box and a drop-down list, each counting a person's changes.
+class ListsForm : public TForm {
+ public:
+  explicit ListsForm(TComponent* owner) : TForm(owner, "TLists", "lists") {
+    List = Place<TListBox>("List", nullptr, 8, 8, 100, 80, "", 0);
+    Drop = Place<TComboBox>("Drop", nullptr, 120, 8, 80, 24, "", 1);
+    for (const char* t : {"a", "b", "c"}) Drop->Add(t);
+    Drop->SetItemIndex(1);  // before the window exists
+    List->OnClick = [this](TObject*) { ++listChanges; };
+    Drop->OnChange = [this](TObject*) { ++dropChanges; };
+  }
+  TListBox* List;
+  TComboBox* Drop;
+  int listChanges = 0, dropChanges = 0;
+};
+
+TEST_F(Toolkit, AListRunsItsHandlerForAPersonsChoiceOnlyAndKeepsItsSelectionWithItsEntry) {
+  ListsForm* f = nullptr;
+  app->CreateForm(f);
+  f->Show();
+  const Handle wnd = f->GetHandle();
+  EXPECT_EQ(p.Control(wnd, "Drop").items, (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(p.Control(wnd, "Drop").selection, 1);
+  // The window takes in the opened list: three rows and an edge below the box.
+  EXPECT_EQ(p.Control(wnd, "Drop").control.bounds.height, 24 + 3 * 16 + 8);
+  f->Drop->SetItemIndex(7);  // outside: none
+  EXPECT_EQ(f->Drop->ItemIndex(), -1);
+  ASSERT_TRUE(p.Select(wnd, "Drop", 2));
+  app->ProcessMessages();
+  EXPECT_EQ(f->Drop->ItemIndex(), 2);
+  EXPECT_EQ(f->dropChanges, 1);
+  f->Drop->SetEnabled(false);
+  EXPECT_FALSE(p.Select(wnd, "Drop", 0));
+
+  for (const char* t : {"x", "y", "z"}) f->List->Add(t);
+  f->List->SetItemIndex(2);
+  f->List->Move(2, 0);
+  f->List->SetItem(1, "X");
+  EXPECT_EQ(p.Control(wnd, "List").items, (std::vector<std::string>{"z", "X", "y"}));
+  EXPECT_EQ(f->List->ItemIndex(), -1);  // the moved entry's selection went with it
+  f->List->SetItemIndex(1);
+  f->List->Insert(0, "first");
+  EXPECT_EQ(f->List->ItemIndex(), 2);  // still on "X"
+  f->List->Clear();
+  EXPECT_EQ(f->List->ItemIndex(), -1);
+  EXPECT_EQ(f->listChanges, 0);  // nothing a person did
+  app->DestroyForms();
+}
+
 TEST_F(Toolkit, ControlsAreMadeInTabOrderAndPanelsAlignToTheClientArea) {
   ControlForm* f = nullptr;
   app->CreateForm(f);

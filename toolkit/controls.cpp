@@ -188,16 +188,16 @@ void TCheckBox::Command(std::uint16_t code) {
   if (code == kBnClicked && TakesInput()) SetChecked(!checked_);
 }
 
-// ------------------------------------------------------------ TListBox
+// --------------------------------------------------------- TCustomList
 
-void TListBox::Insert(int index, const std::string& text) {
+void TCustomList::Insert(int index, const std::string& text) {
   index = std::max(0, std::min(index, Count()));
   items_.insert(items_.begin() + index, text);
   if (itemIndex_ >= index) ++itemIndex_;
   if (GetHandle()) Application->P.ListInsert(GetHandle(), index, text);
 }
 
-void TListBox::Delete(int index) {
+void TCustomList::Delete(int index) {
   if (index < 0 || index >= Count()) return;
   items_.erase(items_.begin() + index);
   if (itemIndex_ == index)
@@ -207,9 +207,29 @@ void TListBox::Delete(int index) {
   if (GetHandle()) Application->P.ListDelete(GetHandle(), index);
 }
 
+void TCustomList::SetItemIndex(int index) {
+  itemIndex_ = index >= 0 && index < Count() ? index : -1;
+  if (GetHandle()) Application->P.ListSelect(GetHandle(), itemIndex_);
+}
+
+void TCustomList::HandleCreated() {
+  for (int i = 0; i < Count(); ++i) Application->P.ListInsert(GetHandle(), i, Item(i));
+  Application->P.ListSelect(GetHandle(), itemIndex_);
+}
+
+void TCustomList::Command(std::uint16_t code) {
+  // A list box's and a drop-down list's notices share their number.
+  static_assert(kLbnSelChange == kCbnSelChange, "one notice for both");
+  if (code != kLbnSelChange || !TakesInput()) return;
+  itemIndex_ = Application->P.ListSelection(GetHandle());
+  SelectionChanged();
+}
+
+// ------------------------------------------------------------ TListBox
+
 void TListBox::SetItem(int index, const std::string& text) {
-  if (index < 0 || index >= Count() || items_[static_cast<std::size_t>(index)] == text) return;
-  const int selected = itemIndex_;
+  if (index < 0 || index >= Count() || Item(index) == text) return;
+  const int selected = ItemIndex();
   Delete(index);
   Insert(index, text);
   SetItemIndex(selected);
@@ -217,56 +237,26 @@ void TListBox::SetItem(int index, const std::string& text) {
 
 void TListBox::Move(int from, int to) {
   if (from < 0 || from >= Count() || to < 0 || to >= Count() || from == to) return;
-  const std::string text = items_[static_cast<std::size_t>(from)];
+  const std::string text = Item(from);
   Delete(from);
   Insert(to, text);
 }
 
 void TListBox::Clear() {
-  while (Count() > 0) Delete(Count() - 1);
-  itemIndex_ = -1;
-}
-
-void TListBox::SetItemIndex(int index) {
-  itemIndex_ = index >= 0 && index < Count() ? index : -1;
-  if (GetHandle()) Application->P.ListSelect(GetHandle(), itemIndex_);
+  while (Count() > 0) Delete(Count() - 1);  // the selection goes with its entry
 }
 
 void TListBox::DpiChanged() {
   if (ItemHeight > 0) Application->P.SendMessage(GetHandle(), kLbSetItemHeight, 0, Form()->Scale(ItemHeight));
 }
 
-void TListBox::HandleCreated() {
-  for (int i = 0; i < Count(); ++i) Application->P.ListInsert(GetHandle(), i, Item(i));
-  Application->P.ListSelect(GetHandle(), itemIndex_);
-}
-
-void TListBox::Command(std::uint16_t code) {
-  if (code != kLbnSelChange || !TakesInput()) return;
-  itemIndex_ = Application->P.ListSelection(GetHandle());
+void TListBox::SelectionChanged() {
   if (OnClick) OnClick(this);
 }
 
 // ----------------------------------------------------------- TComboBox
 
-void TComboBox::Add(const std::string& text) {
-  items_.push_back(text);
-  if (GetHandle()) Application->P.ListInsert(GetHandle(), Count() - 1, text);
-}
-
-void TComboBox::SetItemIndex(int index) {
-  itemIndex_ = index >= 0 && index < Count() ? index : -1;
-  if (GetHandle()) Application->P.ListSelect(GetHandle(), itemIndex_);
-}
-
-void TComboBox::HandleCreated() {
-  for (int i = 0; i < Count(); ++i) Application->P.ListInsert(GetHandle(), i, items_[static_cast<std::size_t>(i)]);
-  Application->P.ListSelect(GetHandle(), itemIndex_);
-}
-
-void TComboBox::Command(std::uint16_t code) {
-  if (code != kCbnSelChange || !TakesInput()) return;
-  itemIndex_ = Application->P.ListSelection(GetHandle());
+void TComboBox::SelectionChanged() {
   if (OnChange) OnChange(this);
 }
 

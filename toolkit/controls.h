@@ -138,51 +138,62 @@ class TCheckBox : public TControl {
   void Command(std::uint16_t code) override;
 };
 
-// A list of texts with one selected. A person's change of the selection
-// (mouse or keys) runs OnClick; a change from code runs nothing.
-class TListBox : public TControl {
+// The texts and the one selected that a list box and a drop-down list
+// share, with the rule of their notices: a person's change of the
+// selection (mouse or keys) runs the control's handler, a change from code
+// runs nothing.
+class TCustomList : public TControl {
  public:
-  TListBox(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
-  void Describe(ControlDesc& desc) const override;
-  int ItemHeight = 16;
-  TNotifyEvent OnClick;
+  TCustomList(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
   int Count() const { return static_cast<int>(items_.size()); }
   const std::string& Item(int i) const { return items_.at(static_cast<std::size_t>(i)); }
-  void Add(const std::string& text) { Insert(Count(), text); }
-  void Insert(int index, const std::string& text);
-  void Delete(int index);
-  // Replaces the text of an entry; the selection stays.
-  void SetItem(int index, const std::string& text);
-  void Move(int from, int to);
-  void Clear();
   int ItemIndex() const { return itemIndex_; }
-  void SetItemIndex(int index);
+  void SetItemIndex(int index);  // -1 or an index outside the list: none
   void Command(std::uint16_t code) override;
   void HandleCreated() override;
-  void DpiChanged() override;
+
+ protected:
+  void Insert(int index, const std::string& text);
+  void Delete(int index);
+  // Runs the handler of a person's change.
+  virtual void SelectionChanged() = 0;
 
  private:
   std::vector<std::string> items_;
   int itemIndex_ = -1;
 };
 
-// A drop-down list: a fixed set of texts, one of them shown. A person's
-// choice (mouse or keys) runs OnChange; a change from code runs nothing.
-class TComboBox : public TControl {
+// A list of texts with one selected; a person's change runs OnClick.
+class TListBox : public TCustomList {
  public:
-  TComboBox(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
+  TListBox(TForm* owner, TPanel* parent) : TCustomList(owner, parent) {}
   void Describe(ControlDesc& desc) const override;
-  TNotifyEvent OnChange;
-  int Count() const { return static_cast<int>(items_.size()); }
-  void Add(const std::string& text);
-  int ItemIndex() const { return itemIndex_; }
-  void SetItemIndex(int index);  // -1 or an index outside the list: none
-  void Command(std::uint16_t code) override;
-  void HandleCreated() override;
+  int ItemHeight = 16;
+  TNotifyEvent OnClick;
+  void Add(const std::string& text) { Insert(Count(), text); }
+  using TCustomList::Delete;
+  using TCustomList::Insert;
+  // Replaces the text of an entry; the selection stays.
+  void SetItem(int index, const std::string& text);
+  void Move(int from, int to);
+  void Clear();
+  void DpiChanged() override;
 
  private:
-  std::vector<std::string> items_;
-  int itemIndex_ = -1;
+  void SelectionChanged() override;
+};
+
+// A drop-down list: a fixed set of texts, one of them shown; a person's
+// choice runs OnChange.
+class TComboBox : public TCustomList {
+ public:
+  TComboBox(TForm* owner, TPanel* parent) : TCustomList(owner, parent) {}
+  void Describe(ControlDesc& desc) const override;
+  TNotifyEvent OnChange;
+  void Add(const std::string& text) { Insert(Count(), text); }
+
+ private:
+  void SelectionChanged() override;
 };
 
 // A hotkey control. Any key is taken, with or without Shift, Ctrl and Alt;
