@@ -625,26 +625,30 @@ bool SwitchedTo(HWND wnd) {
 
 }  // namespace
 
+namespace {
+struct WindowWalk {
+  std::vector<ProgramWindow> found;
+  std::map<DWORD, std::wstring> images;  // asked once per process
+};
+
+BOOL CALLBACK TakeProgramWindow(HWND wnd, LPARAM param) {
+  auto& w = *reinterpret_cast<WindowWalk*>(param);
+  if (!SwitchedTo(wnd)) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(wnd, &pid);
+  auto known = w.images.find(pid);
+  if (known == w.images.end()) known = w.images.emplace(pid, ImageOf(pid)).first;
+  if (!known->second.empty())
+    w.found.push_back(ProgramWindow{ToHandle(wnd), FilePath(Utf8(known->second)), IsIconic(wnd) != FALSE});
+  return TRUE;
+}
+}  // namespace
+
 std::vector<ProgramWindow> Win32Platform::ProgramWindows() {
-  struct Walk {
-    std::vector<ProgramWindow> found;
-    std::map<DWORD, std::wstring> images;  // asked once per process
-  } walk;
   // EnumWindows goes through the top-level windows in their Z order, the
   // frontmost first.
-  EnumWindows(
-      [](HWND wnd, LPARAM param) -> BOOL {
-        auto& w = *reinterpret_cast<Walk*>(param);
-        if (!SwitchedTo(wnd)) return TRUE;
-        DWORD pid = 0;
-        GetWindowThreadProcessId(wnd, &pid);
-        auto known = w.images.find(pid);
-        if (known == w.images.end()) known = w.images.emplace(pid, ImageOf(pid)).first;
-        if (!known->second.empty())
-          w.found.push_back(ProgramWindow{ToHandle(wnd), FilePath(Utf8(known->second)), IsIconic(wnd) != FALSE});
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&walk));
+  WindowWalk walk;
+  EnumWindows(TakeProgramWindow, reinterpret_cast<LPARAM>(&walk));
   return walk.found;
 }
 

@@ -32,21 +32,22 @@ std::string WindowItems(const std::wstring& folder) {
 }
 
 // The open windows of vx_window.exe with that title.
+struct TitleWalk {
+  const std::wstring* title;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK TakeTitled(HWND wnd, LPARAM param) {
+  auto& w = *reinterpret_cast<TitleWalk*>(param);
+  wchar_t cls[32] = {};
+  GetClassNameW(wnd, cls, 32);
+  if (IsWindowVisible(wnd) && std::wstring(cls) == L"VxWindow" && WindowText(wnd) == *w.title) w.found.push_back(wnd);
+  return TRUE;
+}
+
 std::vector<HWND> Titled(const std::wstring& title) {
-  struct Walk {
-    const std::wstring* title;
-    std::vector<HWND> found;
-  } walk{&title, {}};
-  EnumWindows(
-      [](HWND wnd, LPARAM param) -> BOOL {
-        auto& w = *reinterpret_cast<Walk*>(param);
-        wchar_t cls[32] = {};
-        GetClassNameW(wnd, cls, 32);
-        if (IsWindowVisible(wnd) && std::wstring(cls) == L"VxWindow" && WindowText(wnd) == *w.title)
-          w.found.push_back(wnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&walk));
+  TitleWalk walk{&title, {}};
+  EnumWindows(TakeTitled, reinterpret_cast<LPARAM>(&walk));
   return walk.found;
 }
 
