@@ -34,7 +34,10 @@ Handle Win32Platform::CreateControl(Handle parent, const ControlDesc& desc, Wind
   HWND h = CreateWindowExW(desc.exStyle, cls.c_str(), Wide(desc.caption).c_str(), style, b.left, b.top, b.width,
                            b.height, H(parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(desc.id)), instance_,
                            desc.ownClass ? proc : nullptr);
-  if (!h) ThrowLastError("CreateWindowExW");
+  if (!h) {
+    const DWORD error = GetLastError();
+    ThrowLastError(("CreateWindowExW " + desc.className + " " + desc.name).c_str(), error);
+  }
   if (desc.font) SendMessageW(h, WM_SETFONT, static_cast<WPARAM>(desc.font), FALSE);
   if (desc.edgesOnly) CutToEdges(h, b.width, b.height);
   for (const SetupMessage& m : desc.setup) SendMessageW(h, m.msg, m.wParam, m.lParam);
