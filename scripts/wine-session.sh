@@ -16,6 +16,9 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then VX_WINE32=1; else VX_WINE3
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" VX_WINE VX_WINE32
 VX_XVFB_PID= VX_WM_PID=
+# A display handed down from a session that has ended is no display: Wine
+# would then make no window at all.
+if [ -n "${DISPLAY:-}" ] && ! xdpyinfo >/dev/null 2>&1; then unset DISPLAY; fi
 if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 91 120); do
     [ -e "/tmp/.X$n-lock" ] || { export DISPLAY=":$n"; break; }
