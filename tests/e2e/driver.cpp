@@ -3,6 +3,8 @@
 // editor and time window opened as a person opens them.
 #include "tests/e2e/driver.h"
 
+#include <cstdio>
+
 #include "base/names.h"
 #include "platform/win32/scoped.h"
 
@@ -187,7 +189,16 @@ bool Vorlex::Start(const std::wstring& workingFolder) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   const std::wstring& cwd = workingFolder.empty() ? folder_ : workingFolder;
-  return CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &si, &pi_) != FALSE;
+  // Wine's process creation now and then fails while the processes of the
+  // test before are still ending; the failure is reported, and tried once
+  // more after a moment, as a person would double-click again.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    std::wstring line = cmd;
+    if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &si, &pi_)) return true;
+    std::fprintf(stderr, "CreateProcessW %s failed: error %lu\n", Cp932(cmd).c_str(), GetLastError());
+    Sleep(500);
+  }
+  return false;
 }
 
 bool Vorlex::WaitReady(DWORD ms) { return WaitForInputIdle(pi_.hProcess, ms) == 0; }
