@@ -78,6 +78,9 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
     box.edit->MaxLength = kFieldLength;
     box.edit->HoldsPath = box.field->kind == TItemField::Kind::Path;
   }
+  // Offered once the program field names a program (Edt_ExeChange); it starts empty.
+  CB_RunAs->SetEnabled(false);
+  CB_Activate->SetEnabled(false);
   options_ = {{&ItemField("Show"), nullptr, CmB_Show},
               {&ItemField("RunAs"), CB_RunAs, nullptr},
               {&ItemField("Activate"), CB_Activate, nullptr}};
@@ -132,7 +135,6 @@ void TForm_Set::ShowItem() {
     if (box.check) box.check->SetChecked(value != 0);
     if (box.list) box.list->SetItemIndex(value);
   }
-  Edt_ExeChange(this);
   CB_LeftDoubleClickMenu->SetChecked(EditNo != -1 && LeftDoubleClickMenuNo == EditNo);
   CB_RightDoubleClickMenu->SetChecked(EditNo != -1 && RightDoubleClickMenuNo == EditNo);
 }
