@@ -4,6 +4,7 @@
 #include "tests/e2e/driver.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "base/names.h"
 #include "platform/win32/scoped.h"
@@ -122,6 +123,33 @@ void PressKeys(const std::vector<WORD>& modifiers, WORD vk) {
   key(vk, true);
   for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) key(*it, true);
   SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+void PressHotkey(const std::vector<WORD>& modifiers, WORD vk) {
+  // Wine's X11 driver sets its modifier keys to the X server's whenever one
+  // of its windows takes the focus or the pointer, and the X server never
+  // saw the keys SendInput holds: a window closed just before takes their
+  // Ctrl and Alt away in the middle of the chord, and the hotkey never
+  // comes. A person presses the next key after the desktop has settled.
+  auto state = [] {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    return std::make_pair(GetForegroundWindow(), WindowFromPoint(cursor));
+  };
+  auto last = state();
+  WaitUntil(
+      [&] {
+        return HoldsFor(
+            [&] {
+              const auto now = state();
+              const bool still = now == last;
+              last = now;
+              return still;
+            },
+            250);
+      },
+      5000, 0);
+  PressKeys(modifiers, vk);
 }
 
 namespace {

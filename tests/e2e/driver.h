@@ -30,6 +30,10 @@ std::wstring NewFolder(const std::wstring& name);
 std::wstring KeyName(UINT vk);
 // Presses and releases modifiers + key with SendInput.
 void PressKeys(const std::vector<WORD>& modifiers, WORD vk);
+// Presses a system-wide hotkey as a person does: once the desktop is still
+// (the foreground window and the window under the cursor unchanged for a
+// person's pause), then modifiers + key in one SendInput.
+void PressHotkey(const std::vector<WORD>& modifiers, WORD vk);
 // Top-level window of process `pid` with the class, visible or not; null if none.
 HWND FindWindowOf(DWORD pid, const wchar_t* cls, bool visibleOnly = false);
 HWND WaitWindowOf(DWORD pid, const wchar_t* cls, DWORD ms, bool visibleOnly = true);

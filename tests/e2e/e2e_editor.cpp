@@ -51,7 +51,7 @@ TEST_F(E2E, AnItemAddedInTheEditorWithRealClicksAndKeysIsSavedAndItsHotkeyStarts
             std::string::npos)
       << ini;
   EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));  // registered again
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F8);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F8);
   EXPECT_TRUE(WaitFile(folder + L"\\z.txt", 15000));
   EXPECT_EQ(v.Close(), 0u);
 }
@@ -68,7 +68,7 @@ TEST_F(E2E, CancelInTheEditorLeavesTheFileAndTheHotkeysAsTheyWere) {
   ASSERT_TRUE(WaitHidden(editor));
   EXPECT_EQ(ReadBytes(Ini()), before);
   EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);  // item 0 is back and answers
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);  // item 0 is back and answers
   EXPECT_TRUE(WaitFile(folder + L"\\work\\a.txt", 15000));
   EXPECT_EQ(v.Close(), 0u);
 }
@@ -93,7 +93,7 @@ TEST_F(E2E, TheOtherSettingsAreModalAndTheirMenuHotkeyPopsTheMenuUpAfterOk) {
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
   ASSERT_TRUE(WaitHidden(editor));
   EXPECT_NE(ReadBytes(Ini()).find("[-1]\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F12)), std::string::npos);
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F12);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F12);
   ASSERT_TRUE(v.ChooseFromMenu(0));  // the launch menu popped up; Escape closes it
   EXPECT_EQ(v.Close(), 0u);
 }

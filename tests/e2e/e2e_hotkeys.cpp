@@ -7,14 +7,14 @@ TEST_F(E2E, AnItemsHotkeyStartsTheItemOnceEachPress) {
   Vorlex v(folder);
   StartWithItems(v);
   const std::wstring marker = folder + L"\\work\\a.txt";
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
   ASSERT_TRUE(WaitFile(marker, 15000));
   const std::wstring text = ReadMarker(marker);
   EXPECT_EQ(text.substr(0, text.find(L'\n')), L"a.txt first \"quoted two\"");
   EXPECT_NE(text.find(L"\n" + folder + L"\\work\n"), std::wstring::npos) << Cp932(text);
   // Released, then pressed again: one more start, and no other effect.
   DeleteFileW(marker.c_str());
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
   EXPECT_TRUE(WaitFile(marker, 15000));
   EXPECT_EQ(FindWindowOf(v.Pid(), L"#32770", true), nullptr);
   EXPECT_EQ(v.Close(), 0u);

@@ -88,17 +88,17 @@ TEST_F(StartOptions, ASecondPressBringsTheRunningProgramForwardInsteadOfAnotherC
   WriteBytes(Ini(), WindowItems(folder));
   Vorlex v(folder);
   StartReady(v);
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
   HWND first = WaitTitled(L"first");
   ASSERT_NE(first, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == first; }, 5000));
   // Another program comes in front of it.
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F10);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F10);
   HWND second = WaitTitled(L"second");
   ASSERT_NE(second, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == second; }, 5000));
 
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
   EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == first; }, 5000));
   EXPECT_TRUE(HoldsFor([] { return Titled(L"first").size() == 1; }, 1500));
   EXPECT_EQ(Started(Log(L"first")), 1u);
@@ -106,7 +106,7 @@ TEST_F(StartOptions, ASecondPressBringsTheRunningProgramForwardInsteadOfAnotherC
   // Minimized, it is restored and in front.
   ShowWindow(first, SW_MINIMIZE);
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(first) != FALSE; }, 5000));
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
   EXPECT_TRUE(WaitUntil([&] { return !IsIconic(first) && GetForegroundWindow() == first; }, 5000))
       << IsIconic(first) << " " << (GetForegroundWindow() == first) << " " <<
       [] {
@@ -122,7 +122,7 @@ TEST_F(StartOptions, ASecondPressBringsTheRunningProgramForwardInsteadOfAnotherC
   EXPECT_EQ(Started(Log(L"first")), 1u);
 
   // An item without the option starts a copy each press.
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F10);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F10);
   EXPECT_NE(WaitTitled(L"second", 2), nullptr);
   EXPECT_EQ(Started(Log(L"second")), 2u);
   EXPECT_EQ(v.Close(), 0u);
@@ -132,12 +132,12 @@ TEST_F(StartOptions, ProgramsStartMinimizedOrMaximizedAsTheirItemsSay) {
   WriteBytes(Ini(), WindowItems(folder));
   Vorlex v(folder);
   StartReady(v);
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F7);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F7);
   HWND minimized = WaitTitled(L"minimized");
   ASSERT_NE(minimized, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return IsIconic(minimized) != FALSE; }, 5000));
   EXPECT_NE(GetForegroundWindow(), minimized);  // started without taking the focus
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F6);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F6);
   HWND maximized = WaitTitled(L"maximized");
   ASSERT_NE(maximized, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return IsZoomed(maximized) != FALSE; }, 5000));

@@ -55,7 +55,7 @@ TEST_F(Paths, FromAFolderNamedOutsideTheCodePageItMakesItsFileThereAndStartsItsI
   WriteBytes(home + L"\\Vorlex.ini", OneItem("vx_marker.exe", "j.txt", "."));
   Vorlex v(home);
   StartReady(v, folder);
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
   ASSERT_TRUE(WaitFile(home + L"\\j.txt", 15000));
   const std::wstring marker = ReadMarker(home + L"\\j.txt");
   EXPECT_EQ(marker.substr(0, marker.find(L'\n')), L"j.txt");
@@ -91,7 +91,7 @@ TEST_F(Paths, AFolderTypedIntoTheFolderFieldNeverStartsTheItemInALookAlike) {
     EXPECT_EQ(longName, jurgen);
   }
   ASSERT_TRUE(WaitHidden(editor));
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
   // Started, if at all, in the folder the person named; never beside it.
   const bool started = WaitFile(jurgen + L"\\p.txt", 5000) || WaitFile(folder + L"\\p.txt", 5000);
   EXPECT_TRUE(started);
@@ -269,10 +269,10 @@ TEST_F(Paths, On64BitWindowsTheProgramStartsSystem32ProgramsAsTheUserNamedThem) 
                         "\r\nExe=\"C:\\Windows\\System32\\cmd.exe\"\r\nPar=\"/k\"\r\nDir=\"" + here + "\"\r\n");
   Vorlex v(folder);
   StartReady(v);
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F9);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
   EXPECT_TRUE(WaitFile(folder + L"\\m.txt", 15000));
   // System32's cmd.exe runs as the 64-bit system has it: not under WOW64.
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F10);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F10);
   DWORD cmd = 0;
   WaitUntil([&] { return (cmd = ChildProcess(v.Pid(), L"cmd.exe")) != 0; }, 15000);
   ASSERT_NE(cmd, 0u);

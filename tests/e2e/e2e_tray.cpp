@@ -14,7 +14,7 @@ TEST_F(E2E, ALeftClickOpensTheLaunchMenuAndAnEntryStartsItsItem) {
   EXPECT_TRUE(WaitFile(folder + L"\\b.txt", 15000));
   EXPECT_FALSE(FileExists(folder + L"\\c.txt"));
   // The menu hotkey pops the same menu up at the cursor.
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F11);
+  PressHotkey({VK_CONTROL, VK_MENU}, VK_F11);
   ASSERT_TRUE(v.ChooseFromMenu(ItemDowns("Item C")));
   EXPECT_TRUE(WaitFile(folder + L"\\c.txt", 15000));
   EXPECT_EQ(v.Close(), 0u);
