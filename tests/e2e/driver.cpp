@@ -137,18 +137,17 @@ void PressHotkey(const std::vector<WORD>& modifiers, WORD vk) {
     return std::make_pair(GetForegroundWindow(), WindowFromPoint(cursor));
   };
   auto last = state();
+  ULONGLONG stillSince = GetTickCount64();
   WaitUntil(
       [&] {
-        return HoldsFor(
-            [&] {
-              const auto now = state();
-              const bool still = now == last;
-              last = now;
-              return still;
-            },
-            250);
+        const auto now = state();
+        if (now != last) {
+          last = now;
+          stillSince = GetTickCount64();
+        }
+        return GetTickCount64() - stillSince >= 250;
       },
-      5000, 0);
+      5000);
   PressKeys(modifiers, vk);
 }
 
