@@ -1,0 +1,150 @@
+// The Win32 backend's icons: the program's own, the files' icons looked up
+// by a worker thread of their own, and icons as menu images.
+#include <memory>
+#include <thread>
+
+#include "base/pixels.h"
+#include "platform/win32/win32.h"
+
+namespace vx::win32 {
+
+Handle Win32Platform::LoadMainIcon() {
+  return reinterpret_cast<Handle>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+}
+
+Handle Win32Platform::LoadSmallMainIcon() {
+  // The icon file holds the small icon drawn at 100 to 200 %; LoadImage
+  // takes the image of the exact size, so the icon shows sharp.
+  // The size is the taskbar's: its monitor's DPI may have changed since
+  // sign-in, when the system DPI was fixed (Windows 10 1607 and later).
+  using ForDpiFn = int(WINAPI*)(int, UINT);
+  using WindowDpiFn = UINT(WINAPI*)(HWND);
+  static const auto metricsForDpi = User32<ForDpiFn>("GetSystemMetricsForDpi");
+  static const auto windowDpi = User32<WindowDpiFn>("GetDpiForWindow");
+  HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+  const UINT dpi = taskbar && windowDpi ? windowDpi(taskbar) : 0;
+  const int size = dpi && metricsForDpi ? metricsForDpi(SM_CXSMICON, dpi) : GetSystemMetrics(SM_CXSMICON);
+  return reinterpret_cast<Handle>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON, size, size, 0));
+}
+
+Handle Win32Platform::CopyIcon(Handle icon) {
+  return reinterpret_cast<Handle>(::CopyIcon(reinterpret_cast<HICON>(icon)));
+}
+
+void Win32Platform::DestroyIcon(Handle icon) { ::DestroyIcon(reinterpret_cast<HICON>(icon)); }
+
+HICON LookUpFileIcon(const std::wstring& wide) {
+  // For a program given by its full path the shell's large icon is the
+  // program's first icon at the large-icon size; reading it directly is many
+  // times faster than the shell's lookup (which Wine does slowly).
+  const bool absolute = wide.size() > 2 && (wide[1] == L':' || (wide[0] == L'\\' && wide[1] == L'\\'));
+  if (absolute && wide.size() > 4 && lstrcmpiW(wide.c_str() + wide.size() - 4, L".exe") == 0) {
+    HICON large = nullptr;
+    if (ExtractIconExW(wide.c_str(), 0, &large, nullptr, 1) == 1 && large) return large;
+  }
+  SHFILEINFOW info{};
+  if (!SHGetFileInfoW(wide.c_str(), 0, &info, sizeof info, SHGFI_ICON)) return nullptr;
+  return info.hIcon;
+}
+
+void IconLookups::Work(std::shared_ptr<IconLookups> self) {
+  // SHGetFileInfo wants COM initialised on the thread that calls it.
+  const ScopedComInit com;
+  std::unique_lock<std::mutex> held(self->lock);
+  for (;;) {
+    self->wake.wait(held, [&] { return self->stop || !self->jobs.empty(); });
+    if (self->stop) break;
+    const Job job = std::move(self->jobs.front());
+    self->jobs.pop_front();
+    held.unlock();
+    HICON icon = LookUpFileIcon(job.path);
+    held.lock();
+    if (self->stop) {
+      if (icon) DestroyIcon(icon);
+      break;
+    }
+    self->answers[job.ticket] = icon;
+    PostMessageW(job.wnd, job.msg, job.ticket, 0);
+  }
+  self->running = false;
+}
+
+std::uintptr_t Win32Platform::RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) {
+  if (!icons_) icons_ = std::make_shared<IconLookups>();
+  std::lock_guard<std::mutex> held(icons_->lock);
+  const std::uintptr_t ticket = ++icons_->lastTicket;
+  icons_->jobs.push_back(IconLookups::Job{ticket, WidePath(path), H(wnd), msg});
+  if (!icons_->running) {
+    // One worker; detached, so that a lookup hanging on a share cannot hold
+    // up the end of the program (the thread keeps the queue alive).
+    std::thread(IconLookups::Work, icons_).detach();
+    icons_->running = true;
+  }
+  icons_->wake.notify_one();
+  return ticket;
+}
+
+Handle Win32Platform::TakeFileIcon(std::uintptr_t ticket) {
+  if (!icons_) return 0;
+  std::lock_guard<std::mutex> held(icons_->lock);
+  auto it = icons_->answers.find(ticket);
+  if (it == icons_->answers.end()) return 0;
+  const Handle icon = reinterpret_cast<Handle>(it->second);
+  icons_->answers.erase(it);
+  return icon;
+}
+
+Point Win32Platform::LargeIconSize() { return Point{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)}; }
+
+namespace {
+
+// A top-down 32-bit DIB of the size and its pixels, or null.
+HBITMAP NewDib(Point size, std::uint32_t*& pixels) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = size.x;
+  bi.bmiHeader.biHeight = -size.y;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const ScopedGetDC screen(nullptr);
+  HBITMAP bmp = CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  pixels = static_cast<std::uint32_t*>(bits);
+  return bits ? bmp : nullptr;
+}
+
+}  // namespace
+
+Handle Win32Platform::IconBitmap(Handle icon, Point size) {
+  // Menus of Windows Vista and later blend a 32-bit image by its
+  // premultiplied alpha. The icon is drawn on black and on white, which
+  // gives its alpha whether it has an alpha channel or a mask (see
+  // base/pixels.h); without an icon every pixel is see-through.
+  std::uint32_t* pixels = nullptr;
+  ScopedGdiObject<HBITMAP> bmp(NewDib(size, pixels));
+  if (!bmp.Get()) return 0;
+  const std::size_t count = static_cast<std::size_t>(size.x) * static_cast<std::size_t>(size.y);
+  if (icon) {
+    std::uint32_t* white = nullptr;
+    const ScopedGdiObject<HBITMAP> onWhite(NewDib(size, white));
+    if (!onWhite.Get()) return 0;
+    std::fill(white, white + count, 0xFFFFFFFFu);
+    const ScopedMemoryDC dc(nullptr);
+    {
+      const ScopedSelect selected(dc.Get(), bmp.Get());
+      DrawIconEx(dc.Get(), 0, 0, reinterpret_cast<HICON>(icon), size.x, size.y, 0, nullptr, DI_NORMAL);
+    }
+    {
+      const ScopedSelect selected(dc.Get(), onWhite.Get());
+      DrawIconEx(dc.Get(), 0, 0, reinterpret_cast<HICON>(icon), size.x, size.y, 0, nullptr, DI_NORMAL);
+    }
+    GdiFlush();
+    PremultipliedFromBackgrounds(pixels, white, pixels, count);
+  }
+  return reinterpret_cast<Handle>(bmp.Release());
+}
+
+void Win32Platform::DestroyBitmap(Handle bitmap) { DeleteObject(reinterpret_cast<HGDIOBJ>(bitmap)); }
+
+}  // namespace vx::win32

@@ -1,0 +1,132 @@
+// The Win32 backend's part that starts programs and finds them again: the
+// shell's open, the programs' windows as the taskbar shows them, a
+// shortcut's target and the file system's comparison of paths.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32.h"
+
+namespace vx::win32 {
+
+bool Win32Platform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
+  // Vorlex received the input that starts the item, so it may hand the
+  // right to take the foreground on: the started program's window comes to
+  // the front instead of flashing behind the current one.
+  AllowSetForegroundWindow(ASFW_ANY);
+  // Without an owner window the shell shows its own message for a failure
+  // (a missing file, no program for a document).
+  const HINSTANCE result = ShellExecuteW(nullptr, Wide(verb).c_str(), WidePath(target.file).c_str(),
+                                         WideUtf8(target.params).c_str(), WidePath(target.dir).c_str(), show);
+  return reinterpret_cast<INT_PTR>(result) > 32;  // 32 and below are the shell's error numbers
+}
+
+// ------------------------------------------------- Other programs' windows
+
+namespace {
+
+// The full path of the process's program, or empty when it cannot be
+// asked. The limited right is granted across integrity levels, so an
+// elevated program's path is read from an ordinary Vorlex too.
+std::wstring ImageOf(DWORD pid) {
+  const ScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!process.Valid()) return std::wstring();
+  std::wstring path(32768, L'\0');
+  DWORD size = static_cast<DWORD>(path.size());
+  if (!QueryFullProcessImageNameW(process.Get(), 0, &path[0], &size)) return std::wstring();
+  path.resize(size);
+  return path;
+}
+
+// What the taskbar shows: a visible window that no other owns, neither a
+// tool window nor one the system keeps out of sight (cloaked: on another
+// virtual desktop's view or a suspended app's frame).
+bool SwitchedTo(HWND wnd) {
+  if (!IsWindowVisible(wnd) || GetWindow(wnd, GW_OWNER)) return false;
+  const LONG_PTR ex = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+  if ((ex & WS_EX_TOOLWINDOW) && !(ex & WS_EX_APPWINDOW)) return false;
+  DWORD cloaked = 0;
+  using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+  static const auto get = reinterpret_cast<GetAttribute>(
+      reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"dwmapi.dll"), "DwmGetWindowAttribute")));
+  constexpr DWORD kDwmwaCloaked = 14;
+  return !(get && get(wnd, kDwmwaCloaked, &cloaked, sizeof cloaked) == S_OK && cloaked);
+}
+
+struct WindowWalk {
+  std::vector<ProgramWindow> found;
+  std::map<DWORD, std::wstring> images;  // asked once per process
+};
+
+BOOL CALLBACK TakeProgramWindow(HWND wnd, LPARAM param) {
+  auto& w = *reinterpret_cast<WindowWalk*>(param);
+  if (!SwitchedTo(wnd)) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(wnd, &pid);
+  auto known = w.images.find(pid);
+  if (known == w.images.end()) known = w.images.emplace(pid, ImageOf(pid)).first;
+  if (!known->second.empty())
+    w.found.push_back(ProgramWindow{ToHandle(wnd), FilePath(Utf8(known->second)), IsIconic(wnd) != FALSE});
+  return TRUE;
+}
+}  // namespace
+
+std::vector<ProgramWindow> Win32Platform::ProgramWindows() {
+  // EnumWindows goes through the top-level windows in their Z order, the
+  // frontmost first.
+  WindowWalk walk;
+  EnumWindows(TakeProgramWindow, reinterpret_cast<LPARAM>(&walk));
+  return walk.found;
+}
+
+Handle Win32Platform::ForegroundWindow() { return ToHandle(GetForegroundWindow()); }
+
+bool Win32Platform::BringForward(Handle wnd) {
+  // Asynchronously: a program that hangs must not hang Vorlex with it.
+  if (IsIconic(H(wnd))) ShowWindowAsync(H(wnd), SW_RESTORE);
+  // Vorlex may take the foreground here: it received the input (the
+  // hotkey, the click or the key that chose the item) and its menu has
+  // closed. Otherwise Windows flashes the window's taskbar button instead.
+  return ::SetForegroundWindow(H(wnd)) != FALSE;
+}
+
+bool Win32Platform::ShortcutTarget(const FilePath& link, FilePath& target) {
+  ScopedCom<IShellLinkW> shellLink;
+  ScopedCom<IPersistFile> file;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.Out())) ||
+      FAILED(shellLink->QueryInterface(IID_IPersistFile, file.Out())) ||
+      FAILED(file->Load(WidePath(link).c_str(), STGM_READ)))
+    return false;
+  // The path as stored, its variables expanded; no Resolve, which may
+  // search the disks or ask the person.
+  wchar_t path[MAX_PATH] = {};
+  if (shellLink->GetPath(path, MAX_PATH, nullptr, 0) != S_OK || path[0] == L'\0') return false;
+  target = FilePath(Utf8(path));
+  return true;
+}
+
+namespace {
+// The path in its long form, as a process's image path is given; the
+// path as it is when it names nothing.
+std::wstring LongForm(const std::wstring& path) {
+  std::wstring full(32768, L'\0');
+  DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+  if (n == 0 || n >= full.size()) return path;
+  full.resize(n);
+  std::wstring longer(32768, L'\0');
+  n = GetLongPathNameW(full.c_str(), &longer[0], static_cast<DWORD>(longer.size()));
+  if (n == 0 || n >= longer.size()) return full;
+  longer.resize(n);
+  return longer;
+}
+}  // namespace
+
+bool Win32Platform::SameFile(const FilePath& a, const FilePath& b) {
+  const std::wstring x = LongForm(WidePath(a)), y = LongForm(WidePath(b));
+  // The file system's own rule for names: ordinal, case ignored by its
+  // upper-case table (so "Jürgen" and "JÜRGEN" are one folder).
+  return CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+}  // namespace vx::win32
