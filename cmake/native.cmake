@@ -23,7 +23,8 @@ add_executable(vorlex_tests
   tests/test_program.cpp
   tests/test_main_form.cpp
   tests/test_time_form.cpp
-  tests/test_set_form.cpp)
+  tests/test_set_form.cpp
+  tests/test_editor_text.cpp)
 target_include_directories(vorlex_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vorlex_tests PRIVATE vorlex_app vorlex_headless GTest::gtest_main Threads::Threads)
 gtest_discover_tests(vorlex_tests DISCOVERY_MODE PRE_TEST)

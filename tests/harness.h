@@ -31,6 +31,12 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// A form with nothing on it, for the toolkit's and the tray's own tests.
+class PlainForm : public TForm {
+ public:
+  explicit PlainForm(TComponent* owner) : TForm(owner, "TPlain", "plain") {}
+};
+
 class TempDir {
  public:
   TempDir() {

@@ -52,11 +52,6 @@ class NestingForm : public TForm {
   }
 };
 
-class PlainForm : public TForm {
- public:
-  explicit PlainForm(TComponent* owner) : TForm(owner, "TPlain", "plain") {}
-};
-
 }  // namespace
 
 class Toolkit : public ::testing::Test {

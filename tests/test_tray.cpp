@@ -4,13 +4,6 @@
 
 namespace vx::test {
 
-namespace {
-class OwnerForm : public TForm {
- public:
-  explicit OwnerForm(TComponent* owner) : TForm(owner, "TOwner", "owner") {}
-};
-}  // namespace
-
 class Tray : public ::testing::Test {
  protected:
   Tray() : p(system, "/tmp/x.exe"), app(new TApplication(p)) {
@@ -48,7 +41,7 @@ class Tray : public ::testing::Test {
   HeadlessSystem system;
   HeadlessPlatform p;
   TApplication* app;
-  OwnerForm* form = nullptr;
+  PlainForm* form = nullptr;
   TPopupMenu *left, *right;
   TTrayIcon* tray;
   std::vector<std::string> log;
