@@ -84,7 +84,7 @@ StartUp StartUpMs(int items, int rounds) {
       v.Tray(WM_LBUTTONUP);
       if (!WaitWindowOf(v.Pid(), L"#32768", 60000)) return {-3, -3, -3, -3};
       menu.push_back(Ms(Now() - click));
-      v.ChooseFromMenu(0);
+      v.CloseMenu();
     }
     if (!v.WaitReady(60000)) return {-1, -1, -1, -1};
     idle.push_back(Ms(Now() - t0));

@@ -264,15 +264,21 @@ std::vector<std::wstring> Vorlex::TakeMessageBoxesUntilExit(DWORD ms) const {
 void Vorlex::Tray(UINT mouseMessage) const { PostMessageW(TrayWindow(), vx::kTrayCallbackMessage, 1, mouseMessage); }
 
 bool Vorlex::ChooseFromMenu(int downs, DWORD ms) const {
+  if (downs <= 0) {
+    CloseMenu(ms);
+    return false;  // a name the menu lacks: nothing is chosen
+  }
   HWND menu = WaitMenuReady(Pid(), ms);
   if (!menu) return false;
-  if (downs == 0) {
-    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-  } else {
-    for (int i = 0; i < (downs > 0 ? downs : -downs); ++i)
-      PostMessageW(menu, WM_KEYDOWN, downs > 0 ? VK_DOWN : VK_UP, 0);
-    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-  }
+  for (int i = 0; i < downs; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  return WaitNoWindowOf(Pid(), L"#32768", ms);
+}
+
+bool Vorlex::CloseMenu(DWORD ms) const {
+  HWND menu = WaitMenuReady(Pid(), ms);
+  if (!menu) return false;
+  PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
   return WaitNoWindowOf(Pid(), L"#32768", ms);
 }
 

@@ -9,9 +9,24 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace e2e {
+
+// How many presses of Down reach the entry of that name in a launch menu of
+// items with these names, in their order (lines, named "-", are passed
+// over); 0 for a name the menu lacks.
+template <std::size_t N>
+int MenuDowns(const char* const (&names)[N], std::string_view name) {
+  int downs = 0;
+  for (const char* entry : names) {
+    if (std::string_view(entry) == "-") continue;
+    ++downs;
+    if (name == entry) return downs;
+  }
+  return 0;
+}
 
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
@@ -68,8 +83,11 @@ class Vorlex {
   // Sends a tray callback (kTrayCallbackMessage) as the shell does, with a mouse message.
   void Tray(UINT mouseMessage) const;
   // Waits for the pop-up menu and chooses an entry by keys: `downs` presses of
-  // Down (negative: presses of Up), then Enter; 0 closes it with Escape.
+  // Down, then Enter (see MenuDowns and vx::CommandDowns). With no such
+  // entry (0) the menu is closed and the answer is false.
   bool ChooseFromMenu(int downs, DWORD ms = 10000) const;
+  // Waits for the pop-up menu and closes it with Escape, choosing nothing.
+  bool CloseMenu(DWORD ms = 10000) const;
   const std::wstring& Folder() const { return folder_; }
   std::wstring Path(const std::wstring& name) const { return folder_ + L"\\" + name; }
 

@@ -32,11 +32,7 @@ inline constexpr const char* kItemNames[] = {"項目 A", "Item B", "Item C"};
 
 // How many presses of Down reach the item of that name in the launch menu
 // of Items(); 0 for a name it lacks.
-inline int ItemDowns(std::string_view name) {
-  for (std::size_t i = 0; i < std::size(kItemNames); ++i)
-    if (name == kItemNames[i]) return static_cast<int>(i) + 1;
-  return 0;
-}
+inline int ItemDowns(std::string_view name) { return MenuDowns(kItemNames, name); }
 
 // Three items that start vx_marker.exe, each writing its own file.
 inline std::string Items(const std::wstring& folder) {

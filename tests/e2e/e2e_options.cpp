@@ -80,21 +80,30 @@ class StartOptions : public E2E {
     HoldsFor([&] { return open() == 0; }, 500, 100);
   }
   std::wstring Log(const wchar_t* title) const { return folder + L"\\" + title + L".log"; }
+  // Starts Vorlex on the items of WindowItems() and waits until it is ready.
+  void StartWithWindowItems(Vorlex& v) {
+    WriteBytes(Ini(), WindowItems(folder));
+    StartReady(v);
+  }
+  // Presses Ctrl+Alt and the key, an item's hotkey, as a person does and
+  // waits until `copies` windows of that title are open: the first of
+  // them, or null when they did not open.
+  HWND Press(UINT vk, const wchar_t* title, std::size_t copies = 1) {
+    PressHotkey({VK_CONTROL, VK_MENU}, vk);
+    return WaitTitled(title, copies);
+  }
 };
 
 }  // namespace
 
 TEST_F(StartOptions, ASecondPressBringsTheRunningProgramForwardInsteadOfAnotherCopy) {
-  WriteBytes(Ini(), WindowItems(folder));
   Vorlex v(folder);
-  StartReady(v);
-  PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
-  HWND first = WaitTitled(L"first");
+  StartWithWindowItems(v);
+  HWND first = Press(VK_F9, L"first");
   ASSERT_NE(first, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == first; }, 5000));
   // Another program comes in front of it.
-  PressHotkey({VK_CONTROL, VK_MENU}, VK_F10);
-  HWND second = WaitTitled(L"second");
+  HWND second = Press(VK_F10, L"second");
   ASSERT_NE(second, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == second; }, 5000));
 
@@ -122,23 +131,19 @@ TEST_F(StartOptions, ASecondPressBringsTheRunningProgramForwardInsteadOfAnotherC
   EXPECT_EQ(Started(Log(L"first")), 1u);
 
   // An item without the option starts a copy each press.
-  PressHotkey({VK_CONTROL, VK_MENU}, VK_F10);
-  EXPECT_NE(WaitTitled(L"second", 2), nullptr);
+  EXPECT_NE(Press(VK_F10, L"second", 2), nullptr);
   EXPECT_EQ(Started(Log(L"second")), 2u);
   EXPECT_EQ(v.Close(), 0u);
 }
 
 TEST_F(StartOptions, ProgramsStartMinimizedOrMaximizedAsTheirItemsSay) {
-  WriteBytes(Ini(), WindowItems(folder));
   Vorlex v(folder);
-  StartReady(v);
-  PressHotkey({VK_CONTROL, VK_MENU}, VK_F7);
-  HWND minimized = WaitTitled(L"minimized");
+  StartWithWindowItems(v);
+  HWND minimized = Press(VK_F7, L"minimized");
   ASSERT_NE(minimized, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return IsIconic(minimized) != FALSE; }, 5000));
   EXPECT_NE(GetForegroundWindow(), minimized);  // started without taking the focus
-  PressHotkey({VK_CONTROL, VK_MENU}, VK_F6);
-  HWND maximized = WaitTitled(L"maximized");
+  HWND maximized = Press(VK_F6, L"maximized");
   ASSERT_NE(maximized, nullptr);
   EXPECT_TRUE(WaitUntil([&] { return IsZoomed(maximized) != FALSE; }, 5000));
   EXPECT_FALSE(IsIconic(maximized));

@@ -37,6 +37,9 @@ bool TimeWindow(const std::wstring& out, DWORD dpi) {
   return ok;
 }
 
+// The names of the items of Items(), in their order.
+constexpr const char* kShotItems[] = {"メモ帳", "ドキュメント", "-", "電卓", "見つからない"};
+
 std::string Items(const std::wstring& folder) {
   const std::string marker = Cp932(folder) + "\\vx_marker.exe";
   return ";Vorlex Initialize File\r\n[Basic]\r\nCount=5\r\nShortCutView=1\r\nLeftDoubleClickMenuNo=0\r\n"
@@ -54,15 +57,15 @@ std::string Items(const std::wstring& folder) {
          "[4]\r\nName=\"見つからない\"\r\nExe=\"C:\\missing\\gone.exe\"\r\n";
 }
 
-// Opens a tray menu with a person's click and shoots it, with `downs`
-// presses of Down selecting an entry first.
+// Opens a tray menu with a person's click and shoots it, with the entry
+// that `downs` presses of Down reach selected first (none at 0).
 bool ShootMenu(const Vorlex& v, bool left, const std::wstring& path, int downs = 0) {
   RECT icon;
   if (!WineTrayIconRect(icon) || !PersonClick(icon, left, 1)) return false;
   HWND menu = WaitMenuReady(v.Pid(), 10000);
   for (int i = 0; i < downs; ++i) PressKeys({}, VK_DOWN);
   const bool ok = menu && Shoot(menu, path);
-  v.ChooseFromMenu(0);
+  v.CloseMenu();
   return ok;
 }
 
@@ -74,7 +77,7 @@ bool MenusAndDialogs(const std::wstring& out) {
   if (!v.Start() || !v.WaitReady()) return false;
   // The entry of the missing program selected: the selection's colour
   // shows through its blank image.
-  bool ok = ShootMenu(v, true, out + L"\\launch-menu.bmp", 4);
+  bool ok = ShootMenu(v, true, out + L"\\launch-menu.bmp", MenuDowns(kShotItems, "見つからない"));
   ok = ShootMenu(v, false, out + L"\\command-menu.bmp") && ok;
   if (ChooseCommand(v, "MI_Set")) {  // the editor
     HWND editor = WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
