@@ -85,40 +85,41 @@ std::string FormatDateTime(const std::string& pattern, TDateTime t) {
     const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     std::size_t run = 1;
     while (i + run < pattern.size() && (pattern[i + run] | 0x20) == lower && lower >= 'a' && lower <= 'z') ++run;
+    int value = 0;  // the date or time part the letters stand for
+    bool part = true;
     switch (lower) {
       case 'y':
-        if (run >= 4) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "%04d", p.year);
-          out += buf;
-        } else {
-          Two(out, p.year);
-        }
-        afterHour = false;
+        value = p.year;
         break;
       case 'm':
-        Two(out, afterHour ? p.minute : p.month);
-        afterHour = false;
+        value = afterHour ? p.minute : p.month;
         break;
       case 'n':
-        Two(out, p.minute);
-        afterHour = false;
+        value = p.minute;
         break;
       case 'd':
-        Two(out, p.day);
-        afterHour = false;
+        value = p.day;
         break;
       case 'h':
-        Two(out, p.hour);
-        afterHour = true;
+        value = p.hour;
         break;
       case 's':
-        Two(out, p.second);
-        afterHour = false;
+        value = p.second;
         break;
       default:
         out.append(pattern, i, run);  // separators, blanks and bars as they stand
+        part = false;
         break;
+    }
+    if (part) {
+      if (lower == 'y' && run >= 4) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "%04d", value);
+        out += buf;
+      } else {
+        Two(out, value);
+      }
+      afterHour = lower == 'h';
     }
     i += run;
   }

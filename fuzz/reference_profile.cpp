@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string>
 
 namespace vx::fuzz {
 
@@ -128,17 +130,15 @@ unsigned char Upper(char ch) {
 }  // namespace
 
 std::size_t ReferenceProfile::FoldHash::operator()(std::string_view s) const {
-  std::size_t h = 1469598103934665603ull & SIZE_MAX;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (LeadAt(s, i)) {
-      h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
+  // The name as FoldEqual compares it, hashed by the library.
+  std::string folded(s);
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    if (LeadAt(s, i))
       ++i;
-      h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
-    } else {
-      h = (h ^ Upper(s[i])) * 1099511628211ull;
-    }
+    else
+      folded[i] = static_cast<char>(Upper(s[i]));
   }
-  return h;
+  return std::hash<std::string>()(folded);
 }
 
 bool ReferenceProfile::FoldEqual::operator()(std::string_view a, std::string_view b) const {

@@ -78,9 +78,56 @@ TEST(ProfileJudge, TheEngineReadsWhatTheSystemReads) {
   }
 }
 
-// Writes, then reads: after the same writes through the system and through
-// the engine (key by key and an item's keys together), every key reads the
+// A change made through the system and through the engine alike: a key
+// written, or removed (written without a value) where `value` is null.
+struct Change {
+  const char *section, *key, *value;
+};
+
+// Makes the same changes to two copies of `file`, one through the system's
+// profile functions and one through the engine (key by key, or the changes
+// of section "0" as one batch and the rest key by key), then reads every
+// key of `sections` back through the system: both copies must answer the
 // same. The bytes may differ where the system rewrites lines it keeps.
+void JudgeChanges(const char* file, const std::vector<Change>& changes, const std::vector<const char*>& sections,
+                  const std::vector<const char*>& keys) {
+  vx::win32::Win32Platform platform;
+  for (bool together : {false, true}) {
+    const std::string system = TempIni(), mine = TempIni();
+    for (const std::string& ini : {system, mine}) ASSERT_TRUE(WriteIni(ini, file));
+    for (const Change& c : changes) WritePrivateProfileStringA(c.section, c.key, c.value, system.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, system.c_str());
+    {
+      vx::ProfileFile engine(platform.files(), vx::FilePath(mine));
+      auto one = [&engine](const Change& c) {
+        if (c.value)
+          engine.WriteString(c.section, c.key, c.value);
+        else
+          engine.DeleteKey(c.section, c.key);
+      };
+      if (together) {
+        std::vector<vx::ProfileFile::KeyWrite> batch;
+        for (const Change& c : changes)
+          if (std::string(c.section) == "0") batch.push_back({c.key, c.value ? c.value : "", false, !c.value});
+        engine.WriteKeys("0", batch.data(), batch.size());
+        for (const Change& c : changes)
+          if (std::string(c.section) != "0") one(c);
+      } else {
+        for (const Change& c : changes) one(c);
+      }
+      engine.Flush();
+    }
+    for (const char* section : sections)
+      for (const char* key : keys) {
+        SCOPED_TRACE(::testing::Message()
+                     << "file " << file << (together ? ", together" : "") << " [" << section << "] " << key);
+        EXPECT_EQ(SystemRead(mine, section, key), SystemRead(system, section, key));
+      }
+    DeleteFileA(system.c_str());
+    DeleteFileA(mine.c_str());
+  }
+}
+
 TEST(ProfileJudge, AfterTheSameWritesEveryKeyReadsTheSame) {
   const char* const files[] = {
       "[Basic]\r\nCount=1\r\n[0]\r\nName=\"a\"\r\nHotKey=65\r\nExe=\"C:\\x.exe\"\r\n",
@@ -88,85 +135,22 @@ TEST(ProfileJudge, AfterTheSameWritesEveryKeyReadsTheSame) {
       "[0]\r\nName=no final line end",
       "",
   };
-  struct Write {
-    const char *section, *key, *value;
-  };
-  const std::vector<Write> writes = {{"0", "Name", "\"b\""}, {"0", "HotKey", "66"},    {"0", "Exe", "\"C:\\x.exe\""},
-                                     {"0", "Par", "\"-v\""}, {"1", "Name", "\"new\""}, {"Basic", "Count", "2"}};
-  const char* const sections[] = {"Basic", "0", "1"};
-  const char* const keys[] = {"Name", "HotKey", "Exe", "Par", "Dir", "Count"};
-  vx::win32::Win32Platform platform;
-  for (const char* file : files) {
-    for (bool together : {false, true}) {
-      const std::string system = TempIni(), mine = TempIni();
-      for (const std::string& ini : {system, mine}) ASSERT_TRUE(WriteIni(ini, file));
-      for (const Write& w : writes) WritePrivateProfileStringA(w.section, w.key, w.value, system.c_str());
-      WritePrivateProfileStringA(nullptr, nullptr, nullptr, system.c_str());
-      {
-        vx::ProfileFile engine(platform.files(), vx::FilePath(mine));
-        if (together) {
-          // The item's keys of section "0" in one call, the rest key by key.
-          std::vector<vx::ProfileFile::KeyWrite> item;
-          for (const Write& w : writes)
-            if (std::string(w.section) == "0") item.push_back({w.key, w.value, false});
-          engine.WriteKeys("0", item.data(), item.size());
-          for (const Write& w : writes)
-            if (std::string(w.section) != "0") engine.WriteString(w.section, w.key, w.value);
-        } else {
-          for (const Write& w : writes) engine.WriteString(w.section, w.key, w.value);
-        }
-        engine.Flush();
-      }
-      for (const char* section : sections)
-        for (const char* key : keys) {
-          SCOPED_TRACE(::testing::Message()
-                       << "file " << file << (together ? ", together" : "") << " [" << section << "] " << key);
-          EXPECT_EQ(SystemRead(mine, section, key), SystemRead(system, section, key));
-        }
-      DeleteFileA(system.c_str());
-      DeleteFileA(mine.c_str());
-    }
-  }
+  const std::vector<Change> writes = {{"0", "Name", "\"b\""}, {"0", "HotKey", "66"},    {"0", "Exe", "\"C:\\x.exe\""},
+                                      {"0", "Par", "\"-v\""}, {"1", "Name", "\"new\""}, {"Basic", "Count", "2"}};
+  for (const char* file : files)
+    JudgeChanges(file, writes, {"Basic", "0", "1"}, {"Name", "HotKey", "Exe", "Par", "Dir", "Count"});
 }
 
-// A key removed (written without a value) reads as the system's removal
-// leaves it: gone, or answered by a later line of the same name.
+// A key removed reads as the system's removal leaves it: gone, or answered
+// by a later line of the same name.
 TEST(ProfileJudge, AfterTheSameRemovalsEveryKeyReadsTheSame) {
   const char* const files[] = {
       "[0]\r\nName=\"a\"\r\nRunAs=1\r\nShow=2\r\nActivate=1\r\n[1]\r\nShow=1\r\n",
       "[0]\nshow=first\nSHOW=second\nRunAs=1\n[0]\nActivate=dup section\n",
       "[0]\r\nName=x\r\nShow=no final line end",
   };
-  const char* const removed[] = {"Show", "RunAs", "Missing"};
-  const char* const keys[] = {"Name", "Show", "RunAs", "Activate"};
-  vx::win32::Win32Platform platform;
-  for (const char* file : files) {
-    for (bool together : {false, true}) {
-      const std::string system = TempIni(), mine = TempIni();
-      for (const std::string& ini : {system, mine}) ASSERT_TRUE(WriteIni(ini, file));
-      for (const char* key : removed) WritePrivateProfileStringA("0", key, nullptr, system.c_str());
-      WritePrivateProfileStringA(nullptr, nullptr, nullptr, system.c_str());
-      {
-        vx::ProfileFile engine(platform.files(), vx::FilePath(mine));
-        if (together) {
-          std::vector<vx::ProfileFile::KeyWrite> batch;
-          for (const char* key : removed) batch.push_back({key, "", false, true});
-          engine.WriteKeys("0", batch.data(), batch.size());
-        } else {
-          for (const char* key : removed) engine.DeleteKey("0", key);
-        }
-        engine.Flush();
-      }
-      for (const char* section : {"0", "1"})
-        for (const char* key : keys) {
-          SCOPED_TRACE(::testing::Message()
-                       << "file " << file << (together ? ", together" : "") << " [" << section << "] " << key);
-          EXPECT_EQ(SystemRead(mine, section, key), SystemRead(system, section, key));
-        }
-      DeleteFileA(system.c_str());
-      DeleteFileA(mine.c_str());
-    }
-  }
+  const std::vector<Change> removals = {{"0", "Show", nullptr}, {"0", "RunAs", nullptr}, {"0", "Missing", nullptr}};
+  for (const char* file : files) JudgeChanges(file, removals, {"0", "1"}, {"Name", "Show", "RunAs", "Activate"});
 }
 
 }  // namespace
