@@ -22,9 +22,9 @@ source scripts/wine-session.sh
 if [ "$VX_WINE32" = 1 ]; then
   ctest --preset windows
 else
-  # The shipped program is the 32-bit one; this machine cannot run 32-bit
-  # programs, so its Wine tests run the same tests on the 64-bit build.
-  echo "This machine cannot run 32-bit programs: the Wine tests run the 64-bit Vorlex.exe."
+  # The 32-bit Vorlex.exe cannot run under Wine here: it is checked as a
+  # file, and the same Wine tests run on the 64-bit build.
+  echo "The Wine tests run the 64-bit Vorlex.exe: $VX_WINE32_WHY."
   bash tests/check_exe.sh build/windows/Vorlex.exe i686-w64-mingw32-objdump i686
   ctest --preset windows64
 fi

@@ -5,11 +5,20 @@
 # Without a window manager Wine waits 2 s for every window it hides, and
 # focus and activation are not a desktop's; so the tests run on a desktop.
 #
-# VX_WINE32 is 1 when this machine runs 32-bit programs (and so the 32-bit
-# Vorlex.exe); where it cannot, only the 64-bit build can run under Wine.
+# VX_WINE32 is 1 when Wine runs 32-bit programs here (and so the 32-bit
+# Vorlex.exe); where it cannot, only the 64-bit build can run under Wine,
+# and VX_WINE32_WHY says why: Wine's 32-bit part (wine32:i386) could not be
+# installed, or the machine cannot run 32-bit programs at all.
 vx_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VX_WINE="$vx_root/scripts/wine-run"
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then VX_WINE32=1; else VX_WINE32=0; fi
+VX_WINE32_WHY=
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  VX_WINE32=1
+elif [ ! -e /usr/lib/wine/wine ]; then
+  VX_WINE32=0 VX_WINE32_WHY="Wine's 32-bit part (wine32:i386) is not installed"
+else
+  VX_WINE32=0 VX_WINE32_WHY="this machine cannot run 32-bit programs"
+fi
 : "${WINEPREFIX:=$vx_root/build/wineprefix$([ "$VX_WINE32" = 1 ] || echo 64)}"
 # Wine takes file names from X11 drops and host tools in the locale's
 # encoding: under plain C it strips the high bit ("Jürgen" arrives broken).
