@@ -6,7 +6,7 @@ include(GoogleTest)
 
 vx_layer(vorlex_headless SOURCES platform/headless/headless.cpp platform/headless/headless_controls.cpp
                                  platform/headless/posix_files.cpp platform/headless/iconv_codepage.cpp
-         SEES base platform/platform.h platform/patient_files.h platform/headless
+         SEES base platform/platform.h platform/patient_files.h platform/safe_files.h platform/headless
          LINKS vorlex_platform)
 
 add_executable(vorlex_tests
@@ -24,7 +24,8 @@ add_executable(vorlex_tests
   tests/test_main_form.cpp
   tests/test_time_form.cpp
   tests/test_set_form.cpp
-  tests/test_editor_text.cpp)
+  tests/test_editor_text.cpp
+  tests/test_safe_files.cpp)
 target_include_directories(vorlex_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vorlex_tests PRIVATE vorlex_app vorlex_headless GTest::gtest_main Threads::Threads)
 gtest_discover_tests(vorlex_tests DISCOVERY_MODE PRE_TEST)

@@ -234,6 +234,7 @@ enum : std::uint32_t {
   kErrorAlreadyExists = 183,
   kErrorUnableToRemoveReplaced = 1175,
   kErrorUnableToMoveReplacement = 1176,
+  kErrorUnableToMoveReplacement2 = 1177,
 };
 
 // What CreateMutex's answer says of the single-instance mutex: it existed

@@ -235,6 +235,15 @@ TEST(Program, OnlyAHoldIsWaitedFor) {
     EXPECT_TRUE(PatientFiles::Transient(code)) << code;
   for (std::uint32_t code : Codes{kErrorAccessDenied, 3, 112, 1177})
     EXPECT_FALSE(PatientFiles::Transient(code)) << code;
+  // A replace refused while a scanner holds the old file for deletion is
+  // waited for; one refused for a read-only file is not. An append waits
+  // only for a file held when it opens: a failed write may have added part
+  // of its row already.
+  EXPECT_TRUE(PatientFiles::TransientReplace(SystemError("held", kErrorAccessDenied)));
+  EXPECT_FALSE(PatientFiles::TransientReplace(ReadOnlyFile("read-only", kErrorAccessDenied)));
+  EXPECT_FALSE(PatientFiles::TransientReplace(SystemError("gone", 1177)));
+  EXPECT_TRUE(PatientFiles::TransientAppend(SystemError("held", kErrorSharingViolation)));
+  EXPECT_FALSE(PatientFiles::TransientAppend(SystemError("locked", kErrorLockViolation)));
   // A refused write (read-only) is reported at once, not after a wait.
   Desktop d;
   d.WriteIni(kTwoItems);

@@ -256,8 +256,8 @@ TEST_F(SettingsFile, ACountAboveTheLimitLoadsTheLimitAndSaysSoOnce) {
 TEST_F(SettingsFile, AnUnreadableFileIsAnErrorAndKeepsEveryByte) {
   const std::string text = "[Basic]\r\nCount=1\r\n[0]\r\nName=\"mine\"\r\n";
   WriteFile(IniFileName.utf8, text);
-  p.posixFiles.faultHook = [](PosixFiles::Step s) {
-    if (s == PosixFiles::Step::Read) throw SystemError("read: Input/output error (5)", 5);
+  p.posixFiles.faultHook = [](PosixFiles::Call call, const std::string&) {
+    if (call == PosixFiles::Call::ReadFile) throw SystemError("read: Input/output error (5)", 5);
   };
   AddItem("x");
   for (auto routine : {&WriteIniHeader, &LoadSettings}) {

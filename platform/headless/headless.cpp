@@ -46,8 +46,12 @@ HeadlessPlatform::HeadlessPlatform(HeadlessSystem& sys, std::string path)
       patientFiles(
           posixFiles, [this] { return tick; }, [this](std::uint32_t ms) { Sleep(ms); }),
       exePath(std::move(path)) {
-  posixFiles.faultHook = [this](PosixFiles::Step step) {
-    if (step == PosixFiles::Step::Rename) trace.push_back("write file");
+  // A write's last step: the new file takes the old one's name.
+  posixFiles.faultHook = [this](PosixFiles::Call call, const std::string& path) {
+    const std::string temp = SafeFiles::kTempSuffix;
+    if (call == PosixFiles::Call::ReplaceFile || (call == PosixFiles::Call::MoveFileEx && path.size() > temp.size() &&
+                                                  path.compare(path.size() - temp.size(), temp.size(), temp) == 0))
+      trace.push_back("write file");
   };
 }
 

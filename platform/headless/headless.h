@@ -19,26 +19,55 @@
 
 #include "platform/patient_files.h"
 #include "platform/platform.h"
+#include "platform/safe_files.h"
 
 namespace vx {
 
-// Files on the local file system, with durable atomic replacement.
-class PosixFiles : public Files {
+// Files on the local file system. Each of Windows' file calls is made of
+// POSIX calls, and fails as Windows documents that call: the error number,
+// and the files left as the call's page says (see faultHook).
+class PosixFiles : public SafeFiles {
  public:
-  enum class Step { WriteTemp, SyncTemp, Rename, SyncDir, Read };
-  // Called before each step of a replacement (WriteTemp: halfway through the
-  // data) and halfway through a read; a test may throw from it to stand for
-  // a crash, or a failing disk, at that moment.
-  std::function<void(Step)> faultHook;
+  // The calls, as Windows names them.
+  enum class Call {
+    ReadFile,
+    CreateFile,
+    WriteFile,
+    FlushFileBuffers,
+    CloseHandle,
+    MoveFileEx,
+    ReplaceFile,
+    DeleteFile
+  };
+  // Called before each call with the path it is for (ReadFile: halfway
+  // through the data). A test throws a SystemError from it to make the call
+  // fail with that error number, leaving what Windows leaves: WriteFile has
+  // written half of its bytes, CloseHandle has closed the file, ReplaceFile
+  // has done what its page says of the number (1176 without a backup name:
+  // the replaced file is gone; 1177: the replaced file is under the backup
+  // name), any other call changed nothing. Anything else thrown stands for
+  // a crash at that moment.
+  std::function<void(Call, const std::string& path)> faultHook;
   // Files that another program holds open without sharing them (a scan, a
   // backup): every open of one fails with a sharing violation.
   std::set<std::string> held;
 
-  bool Read(const FilePath& path, std::string& bytes, std::size_t maxBytes) override;
   bool Exists(const FilePath& path) override;
-  void Create(const FilePath& path, const std::string& bytes) override;
-  void Append(const FilePath& path, const std::string& bytes) override;
-  void Replace(const FilePath& path, const std::vector<std::string_view>& pieces) override;
+
+ protected:
+  bool ReadFile(const FilePath& path, std::string& bytes, std::size_t maxBytes) override;
+  Attributes GetAttributes(const FilePath& path) override;
+  FilePath FinalPath(const FilePath& path) override;
+  std::unique_ptr<Writer> CreateFile(const FilePath& path, Open how) override;
+  void MoveFile(const FilePath& from, const FilePath& to) override;
+  void ReplaceFile(const FilePath& replaced, const FilePath& replacement, const FilePath& backup) override;
+  bool DeleteFile(const FilePath& path) override;
+
+ private:
+  class PosixWriter;
+  void Before(Call call, const std::string& path) const {
+    if (faultHook) faultHook(call, path);
+  }
 };
 
 // CP932 as the system converts it (glibc's iconv), with the same rule as the

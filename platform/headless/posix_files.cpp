@@ -83,7 +83,7 @@ std::string DirectoryOf(const std::string& path) {
 
 }  // namespace
 
-bool PosixFiles::Read(const FilePath& file, std::string& bytes, std::size_t maxBytes) {
+bool PosixFiles::ReadFile(const FilePath& file, std::string& bytes, std::size_t maxBytes) {
   const std::string& path = file.utf8;
   CheckNotHeld(held, path);
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -105,7 +105,7 @@ bool PosixFiles::Read(const FilePath& file, std::string& bytes, std::size_t maxB
   for (;;) {
     if (!halfway && done * 2 >= size) {
       halfway = true;
-      if (faultHook) faultHook(Step::Read);
+      Before(Call::ReadFile, path);
     }
     if (done == bytes.size()) {
       char more[65536];
@@ -157,98 +157,126 @@ std::string Resolve(const std::string& path) {
 
 }  // namespace
 
-void PosixFiles::Create(const FilePath& file, const std::string& bytes) {
-  const std::string& path = file.utf8;
-  CheckNotHeld(held, path);
-  // A symbolic link whose target is missing gets its target created.
-  const std::string target = Resolve(path);
-  Fd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-  if (fd.get() < 0) Fail("open", path, errno);
-  WriteAll(fd.get(), bytes.data(), bytes.size(), path);
-  if (::fsync(fd.get()) != 0) Fail("fsync", path, errno);
-}
+FilePath PosixFiles::FinalPath(const FilePath& path) { return FilePath(Resolve(path.utf8)); }
 
-void PosixFiles::Append(const FilePath& file, const std::string& bytes) {
-  const std::string& path = file.utf8;
-  CheckNotHeld(held, path);
-  const std::string target = Resolve(path);
-  // A file without write permission counts as read-only, even for root.
+SafeFiles::Attributes PosixFiles::GetAttributes(const FilePath& file) {
+  Attributes a;
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (st.st_mode & S_IWUSR) == 0))
-    Fail("open", path, EACCES);
-  Fd fd(::open(target.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
-  if (fd.get() < 0) Fail("open", path, errno);
-  WriteAll(fd.get(), bytes.data(), bytes.size(), path);
-  if (::close(fd.release()) != 0) Fail("close", path, errno);
-}
-
-void PosixFiles::Replace(const FilePath& file, const std::vector<std::string_view>& pieces) {
-  const std::string& path = file.utf8;
-  CheckNotHeld(held, path);
-  const std::string target = Resolve(path);
+  if (::stat(file.utf8.c_str(), &st) != 0) return a;
+  a.exists = true;
+  a.directory = S_ISDIR(st.st_mode);
   // A file without write permission counts as read-only, even for root, as
   // the read-only attribute does on Windows.
-  struct stat st {};
-  const bool existed = ::stat(target.c_str(), &st) == 0;
-  if (existed) {
-    if (S_ISDIR(st.st_mode)) Fail("rename", path, EISDIR);
-    if ((st.st_mode & S_IWUSR) == 0) Fail("open", path, EACCES);
+  a.readOnly = (st.st_mode & S_IWUSR) == 0;
+  return a;
+}
+
+class PosixFiles::PosixWriter : public Writer {
+ public:
+  PosixWriter(const PosixFiles& files, int fd, std::string path) : files_(files), fd_(fd), path_(std::move(path)) {}
+  void Write(std::string_view bytes) override {
+    try {
+      files_.Before(Call::WriteFile, path_);
+    } catch (const SystemError&) {
+      // A failed write may have written a part of its bytes.
+      WriteAll(fd_.get(), bytes.data(), bytes.size() / 2, path_);
+      throw;
+    }
+    WriteAll(fd_.get(), bytes.data(), bytes.size(), path_);
   }
-  const std::string temp = target + ".vxtmp";
-  auto step = [this](Step s) {
-    if (faultHook) faultHook(s);
+  void Flush() override {
+    files_.Before(Call::FlushFileBuffers, path_);
+    if (::fsync(fd_.get()) != 0) Fail("fsync", path_, errno);
+  }
+  void Close() override {
+    try {
+      files_.Before(Call::CloseHandle, path_);
+    } catch (const SystemError&) {
+      ::close(fd_.release());  // the handle is gone all the same
+      throw;
+    }
+    if (::close(fd_.release()) != 0) Fail("close", path_, errno);
+  }
+
+ private:
+  const PosixFiles& files_;
+  Fd fd_;
+  std::string path_;
+};
+
+std::unique_ptr<SafeFiles::Writer> PosixFiles::CreateFile(const FilePath& file, Open how) {
+  const std::string& path = file.utf8;
+  Before(Call::CreateFile, path);
+  CheckNotHeld(held, path);
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+  if (how == Open::CreateAlways) flags |= O_TRUNC | O_NOFOLLOW;
+  if (how == Open::Append) flags |= O_APPEND;
+  Fd fd(::open(path.c_str(), flags, 0644));
+  if (fd.get() < 0) Fail("open", path, errno);
+  return std::make_unique<PosixWriter>(*this, fd.release(), path);
+}
+
+namespace {
+
+void SyncFolderOf(const std::string& path) {
+  Fd dir(::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
+}
+
+}  // namespace
+
+void PosixFiles::MoveFile(const FilePath& from, const FilePath& to) {
+  Before(Call::MoveFileEx, from.utf8);
+  CheckNotHeld(held, to.utf8);
+  struct stat st {};
+  if (::lstat(to.utf8.c_str(), &st) == 0)
+    throw SystemError("MoveFileEx " + to.utf8 + ": the file exists (183)", kErrorAlreadyExists);
+  if (::rename(from.utf8.c_str(), to.utf8.c_str()) != 0) Fail("rename", from.utf8, errno);
+  SyncFolderOf(to.utf8);  // MOVEFILE_WRITE_THROUGH
+}
+
+void PosixFiles::ReplaceFile(const FilePath& replaced, const FilePath& replacement, const FilePath& backup) {
+  // ReplaceFileW's steps: the replaced file's rights and owner are merged
+  // into the replacement, the replaced file is renamed to the backup name,
+  // and the replacement takes the replaced file's name.
+  auto merge = [&] {
+    struct stat st {};
+    if (::stat(replaced.utf8.c_str(), &st) != 0) return;
+    ::chmod(replacement.utf8.c_str(), st.st_mode & 07777);
+    if (::chown(replacement.utf8.c_str(), st.st_uid, st.st_gid) != 0) {
+      // Only root may give a file away; as Windows with
+      // REPLACEFILE_IGNORE_MERGE_ERRORS, the replace goes on.
+    }
   };
-  std::size_t total = 0;
-  for (std::string_view p : pieces) total += p.size();
   try {
-    ::unlink(temp.c_str());  // what an earlier crash may have left
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (fd.get() < 0) Fail("open", temp, errno);
-    if (existed) {
-      // The new file takes the old one's access rights and owner.
-      if (::fchmod(fd.get(), st.st_mode & 07777) != 0) Fail("fchmod", temp, errno);
-      if (::fchown(fd.get(), st.st_uid, st.st_gid) != 0 && errno != EPERM) Fail("fchown", temp, errno);
+    Before(Call::ReplaceFile, replaced.utf8);
+  } catch (const SystemError& e) {
+    // What the page says each failure leaves behind.
+    if (e.code() == kErrorUnableToMoveReplacement && backup.empty()) ::unlink(replaced.utf8.c_str());
+    if (e.code() == kErrorUnableToMoveReplacement2) {
+      merge();
+      ::rename(replaced.utf8.c_str(), backup.empty() ? (replaced.utf8 + ".~rf").c_str() : backup.utf8.c_str());
     }
-    // The pieces are gathered into large writes; the hook's WriteTemp step
-    // comes when exactly half of the data is written.
-    constexpr std::size_t kChunk = 1u << 16;
-    std::string buffer;
-    std::size_t written = 0;
-    bool halfway = false;
-    auto drain = [&] {
-      WriteAll(fd.get(), buffer.data(), buffer.size(), temp);
-      written += buffer.size();
-      buffer.clear();
-    };
-    for (std::string_view p : pieces) {
-      while (!p.empty()) {
-        std::size_t n = std::min(p.size(), kChunk - buffer.size());
-        if (!halfway) n = std::min(n, total / 2 - (written + buffer.size()));
-        buffer.append(p.data(), n);
-        p.remove_prefix(n);
-        if (!halfway && written + buffer.size() == total / 2) {
-          drain();
-          step(Step::WriteTemp);
-          halfway = true;
-        } else if (buffer.size() == kChunk) {
-          drain();
-        }
-      }
-    }
-    drain();
-    if (!halfway) step(Step::WriteTemp);
-    step(Step::SyncTemp);
-    if (::fsync(fd.get()) != 0) Fail("fsync", temp, errno);
-    if (::close(fd.release()) != 0) Fail("close", temp, errno);
-    step(Step::Rename);
-    if (::rename(temp.c_str(), target.c_str()) != 0) Fail("rename", path, errno);
-  } catch (const SystemError&) {
-    ::unlink(temp.c_str());
     throw;
   }
-  step(Step::SyncDir);
-  Fd dir(::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) ::fsync(dir.get());
+  CheckNotHeld(held, replaced.utf8);
+  merge();
+  if (::rename(replaced.utf8.c_str(), backup.utf8.c_str()) != 0) Fail("rename", replaced.utf8, errno);
+  if (::rename(replacement.utf8.c_str(), replaced.utf8.c_str()) != 0) {
+    const int err = errno;
+    ::rename(backup.utf8.c_str(), replaced.utf8.c_str());
+    Fail("rename", replacement.utf8, err);
+  }
+  SyncFolderOf(replaced.utf8);
+}
+
+bool PosixFiles::DeleteFile(const FilePath& file) {
+  try {
+    Before(Call::DeleteFile, file.utf8);
+  } catch (const SystemError&) {
+    return false;
+  }
+  return ::unlink(file.utf8.c_str()) == 0;
 }
 
 }  // namespace vx

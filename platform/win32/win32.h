@@ -33,6 +33,10 @@
 #undef DragAcceptFiles
 #undef DragFinish
 #undef GetEnvironmentVariable
+#undef CreateFile
+#undef MoveFile
+#undef ReplaceFile
+#undef DeleteFile
 
 #include <condition_variable>
 #include <cstddef>
@@ -45,6 +49,7 @@
 
 #include "platform/patient_files.h"
 #include "platform/platform.h"
+#include "platform/safe_files.h"
 #include "platform/win32/scoped.h"
 
 namespace vx::win32 {
@@ -86,13 +91,19 @@ inline Handle ToHandle(HWND wnd) { return reinterpret_cast<Handle>(wnd); }
 // text for it.
 [[noreturn]] void ThrowLastError(const char* function, DWORD error = GetLastError());
 
-class Win32Files : public Files {
+// Files through the W calls; the steps between the calls are SafeFiles'.
+class Win32Files : public SafeFiles {
  public:
-  bool Read(const FilePath& path, std::string& bytes, std::size_t maxBytes) override;
   bool Exists(const FilePath& path) override;
-  void Create(const FilePath& path, const std::string& bytes) override;
-  void Append(const FilePath& path, const std::string& bytes) override;
-  void Replace(const FilePath& path, const std::vector<std::string_view>& pieces) override;
+
+ protected:
+  bool ReadFile(const FilePath& path, std::string& bytes, std::size_t maxBytes) override;
+  Attributes GetAttributes(const FilePath& path) override;
+  FilePath FinalPath(const FilePath& path) override;
+  std::unique_ptr<Writer> CreateFile(const FilePath& path, Open how) override;
+  void MoveFile(const FilePath& from, const FilePath& to) override;
+  void ReplaceFile(const FilePath& replaced, const FilePath& replacement, const FilePath& backup) override;
+  bool DeleteFile(const FilePath& path) override;
 };
 
 // The shell's icon of a file (its large icon), or null. It may take as long

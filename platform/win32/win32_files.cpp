@@ -1,3 +1,5 @@
+// The Win32 backend's file calls. Each is one W call, failing as its page
+// says; the steps between them are SafeFiles'.
 #include <algorithm>
 
 #include "platform/win32/win32.h"
@@ -6,18 +8,8 @@ namespace vx::win32 {
 
 namespace {
 
-void WriteAll(HANDLE h, std::string_view bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-    DWORD written = 0;
-    if (!WriteFile(h, bytes.data() + done, chunk, &written, nullptr)) ThrowLastError("WriteFile");
-    done += written;
-  }
-}
-
 // The file that a path names: a symbolic link is followed to its target.
-std::wstring FinalPath(const std::wstring& path) {
+std::wstring FinalPathOf(const std::wstring& path) {
   ScopedHandle h(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!h.Valid()) return path;
@@ -33,7 +25,7 @@ std::wstring FinalPath(const std::wstring& path) {
 
 }  // namespace
 
-bool Win32Files::Read(const FilePath& path, std::string& bytes, std::size_t maxBytes) {
+bool Win32Files::ReadFile(const FilePath& path, std::string& bytes, std::size_t maxBytes) {
   const std::wstring wide = WidePath(path);
   ScopedHandle h(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -53,7 +45,7 @@ bool Win32Files::Read(const FilePath& path, std::string& bytes, std::size_t maxB
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD got = 0;
-    if (!ReadFile(h.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr))
+    if (!::ReadFile(h.Get(), &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr))
       ThrowLastError("ReadFile");
     if (got == 0) break;  // the file was shortened meanwhile
     done += got;
@@ -67,78 +59,75 @@ bool Win32Files::Exists(const FilePath& path) {
   return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void Win32Files::Create(const FilePath& path, const std::string& bytes) {
-  ScopedHandle h(
-      CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h.Valid()) ThrowLastError("CreateFileW");
-  WriteAll(h.Get(), bytes);
-  if (!FlushFileBuffers(h.Get())) ThrowLastError("FlushFileBuffers");
-}
-
-void Win32Files::Append(const FilePath& path, const std::string& bytes) {
-  // Windows refuses to write a read-only file to anyone; Wine running as
-  // root would not, so the attribute is asked first.
+SafeFiles::Attributes Win32Files::GetAttributes(const FilePath& path) {
+  Attributes a;
   const DWORD attrs = GetFileAttributesW(WidePath(path).c_str());
-  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-    ThrowLastError("CreateFileW", ERROR_ACCESS_DENIED);
-  ScopedHandle h(CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h.Valid()) ThrowLastError("CreateFileW");
-  WriteAll(h.Get(), bytes);
-  if (!CloseHandle(h.Get())) {
-    const DWORD error = GetLastError();
-    h.Release();
-    ThrowLastError("CloseHandle", error);
-  }
-  h.Release();
+  if (attrs == INVALID_FILE_ATTRIBUTES) return a;
+  a.exists = true;
+  a.directory = (attrs & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  a.readOnly = (attrs & FILE_ATTRIBUTE_READONLY) != 0;
+  return a;
 }
 
-void Win32Files::Replace(const FilePath& path, const std::vector<std::string_view>& pieces) {
-  const std::wstring target = FinalPath(WidePath(path));
+FilePath Win32Files::FinalPath(const FilePath& path) { return PathFromWide(FinalPathOf(WidePath(path))); }
+
+namespace {
+
+class Win32Writer : public SafeFiles::Writer {
+ public:
+  explicit Win32Writer(HANDLE h) : h_(h) {}
+  void Write(std::string_view bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+      DWORD written = 0;
+      if (!::WriteFile(h_.Get(), bytes.data() + done, chunk, &written, nullptr)) ThrowLastError("WriteFile");
+      done += written;
+    }
+  }
+  void Flush() override {
+    if (!FlushFileBuffers(h_.Get())) ThrowLastError("FlushFileBuffers");
+  }
+  void Close() override {
+    // The handle is gone whatever CloseHandle answers.
+    const BOOL closed = CloseHandle(h_.Get());
+    const DWORD error = GetLastError();
+    h_.Release();
+    if (!closed) ThrowLastError("CloseHandle", error);
+  }
+
+ private:
+  ScopedHandle h_;
+};
+
+}  // namespace
+
+std::unique_ptr<SafeFiles::Writer> Win32Files::CreateFile(const FilePath& path, Open how) {
+  const DWORD access = how == Open::Append ? FILE_APPEND_DATA : GENERIC_WRITE;
+  const DWORD share = how == Open::Append ? FILE_SHARE_READ : 0;
+  const DWORD disposition = how == Open::CreateAlways ? CREATE_ALWAYS : OPEN_ALWAYS;
+  HANDLE h = CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) ThrowLastError("CreateFileW");
+  return std::make_unique<Win32Writer>(h);
+}
+
+void Win32Files::MoveFile(const FilePath& from, const FilePath& to) {
+  if (!MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_WRITE_THROUGH)) ThrowLastError("MoveFileExW");
+}
+
+void Win32Files::ReplaceFile(const FilePath& replaced, const FilePath& replacement, const FilePath& backup) {
+  const std::wstring target = WidePath(replaced);
   const DWORD attrs = GetFileAttributesW(target.c_str());
-  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-    ThrowLastError("ReplaceFileW", ERROR_ACCESS_DENIED);
-  // Write the whole new file beside the old one, make it durable, then put
-  // it in the old one's place in one step.
-  const std::wstring temp = target + L".vxtmp";
-  try {
-    ScopedHandle h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.Valid()) ThrowLastError("CreateFileW");
-    // The pieces are gathered into large writes.
-    std::string buffer;
-    for (std::string_view piece : pieces) {
-      if (buffer.size() + piece.size() > (1u << 16)) {
-        WriteAll(h.Get(), buffer);
-        buffer.clear();
-      }
-      if (piece.size() > (1u << 16))
-        WriteAll(h.Get(), piece);
-      else
-        buffer.append(piece);
-    }
-    WriteAll(h.Get(), buffer);
-    if (!FlushFileBuffers(h.Get())) ThrowLastError("FlushFileBuffers");
-  } catch (...) {
-    DeleteFileW(temp.c_str());
-    throw;
-  }
-  if (attrs == INVALID_FILE_ATTRIBUTES) {
-    if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      const DWORD error = GetLastError();
-      DeleteFileW(temp.c_str());
-      ThrowLastError("MoveFileExW", error);
-    }
-    return;
-  }
   // ReplaceFileW keeps the old file's attributes (hidden, system), its
   // security and its creation time.
-  if (!ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-    const DWORD error = GetLastError();
-    DeleteFileW(temp.c_str());
-    ThrowLastError("ReplaceFileW", error);
-  }
+  if (!ReplaceFileW(target.c_str(), WidePath(replacement).c_str(), backup.empty() ? nullptr : WidePath(backup).c_str(),
+                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    ThrowLastError("ReplaceFileW");
   // Not every implementation carries the attributes over; make sure.
-  if (GetFileAttributesW(target.c_str()) != attrs) SetFileAttributesW(target.c_str(), attrs);
+  if (attrs != INVALID_FILE_ATTRIBUTES && GetFileAttributesW(target.c_str()) != attrs)
+    SetFileAttributesW(target.c_str(), attrs);
 }
+
+bool Win32Files::DeleteFile(const FilePath& path) { return DeleteFileW(WidePath(path).c_str()) != FALSE; }
 
 }  // namespace vx::win32
