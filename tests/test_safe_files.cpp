@@ -52,13 +52,42 @@ class SafeWrites : public ::testing::Test {
     files.faultHook = nullptr;
     return calls;
   }
-  // Makes call number `at` fail with `error` (0: a crash at that moment).
-  void FailAt(std::size_t at, std::uint32_t error) {
-    files.faultHook = [at, error, n = std::size_t(0)](Call, const std::string& path) mutable {
-      if (n++ != at) return;
-      if (error == 0) throw Crash{};
-      throw SystemError("injected at " + path + " (" + std::to_string(error) + ")", error);
+  // Every failure to inject into `calls`: each call's documented errors,
+  // then a crash at that moment (error 0) where `crash` says so.
+  struct Failure {
+    std::size_t at;
+    Call call;
+    std::uint32_t error;
+  };
+  static std::vector<Failure> Failures(const std::vector<Call>& calls, bool crash) {
+    std::vector<Failure> out;
+    for (std::size_t at = 0; at < calls.size(); ++at) {
+      for (std::uint32_t error : kDocumented.at(calls[at])) out.push_back({at, calls[at], error});
+      if (crash) out.push_back({at, calls[at], 0});
+    }
+    return out;
+  }
+  // Runs `write` with the failure injected: 0 when it went through, 1 when
+  // it raised an error (the person is told), -1 for the crash.
+  int Attempt(const std::function<void()>& write, const Failure& f) {
+    files.faultHook = [f, n = std::size_t(0)](Call, const std::string& path) mutable {
+      if (n++ != f.at) return;
+      if (f.error == 0) throw Crash{};
+      throw SystemError("injected at " + path + " (" + std::to_string(f.error) + ")", f.error);
     };
+    int told = 0;
+    try {
+      write();
+    } catch (const SystemError&) {
+      told = 1;
+    } catch (const Crash&) {
+      told = -1;
+    }
+    files.faultHook = nullptr;
+    return told;
+  }
+  void Clear() {
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) std::filesystem::remove(e.path());
   }
 
   TempDir dir;
@@ -81,45 +110,31 @@ TEST_F(SafeWrites, ASaveLeavesTheFileWholeWhateverCallFailsAndHowever) {
   WriteFile(Target(), oldText);
   const std::vector<Call> calls = CallsOf(save);
   ASSERT_GE(calls.size(), 6u);  // delete of a stale backup, create, writes, flush, close, replace, delete
-  for (std::size_t at = 0; at < calls.size(); ++at) {
-    std::vector<std::uint32_t> errors = kDocumented.at(calls[at]);
-    errors.push_back(0);  // and a crash
-    for (std::uint32_t error : errors) {
-      SCOPED_TRACE("call " + std::to_string(at) + " (" + std::to_string(static_cast<int>(calls[at])) + "), error " +
-                   std::to_string(error));
-      WriteFile(Target(), oldText);
-      FailAt(at, error);
-      int told = 0;
-      try {
-        save();
-      } catch (const SystemError&) {
-        ++told;
-      } catch (const Crash&) {
-        told = -1;
-      }
-      files.faultHook = nullptr;
-      EXPECT_LE(told, 1);
-      // With nothing under the file's name, the new file is moved in.
-      if (calls[at] == Call::ReplaceFile && error == kErrorUnableToMoveReplacement2) {
-        EXPECT_EQ(told, 0);
-      }
-      const std::string now = ReadBack();
-      EXPECT_TRUE(now == oldText || now == newText) << now.size();
-      if (told == 0) {
-        EXPECT_EQ(now, newText);  // no error: the new bytes are there
-      }
-      if (told == 1) {
-        EXPECT_EQ(now, oldText);  // an error: the old ones
-      }
-      if (told >= 0 && calls[at] != Call::DeleteFile) {
-        EXPECT_EQ(Beside(), std::vector<std::string>{});
-      }
-      // The next save is not disturbed by what the failure left, and ends
-      // with nothing beside the file.
-      save();
-      EXPECT_EQ(ReadBack(), newText);
+  for (const Failure& f : Failures(calls, true)) {
+    SCOPED_TRACE("call " + std::to_string(f.at) + " (" + std::to_string(static_cast<int>(f.call)) + "), error " +
+                 std::to_string(f.error));
+    WriteFile(Target(), oldText);
+    const int told = Attempt(save, f);
+    // With nothing under the file's name, the new file is moved in.
+    if (f.call == Call::ReplaceFile && f.error == kErrorUnableToMoveReplacement2) {
+      EXPECT_EQ(told, 0);
+    }
+    const std::string now = ReadBack();
+    EXPECT_TRUE(now == oldText || now == newText) << now.size();
+    if (told == 0) {
+      EXPECT_EQ(now, newText);  // no error: the new bytes are there
+    }
+    if (told == 1) {
+      EXPECT_EQ(now, oldText);  // an error: the old ones
+    }
+    if (told >= 0 && f.call != Call::DeleteFile) {
       EXPECT_EQ(Beside(), std::vector<std::string>{});
     }
+    // The next save is not disturbed by what the failure left, and ends
+    // with nothing beside the file.
+    save();
+    EXPECT_EQ(ReadBack(), newText);
+    EXPECT_EQ(Beside(), std::vector<std::string>{});
   }
 }
 
@@ -128,31 +143,18 @@ TEST_F(SafeWrites, ACreateLeavesTheWholeFileOrNoneWhateverCallFails) {
   const std::string header = ";Vorlex Initialize File\r\n";
   auto create = [&] { patient.Create(FilePath(Target()), header); };
   const std::vector<Call> calls = CallsOf(create);
-  for (std::size_t at = 0; at < calls.size(); ++at) {
-    std::vector<std::uint32_t> errors = kDocumented.at(calls[at]);
-    errors.push_back(0);
-    for (std::uint32_t error : errors) {
-      SCOPED_TRACE("call " + std::to_string(at) + ", error " + std::to_string(error));
-      for (const auto& e : std::filesystem::directory_iterator(dir.path())) std::filesystem::remove(e.path());
-      FailAt(at, error);
-      bool failed = false;
-      try {
-        create();
-      } catch (const SystemError&) {
-        failed = true;
-      } catch (const Crash&) {
-        failed = true;
-      }
-      files.faultHook = nullptr;
-      std::string bytes;
-      const bool exists = files.Read(FilePath(Target()), bytes, 1u << 20);
-      EXPECT_EQ(exists, !failed || calls[at] == Call::DeleteFile);
-      if (exists) {
-        EXPECT_EQ(bytes, header);
-      }
-      if (error != 0) {
-        EXPECT_EQ(Beside(), std::vector<std::string>{});
-      }
+  for (const Failure& f : Failures(calls, true)) {
+    SCOPED_TRACE("call " + std::to_string(f.at) + ", error " + std::to_string(f.error));
+    Clear();
+    const int told = Attempt(create, f);
+    std::string bytes;
+    const bool exists = files.Read(FilePath(Target()), bytes, 1u << 20);
+    EXPECT_EQ(exists, told == 0);
+    if (exists) {
+      EXPECT_EQ(bytes, header);
+    }
+    if (told >= 0) {
+      EXPECT_EQ(Beside(), std::vector<std::string>{});
     }
   }
   // Never over a file that is there.
@@ -166,29 +168,21 @@ TEST_F(SafeWrites, AnAppendLeavesTheFileAsItWasOrWithTheRowAdded) {
   auto append = [&] { patient.Append(FilePath(Target()), row); };
   WriteFile(Target(), "head\r\n");
   const std::vector<Call> calls = CallsOf(append);
-  for (std::size_t at = 0; at < calls.size(); ++at)
-    for (std::uint32_t error : kDocumented.at(calls[at])) {
-      SCOPED_TRACE("call " + std::to_string(at) + ", error " + std::to_string(error));
-      WriteFile(Target(), "head\r\n");
-      FailAt(at, error);
-      bool told = false;
-      try {
-        append();
-      } catch (const SystemError&) {
-        told = true;
-      }
-      files.faultHook = nullptr;
-      const std::string now = ReadFile(Target());
-      // Done, the row is there once; told, a failed write may have written
-      // a part of it, as WriteFile's page allows, and it is not written
-      // again. The lines before it are never touched.
-      if (!told) {
-        EXPECT_EQ(now, "head\r\n" + row);
-      }
-      ASSERT_GE(now.size(), 6u);
-      EXPECT_EQ("head\r\n" + row.substr(0, now.size() - 6), now);
-      EXPECT_EQ(Beside(), std::vector<std::string>{});
+  for (const Failure& f : Failures(calls, false)) {
+    SCOPED_TRACE("call " + std::to_string(f.at) + ", error " + std::to_string(f.error));
+    WriteFile(Target(), "head\r\n");
+    const int told = Attempt(append, f);
+    const std::string now = ReadFile(Target());
+    // Done, the row is there once; told, a failed write may have written a
+    // part of it, as WriteFile's page allows, and it is not written again.
+    // The lines before it are never touched.
+    if (told == 0) {
+      EXPECT_EQ(now, "head\r\n" + row);
     }
+    ASSERT_GE(now.size(), 6u);
+    EXPECT_EQ("head\r\n" + row.substr(0, now.size() - 6), now);
+    EXPECT_EQ(Beside(), std::vector<std::string>{});
+  }
   // A read-only log is refused at once, not waited for.
   std::filesystem::permissions(Target(), std::filesystem::perms::owner_read);
   const std::uint64_t before = tick;
@@ -222,7 +216,7 @@ TEST_F(SafeWrites, TheHeadlessReplaceFailsAsWindowsDocumentsIt) {
                                                {5, true, "old", "new", ""},
                                                {0, true, "new", "", "old"}}) {
     SCOPED_TRACE(std::to_string(o.error) + (o.withBackup ? " with a backup name" : " without"));
-    for (const auto& e : std::filesystem::directory_iterator(dir.path())) std::filesystem::remove(e.path());
+    Clear();
     WriteFile(target.utf8, "old");
     WriteFile(temp.utf8, "new");
     fs.faultHook = [&o](Call call, const std::string&) {
