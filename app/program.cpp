@@ -32,25 +32,32 @@ int VorlexProgram::Start() {
     return 0;
   }
   SetCorePlatform(&P);
-  auto* app = new TApplication(P);
-  started_ = true;
-  P.SetExStyle(app->GetHandle(), P.GetExStyle(app->GetHandle()) | kWsExToolWindow);
-  app->SetTitle(kAppTitle);
-  app->HelpFile = kHelpFile;
-  app->CreateForm(Form_Main);
-  app->CreateForm(Form_Set);
-  Form_Set->MainWindow = {[] { Form_Main->DeleteMI_Exe(); }, [] { Form_Main->CreateMI_Exe(); },
-                          [] { Form_Main->AutoPopupOn(); }};
-  app->CreateForm(Form_About);
-  app->CreateForm(Form_SetEtc);
-  app->CreateForm(Form_Time);
+  // Everything from the first window to the message loop: an error on the
+  // way (a window, a form or a timer the system refuses, a hotkey) is shown
+  // and the run ends with 1.
   try {
+    auto* app = new TApplication(P);
+    started_ = true;
+    P.SetExStyle(app->GetHandle(), P.GetExStyle(app->GetHandle()) | kWsExToolWindow);
+    app->SetTitle(kAppTitle);
+    app->HelpFile = kHelpFile;
+    app->CreateForm(Form_Main);
+    app->CreateForm(Form_Set);
+    Form_Set->MainWindow = {[] { Form_Main->DeleteMI_Exe(); }, [] { Form_Main->CreateMI_Exe(); },
+                            [] { Form_Main->AutoPopupOn(); }};
+    app->CreateForm(Form_About);
+    app->CreateForm(Form_SetEtc);
+    app->CreateForm(Form_Time);
     Form_Main->HotKeySet();
   } catch (const std::exception& e) {
-    app->ShowException(e);
-    // Hotkeys, atoms and the tray icon that start-up got so far are given
-    // back by the normal end-of-run work.
+    if (Application)
+      Application->ShowException(e);
+    else
+      P.MessageBox(e.what(), kAppTitle, Platform::BoxKind::Error);  // no application window to own it
+    // What start-up got so far (windows, hotkeys, atoms, the tray icon) is
+    // given back by the normal end-of-run work.
     Finish();
+    SetCorePlatform(nullptr);
     return 1;
   }
   return -1;

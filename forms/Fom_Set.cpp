@@ -331,10 +331,13 @@ void TForm_Set::FormDestroy() {
   Editing = false;
   // The main window saves the list as the run ends; it must save the file's
   // items, as Cancel would leave them. Should the file not load, the list
-  // is emptied, and an empty list saves nothing over the file.
+  // is emptied, and an empty list saves nothing over the file. The
+  // hotkey-text switch is the command menu's, which the person set: only
+  // the items go back.
+  const bool shortCutView = ShortCutView;
   ClearExeList();
   try {
-    LoadSettings();
+    ThenCleanUp([] { LoadSettings(); }, [shortCutView] { ShortCutView = shortCutView; });
   } catch (...) {
     ClearExeList();
     throw;

@@ -158,6 +158,36 @@ TEST(Program, StartFailsWithExitCode1WhenTheFileCannotBeCreated) {
   EXPECT_EQ(Application, nullptr);
 }
 
+// A window, a form or a timer that the system refuses on the way to the
+// message loop (a process out of its handles): the error is shown, the run
+// ends with 1, and nothing of the start is left behind or written.
+TEST(Program, AnErrorAnywhereInTheStartIsShownAndEndsWith1) {
+  const std::vector<std::string> refused = {kApplicationClass, "TForm_Main", "TForm_Set",      "TForm_About",
+                                            "TForm_SetEtc",    "TForm_Time", kTrayWindowClass, "timers"};
+  for (const std::string& what : refused) {
+    SCOPED_TRACE(what);
+    Desktop d;
+    d.WriteIni(kTwoItems);
+    if (what == "timers") {
+      d.p.refuseTimers = true;
+      d.system().trayAddsRefused = 1;  // Explorer busy: the tray icon's retry needs a timer
+    } else {
+      d.p.refusedWindows.insert(what);
+    }
+    EXPECT_EQ(d.Start(), 1);
+    ASSERT_FALSE(d.p.messageBoxes.empty());
+    EXPECT_NE(d.p.messageBoxes[0].text.find("(1158)"), std::string::npos) << d.p.messageBoxes[0].text;
+    EXPECT_EQ(d.p.messageBoxes[0].kind, Platform::BoxKind::Error);
+    EXPECT_EQ(d.p.messageBoxes[0].caption, "Vorlex");
+    EXPECT_EQ(Application, nullptr);
+    EXPECT_TRUE(d.system().hotkeys.empty());
+    EXPECT_TRUE(d.system().atoms.empty());
+    EXPECT_TRUE(d.system().trayIcons.empty());
+    EXPECT_TRUE(d.system().windows.empty());
+    EXPECT_NE(d.IniText().find("[1]\r\nName=\"Shell\""), std::string::npos);
+  }
+}
+
 TEST(Program, AFolderNameCp932CannotHoldIsTheFolderItsFilesAreMadeIn) {
   Desktop d;
   // "Café Jürgen": the files go there, and a message shows what CP932 has.

@@ -318,10 +318,12 @@ TEST_F(Editor, ARefusedSaveIsShownAndTheHotkeysAndMenusComeBackAllTheSame) {
 TEST_F(Editor, TheEndOfTheRunWithTheEditorOpenStoresOnlyWhatWasConfirmed) {
   // The session ends (or a close request comes) while the editor holds
   // changes that neither Ok nor Cancel confirmed: the file keeps its items,
-  // and the run's end is stored all the same.
+  // and the run's end and the hotkey-text switch, which the person set
+  // from the command menu before, are stored all the same.
   for (bool endSession : {false, true}) {
     Desktop& e = d;
     Start(kThree);
+    Form_Main->MI_ShortCutViewClick(nullptr);
     Open();
     Click("Btn_Add");
     Type("Edt_Name", "unstored");  // renamed in the list at once
@@ -343,6 +345,7 @@ TEST_F(Editor, TheEndOfTheRunWithTheEditorOpenStoresOnlyWhatWasConfirmed) {
     EXPECT_EQ(text.find("unstored"), std::string::npos) << endSession;
     EXPECT_NE(text.find("[2]\r\nName=\"C\""), std::string::npos) << endSession;
     EXPECT_NE(text.find("Last=26/12/07"), std::string::npos) << endSession;
+    EXPECT_NE(text.find("ShortCutView=1"), std::string::npos) << endSession;
     EXPECT_TRUE(e.p.messageBoxes.empty());
     std::filesystem::remove(e.Ini());
     e.system().mutexes.clear();  // the ended run's mutex goes with its process

@@ -18,7 +18,14 @@ TApplication::TApplication(Platform& platform) : TComponent(nullptr), P(platform
   desc.kind = WindowKind::AppWindow;
   desc.className = kApplicationClass;
   desc.caption = "";
-  handle_ = P.CreateWindow(desc, this);
+  try {
+    handle_ = P.CreateWindow(desc, this);
+  } catch (...) {
+    // No application is left to show errors or to be found.
+    Application = nullptr;
+    SetEscapedErrorSink(nullptr);
+    throw;
+  }
   Icon.SetHandle(P.LoadMainIcon());
 }
 
@@ -36,11 +43,8 @@ void TApplication::AfterFormCreated(TForm* form) {
   if (!mainForm_) mainForm_ = form;
   form->GetHandle();
   for (int i = 0; i < form->ComponentCount(); ++i) form->Components(i)->Loaded();
-  try {
-    form->FormCreate();
-  } catch (const std::exception& e) {
-    ShowException(e);
-  }
+  form->FormCreate();
+  form->created_ = true;
 }
 
 TApplication::PumpEnd TApplication::PumpUntil(const std::function<bool()>& done, PumpRules rules) {

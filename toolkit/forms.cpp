@@ -192,6 +192,7 @@ void TForm::Close() {
 }
 
 void TForm::BeforeDestruction() {
+  if (!created_) return;
   try {
     FormDestroy();
   } catch (const std::exception& e) {

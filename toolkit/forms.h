@@ -63,7 +63,8 @@ class TForm : public TComponent, public WindowProc {
   Handle FontHandle() const { return font_; }
 
   // Handlers the concrete forms override; each runs under the toolkit's
-  // error box.
+  // error box, but FormCreate, whose error reaches CreateForm's caller.
+  // FormDestroy runs only for a form whose FormCreate ran to its end.
   virtual void FormCreate() {}
   virtual void FormShow() {}
   virtual void FormDestroy() {}
@@ -117,6 +118,9 @@ class TForm : public TComponent, public WindowProc {
   int dpi_ = 96;
   Handle font_ = 0;
   bool shownOnce_ = false;
+  // FormCreate ran to its end: only then does FormDestroy have anything
+  // of it to undo.
+  bool created_ = false;
 };
 
 }  // namespace vx

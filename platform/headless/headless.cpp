@@ -63,7 +63,13 @@ bool HeadlessPlatform::CreateSingleInstanceMutex(const std::string& name) {
   return !AnotherCopyHoldsMutex(!denied, error);
 }
 
+namespace {
+constexpr std::uint32_t kErrorNoMoreUserHandles = 1158;
+}  // namespace
+
 Handle HeadlessPlatform::CreateWindow(const WindowSpec& desc, WindowProc* proc) {
+  if (refusedWindows.count(desc.className))
+    throw SystemError("CreateWindowExW " + desc.className + " (1158): out of window handles", kErrorNoMoreUserHandles);
   const Handle h = system.nextHandle++;
   HeadlessSystem::Window w;
   w.desc = desc;
@@ -134,6 +140,7 @@ bool HeadlessPlatform::Showing(Handle wnd) const {
 }
 
 void HeadlessPlatform::SetTimer(Handle wnd, std::uintptr_t id, std::uint32_t ms) {
+  if (refuseTimers) throw SystemError("SetTimer (1158): out of window handles", kErrorNoMoreUserHandles);
   timers[{wnd, id}] = Timer{ms, tick + ms};
 }
 

@@ -199,6 +199,11 @@ class HeadlessPlatform : public Platform {
   std::map<std::string, std::string> environment;
   std::map<std::u16string, std::u16string> shortNames;
   bool wow64 = false;
+  // The window classes whose windows the system refuses to make, and
+  // whether it refuses timers, as Windows does for a process out of its
+  // allowance of handles (ERROR_NO_MORE_USER_HANDLES).
+  std::set<std::string> refusedWindows;
+  bool refuseTimers = false;
   int exitCode = -1;  // set by ExitProcess
   Point cursor{100, 200};
   std::array<bool, 256> keys{};
