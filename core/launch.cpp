@@ -153,13 +153,18 @@ FilePath ProgramOf(const std::string& named, Platform& p) {
 bool BringRunningForward(const FilePath& program, Platform& p) {
   const bool byName = program.utf8.find_first_of("\\/:") == std::string::npos;
   std::vector<Handle> windows;  // the program's, front first
+  // The window in front is the frontmost one a person sees, whatever took
+  // the foreground since: the taskbar when the icon was clicked, Vorlex's
+  // own window while its menu was open.
+  Handle inFront = 0;
   for (const ProgramWindow& w : p.ProgramWindows()) {
+    if (!inFront && !w.minimized) inFront = w.wnd;
     const bool same =
         byName ? FoldCase(FileNamePart(w.image.utf8)) == FoldCase(program.utf8) : p.SameFile(w.image, program);
     if (same) windows.push_back(w.wnd);
   }
   if (windows.empty()) return false;
-  const Handle next = windows.size() > 1 && windows.front() == p.ForegroundWindow() ? windows.back() : windows.front();
+  const Handle next = windows.size() > 1 && windows.front() == inFront ? windows.back() : windows.front();
   // Refused, the window flashes on the taskbar: the person sees where it
   // is, and a second copy would only add to it.
   p.BringForward(next);

@@ -33,8 +33,10 @@ FilePath ProgramOf(const std::string& named, Platform& p);
 
 // Brings a window of the running program forward, restored if minimized;
 // false when none is open. The frontmost window of the program comes
-// forward; when it is the foreground window already and the program has
-// more, the backmost one does, so that repeated calls go through them all.
+// forward; when it is the window in front already (the frontmost of the
+// windows a person switches to, not minimized) and the program has more,
+// the backmost one does, so that repeated calls go through them all, from a
+// hotkey and from the launch menu alike.
 // A program named without a folder (found by the shell's search) is
 // matched by its file name; any other by its full path.
 bool BringRunningForward(const FilePath& program, Platform& p);

@@ -448,7 +448,6 @@ class Platform {
   // The windows a person switches between (ProgramWindow), front first.
   // A window whose program cannot be asked for its path is left out.
   virtual std::vector<ProgramWindow> ProgramWindows() = 0;
-  virtual Handle ForegroundWindow() = 0;
   // Restores another program's window if it is minimized and makes it the
   // foreground window. False when the system kept the foreground where it
   // was (the window then flashes on the taskbar); it is restored anyway.

@@ -207,6 +207,22 @@ TEST_F(MainForm, CtrlShiftHeldAsAnEntryIsChosenStartsItElevatedOnce) {
   EXPECT_EQ(d.p.launches.back().verb, "OPEN");
 }
 
+// Opening the launch menu gives Vorlex the foreground; choosing an item
+// whose program is in front goes on to its next window all the same.
+TEST_F(MainForm, ChoosingFromTheMenuGoesThroughTheProgramsWindows) {
+  ExeList->Items(3)->Activate = 1;  // Calc
+  const Handle a = d.system().OpenProgramWindow("C:\\Windows\\System32\\calc.exe");
+  const Handle b = d.system().OpenProgramWindow("C:\\Windows\\System32\\calc.exe");
+  std::vector<Handle> seen;
+  for (int i = 0; i < 3; ++i) {
+    d.p.onPopup = Choosing("Calc");
+    Click(true);
+    seen.push_back(d.system().foreground);
+  }
+  EXPECT_EQ(seen, (std::vector<Handle>{a, b, a}));
+  EXPECT_TRUE(d.p.launches.empty());
+}
+
 TEST_F(MainForm, ARightClickOpensTheCommandMenu) {
   V seen;
   d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {

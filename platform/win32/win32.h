@@ -224,7 +224,6 @@ class Win32Platform : public Platform {
   bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show) override;
   bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
   std::vector<ProgramWindow> ProgramWindows() override;
-  Handle ForegroundWindow() override;
   bool BringForward(Handle wnd) override;
   bool ShortcutTarget(const FilePath& link, FilePath& target) override;
   bool SameFile(const FilePath& a, const FilePath& b) override;

@@ -79,7 +79,6 @@ std::vector<ProgramWindow> Win32Platform::ProgramWindows() {
   return walk.found;
 }
 
-Handle Win32Platform::ForegroundWindow() { return ToHandle(GetForegroundWindow()); }
 
 bool Win32Platform::BringForward(Handle wnd) {
   // Asynchronously: a program that hangs must not hang Vorlex with it.
