@@ -71,6 +71,26 @@ bool IsProgramPath(const std::string& path, Platform& p) {
   return false;
 }
 
+namespace {
+
+// A variable's value as 64-bit Windows has it. A 32-bit program on 64-bit
+// Windows sees ProgramFiles and CommonProgramFiles name the "(x86)"
+// folders; the person, Explorer and every 64-bit program see the others,
+// which Windows gives a 32-bit program as ProgramW6432 and
+// CommonProgramW6432. So both builds read a stored path alike.
+bool VariableAs64Bit(const std::string& name, std::string& value, Platform& p) {
+  if (p.IsWow64()) {
+    const std::string folded = FoldCase(name);
+    const char* native = folded == "PROGRAMFILES"         ? "ProgramW6432"
+                         : folded == "COMMONPROGRAMFILES" ? "CommonProgramW6432"
+                                                          : nullptr;
+    if (native && p.GetEnvironmentVariable(native, value)) return true;
+  }
+  return p.GetEnvironmentVariable(name, value);
+}
+
+}  // namespace
+
 std::string ExpandVariables(const std::string& s, Platform& p) {
   std::string out;
   std::size_t i = 0;
@@ -84,7 +104,7 @@ std::string ExpandVariables(const std::string& s, Platform& p) {
     out.append(s, i, open - i);
     const std::string name = s.substr(open + 1, close - open - 1);
     std::string value;
-    if (!name.empty() && p.GetEnvironmentVariable(name, value)) {
+    if (!name.empty() && VariableAs64Bit(name, value, p)) {
       out += value;
       i = close + 1;
     } else {
@@ -144,8 +164,12 @@ FilePath ProgramOf(const std::string& named, Platform& p) {
   if (named.empty()) return FilePath();
   if (HasExtension(named, ".LNK")) {
     FilePath target;
-    if (p.ShortcutTarget(FilePath(named), target) && IsProgramPath(target.utf8, p)) return target;
-    return FilePath();
+    // The target as stored, its variables expanded as 64-bit Windows has
+    // them: a link to "%ProgramFiles%\\App\\app.exe" names the 64-bit
+    // program, which the 32-bit build's shell would place under "(x86)".
+    if (!p.ShortcutTarget(FilePath(named), target)) return FilePath();
+    target = FilePath(ExpandVariables(target.utf8, p));
+    return IsProgramPath(target.utf8, p) ? target : FilePath();
   }
   return IsProgramPath(named, p) ? FilePath(named) : FilePath();
 }

@@ -3,7 +3,9 @@
 // takes (UTF-8). The stored values are never changed.
 //
 // - "%NAME%" in any of the three is the environment variable NAME; a name
-//   that is not set stays as written.
+//   that is not set stays as written. A 32-bit Vorlex on 64-bit Windows
+//   reads %ProgramFiles% and %CommonProgramFiles% as 64-bit Windows has
+//   them (ProgramW6432, CommonProgramW6432), as the 64-bit build does.
 // - A relative Exe that names a file in the program's own folder or below
 //   it ("tools\x.exe") is that file; any other relative Exe ("notepad.exe")
 //   goes to the shell as written, which searches for it as it does.

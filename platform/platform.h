@@ -452,8 +452,10 @@ class Platform {
   // foreground window. False when the system kept the foreground where it
   // was (the window then flashes on the taskbar); it is restored anyway.
   virtual bool BringForward(Handle wnd) = 0;
-  // The file a shell shortcut (.lnk) points to; false when the file is no
-  // shortcut or points to no file (a shortcut to a URL or a shell folder).
+  // The file a shell shortcut (.lnk) points to, as stored: its environment
+  // variables not yet expanded ("%ProgramFiles%\App\app.exe"), for a
+  // 32-bit process's expansion would name the "(x86)" folder. False when
+  // the file is no shortcut or points to no file (a URL, a shell folder).
   virtual bool ShortcutTarget(const FilePath& link, FilePath& target) = 0;
   // Whether two paths name the same file as the file system compares
   // names: letter case ignored, a short (8.3) name the same as its long one.

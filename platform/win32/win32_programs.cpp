@@ -79,7 +79,6 @@ std::vector<ProgramWindow> Win32Platform::ProgramWindows() {
   return walk.found;
 }
 
-
 bool Win32Platform::BringForward(Handle wnd) {
   // Asynchronously: a program that hangs must not hang Vorlex with it.
   if (IsIconic(H(wnd))) ShowWindowAsync(H(wnd), SW_RESTORE);
@@ -96,10 +95,12 @@ bool Win32Platform::ShortcutTarget(const FilePath& link, FilePath& target) {
       FAILED(shellLink->QueryInterface(IID_IPersistFile, file.Out())) ||
       FAILED(file->Load(WidePath(link).c_str(), STGM_READ)))
     return false;
-  // The path as stored, its variables expanded; no Resolve, which may
-  // search the disks or ask the person.
+  // The path as stored, its variables not expanded (SLGP_RAWPATH): under
+  // WOW64 the plain path of a link to "C:\Program Files\..." would point
+  // into "Program Files (x86)". No Resolve, which may search the disks or
+  // ask the person.
   wchar_t path[MAX_PATH] = {};
-  if (shellLink->GetPath(path, MAX_PATH, nullptr, 0) != S_OK || path[0] == L'\0') return false;
+  if (shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK || path[0] == L'\0') return false;
   target = FilePath(Utf8(path));
   return true;
 }
