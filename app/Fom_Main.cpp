@@ -63,7 +63,18 @@ TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, kMainFormClass, kMainFo
                                                              : -1;
     return ExeList && n >= 0 && n < ExeList->Count();
   };
-  PM_Left->OnPopup = [this](TObject*) { DrawAllMenuIcons(); };
+  PM_Left->OnPopup = [this](TObject*) {
+    // The images are made at the DPI of the monitor the menu opens on; on
+    // another monitor's they are made anew.
+    Platform& P = Application->P;
+    const Point size = P.LargeIconSize(P.DpiAt(PM_Left->PopupPoint()));
+    if (size.x != menuIconSize_.x || size.y != menuIconSize_.y) {
+      menuIconSize_ = size;
+      iconTickets_.clear();  // icons of the old size still to come are let go
+      nextMenuIcon_ = VisibleMenuIcon ? 0 : PM_Left->Count();
+    }
+    DrawAllMenuIcons();
+  };
 }
 
 TMenuItem* TForm_Main::AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*)) {
@@ -134,6 +145,10 @@ void TForm_Main::CreateMI_Exe() {
     PM_Left->Add(item);
   }
   nextMenuIcon_ = VisibleMenuIcon ? 0 : PM_Left->Count();
+  // Made while no menu is up: at the DPI of the monitor under the cursor,
+  // where the menu will most likely open (made anew if it opens elsewhere).
+  Platform& P = Application->P;
+  menuIconSize_ = P.LargeIconSize(P.DpiAt(P.GetCursorPos()));
   SetMI_Caption();
 }
 
@@ -145,7 +160,7 @@ bool TForm_Main::DrawNextMenuIcon() {
     // missing icon leaves it blank.
     Platform& P = Application->P;
     TMenuItem* item = PM_Left->Items(index);
-    item->SetBitmap(P.IconBitmap(0, P.LargeIconSize()));
+    item->SetBitmap(P.IconBitmap(0, menuIconSize_));
     iconTickets_[RequestItemIcon(ExeList->Items(index)->Exe, GetHandle(), kWmMenuIcon)] = item;
   }
   return nextMenuIcon_ < PM_Left->Count();
@@ -159,7 +174,7 @@ void TForm_Main::MenuIconCame(std::uintptr_t ticket) {
   if (it == iconTickets_.end()) return;  // its entry is gone: the icon goes too
   TMenuItem* item = it->second;
   iconTickets_.erase(it);
-  if (!icon.Empty()) item->SetBitmap(P.IconBitmap(icon.GetHandle(), P.LargeIconSize()));
+  if (!icon.Empty()) item->SetBitmap(P.IconBitmap(icon.GetHandle(), menuIconSize_));
 }
 
 void TForm_Main::DrawAllMenuIcons() {

@@ -71,6 +71,7 @@ class TForm_Main : public TForm {
   void DrawAllMenuIcons();
   void MenuIconCame(std::uintptr_t ticket);
   int nextMenuIcon_ = 0;                              // the first launch entry whose icon is not asked for yet
+  Point menuIconSize_{32, 32};                        // the entries' images' size: the menu's monitor's
   std::map<std::uintptr_t, TMenuItem*> iconTickets_;  // lookups under way, by ticket
 
   TMenuItem* AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*));

@@ -45,7 +45,7 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   Lbl_Dir                 = Place<TLabel>   ("Lbl_Dir",                 nullptr, 168, 140,  60,  16, "ﾃﾞｨﾚｸﾄﾘ");
   Edt_Dir                 = Place<TEdit>    ("Edt_Dir",                 nullptr, 232, 136, 412,  24, "",            6);
   Lbl_DoubleClick         = Place<TLabel>   ("Lbl_DoubleClick",         nullptr, 168, 168, 108,  16, "ﾀﾞﾌﾞﾙｸﾘｯｸ呼出");
-  CB_LeftDoubleClickMenu  = Place<TCheckBox>("CB_LeftDoubleClickMenu",  nullptr, 280, 168,  89,  17, "左ボタン",    7);
+  CB_LeftDoubleClickMenu  = Place<TCheckBox>("CB_LeftDoubleClickMenu",  nullptr, 280, 168,  88,  17, "左ボタン",    7);
   CB_RightDoubleClickMenu = Place<TCheckBox>("CB_RightDoubleClickMenu", nullptr, 368, 168,  89,  17, "右ボタン",    8);
   Lbl_Show                = Place<TLabel>   ("Lbl_Show",                nullptr, 168, 200,  48,  16, "ｳｨﾝﾄﾞｳ");
   CmB_Show                = Place<TComboBox>("CmB_Show",                nullptr, 220, 196,  80,  24, "",            9);

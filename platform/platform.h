@@ -427,7 +427,11 @@ class Platform {
   // Answers never taken are destroyed with the platform.
   virtual std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) = 0;
   virtual Handle TakeFileIcon(std::uintptr_t ticket) = 0;
-  virtual Point LargeIconSize() = 0;
+  // The large-icon size at a DPI (32 pixels at 96), and the DPI of the
+  // monitor that holds a point of the screen: a menu's images are made at
+  // its monitor's DPI, which may differ from the one at sign-in.
+  virtual Point LargeIconSize(int dpi) = 0;
+  virtual int DpiAt(Point at) = 0;
   virtual Handle IconBitmap(Handle icon, Point size) = 0;  // icon drawn at (0, 0); 0 icon = blank
   virtual void DestroyBitmap(Handle bitmap) = 0;
 

@@ -83,6 +83,29 @@ TEST_F(MainForm, MenuIconsAreDrawnWhenIdleOrAtTheLatestBeforeTheMenuOpens) {
   for (int i = 0; i < 4; ++i) EXPECT_NE(Form_Main->PM_Left->Items(i)->Bitmap(), 0u);
 }
 
+// The images are made at the DPI of the monitor the menu opens on, which
+// need not be the one at sign-in; on another monitor's they are made anew.
+TEST_F(MainForm, MenuIconsHaveTheSizeOfTheMonitorTheMenuOpensOn) {
+  auto sizes = [&] {
+    std::vector<int> out;
+    for (int i : {0, 3}) out.push_back(d.p.bitmapSizes.at(Form_Main->PM_Left->Items(i)->Bitmap()).x);
+    return out;
+  };
+  d.Pump();  // drawn at the start's DPI
+  EXPECT_EQ(sizes(), (std::vector<int>{32, 32}));
+  for (int dpi : {192, 144, 96}) {
+    d.system().dpi = dpi;
+    std::vector<int> shown;
+    d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {
+      for (int i : {0, 3}) shown.push_back(d.p.bitmapSizes.at(pop.entries[static_cast<std::size_t>(i)].bitmap).x);
+      return -1;
+    };
+    Click(true);
+    EXPECT_EQ(shown, (std::vector<int>{32 * dpi / 96, 32 * dpi / 96})) << dpi;
+    EXPECT_EQ(sizes(), (std::vector<int>{32 * dpi / 96, 32 * dpi / 96})) << dpi;  // the icons that came too
+  }
+}
+
 TEST_F(MainForm, ASlowIconDoesNotHoldTheMenuAndIsFilledInWhenItComes) {
   // The first item's icon lies on an offline share: the shell takes five
   // seconds for it. The menu opens at once all the same.

@@ -352,6 +352,58 @@ TEST_F(Editor, TheEndOfTheRunWithTheEditorOpenStoresOnlyWhatWasConfirmed) {
   }
 }
 
+// At every DPI a person uses, each window's controls lie inside their
+// parent and none over another (a frame around a group aside), and the
+// version box's icon is scaled once.
+TEST(Windows, AtEveryDpiNoControlLiesOverAnother) {
+  for (int dpi : {96, 144, 192}) {
+    SCOPED_TRACE(dpi);
+    Desktop e;
+    e.system().dpi = dpi;
+    e.WriteIni(kThree);
+    ASSERT_EQ(e.Start(), -1);
+    Form_Main->MI_AboutClick(nullptr);
+    Form_Time->Show();
+    e.Pump();
+    const auto& windows = e.system().windows;
+    auto sizeOf = [&](Handle wnd) {
+      const auto& w = windows.at(wnd);
+      return w.isControl ? Point{w.control.bounds.width, w.control.bounds.height} : Point{w.desc.width, w.desc.height};
+    };
+    // A control as the person sees it: a drop-down list's window takes in
+    // its opened list, which lies over what is below it by design.
+    auto shown = [&](const HeadlessSystem::Window& w) {
+      Rect r = w.control.bounds;
+      if (w.control.className == "COMBOBOX") r.height = Form_Set->Scale(24);
+      return r;
+    };
+    auto visible = [&](Handle h) {
+      for (; h && windows.at(h).isControl; h = windows.at(h).parent)
+        if (!windows.at(h).control.visible) return false;
+      return true;
+    };
+    for (const auto& [h, w] : windows) {
+      if (!w.isControl || !visible(h)) continue;
+      const Rect r = shown(w);
+      const Point room = sizeOf(w.parent);
+      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.left + r.width <= room.x && r.top + r.height <= room.y)
+          << w.control.name << " leaves its parent";
+      if (w.control.edgesOnly) continue;
+      for (const auto& [h2, w2] : windows) {
+        if (h2 <= h || !w2.isControl || w2.parent != w.parent || w2.control.edgesOnly || !visible(h2)) continue;
+        const Rect q = shown(w2);
+        const bool apart = r.left + r.width <= q.left || q.left + q.width <= r.left || r.top + r.height <= q.top ||
+                           q.top + q.height <= r.top;
+        EXPECT_TRUE(apart) << w.control.name << " and " << w2.control.name;
+      }
+    }
+    const Rect& image = e.p.Control(Form_About->GetHandle(), "Img_Main").control.bounds;
+    EXPECT_EQ(image.width, 32 * dpi / 96);
+    EXPECT_EQ(image.height, 32 * dpi / 96);
+    EXPECT_EQ(e.Close(), 0);
+  }
+}
+
 TEST_F(Editor, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
   Start(kThree);
   Form_Main->MI_AboutClick(nullptr);

@@ -24,9 +24,6 @@ void TIcon::Assign(const TIcon* other) {
   SetHandle(other && other->handle_ ? Application->P.CopyIcon(other->handle_) : 0);
 }
 
-int TIcon::Width() const { return Application->P.LargeIconSize().x; }
-int TIcon::Height() const { return Application->P.LargeIconSize().y; }
-
 // ----------------------------------------------------------------- TMenuItem
 
 TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner) {}
@@ -83,6 +80,7 @@ int TPopupMenu::IndexOf(const TMenuItem* item) const {
 }
 
 void TPopupMenu::Popup(int x, int y) {
+  popupPoint_ = Point{x, y};
   if (OnPopup) OnPopup(this);
   std::vector<MenuEntrySpec> entries;
   shown_.clear();

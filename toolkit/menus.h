@@ -23,8 +23,6 @@ class TIcon {
   // Holds a copy of `other`'s picture (empty when `other` is null or empty).
   void Assign(const TIcon* other);
   bool Empty() const { return handle_ == 0; }
-  int Width() const;
-  int Height() const;
 
  private:
   Handle handle_ = 0;
@@ -64,6 +62,8 @@ class TPopupMenu : public TComponent {
   bool AutoPopup = true;
   // Runs just before the menu is shown.
   TNotifyEvent OnPopup;
+  // Where the menu is shown, or was last.
+  Point PopupPoint() const { return popupPoint_; }
 
   void Add(TMenuItem* item);
   void Remove(TMenuItem* item);
@@ -79,6 +79,7 @@ class TPopupMenu : public TComponent {
  private:
   std::vector<TMenuItem*> items_;
   std::vector<TMenuItem*> shown_;  // the entries of the menu up now, in its order
+  Point popupPoint_;
 };
 
 }  // namespace vx

@@ -342,9 +342,10 @@ void HeadlessPlatform::SetShownMenuBitmap(int index, Handle bitmap) {
   if (index >= 0 && index < static_cast<int>(entries.size())) entries[static_cast<std::size_t>(index)].bitmap = bitmap;
 }
 
-Handle HeadlessPlatform::IconBitmap(Handle, Point) {
+Handle HeadlessPlatform::IconBitmap(Handle, Point size) {
   const Handle h = system.nextHandle++;
   liveBitmaps.insert(h);
+  bitmapSizes[h] = size;
   return h;
 }
 

@@ -220,6 +220,7 @@ class HeadlessPlatform : public Platform {
   // Chooses an entry of a pop-up menu (-1: none); runs while the menu is up.
   std::function<int(const Popup&)> onPopup;
   std::set<Handle> liveIcons, liveBitmaps;
+  std::map<Handle, Point> bitmapSizes;  // each image's size, as it was made
   std::vector<std::pair<NotifyOp, NotifyIconData>> notifyCalls;
   std::set<std::string> filesWithIcons;  // paths the shell has an icon for
   // How long the shell takes to find a path's icon (an offline share, a
@@ -380,7 +381,8 @@ class HeadlessPlatform : public Platform {
   void DestroyIcon(Handle icon) override { liveIcons.erase(icon); }
   std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) override;
   Handle TakeFileIcon(std::uintptr_t ticket) override;
-  Point LargeIconSize() override { return Point{32, 32}; }
+  Point LargeIconSize(int dpi) override { return Point{32 * dpi / 96, 32 * dpi / 96}; }
+  int DpiAt(Point) override { return system.dpi; }
   Handle IconBitmap(Handle icon, Point size) override;
   void DestroyBitmap(Handle bitmap) override { liveBitmaps.erase(bitmap); }
 

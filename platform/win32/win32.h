@@ -208,7 +208,8 @@ class Win32Platform : public Platform {
   void DestroyIcon(Handle icon) override;
   std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) override;
   Handle TakeFileIcon(std::uintptr_t ticket) override;
-  Point LargeIconSize() override;
+  Point LargeIconSize(int dpi) override;
+  int DpiAt(Point at) override;
   Handle IconBitmap(Handle icon, Point size) override;
   void DestroyBitmap(Handle bitmap) override;
 

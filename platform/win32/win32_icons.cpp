@@ -94,7 +94,28 @@ Handle Win32Platform::TakeFileIcon(std::uintptr_t ticket) {
   return icon;
 }
 
-Point Win32Platform::LargeIconSize() { return Point{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)}; }
+Point Win32Platform::LargeIconSize(int dpi) {
+  // GetSystemMetrics answers at the system DPI (the one at sign-in), which a
+  // per-monitor aware program must not take for every monitor's.
+  using ForDpiFn = int(WINAPI*)(int, UINT);
+  static const auto forDpi = User32<ForDpiFn>("GetSystemMetricsForDpi");
+  if (forDpi) return Point{forDpi(SM_CXICON, static_cast<UINT>(dpi)), forDpi(SM_CYICON, static_cast<UINT>(dpi))};
+  // Before Windows 10 1607 the program is system-DPI aware: every monitor
+  // has the system's DPI, and so its metrics.
+  return Point{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
+}
+
+int Win32Platform::DpiAt(Point at) {
+  using ForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto forMonitor = reinterpret_cast<ForMonitorFn>(
+      reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"shcore.dll"), "GetDpiForMonitor")));
+  constexpr int kMdtEffectiveDpi = 0;
+  const HMONITOR monitor = MonitorFromPoint(POINT{at.x, at.y}, MONITOR_DEFAULTTONEAREST);
+  UINT x = 0, y = 0;
+  if (forMonitor && monitor && forMonitor(monitor, kMdtEffectiveDpi, &x, &y) == S_OK && x) return static_cast<int>(x);
+  const ScopedGetDC screen(nullptr);
+  return GetDeviceCaps(screen.Get(), LOGPIXELSX);
+}
 
 namespace {
 

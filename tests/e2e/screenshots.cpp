@@ -1,7 +1,7 @@
 // Pictures of the program as a person sees it on the Wine desktop: the
 // launch menu and the command menu, the editor, the other settings, the
-// version box, and the time window collapsed and expanded at 96 and at 192
-// DPI. Each is a BMP file in the folder named on the command line;
+// version box, and the time window collapsed and expanded, each at 96 and
+// at 192 DPI. Each is a BMP file in the folder named on the command line;
 // scripts/screenshots.sh makes PNG files of them for the docs.
 #include <cstdio>
 #include <string>
@@ -69,22 +69,25 @@ bool ShootMenu(const Vorlex& v, bool left, const std::wstring& path, int downs =
   return ok;
 }
 
-bool MenusAndDialogs(const std::wstring& out) {
-  SetWineDpi(96);
-  const std::wstring folder = NewFolder(L"screenshots-dialogs");
+// The menus and dialogs at a DPI; the pictures at 96 DPI are named plain,
+// the others with their DPI ("editor-192.bmp").
+bool MenusAndDialogs(const std::wstring& out, DWORD dpi) {
+  SetWineDpi(dpi);
+  const std::wstring suffix = (dpi == 96 ? L"" : L"-" + std::to_wstring(dpi)) + L".bmp";
+  const std::wstring folder = NewFolder(L"screenshots-dialogs-" + std::to_wstring(dpi));
   WriteBytes(folder + L"\\Vorlex.ini", Items(folder));
   Vorlex v(folder);
   if (!v.Start() || !v.WaitReady()) return false;
   // The entry of the missing program selected: the selection's colour
   // shows through its blank image.
-  bool ok = ShootMenu(v, true, out + L"\\launch-menu.bmp", MenuDowns(kShotItems, "見つからない"));
-  ok = ShootMenu(v, false, out + L"\\command-menu.bmp") && ok;
+  bool ok = ShootMenu(v, true, out + L"\\launch-menu" + suffix, MenuDowns(kShotItems, "見つからない"));
+  ok = ShootMenu(v, false, out + L"\\command-menu" + suffix) && ok;
   if (ChooseCommand(v, "MI_Set")) {  // the editor
     HWND editor = WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
-    ok = editor && Shoot(editor, out + L"\\editor.bmp") && ok;
+    ok = editor && Shoot(editor, out + L"\\editor" + suffix) && ok;
     if (editor && ClickWindow(ChildWithText(editor, L"その他の設定"))) {
       HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 10000, true);
-      ok = etc && Shoot(etc, out + L"\\other-settings.bmp") && ok;
+      ok = etc && Shoot(etc, out + L"\\other-settings" + suffix) && ok;
       if (etc) ClickWindow(ChildWithText(etc, L"閉じる"));
       if (etc) WaitHidden(etc);
     }
@@ -95,7 +98,7 @@ bool MenusAndDialogs(const std::wstring& out) {
   }
   if (ChooseCommand(v, "MI_About")) {  // the version box
     HWND about = WaitWindowOf(v.Pid(), L"TForm_About", 10000, true);
-    ok = about && Shoot(about, out + L"\\about.bmp") && ok;
+    ok = about && Shoot(about, out + L"\\about" + suffix) && ok;
   } else {
     ok = false;
   }
@@ -111,8 +114,11 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring out = argv[1];
-  bool ok = MenusAndDialogs(out);
-  for (DWORD dpi : {96u, 192u}) ok = TimeWindow(out, dpi) && ok;
+  bool ok = true;
+  for (DWORD dpi : {96u, 192u}) {
+    ok = MenusAndDialogs(out, dpi) && ok;
+    ok = TimeWindow(out, dpi) && ok;
+  }
   SetWineDpi(96);
   std::fprintf(stderr, ok ? "screenshots written\n" : "some screenshots failed\n");
   return ok ? 0 : 1;
