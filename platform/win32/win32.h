@@ -38,7 +38,6 @@
 #undef ReplaceFile
 #undef DeleteFile
 
-#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <map>
@@ -111,7 +110,8 @@ class Win32Files : public SafeFiles {
 HICON LookUpFileIcon(const std::wstring& path);
 
 // Icon lookups on a thread of their own with its own COM apartment; answers
-// are kept until the UI thread takes them.
+// are kept until the UI thread takes them. `wake` (an auto-reset event) is
+// set for each new job and for the stop.
 struct IconLookups {
   struct Job {
     std::uintptr_t ticket;
@@ -120,7 +120,7 @@ struct IconLookups {
     UINT msg;
   };
   std::mutex lock;
-  std::condition_variable wake;
+  ScopedHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
   std::deque<Job> jobs;
   std::map<std::uintptr_t, HICON> answers;
   std::uintptr_t lastTicket = 0;

@@ -47,26 +47,65 @@ HICON LookUpFileIcon(const std::wstring& wide) {
   return info.hIcon;
 }
 
-void IconLookups::Work(std::shared_ptr<IconLookups> self) {
-  // SHGetFileInfo wants COM initialised on the thread that calls it.
-  const ScopedComInit com;
-  std::unique_lock<std::mutex> held(self->lock);
-  for (;;) {
-    self->wake.wait(held, [&] { return self->stop || !self->jobs.empty(); });
-    if (self->stop) break;
-    const Job job = std::move(self->jobs.front());
-    self->jobs.pop_front();
-    held.unlock();
-    HICON icon = LookUpFileIcon(job.path);
-    held.lock();
-    if (self->stop) {
-      if (icon) DestroyIcon(icon);
-      break;
-    }
-    self->answers[job.ticket] = icon;
-    PostMessageW(job.wnd, job.msg, job.ticket, 0);
+namespace {
+
+// Handles every message waiting in this thread's queue.
+void DispatchWaiting() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
   }
-  self->running = false;
+}
+
+}  // namespace
+
+void IconLookups::Work(std::shared_ptr<IconLookups> self) {
+  // SHGetFileInfo wants COM initialised on the thread that calls it: a
+  // single-threaded apartment, which needs a message loop even without
+  // objects, for the broadcasts that some programs send and wait for (DDE
+  // for a file association, an installer's WM_SETTINGCHANGE). So the worker
+  // waits for its jobs and its messages alike, and handles the messages
+  // between jobs.
+  const ScopedComInit com;
+  for (;;) {
+    Job job{};
+    bool found = false;
+    {
+      std::lock_guard<std::mutex> held(self->lock);
+      if (self->stop) {
+        self->running = false;
+        return;
+      }
+      if (!self->jobs.empty()) {
+        job = std::move(self->jobs.front());
+        self->jobs.pop_front();
+        found = true;
+      }
+    }
+    if (found) {
+      HICON icon = LookUpFileIcon(job.path);
+      std::lock_guard<std::mutex> held(self->lock);
+      if (self->stop) {
+        if (icon) DestroyIcon(icon);
+        self->running = false;
+        return;
+      }
+      self->answers[job.ticket] = icon;
+      PostMessageW(job.wnd, job.msg, job.ticket, 0);
+    } else {
+      // MWMO_INPUTAVAILABLE: messages already seen but not handled wake it
+      // too. The event stays set for a job that came meanwhile.
+      // Without its event (the system had none to give) it looks again
+      // every 50 ms.
+      HANDLE wake = self->wake.Get();
+      if (self->wake.Valid())
+        MsgWaitForMultipleObjectsEx(1, &wake, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      else
+        MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    DispatchWaiting();
+  }
 }
 
 std::uintptr_t Win32Platform::RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) {
@@ -80,7 +119,7 @@ std::uintptr_t Win32Platform::RequestFileIcon(const FilePath& path, Handle wnd, 
     std::thread(IconLookups::Work, icons_).detach();
     icons_->running = true;
   }
-  icons_->wake.notify_one();
+  SetEvent(icons_->wake.Get());
   return ticket;
 }
 

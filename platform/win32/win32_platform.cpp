@@ -128,7 +128,7 @@ Win32Platform::~Win32Platform() {
   for (const auto& [ticket, icon] : icons_->answers)
     if (icon) ::DestroyIcon(icon);
   icons_->answers.clear();
-  icons_->wake.notify_one();
+  SetEvent(icons_->wake.Get());
 }
 
 FilePath Win32Platform::ExePath() {

@@ -50,6 +50,26 @@ TEST_F(E2E, WhileIdleItUsesNoProcessorTime) {
   EXPECT_EQ(v.Close(), 0u);
 }
 
+// A program that broadcasts a change and waits for every window's answer
+// (an installer's WM_SETTINGCHANGE) is answered at once: every thread of
+// Vorlex with a window handles messages while it waits, the icon worker's
+// apartment too. (Wine gives that apartment a window only when COM needs
+// one, so under Wine this answers for the UI thread's windows; on Windows
+// the apartment's window is among those asked.)
+TEST_F(E2E, ABroadcastThatWaitsForEveryWindowIsAnsweredAtOnce) {
+  Vorlex v(folder);
+  StartWithItems(v);
+  v.Tray(WM_LBUTTONDOWN);
+  v.Tray(WM_LBUTTONUP);
+  ASSERT_TRUE(v.CloseMenu());  // the icons were asked for before it opened
+  const DWORD start = GetTickCount();
+  DWORD_PTR answer = 0;
+  EXPECT_TRUE(SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Environment"),
+                                  SMTO_NORMAL, 5000, &answer));
+  EXPECT_LT(GetTickCount() - start, 2000u);
+  EXPECT_EQ(v.Close(), 0u);
+}
+
 TEST_F(E2E, TheEndOfTheSessionSavesAndEndsTheProgram) {
   Vorlex v(folder);
   StartWithItems(v);
