@@ -1,5 +1,7 @@
 #include "core/Unit_All.h"
 
+#include <memory>
+
 #include "base/text.h"
 #include "core/launch.h"
 #include "core/messages.h"
@@ -239,16 +241,40 @@ void ExecItem(std::int32_t index, bool elevated) {
   Platform& p = CorePlatform();
   std::string named;
   const LaunchRequest request = ResolveLaunch(item.Exe, item.Par, item.Dir, p, &named);
-  // The options are a program's: a document, a folder or a URL has no
-  // "runas" verb and no window of its own to look for.
-  const bool options = item.Activate || item.RunAs || elevated;
-  const FilePath program = options ? ProgramOf(named, p) : FilePath();
-  if (item.Activate && !program.empty() && BringRunningForward(program, p)) return;
-  const bool runAs = (item.RunAs || elevated) && !program.empty();
+  const int show = ShowCommand(item.Show);
   // A start the shell refuses is not reported again: the shell has shown the
   // person its own message, with the cause. A person who declines the
   // elevation prompt has said so already, and sees nothing more.
-  p.ShellExecute(runAs ? "runas" : "OPEN", request, ShowCommand(item.Show));
+  const bool options = item.Activate || item.RunAs || elevated;
+  if (!options) {
+    p.ShellExecute("OPEN", request, show);
+    return;
+  }
+  // The options are a program's: a document, a folder or a URL has no
+  // "runas" verb and no window of its own to look for. Which program the
+  // item runs (a shortcut is read) and which of its windows is open (paths
+  // are compared) may wait for a share that is offline: that is found
+  // aside, and the start follows on the UI thread when it is.
+  struct Found {
+    FilePath program;
+    Handle window = 0;
+  };
+  auto found = std::make_shared<Found>();
+  const bool activate = item.Activate != 0, runAs = item.RunAs || elevated;
+  p.RunAside(
+      [found, named, activate, &p] {
+        found->program = ProgramOf(named, p);
+        if (activate && !found->program.empty()) found->window = WindowToBringForward(found->program, p);
+      },
+      [found, request, activate, runAs, show, &p] {
+        // Refused the foreground, the window flashes on the taskbar: the
+        // person sees where it is, and a second copy would only add to it.
+        if (activate && found->window) {
+          p.BringForward(found->window);
+          return;
+        }
+        p.ShellExecute(runAs && !found->program.empty() ? "runas" : "OPEN", request, show);
+      });
 }
 
 bool StartsProgram(const std::string& exe) {

@@ -174,7 +174,7 @@ FilePath ProgramOf(const std::string& named, Platform& p) {
   return IsProgramPath(named, p) ? FilePath(named) : FilePath();
 }
 
-bool BringRunningForward(const FilePath& program, Platform& p) {
+Handle WindowToBringForward(const FilePath& program, Platform& p) {
   const bool byName = program.utf8.find_first_of("\\/:") == std::string::npos;
   std::vector<Handle> windows;  // the program's, front first
   // The window in front is the frontmost one a person sees, whatever took
@@ -187,12 +187,8 @@ bool BringRunningForward(const FilePath& program, Platform& p) {
         byName ? FoldCase(FileNamePart(w.image.utf8)) == FoldCase(program.utf8) : p.SameFile(w.image, program);
     if (same) windows.push_back(w.wnd);
   }
-  if (windows.empty()) return false;
-  const Handle next = windows.size() > 1 && windows.front() == inFront ? windows.back() : windows.front();
-  // Refused, the window flashes on the taskbar: the person sees where it
-  // is, and a second copy would only add to it.
-  p.BringForward(next);
-  return true;
+  if (windows.empty()) return 0;
+  return windows.size() > 1 && windows.front() == inFront ? windows.back() : windows.front();
 }
 
 }  // namespace vx

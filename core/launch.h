@@ -33,15 +33,15 @@ LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, cons
 // folder or a URL, which the shell opens with a program of its choosing.
 FilePath ProgramOf(const std::string& named, Platform& p);
 
-// Brings a window of the running program forward, restored if minimized;
-// false when none is open. The frontmost window of the program comes
-// forward; when it is the window in front already (the frontmost of the
+// The window of the running program to bring forward (Platform::
+// BringForward), or 0 when none is open. The frontmost window of the
+// program comes forward; when it is the window in front already (the frontmost of the
 // windows a person switches to, not minimized) and the program has more,
 // the backmost one does, so that repeated calls go through them all, from a
 // hotkey and from the launch menu alike.
 // A program named without a folder (found by the shell's search) is
 // matched by its file name; any other by its full path.
-bool BringRunningForward(const FilePath& program, Platform& p);
+Handle WindowToBringForward(const FilePath& program, Platform& p);
 
 // Whether the path names a program that Windows starts itself: its
 // extension is one of PATHEXT's (".COM;.EXE;.BAT;.CMD" when it is not set),

@@ -449,6 +449,14 @@ class Platform {
   // False when the shell could not start it (no such file, no program for
   // the document); the shell has then shown the person why itself.
   virtual bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show) = 0;
+  // Runs `work` off the UI thread, on the worker that looks up the icons
+  // (with its own COM apartment), then `done` on the UI thread, as a message
+  // of its own. So a look-up that may wait for a share that is offline (a
+  // shortcut read, a path's long form) never holds up the menus and the
+  // hotkeys. `work` may use only the look-ups that keep no state of the
+  // platform's (ShortcutTarget, SameFile, ProgramWindows, the environment);
+  // a `done` still to come when the platform ends is dropped.
+  virtual void RunAside(std::function<void()> work, std::function<void()> done) = 0;
   // The windows a person switches between (ProgramWindow), front first.
   // A window whose program cannot be asked for its path is left out.
   virtual std::vector<ProgramWindow> ProgramWindows() = 0;

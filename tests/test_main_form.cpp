@@ -246,6 +246,27 @@ TEST_F(MainForm, ChoosingFromTheMenuGoesThroughTheProgramsWindows) {
   EXPECT_TRUE(d.p.launches.empty());
 }
 
+// An item that brings its program forward names a shortcut on a share that
+// answers slowly: the look-ups wait aside, and the menus and the other
+// hotkeys are answered meanwhile.
+TEST_F(MainForm, AnItemOnASlowShareHoldsUpNothingElse) {
+  const std::string link = "\\\\server\\tools\\Edit.lnk";
+  d.system().shortcuts[link] = "\\\\server\\tools\\edit.exe";
+  d.p.slowShares["\\\\server\\"] = 5000;
+  ExeList->Items(0)->Exe = link;  // Editor, Ctrl+Alt+A
+  ExeList->Items(0)->Activate = 1;
+  const std::uint64_t start = d.p.tick;
+  ASSERT_TRUE(d.system().PressHotKey(kModControl | kModAlt, 'A'));
+  d.p.PumpMessage(false);
+  EXPECT_EQ(d.p.tick, start);                            // the UI thread did not wait
+  ASSERT_TRUE(d.system().PressHotKey(kModShift, 0x74));  // Calc's Shift+F5
+  d.p.PumpMessage(false);
+  EXPECT_EQ(Launched(), V{"calc.exe"});
+  d.Pump();  // the share answers: the program is not running, so it starts
+  EXPECT_EQ(Launched(), (V{"calc.exe", link}));
+  EXPECT_GE(d.p.tick, start + 5000);
+}
+
 TEST_F(MainForm, ARightClickOpensTheCommandMenu) {
   V seen;
   d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {

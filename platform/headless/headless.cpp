@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/cleanup.h"
 #include "base/text.h"
 
 namespace vx {
@@ -479,13 +480,39 @@ bool HeadlessPlatform::BringForward(Handle wnd) {
 }
 
 bool HeadlessPlatform::ShortcutTarget(const FilePath& link, FilePath& target) {
+  ShareLookUp(link.utf8);
   auto it = system.shortcuts.find(link.utf8);
   if (it == system.shortcuts.end()) return false;
   target = FilePath(it->second);
   return true;
 }
 
+void HeadlessPlatform::ShareLookUp(const std::string& path) {
+  for (const auto& [folder, ms] : slowShares) {
+    if (FoldCase(path).rfind(FoldCase(folder), 0) != 0) continue;
+    if (aside_)
+      asideMs_ += ms;
+    else
+      tick += ms;  // the UI thread hangs: nothing else is handled meanwhile
+    return;
+  }
+}
+
+void HeadlessPlatform::RunAside(std::function<void()> work, std::function<void()> done) {
+  // The worker answers before the UI thread looks again, unless its
+  // look-ups wait for a slow share: then the answer comes that much later.
+  aside_ = true;
+  asideMs_ = 0;
+  ThenCleanUp(work, [this] { aside_ = false; });
+  if (asideMs_ == 0)
+    done();
+  else
+    Schedule(asideMs_, std::move(done));
+}
+
 bool HeadlessPlatform::SameFile(const FilePath& a, const FilePath& b) {
+  ShareLookUp(a.utf8);
+  ShareLookUp(b.utf8);
   // A short name stands for its long one; then letters compare as the file
   // system compares them (ASCII folding is this desktop's whole rule).
   auto longForm = [this](const std::string& path) {

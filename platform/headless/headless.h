@@ -226,6 +226,10 @@ class HeadlessPlatform : public Platform {
   // How long the shell takes to find a path's icon (an offline share, a
   // sleeping drive); the rest are found at once.
   std::map<std::string, std::uint32_t> slowIcons;
+  // Folders on a share that answers slowly: a look-up of a path below one
+  // (a shortcut read, a path compared) takes this many milliseconds. Only
+  // work done aside may take them: the UI thread's look-ups stand for none.
+  std::map<std::string, std::uint32_t> slowShares;
   std::vector<std::string> iconLookups;  // the paths asked for, in order
   // What this process did to the desktop, in order: windows created and
   // destroyed, hotkeys registered and released, tray icon calls, files replaced.
@@ -380,6 +384,7 @@ class HeadlessPlatform : public Platform {
   Handle CopyIcon(Handle icon) override { return icon ? NewIcon() : 0; }
   void DestroyIcon(Handle icon) override { liveIcons.erase(icon); }
   std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) override;
+  void RunAside(std::function<void()> work, std::function<void()> done) override;
   Handle TakeFileIcon(std::uintptr_t ticket) override;
   Point LargeIconSize(int dpi) override { return Point{32 * dpi / 96, 32 * dpi / 96}; }
   int DpiAt(Point) override { return system.dpi; }
@@ -412,6 +417,11 @@ class HeadlessPlatform : public Platform {
   };
   Handle NewIcon();
   Handle LookUpFileIcon(const std::string& path);
+  // A look-up below a slow share: its time passes aside, or, on the UI
+  // thread, the whole desktop's clock waits for it.
+  void ShareLookUp(const std::string& path);
+  bool aside_ = false;
+  std::uint32_t asideMs_ = 0;
   std::map<std::uintptr_t, Handle> iconAnswers_;
   std::uintptr_t lastIconTicket_ = 0;
   bool menuShown_ = false;

@@ -40,6 +40,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -109,13 +110,16 @@ class Win32Files : public SafeFiles {
 // as a network share's time-out: it runs on the icon worker's thread.
 HICON LookUpFileIcon(const std::wstring& path);
 
-// Icon lookups on a thread of their own with its own COM apartment; answers
-// are kept until the UI thread takes them. `wake` (an auto-reset event) is
-// set for each new job and for the stop.
-struct IconLookups {
+// Look-ups on a thread of their own with its own COM apartment: the files'
+// icons, whose answers are kept until the UI thread takes them, and the
+// work that RunAside hands over. Each job's `work` runs on the thread, given its ticket;
+// then, unless the platform has ended meanwhile, `msg` is posted to `wnd`
+// with the job's ticket. `wake` (an auto-reset event) is set for each new
+// job and for the stop.
+struct IconLookups : std::enable_shared_from_this<IconLookups> {
   struct Job {
     std::uintptr_t ticket;
-    std::wstring path;
+    std::function<void(std::uintptr_t ticket)> work;
     HWND wnd;
     UINT msg;
   };
@@ -127,6 +131,19 @@ struct IconLookups {
   bool stop = false;
   bool running = false;
   static void Work(std::shared_ptr<IconLookups> self);
+  // Queues a job, starting the thread when none runs; its ticket.
+  std::uintptr_t Add(std::function<void(std::uintptr_t ticket)> work, HWND wnd, UINT msg);
+};
+
+// The UI thread's end of RunAside: a hidden window that runs each job's
+// `done` when the worker has finished its work.
+class AsideDone : public WindowProc {
+ public:
+  static constexpr UINT kDoneMessage = WM_APP + 0x200;
+  std::map<std::uintptr_t, std::function<void()>> pending;
+
+ protected:
+  std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
 };
 
 class Win32Platform : public Platform {
@@ -207,6 +224,7 @@ class Win32Platform : public Platform {
   Handle CopyIcon(Handle icon) override;
   void DestroyIcon(Handle icon) override;
   std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) override;
+  void RunAside(std::function<void()> work, std::function<void()> done) override;
   Handle TakeFileIcon(std::uintptr_t ticket) override;
   Point LargeIconSize(int dpi) override;
   int DpiAt(Point at) override;
@@ -242,6 +260,7 @@ class Win32Platform : public Platform {
   // The icon lookups' worker and its queue, shared with the thread, which
   // may outlive the platform while a lookup hangs on a share.
   std::shared_ptr<IconLookups> icons_;
+  AsideDone aside_;
 };
 
 }  // namespace vx::win32

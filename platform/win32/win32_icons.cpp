@@ -84,14 +84,12 @@ void IconLookups::Work(std::shared_ptr<IconLookups> self) {
       }
     }
     if (found) {
-      HICON icon = LookUpFileIcon(job.path);
+      job.work(job.ticket);
       std::lock_guard<std::mutex> held(self->lock);
       if (self->stop) {
-        if (icon) DestroyIcon(icon);
         self->running = false;
         return;
       }
-      self->answers[job.ticket] = icon;
       PostMessageW(job.wnd, job.msg, job.ticket, 0);
     } else {
       // MWMO_INPUTAVAILABLE: messages already seen but not handled wake it
@@ -108,19 +106,64 @@ void IconLookups::Work(std::shared_ptr<IconLookups> self) {
   }
 }
 
-std::uintptr_t Win32Platform::RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) {
-  if (!icons_) icons_ = std::make_shared<IconLookups>();
-  std::lock_guard<std::mutex> held(icons_->lock);
-  const std::uintptr_t ticket = ++icons_->lastTicket;
-  icons_->jobs.push_back(IconLookups::Job{ticket, WidePath(path), H(wnd), msg});
-  if (!icons_->running) {
+std::uintptr_t IconLookups::Add(std::function<void(std::uintptr_t)> work, HWND wnd, UINT msg) {
+  std::lock_guard<std::mutex> held(lock);
+  const std::uintptr_t ticket = ++lastTicket;
+  jobs.push_back(Job{ticket, std::move(work), wnd, msg});
+  if (!running) {
     // One worker; detached, so that a lookup hanging on a share cannot hold
     // up the end of the program (the thread keeps the queue alive).
-    std::thread(IconLookups::Work, icons_).detach();
-    icons_->running = true;
+    std::thread(Work, shared_from_this()).detach();
+    running = true;
   }
-  SetEvent(icons_->wake.Get());
+  SetEvent(wake.Get());
   return ticket;
+}
+
+std::uintptr_t Win32Platform::RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) {
+  if (!icons_) icons_ = std::make_shared<IconLookups>();
+  // The answer is kept under the job's ticket until the UI thread takes it;
+  // one that comes after the platform's end is destroyed.
+  std::weak_ptr<IconLookups> lookups = icons_;
+  return icons_->Add(
+      [lookups, wide = WidePath(path)](std::uintptr_t ticket) {
+        HICON icon = LookUpFileIcon(wide);
+        const auto self = lookups.lock();
+        if (!self) {
+          if (icon) ::DestroyIcon(icon);
+          return;
+        }
+        std::lock_guard<std::mutex> held(self->lock);
+        if (self->stop) {
+          if (icon) ::DestroyIcon(icon);
+          return;
+        }
+        self->answers[ticket] = icon;
+      },
+      H(wnd), msg);
+}
+
+void Win32Platform::RunAside(std::function<void()> work, std::function<void()> done) {
+  if (!icons_) icons_ = std::make_shared<IconLookups>();
+  if (!aside_.window) {
+    WindowSpec desc;
+    desc.kind = WindowKind::Utility;
+    desc.className = "VorlexAside";
+    CreateWindow(desc, &aside_);
+  }
+  const std::uintptr_t ticket =
+      icons_->Add([work = std::move(work)](std::uintptr_t) { work(); }, H(aside_.window), AsideDone::kDoneMessage);
+  aside_.pending[ticket] = std::move(done);
+}
+
+std::intptr_t AsideDone::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (msg != kDoneMessage) return DefWindowProcW(H(window), msg, wParam, lParam);
+  auto it = pending.find(wParam);
+  if (it == pending.end()) return 0;
+  const std::function<void()> done = std::move(it->second);
+  pending.erase(it);
+  done();
+  return 0;
 }
 
 Handle Win32Platform::TakeFileIcon(std::uintptr_t ticket) {

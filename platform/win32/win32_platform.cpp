@@ -121,6 +121,8 @@ Win32Platform::Win32Platform() : instance_(GetModuleHandleW(nullptr)) {
 }
 
 Win32Platform::~Win32Platform() {
+  // Work still aside ends unheard: its `done` goes with the window.
+  if (aside_.window) ::DestroyWindow(H(aside_.window));
   if (!icons_) return;
   std::lock_guard<std::mutex> held(icons_->lock);
   icons_->stop = true;
