@@ -277,11 +277,16 @@ void ExecItem(std::int32_t index, bool elevated) {
       });
 }
 
-bool StartsProgram(const std::string& exe) {
+void FindStartsProgram(const std::string& exe, std::function<void(bool)> answer) {
   Platform& p = CorePlatform();
-  std::string named;
-  ResolveLaunch(exe, "", "", p, &named);
-  return !ProgramOf(named, p).empty();
+  auto program = std::make_shared<bool>(false);
+  p.RunAside(
+      [program, exe, &p] {
+        std::string named;
+        ResolveLaunch(exe, "", "", p, &named);
+        *program = !ProgramOf(named, p).empty();
+      },
+      [program, answer = std::move(answer)] { answer(*program); });
 }
 
 std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg) {

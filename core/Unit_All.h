@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -151,9 +152,11 @@ std::uint16_t HotKeyControlFromShortCut(ShortCut hotKey);
 // Starts the item as its options say; `elevated` starts a program through
 // "runas" this once, whatever the item's RunAs.
 void ExecItem(std::int32_t index, bool elevated = false);
-// Whether an item's Exe starts a program (or a shortcut to one), which the
-// start options apply to; a document, a folder or a URL does not.
-bool StartsProgram(const std::string& exe);
+// Finds whether an item's Exe starts a program (or a shortcut to one), which
+// the start options apply to; a document, a folder or a URL does not. A
+// shortcut is read aside (it may lie on a share that is offline): `answer`
+// runs on the UI thread when it is known.
+void FindStartsProgram(const std::string& exe, std::function<void(bool)> answer);
 // Asks for the shell's icon of an item's program, off the UI thread: `msg`
 // comes to `wnd` with the returned ticket when Platform::TakeFileIcon has it.
 std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg);

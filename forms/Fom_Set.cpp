@@ -198,9 +198,19 @@ void TForm_Set::Edt_NameChange(TObject*) {
 void TForm_Set::Edt_ExeChange(TObject*) {
   // Elevation and a running copy are a program's: for a document, a folder
   // or a URL the boxes are off, and what they hold stays stored.
-  const bool program = Edt_Exe->Lost().empty() && StartsProgram(Edt_Exe->Text());
-  CB_RunAs->SetEnabled(program);
-  CB_Activate->SetEnabled(program);
+  auto offer = [this](bool program) {
+    CB_RunAs->SetEnabled(program);
+    CB_Activate->SetEnabled(program);
+  };
+  if (!Edt_Exe->Lost().empty()) {
+    offer(false);
+    return;
+  }
+  // Answered aside: only the answer for what the field still holds counts.
+  const std::string asked = Edt_Exe->Text();
+  FindStartsProgram(asked, [this, asked, offer](bool program) {
+    if (Edt_Exe->Text() == asked) offer(program);
+  });
 }
 
 void TForm_Set::CB_LeftDoubleClickMenuClick(TObject*) {

@@ -156,6 +156,25 @@ TEST_F(Editor, ElevationAndARunningCopyAreOfferedForProgramsOnly) {
     Type("Edt_Exe", program);
     EXPECT_TRUE(offered()) << program;
   }
+  // A shortcut on a share that answers slowly is read aside: typing goes on
+  // meanwhile, and only the answer for what the field still holds counts.
+  d.system().shortcuts["\\\\server\\tools\\Tool.lnk"] = "\\\\server\\tools\\tool.exe";
+  d.p.slowShares["\\\\server\\"] = 5000;
+  auto typeNow = [&](const std::string& text) {  // handled at once, no time let pass
+    ASSERT_TRUE(d.p.Type(Wnd(), "Edt_Exe", text));
+    Application->ProcessMessages();
+  };
+  const std::uint64_t start = d.p.tick;
+  typeNow("\\\\server\\tools\\Tool.lnk");
+  EXPECT_EQ(d.p.tick, start);  // not a moment's wait
+  typeNow("C:\\readme.txt");
+  EXPECT_FALSE(offered());
+  d.p.RunClock(5000);
+  EXPECT_FALSE(offered());  // the share's late answer was for another text
+  typeNow("\\\\server\\tools\\Tool.lnk");
+  EXPECT_FALSE(offered());  // not known yet
+  d.p.RunClock(5000);
+  EXPECT_TRUE(offered());
 }
 
 TEST_F(Editor, ANameTypedShowsInTheListLetterByLetterAndOkSavesTheItem) {

@@ -266,9 +266,19 @@ TEST_F(StartOptions, ElevatedAndShownStartsAskTheShellForThem) {
   }
   // A minimized start leaves the foreground where it was.
   EXPECT_TRUE(system.otherWindows.back().minimized);
-  EXPECT_TRUE(StartsProgram("C:\\x.cmd"));
-  EXPECT_FALSE(StartsProgram("mailto:a@b.com"));
-  EXPECT_FALSE(StartsProgram("C:\\"));
+  auto startsProgram = [&](const std::string& exe) {
+    int answers = 0;
+    bool program = false;
+    FindStartsProgram(exe, [&](bool found) {
+      program = found;
+      ++answers;
+    });
+    EXPECT_EQ(answers, 1) << exe;
+    return program;
+  };
+  EXPECT_TRUE(startsProgram("C:\\x.cmd"));
+  EXPECT_FALSE(startsProgram("mailto:a@b.com"));
+  EXPECT_FALSE(startsProgram("C:\\"));
 }
 
 TEST_F(CoreTest, TheListKeepsRecordsAndChecksIndexes) {
