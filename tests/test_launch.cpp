@@ -122,17 +122,21 @@ TEST_F(Launch, Under64BitWindowsOnlySystem32ProgramsGoThroughSysnative) {
 // A 32-bit program on 64-bit Windows is told that ProgramFiles is the
 // "(x86)" folder; the person, and the 64-bit build, mean the other.
 TEST_F(Launch, Under64BitWindowsTheProgramFilesVariablesNameThe64BitFolders) {
-  p.environment["ProgramFiles"] = "C:\\Program Files (x86)";
-  p.environment["ProgramW6432"] = "C:\\Program Files";
-  p.environment["CommonProgramFiles"] = "C:\\Program Files (x86)\\Common Files";
-  p.environment["CommonProgramW6432"] = "C:\\Program Files\\Common Files";
-  p.environment["ProgramFiles(x86)"] = "C:\\Program Files (x86)";
-  EXPECT_EQ(File("%ProgramFiles%\\App\\app.exe"), "C:\\Program Files (x86)\\App\\app.exe");  // not WOW64
+  const std::string x86 = "C:\\Program Files (x86)", native = "C:\\Program Files";
+  p.environment.insert({{"ProgramFiles", x86},
+                        {"ProgramW6432", native},
+                        {"CommonProgramFiles", x86 + "\\Common Files"},
+                        {"CommonProgramW6432", native + "\\Common Files"},
+                        {"ProgramFiles(x86)", x86}});
+  EXPECT_EQ(File("%ProgramFiles%\\App\\app.exe"), x86 + "\\App\\app.exe");  // not WOW64
   p.wow64 = true;
-  EXPECT_EQ(File("%ProgramFiles%\\App\\app.exe"), "C:\\Program Files\\App\\app.exe");
-  EXPECT_EQ(File("%programfiles%\\App\\app.exe"), "C:\\Program Files\\App\\app.exe");
-  EXPECT_EQ(File("%CommonProgramFiles%\\x.exe"), "C:\\Program Files\\Common Files\\x.exe");
-  EXPECT_EQ(File("%ProgramFiles(x86)%\\Old\\old.exe"), "C:\\Program Files (x86)\\Old\\old.exe");
+  // What each names under WOW64, letter case aside.
+  const std::pair<const char*, std::string> named[] = {{"%ProgramFiles%", native},
+                                                       {"%programfiles%", native},
+                                                       {"%CommonProgramFiles%", native + "\\Common Files"},
+                                                       {"%ProgramFiles(x86)%", x86}};
+  for (const auto& [variable, folder] : named)
+    EXPECT_EQ(File(std::string(variable) + "\\App\\app.exe"), folder + "\\App\\app.exe") << variable;
   // A shortcut's stored target is read so too: the program it starts.
   system.shortcuts["C:\\Links\\App.lnk"] = "%ProgramFiles%\\App\\app.exe";
   EXPECT_EQ(ProgramOf("C:\\Links\\App.lnk", p).utf8, "C:\\Program Files\\App\\app.exe");
