@@ -22,7 +22,11 @@ class Probe : public TComponent {
 class ProbeForm : public TForm {
  public:
   explicit ProbeForm(TComponent* owner) : TForm(owner, "TProbe", "probe") {}
-  void FormCreate() override { g_events.push_back("create"); }
+  void FormCreate() override {
+    g_events.push_back("create");
+    if (failCreate) throw std::runtime_error("no create");
+  }
+  static inline bool failCreate = false;
   void FormDestroy() override {
     g_events.push_back("destroy with " + std::to_string(ComponentCount()) + " components");
     throw std::runtime_error("boom");
@@ -86,7 +90,7 @@ TEST_F(Toolkit, OwnersFreeTheirComponentsLastCreatedFirstWithNotices) {
   watcher->Free();
 }
 
-TEST_F(Toolkit, FormsRunCreateAndDestroyHandlersUnderTheErrorBox) {
+TEST_F(Toolkit, FormsRunTheirDestructionHandlerUnderTheErrorBox) {
   ProbeForm* form = nullptr;
   app->CreateForm(form);
   new Probe(form, "child");
@@ -99,6 +103,19 @@ TEST_F(Toolkit, FormsRunCreateAndDestroyHandlersUnderTheErrorBox) {
   EXPECT_EQ(p.messageBoxes[0].text, "boom");
   EXPECT_EQ(p.messageBoxes[0].caption, "Vorlex");
   EXPECT_EQ(p.messageBoxes[0].kind, Platform::BoxKind::Error);
+}
+
+// A creation handler's error reaches CreateForm's caller (the start-up,
+// which ends the run); the form's destruction handler then has nothing of
+// it to undo and does not run.
+TEST_F(Toolkit, ACreationHandlersErrorReachesTheCallerAndNoDestructionHandlerRuns) {
+  ProbeForm* form = nullptr;
+  ProbeForm::failCreate = true;
+  EXPECT_THROW(app->CreateForm(form), std::runtime_error);
+  ProbeForm::failCreate = false;
+  app->DestroyForms();
+  EXPECT_EQ(g_events, (std::vector<std::string>{"create"}));
+  EXPECT_TRUE(p.messageBoxes.empty());
 }
 
 TEST_F(Toolkit, ClosingHidesAFormButEndsTheApplicationForTheMainForm) {
