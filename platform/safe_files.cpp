@@ -23,16 +23,15 @@ SafeFiles::Attributes SafeFiles::RefuseReadOnly(const FilePath& path, const char
 }
 
 bool SafeFiles::Read(const FilePath& path, std::string& bytes, std::size_t maxBytes) {
+  if (ReadFile(path, bytes, maxBytes)) return true;
   // A replace that failed at its worst left the old file under its backup
   // name and nothing under its own: it comes back before anything could
   // take it for missing and write a new file in its place. A move that
   // fails is an error here, never an empty file.
   const FilePath target = FinalPath(path);
-  if (!GetAttributes(target).exists) {
-    const FilePath backup = Beside(target, kBackupSuffix);
-    const Attributes kept = GetAttributes(backup);
-    if (kept.exists && !kept.directory) MoveFile(backup, target);
-  }
+  const Attributes kept = GetAttributes(Beside(target, kBackupSuffix));
+  if (!kept.exists || kept.directory || GetAttributes(target).exists) return false;
+  MoveFile(Beside(target, kBackupSuffix), target);
   return ReadFile(path, bytes, maxBytes);
 }
 

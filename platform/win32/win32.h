@@ -116,7 +116,7 @@ HICON LookUpFileIcon(const std::wstring& path);
 // then, unless the platform has ended meanwhile, `msg` is posted to `wnd`
 // with the job's ticket. `wake` (an auto-reset event) is set for each new
 // job and for the stop.
-struct IconLookups : std::enable_shared_from_this<IconLookups> {
+struct LookupWorker : std::enable_shared_from_this<LookupWorker> {
   struct Job {
     std::uintptr_t ticket;
     std::function<void(std::uintptr_t ticket)> work;
@@ -130,7 +130,7 @@ struct IconLookups : std::enable_shared_from_this<IconLookups> {
   std::uintptr_t lastTicket = 0;
   bool stop = false;
   bool running = false;
-  static void Work(std::shared_ptr<IconLookups> self);
+  static void Work(std::shared_ptr<LookupWorker> self);
   // Queues a job, starting the thread when none runs; its ticket.
   std::uintptr_t Add(std::function<void(std::uintptr_t ticket)> work, HWND wnd, UINT msg);
 };
@@ -257,9 +257,9 @@ class Win32Platform : public Platform {
   std::set<std::wstring> classes_;
   ScopedComInit com_;          // the shell's icon and launch functions want COM on this thread
   HMENU shownMenu_ = nullptr;  // the menu TrackPopupMenu shows now
-  // The icon lookups' worker and its queue, shared with the thread, which
+  // The look-ups' worker (icons, RunAside) and its queue, shared with the thread, which
   // may outlive the platform while a lookup hangs on a share.
-  std::shared_ptr<IconLookups> icons_;
+  std::shared_ptr<LookupWorker> lookups_;
   AsideDone aside_;
 };
 

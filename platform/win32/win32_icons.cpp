@@ -60,7 +60,7 @@ void DispatchWaiting() {
 
 }  // namespace
 
-void IconLookups::Work(std::shared_ptr<IconLookups> self) {
+void LookupWorker::Work(std::shared_ptr<LookupWorker> self) {
   // SHGetFileInfo wants COM initialised on the thread that calls it: a
   // single-threaded apartment, which needs a message loop even without
   // objects, for the broadcasts that some programs send and wait for (DDE
@@ -106,7 +106,7 @@ void IconLookups::Work(std::shared_ptr<IconLookups> self) {
   }
 }
 
-std::uintptr_t IconLookups::Add(std::function<void(std::uintptr_t)> work, HWND wnd, UINT msg) {
+std::uintptr_t LookupWorker::Add(std::function<void(std::uintptr_t)> work, HWND wnd, UINT msg) {
   std::lock_guard<std::mutex> held(lock);
   const std::uintptr_t ticket = ++lastTicket;
   jobs.push_back(Job{ticket, std::move(work), wnd, msg});
@@ -121,11 +121,11 @@ std::uintptr_t IconLookups::Add(std::function<void(std::uintptr_t)> work, HWND w
 }
 
 std::uintptr_t Win32Platform::RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) {
-  if (!icons_) icons_ = std::make_shared<IconLookups>();
+  if (!lookups_) lookups_ = std::make_shared<LookupWorker>();
   // The answer is kept under the job's ticket until the UI thread takes it;
   // one that comes after the platform's end is destroyed.
-  std::weak_ptr<IconLookups> lookups = icons_;
-  return icons_->Add(
+  std::weak_ptr<LookupWorker> lookups = lookups_;
+  return lookups_->Add(
       [lookups, wide = WidePath(path)](std::uintptr_t ticket) {
         HICON icon = LookUpFileIcon(wide);
         const auto self = lookups.lock();
@@ -144,7 +144,7 @@ std::uintptr_t Win32Platform::RequestFileIcon(const FilePath& path, Handle wnd, 
 }
 
 void Win32Platform::RunAside(std::function<void()> work, std::function<void()> done) {
-  if (!icons_) icons_ = std::make_shared<IconLookups>();
+  if (!lookups_) lookups_ = std::make_shared<LookupWorker>();
   if (!aside_.window) {
     WindowSpec desc;
     desc.kind = WindowKind::Utility;
@@ -152,7 +152,7 @@ void Win32Platform::RunAside(std::function<void()> work, std::function<void()> d
     CreateWindow(desc, &aside_);
   }
   const std::uintptr_t ticket =
-      icons_->Add([work = std::move(work)](std::uintptr_t) { work(); }, H(aside_.window), AsideDone::kDoneMessage);
+      lookups_->Add([work = std::move(work)](std::uintptr_t) { work(); }, H(aside_.window), AsideDone::kDoneMessage);
   aside_.pending[ticket] = std::move(done);
 }
 
@@ -167,12 +167,12 @@ std::intptr_t AsideDone::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::
 }
 
 Handle Win32Platform::TakeFileIcon(std::uintptr_t ticket) {
-  if (!icons_) return 0;
-  std::lock_guard<std::mutex> held(icons_->lock);
-  auto it = icons_->answers.find(ticket);
-  if (it == icons_->answers.end()) return 0;
+  if (!lookups_) return 0;
+  std::lock_guard<std::mutex> held(lookups_->lock);
+  auto it = lookups_->answers.find(ticket);
+  if (it == lookups_->answers.end()) return 0;
   const Handle icon = reinterpret_cast<Handle>(it->second);
-  icons_->answers.erase(it);
+  lookups_->answers.erase(it);
   return icon;
 }
 

@@ -123,14 +123,14 @@ Win32Platform::Win32Platform() : instance_(GetModuleHandleW(nullptr)) {
 Win32Platform::~Win32Platform() {
   // Work still aside ends unheard: its `done` goes with the window.
   if (aside_.window) ::DestroyWindow(H(aside_.window));
-  if (!icons_) return;
-  std::lock_guard<std::mutex> held(icons_->lock);
-  icons_->stop = true;
-  icons_->jobs.clear();
-  for (const auto& [ticket, icon] : icons_->answers)
+  if (!lookups_) return;
+  std::lock_guard<std::mutex> held(lookups_->lock);
+  lookups_->stop = true;
+  lookups_->jobs.clear();
+  for (const auto& [ticket, icon] : lookups_->answers)
     if (icon) ::DestroyIcon(icon);
-  icons_->answers.clear();
-  SetEvent(icons_->wake.Get());
+  lookups_->answers.clear();
+  SetEvent(lookups_->wake.Get());
 }
 
 FilePath Win32Platform::ExePath() {
