@@ -96,7 +96,7 @@ void TForm_Main::FormCreate() {
   ExeList = new TExeList;
   HotKeyWnd = GetHandle();
   const FilePath exePath = Application->P.ExePath();
-  ExeFileName = exePath.FileNameDisplay();
+  ExeFileName = exePath.FileName();
   IniFileName = exePath.WithExtension(".ini");
   LeftDoubleClicked = false;
   RightDoubleClicked = false;

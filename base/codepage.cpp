@@ -1,7 +1,5 @@
 #include "base/codepage.h"
 
-#include <cstdio>
-
 #include "base/text.h"
 
 namespace vx {
@@ -24,8 +22,9 @@ char32_t CodePointAt(std::u16string_view s, std::size_t i, std::size_t& units) {
   return s[i];
 }
 
+// A code point as UTF-8; a surrogate too, as escaped bytes and the lone
+// surrogates of a UTF-16 file are held.
 void AppendUtf8(std::string& out, char32_t c) {
-  if (c >= 0xD800 && c <= 0xDFFF) c = kReplacement;
   if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {
@@ -43,40 +42,22 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// The index of the last path separator of a UTF-8 path (npos: none). In
-// UTF-8 no byte of a multi-byte character is ASCII, so a plain search is safe.
-std::size_t LastSeparator(const std::string& utf8) { return utf8.find_last_of("\\/:"); }
-
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view s) {
   std::u16string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
-    const unsigned char b = static_cast<unsigned char>(s[i]);
-    std::size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-    char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    bool ok = len != 0 && i + len <= s.size();
-    for (std::size_t k = 1; ok && k < len; ++k) {
-      const unsigned char t = static_cast<unsigned char>(s[i + k]);
-      ok = (t & 0xC0) == 0x80;
-      c = (c << 6) | (t & 0x3F);
-    }
-    // Overlong forms, surrogates and values beyond Unicode are malformed.
-    static const char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (ok && (c < kMinimum[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) ok = false;
-    if (!ok) {
+    bool malformed = false;
+    const char32_t c = NextCodePoint(s, i, &malformed);
+    if (malformed || (c >= 0xD800 && c <= 0xDFFF)) {
       out += static_cast<char16_t>(kReplacement);
-      ++i;
-      continue;
-    }
-    if (c >= 0x10000) {
+    } else if (c >= 0x10000) {
       out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
       out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
     } else {
       out += static_cast<char16_t>(c);
     }
-    i += len;
   }
   return out;
 }
@@ -85,67 +66,201 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   std::string out;
   out.reserve(s.size());
   std::size_t units = 0;
-  for (std::size_t i = 0; i < s.size(); i += units) AppendUtf8(out, CodePointAt(s, i, units));
-  return out;
-}
-
-Cp932Text ToCp932(std::u16string_view text, const CodePage& codePage) {
-  Cp932Text out;
-  out.text = codePage.Encode(text);
-  if (codePage.Decode(out.text) == text) return out;
-  // Something did not come back: find each character that does not.
-  std::size_t units = 0;
-  for (std::size_t i = 0; i < text.size(); i += units) {
-    const char32_t c = CodePointAt(text, i, units);
-    const std::u16string_view one = text.substr(i, units);
-    const bool lone = units == 1 && (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i]));
-    if ((lone || codePage.Decode(codePage.Encode(one)) != one) && out.lost.find(c) == std::u32string::npos)
-      out.lost += c;
+  for (std::size_t i = 0; i < s.size(); i += units) {
+    char32_t c = CodePointAt(s, i, units);
+    if (c >= 0xD800 && c <= 0xDFFF) c = kReplacement;
+    AppendUtf8(out, c);
   }
-  // A text can fail as a whole only through its characters; should a codec
-  // ever disagree with itself, the text is still not taken as exact.
-  if (out.lost.empty()) out.lost += kReplacement;
   return out;
 }
 
-std::string CharacterList(const std::u32string& chars) {
+namespace {
+
+bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsTrail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+// The bytes of the Shift-JIS character that starts at `i`: two for a lead
+// byte followed by a trail byte, else one.
+std::size_t CharBytes(std::string_view s, std::size_t i) {
+  return IsLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() && IsTrail(static_cast<unsigned char>(s[i + 1]))
+             ? 2
+             : 1;
+}
+
+// The character that one Shift-JIS character's bytes stand for, when they
+// stand for one: `canonical` asks that the code page writes the character
+// with these very bytes. Windows decodes a double-byte code it does not
+// define as U+30FB, which is itself 0x81 0x45.
+bool DecodeChar(std::string_view bytes, const CodePage& codePage, bool canonical, char16_t& unit) {
+  if (static_cast<unsigned char>(bytes[0]) < 0x80) {
+    unit = static_cast<char16_t>(bytes[0]);
+    return true;
+  }
+  const std::u16string decoded = codePage.Decode(bytes);
+  if (decoded.size() != 1 || decoded[0] == kReplacement || (decoded[0] >= 0xD800 && decoded[0] <= 0xDFFF) ||
+      (decoded[0] == 0x30FB && bytes != "\x81\x45"))
+    return false;
+  const std::string again = codePage.Encode(decoded);
+  if (canonical ? again != bytes : codePage.Decode(again) != decoded) return false;
+  unit = decoded[0];
+  return true;
+}
+
+void AppendEscaped(std::string& out, std::string_view bytes) {
+  for (char b : bytes) AppendUtf8(out, 0xDC00 + static_cast<unsigned char>(b));
+}
+
+// One line (or any stretch) of a Shift-JIS file, character by character.
+void SjisStretchToText(std::string_view s, const CodePage& codePage, std::string& out) {
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t n = CharBytes(s, i);
+    char16_t unit = 0;
+    if (DecodeChar(s.substr(i, n), codePage, true, unit))
+      AppendUtf8(out, unit);
+    else
+      AppendEscaped(out, s.substr(i, n));
+    i += n;
+  }
+}
+
+void AppendUnit(std::string& out, char32_t unit) {
+  out += static_cast<char>(unit & 0xFF);
+  out += static_cast<char>(unit >> 8);
+}
+
+}  // namespace
+
+std::string SjisFileToText(std::string file, const CodePage& codePage) {
+  if (IsAscii(file)) return file;
+  const std::string_view bytes = file;
+  // Most files come back whole from the code page's own conversion.
+  const std::u16string decoded = codePage.Decode(bytes);
+  bool plain = codePage.Encode(decoded) == bytes;
+  for (std::size_t i = 0; plain && i < decoded.size(); ++i)
+    plain = decoded[i] != kReplacement && !(decoded[i] >= 0xD800 && decoded[i] <= 0xDFFF) && decoded[i] != 0x30FB;
+  if (plain) return Utf16ToUtf8(decoded);
+  // Else line by line, and character by character in a line that does not.
   std::string out;
-  for (char32_t c : chars) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(c));
-    if (!out.empty()) out += ' ';
-    out += buf;
+  out.reserve(bytes.size() * 3 / 2);
+  for (std::size_t at = 0; at < bytes.size();) {
+    std::size_t end = bytes.find('\n', at);
+    end = end == std::string_view::npos ? bytes.size() : end + 1;
+    const std::string_view line = bytes.substr(at, end - at);
+    if (IsAscii(line)) {
+      out += line;
+    } else {
+      const std::u16string lineText = codePage.Decode(line);
+      bool whole = codePage.Encode(lineText) == line;
+      for (std::size_t i = 0; whole && i < lineText.size(); ++i)
+        whole = lineText[i] != kReplacement && lineText[i] != 0x30FB;
+      if (whole)
+        out += Utf16ToUtf8(lineText);
+      else
+        SjisStretchToText(line, codePage, out);
+    }
+    at = end;
   }
   return out;
 }
 
-FilePath::FilePath(std::string utf8Path) : utf8(std::move(utf8Path)) {
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const unsigned char b = static_cast<unsigned char>(utf8[i]);
-    if (b < 0x80)
-      display += static_cast<char>(b);
-    else if ((b & 0xC0) != 0x80)
-      display += '?';  // one mark for each character, at its first byte
+bool TextToSjisFile(std::string_view text, const CodePage& codePage, std::string& bytes) {
+  bytes.clear();
+  if (IsAscii(text)) {
+    bytes.assign(text);
+    return true;
   }
+  bytes.reserve(text.size());
+  // Stretches without escaped bytes go through the code page whole; each
+  // must come back as it was, or a character has no Shift-JIS form.
+  std::size_t from = 0;
+  auto flush = [&](std::size_t to) {
+    if (to == from) return true;
+    const std::u16string piece = Utf8ToUtf16(text.substr(from, to - from));
+    const std::string encoded = codePage.Encode(piece);
+    if (Utf16ToUtf8(codePage.Decode(encoded)) != text.substr(from, to - from)) return false;
+    bytes += encoded;
+    return true;
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t at = i;
+    const char32_t c = NextCodePoint(text, i);
+    if (c >= 0xDC00 && c <= 0xDCFF) {
+      if (!flush(at)) return false;
+      bytes += static_cast<char>(c - 0xDC00);
+      from = i;
+    }
+  }
+  return flush(text.size());
 }
 
-FilePath FilePath::WithExtension(const std::string& ext) const {
-  const std::size_t sep = LastSeparator(utf8);
-  const std::size_t dot = utf8.rfind('.');
-  const std::string base =
-      (dot != std::string::npos && (sep == std::string::npos || dot > sep)) ? utf8.substr(0, dot) : utf8;
-  return FilePath(base + ext, ChangeFileExt(display, ext));
+std::string Utf16FileToText(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  const std::size_t n = bytes.size() / 2;
+  auto unit = [&](std::size_t k) {
+    return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) | static_cast<unsigned char>(bytes[2 * k + 1])
+                                                                                << 8);
+  };
+  for (std::size_t k = 0; k < n;) {
+    const char16_t u = unit(k);
+    if (u >= 0xD800 && u <= 0xDBFF && k + 1 < n && unit(k + 1) >= 0xDC00 && unit(k + 1) <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (unit(k + 1) - 0xDC00));
+      k += 2;
+    } else {
+      AppendUtf8(out, u);  // a lone surrogate stays what it is
+      ++k;
+    }
+  }
+  // An odd last byte is no unit; it stays as an escaped byte would.
+  if (bytes.size() % 2) AppendUtf8(out, 0xDC00 + static_cast<unsigned char>(bytes.back()));
+  return out;
 }
 
-FilePath FilePath::Folder() const {
-  const std::size_t sep = LastSeparator(utf8);
-  if (sep == std::string::npos) return FilePath(std::string(), std::string());
-  const std::string shown = ExtractFileDir(display);
-  // A root keeps its separator: "C:\".
-  const bool root = utf8[sep] == ':' || sep == 0 || utf8[sep - 1] == ':';
-  return FilePath(utf8.substr(0, root ? sep + 1 : sep), shown);
+bool TextToUtf16File(std::string_view text, const CodePage* escapedFrom, std::string& bytes) {
+  bytes.clear();
+  bytes.reserve(text.size() * 2);
+  std::string escaped;  // a run of escaped bytes
+  auto flushEscaped = [&]() {
+    for (std::size_t i = 0; i < escaped.size();) {
+      const std::size_t n = CharBytes(escaped, i);
+      char16_t u = 0;
+      if (!DecodeChar(std::string_view(escaped).substr(i, n), *escapedFrom, false, u)) return false;
+      AppendUnit(bytes, u);
+      i += n;
+    }
+    escaped.clear();
+    return true;
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const char32_t c = NextCodePoint(text, i);
+    if (escapedFrom && c >= 0xDC00 && c <= 0xDCFF) {
+      escaped += static_cast<char>(c - 0xDC00);
+      continue;
+    }
+    if (!escaped.empty() && !flushEscaped()) return false;
+    if (c >= 0x10000) {
+      AppendUnit(bytes, 0xD800 + ((c - 0x10000) >> 10));
+      AppendUnit(bytes, 0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      AppendUnit(bytes, c);
+    }
+  }
+  return escaped.empty() || flushEscaped();
 }
 
-std::string FilePath::FileNameDisplay() const { return ExtractFileName(display); }
+bool HasEscapedBytes(std::string_view text) {
+  // An escaped byte is U+DC00..U+DCFF: ED B0..B3 xx in UTF-8.
+  for (std::size_t i = text.find('\xED'); i != std::string_view::npos; i = text.find('\xED', i + 1))
+    if (i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0xB0 &&
+        static_cast<unsigned char>(text[i + 1]) <= 0xB3)
+      return true;
+  return false;
+}
+
+FilePath FilePath::WithExtension(const std::string& ext) const { return FilePath(ChangeFileExt(utf8, ext)); }
+
+FilePath FilePath::Folder() const { return FilePath(ExtractFileDir(utf8)); }
+
+std::string FilePath::FileName() const { return ExtractFileName(utf8); }
 
 }  // namespace vx

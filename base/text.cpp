@@ -4,39 +4,86 @@
 
 namespace vx {
 
-std::string CutAtCharBoundary(const std::string& s, std::size_t maxBytes) {
-  if (s.size() <= maxBytes) return s;
-  std::size_t end = 0;
+char32_t NextCodePoint(std::string_view s, std::size_t& i, bool* malformed) {
+  const unsigned char b = static_cast<unsigned char>(s[i]);
+  const std::size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+  char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+  bool ok = len != 0 && i + len <= s.size();
+  for (std::size_t k = 1; ok && k < len; ++k) {
+    const unsigned char t = static_cast<unsigned char>(s[i + k]);
+    ok = (t & 0xC0) == 0x80;
+    c = (c << 6) | (t & 0x3F);
+  }
+  // Overlong forms and values beyond Unicode are malformed.
+  static const char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (ok && (c < kMinimum[len] || c > 0x10FFFF)) ok = false;
+  if (malformed) *malformed = !ok;
+  if (!ok) {
+    ++i;
+    return 0xDC00 + b;
+  }
+  i += len;
+  return c;
+}
+
+std::size_t SjisWidth(char32_t c) {
+  if (c <= 0x80) return 1;                   // ASCII, and 0x80 as Windows' code page has it
+  if (c >= 0xFF61 && c <= 0xFF9F) return 1;  // half-width katakana
+  if (c >= 0xF8F0 && c <= 0xF8F3) return 1;  // 0xA0 and 0xFD..0xFF as Windows' code page has them
+  if (c >= 0xDC00 && c <= 0xDCFF) return 1;  // an escaped byte
+  return c >= 0x10000 ? 4 : 2;
+}
+
+std::size_t SjisWidth(std::string_view utf8) {
+  std::size_t width = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const unsigned char b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x80) {  // most text is ASCII
+      ++width;
+      ++i;
+      continue;
+    }
+    width += SjisWidth(NextCodePoint(utf8, i));
+  }
+  return width;
+}
+
+std::size_t SjisWidth(std::u16string_view utf16) {
+  std::size_t width = 0;
+  for (char16_t u : utf16) width += (u >= 0xD800 && u <= 0xDFFF) ? 2 : SjisWidth(static_cast<char32_t>(u));
+  return width;
+}
+
+bool IsAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+std::string CutToSjisWidth(const std::string& s, std::size_t maxBytes) {
+  if (s.size() <= maxBytes) return s;  // no character is narrower than its UTF-8 bytes
+  std::size_t end = 0, width = 0;
   while (end < s.size()) {
-    std::size_t step = (IsLeadByte(static_cast<unsigned char>(s[end])) && end + 1 < s.size()) ? 2 : 1;
-    if (end + step > maxBytes) break;
-    end += step;
+    std::size_t next = end;
+    const std::size_t w = SjisWidth(NextCodePoint(s, next));
+    if (width + w > maxBytes) break;
+    width += w;
+    end = next;
   }
   return s.substr(0, end);
 }
 
 std::string FoldCase(const std::string& s) {
   std::string out = s;
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(out[i]);
-    if (IsLeadByte(c)) {
-      ++i;  // skip the trail byte
-    } else if (c >= 'a' && c <= 'z') {
-      out[i] = static_cast<char>(c - 'a' + 'A');
-    }
-  }
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return out;
 }
 
 std::string Format(const std::string& pattern, const std::string& arg) {
-  for (std::size_t i = 0; i + 1 < pattern.size(); ++i) {
-    if (IsLeadByte(static_cast<unsigned char>(pattern[i]))) {
-      ++i;
-      continue;
-    }
+  for (std::size_t i = 0; i + 1 < pattern.size(); ++i)
     if (pattern[i] == '%' && (pattern[i + 1] == 's' || pattern[i + 1] == 'd'))
       return pattern.substr(0, i) + arg + pattern.substr(i + 2);
-  }
   return pattern;
 }
 
@@ -81,39 +128,19 @@ bool ParseInt32(std::string_view text, std::int32_t& value) {
   return true;
 }
 
-}  // namespace vx
-
-namespace vx {
-
-namespace {
-// Index of the last byte of `s` that is one of `delims` and not a trail byte.
-std::size_t LastDelimiter(const std::string& s, const char* delims) {
-  std::size_t found = std::string::npos;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (IsLeadByte(static_cast<unsigned char>(s[i]))) {
-      ++i;
-      continue;
-    }
-    for (const char* d = delims; *d; ++d)
-      if (s[i] == *d) found = i;
-  }
-  return found;
-}
-}  // namespace
-
 std::string ExtractFileName(const std::string& path) {
-  std::size_t i = LastDelimiter(path, "\\/:");
+  const std::size_t i = path.find_last_of("\\/:");
   return i == std::string::npos ? path : path.substr(i + 1);
 }
 
 std::string ChangeFileExt(const std::string& path, const std::string& ext) {
-  std::size_t i = LastDelimiter(path, ".\\/:");
+  const std::size_t i = path.find_last_of(".\\/:");
   if (i == std::string::npos || path[i] != '.') return path + ext;
   return path.substr(0, i) + ext;
 }
 
 std::string ExtractFileDir(const std::string& path) {
-  const std::size_t i = LastDelimiter(path, "\\:");
+  const std::size_t i = path.find_last_of("\\:");
   if (i == std::string::npos) return "";
   // "C:\dir\file" gives "C:\dir"; a root keeps its backslash: "C:\".
   const bool root = path[i] == ':' || i == 0 || path[i - 1] == ':';

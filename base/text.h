@@ -1,4 +1,7 @@
-// CP932 (Shift-JIS) byte-string helpers shared by every layer.
+// Text helpers shared by every layer. Text inside the program is UTF-8; a
+// byte of a Shift-JIS settings file that is no character there is held as
+// one escaped code point, U+DC00 plus the byte (base/codepage.h), so that
+// the file's bytes come back as they were.
 #pragma once
 
 #include <cstddef>
@@ -8,15 +11,29 @@
 
 namespace vx {
 
-// True when byte `c` starts a double-byte CP932 character.
-constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+// The code point that starts at `i`, and `i` moved past it. Surrogates
+// encoded on their own (the escaped bytes) are code points here; a
+// malformed byte is one code point of its own value plus 0xDC00 marked by
+// `malformed`, and moves `i` by one.
+char32_t NextCodePoint(std::string_view utf8, std::size_t& i, bool* malformed = nullptr);
 
-// The longest prefix of `s` of at most `maxBytes` bytes that ends on a
-// character boundary.
-std::string CutAtCharBoundary(const std::string& s, std::size_t maxBytes);
+// How many bytes a character takes in Shift-JIS, where the settings file,
+// the fields and the tooltip count their limits: one for ASCII and the
+// half-width katakana, two for the others. A character that Shift-JIS lacks
+// counts two bytes for each UTF-16 unit it takes, so no field takes more
+// than it would in Shift-JIS; an escaped byte counts one.
+std::size_t SjisWidth(char32_t c);
+std::size_t SjisWidth(std::string_view utf8);
+std::size_t SjisWidth(std::u16string_view utf16);
 
-// ASCII letters folded to upper case; the trail bytes of double-byte
-// characters are left alone (many of them lie in the range 'A'..'Z').
+// Whether every byte is ASCII: such text is the same in UTF-8 and Shift-JIS.
+bool IsAscii(std::string_view s);
+
+// The longest prefix of `s` whose Shift-JIS width is at most `maxBytes`; a
+// cut never splits a character (nor a surrogate pair).
+std::string CutToSjisWidth(const std::string& s, std::size_t maxBytes);
+
+// ASCII letters folded to upper case, as names compare in the settings file.
 std::string FoldCase(const std::string& s);
 
 // Replaces the first "%s" or "%d" of `pattern` with `arg`.
@@ -30,17 +47,13 @@ std::string Format(const std::string& pattern, long long arg);
 // outside 32 bits.
 bool ParseInt32(std::string_view text, std::int32_t& value);
 
-}  // namespace vx
-
-namespace vx {
-
 // The file-name part of a path (after the last '\\', '/' or ':'), and the
-// path with its extension replaced; both aware of double-byte characters,
-// whose trail byte may be a backslash.
+// path with its extension replaced. In UTF-8 no byte of a character beyond
+// ASCII is a separator, so a plain search finds them.
 std::string ExtractFileName(const std::string& path);
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 // The folder part of a path, without its final backslash unless it is a
-// root ("C:\\"); split at the last backslash or colon that is a character.
+// root ("C:\\").
 std::string ExtractFileDir(const std::string& path);
 
 }  // namespace vx

@@ -114,7 +114,7 @@ inline constexpr int kMaxItems = 10000;
 
 extern std::string AtomName;
 extern FilePath IniFileName;     // beside the executable, named as the file system names it
-extern std::string ExeFileName;  // the executable's file name as CP932 text
+extern std::string ExeFileName;  // the executable's file name
 extern Handle HotKeyWnd;
 extern bool ShortCutView;
 extern TVorlexType MenuHotKeyItem;

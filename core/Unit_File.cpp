@@ -78,10 +78,10 @@ void WriteIniHeader() {
     try {
       files.Create(IniFileName, std::string(kIniHeaderLine) + "\r\n");
     } catch (const SystemError& e) {
-      throw std::runtime_error(Format(kMsgCannotCreate, IniFileName.display) + "\r\n" + e.what());
+      throw std::runtime_error(Format(kMsgCannotCreate, IniFileName.utf8) + "\r\n" + e.what());
     }
   }
-  ProfileFile ini(files, IniFileName);
+  ProfileFile ini(files, IniFileName, CorePlatform().codePage());
   ini.WriteString("Head", "Name", Quoted(ExeFileName));
   ini.WriteString("Head", "Version", Quoted(kVersion));
   ini.Flush();
@@ -92,7 +92,7 @@ void LoadSettings() {
   // cannot be read leaves the list as it was, and the items' memory is
   // taken back by the new items rather than merged away under the file's
   // bytes.
-  ProfileFile ini(CorePlatform().files(), IniFileName);
+  ProfileFile ini(CorePlatform().files(), IniFileName, CorePlatform().codePage());
   ExeList->Clear();
   if (!ini.Existed()) return;
 
@@ -106,7 +106,7 @@ void LoadSettings() {
   ReadItem(ini, "-1", MenuHotKeyItem, kDefaultMenuHotKeyName);
   if (count > kMaxItems) {
     // Said once per load; the sections beyond the limit stay in the file.
-    ShowMessage(Format(Format(kMsgTooManyItems, IniFileName.display), count));
+    ShowMessage(Format(Format(kMsgTooManyItems, IniFileName.utf8), count));
     count = kMaxItems;
   }
   for (std::int32_t i = 0; i < count; ++i) ReadItem(ini, std::to_string(i), *ExeList->Add(), "");
@@ -114,7 +114,7 @@ void LoadSettings() {
 
 void SaveSettings() {
   if (ExeList->Count() == 0) return;
-  ProfileFile ini(CorePlatform().files(), IniFileName);
+  ProfileFile ini(CorePlatform().files(), IniFileName, CorePlatform().codePage());
   ini.WriteString("Basic", "AtomName", Quoted(AtomName));
   ini.WriteString("Basic", "Count", std::to_string(ExeList->Count()));
   ini.WriteString("Basic", "ShortCutView", Flag(ShortCutView));

@@ -1,7 +1,8 @@
 // The text rules of the settings file's lines, as the engine reads them:
 // where a line ends, what a section header and a key line name, how names
-// compare and hash (without regard to ASCII case, the trail bytes of
-// double-byte characters as they are), and the walks over the header lines
+// compare and hash (without regard to ASCII case; the file's text is
+// UTF-8 here, where no byte of a character beyond ASCII is a bracket, a
+// line end or a letter), and the walks over the header lines
 // and over one section's key lines. Included by the engine alone.
 #pragma once
 
@@ -42,23 +43,19 @@ inline bool KeyName(std::string_view text, std::string_view& name, std::size_t* 
 }
 
 // The bytes at which the scan of a section name stops to look closer: the
-// bracket, the line ends and the lead bytes of double-byte characters. A
-// name without any of them is "plain": it ends where its bracket stands.
+// bracket and the line ends.
 struct NameStops {
   bool stop[256] = {};
   constexpr NameStops() {
     stop[static_cast<unsigned char>(']')] = stop[static_cast<unsigned char>('\n')] =
         stop[static_cast<unsigned char>('\r')] = true;
-    for (int c = 0; c < 256; ++c)
-      if (IsLeadByte(static_cast<unsigned char>(c))) stop[c] = true;
   }
 };
 inline constexpr NameStops kNameStops;
 
 // The name of the section header that starts at `at`: "[name]" after
 // optional blanks, or "[name" to the end of the line. The closing bracket is
-// found as a character, so the trail byte 0x5D of a double-byte character
-// does not end the name. Read straight from the file's bytes, without
+// the first of the line. Read straight from the file's bytes, without
 // looking for the line's end first (a table probe reads many headers).
 inline bool SectionNameAt(std::string_view bytes, Offset at, std::string_view& name) {
   const char* const data = bytes.data();
@@ -75,8 +72,7 @@ inline bool SectionNameAt(std::string_view bytes, Offset at, std::string_view& n
   for (;;) {
     while (close < size && !kNameStops.stop[static_cast<unsigned char>(data[close])]) ++close;
     if (close >= size || data[close] == ']' || lineEndsAt(close)) break;
-    // A lone "\r", or a lead byte: its trail byte, unless the line ends there.
-    close += IsLeadByte(static_cast<unsigned char>(data[close])) && close + 1 < size && !lineEndsAt(close + 1) ? 2 : 1;
+    ++close;  // a lone "\r"
   }
   close = std::min(close, size);
   name = Trim(std::string_view(data + b + 1, close - b - 1));
@@ -90,31 +86,16 @@ inline std::string_view ValueOf(std::string_view text) {
   return Trim(text.substr(eq + 1));
 }
 
-// Is byte i of s the lead byte of a double-byte character (whose trail byte
-// is never folded)?
-inline bool LeadAt(std::string_view s, std::size_t i) {
-  return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
-}
-
 inline unsigned char Upper(char ch) {
   const unsigned char c = static_cast<unsigned char>(ch);
   return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
-// Names compare and hash without regard to ASCII case, the trail bytes of
-// double-byte characters kept as they are. 64 bits on every build: the
+// Names compare and hash without regard to ASCII case. 64 bits on every build: the
 // table takes its slot from the low bits and a line's tag from the high.
 inline std::uint64_t FoldHash(std::string_view s) {
   std::uint64_t h = 1469598103934665603ull;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (LeadAt(s, i)) {
-      h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
-      ++i;
-      h = (h ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
-    } else {
-      h = (h ^ Upper(s[i])) * 1099511628211ull;
-    }
-  }
+  for (char c : s) h = (h ^ Upper(c)) * 1099511628211ull;
   return h ^ (h >> 29);
 }
 
@@ -146,15 +127,8 @@ inline bool SameLineText(const char* at, std::string_view s) {
 // The folded comparison of two names of one size.
 inline bool FoldedEqual(std::string_view a, std::string_view b) {
   const std::size_t n = a.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (IsLeadByte(x) && i + 1 < n) {
-      if (x != y || a[i + 1] != b[i + 1]) return false;
-      ++i;
-    } else if (x != y && Upper(a[i]) != Upper(b[i])) {
-      return false;
-    }
-  }
+  for (std::size_t i = 0; i < n; ++i)
+    if (a[i] != b[i] && Upper(a[i]) != Upper(b[i])) return false;
   return true;
 }
 
@@ -166,8 +140,7 @@ inline bool FoldEqual(std::string_view a, std::string_view b) {
   std::size_t same = 0;
   while (same < n && a[same] == b[same]) ++same;
   if (same == n) return true;
-  // Bytes that differ even folded differ in every reading (a trail byte is
-  // compared as it is).
+  // Bytes that differ even folded differ.
   if (Upper(a[same]) != Upper(b[same])) return false;
   return FoldedEqual(a, b);
 }
@@ -204,8 +177,7 @@ inline std::string KeyLine(std::string_view key, std::string_view value, bool qu
 // Calls `f` with the start of every header line: one whose first byte
 // after blanks is '['. Found by looking for '[' and checking that only
 // blanks stand between it and the line's start, so the walk goes from
-// bracket to bracket rather than line by line. Such a '[' is never the
-// trail byte of a double-byte character: a lead byte would stand before it.
+// bracket to bracket rather than line by line.
 template <class F>
 void ForEachHeaderLine(std::string_view bytes, F f) {
   const char* const data = bytes.data();

@@ -45,8 +45,6 @@ bool InFolder(const std::string& path, const std::string& folder) {
   return path.size() == folder.size() || IsSeparator(path[folder.size()]);
 }
 
-std::string Utf8FromCp932(const std::string& cp932, Platform& p) { return Utf16ToUtf8(p.codePage().Decode(cp932)); }
-
 }  // namespace
 
 bool IsProgramPath(const std::string& path, Platform& p) {
@@ -118,9 +116,9 @@ std::string ExpandVariables(const std::string& s, Platform& p) {
 
 LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, const std::string& dir, Platform& p,
                             std::string* named) {
-  std::string file = ExpandVariables(Utf8FromCp932(exe, p), p);
-  std::string folder = ExpandVariables(Utf8FromCp932(dir, p), p);
-  const std::string params = ExpandVariables(Utf8FromCp932(par, p), p);
+  std::string file = ExpandVariables(exe, p);
+  std::string folder = ExpandVariables(dir, p);
+  const std::string params = ExpandVariables(par, p);
 
   const bool relativeFile = IsRelative(file), relativeFolder = IsRelative(folder);
   if (relativeFile || relativeFolder) {

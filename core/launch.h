@@ -1,6 +1,5 @@
 // What the shell is asked to open for a launch item: the item's Exe, Par and
-// Dir as the person stored them (CP932), made into the paths the system
-// takes (UTF-8). The stored values are never changed.
+// Dir as the person stored them, made into the paths the system takes. The stored values are never changed.
 //
 // - "%NAME%" in any of the three is the environment variable NAME; a name
 //   that is not set stays as written. A 32-bit Vorlex on 64-bit Windows

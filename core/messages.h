@@ -1,6 +1,5 @@
-// Every text that Vorlex shows or writes, in one place. The sources are
-// UTF-8 and are compiled with -fexec-charset=CP932, so each literal is held
-// as CP932 bytes at run time.
+// Every text that Vorlex shows or writes, in one place, as UTF-8. The log
+// writes its texts in Shift-JIS.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +19,11 @@ inline constexpr char kMsgCannotWrite[] = "%s に書き込めません";
 inline constexpr char kMsgCannotCreate[] = "%s を作成できません";
 inline constexpr char kMsgCannotRead[] = "%s を読み込めません";
 inline constexpr char kMsgTooLarge[] = "%s は大きすぎます (設定ファイルは 64 MiB までです)";
+// A Shift-JIS settings file that must become UTF-16 to hold a new character,
+// but holds bytes that are no Shift-JIS characters (edited by hand).
+inline constexpr char kMsgCannotConvert[] =
+    "%s に Shift-JIS として読めないバイトがあるため、Shift-JIS にない文字を保存できません。\r\n"
+    "設定ファイルのその行を直すか、Shift-JIS で表せる文字だけを使ってください。";
 inline constexpr char kMsgTooManyItems[] =
     "%s の項目数 (Count=%d) が上限を超えています。\r\n最初の 10000 項目だけを読み込みます。"
     "残りの項目はファイルに残りますが、読み込まれません。";
@@ -34,13 +38,6 @@ inline constexpr char kNoHotKeyText[] = "なし";
 
 // The editor and the version box.
 inline constexpr char kMsgOneFileOnly[] = "ドロップできるファイルは１つです。";
-// A field's label, then the characters (as "U+00FC").
-inline constexpr char kMsgNotInCodePage[] =
-    "%s に Shift-JIS で保存できない文字があります: %s\r\nその文字を使わずに入力してください。";
-inline constexpr char kMsgPathNotInCodePage[] =
-    "%s に Shift-JIS で保存できない文字があります: %s\r\n"
-    "このパスには Shift-JIS で表せる短い名前 (8.3 形式) もありません。\r\n"
-    "別の場所を選ぶか、%USERPROFILE% のような環境変数を使って入力してください。";
 // A field's label, then the path's length in bytes.
 inline constexpr char kMsgPathTooLong[] =
     "%s に入るのは 254 バイトまでです。\r\nこのパスは %d バイトあるため、使えません。";

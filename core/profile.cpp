@@ -78,16 +78,26 @@ void ProfileFile::LineTable::Insert(std::string_view bytes, Offset line) {
   ++count_;
 }
 
-ProfileFile::ProfileFile(Files& files, FilePath path)
-    : files_(files), path_(std::move(path)), sections_(SectionNameAt) {
+ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
+    : files_(files), path_(std::move(path)), codePage_(codePage), sections_(SectionNameAt) {
+  std::string raw;
   try {
-    existed_ = files_.Read(path_, bytes_, kMaxFileSize);
+    existed_ = files_.Read(path_, raw, kMaxFileSize);
   } catch (const FileTooLarge&) {
-    throw std::runtime_error(Format(kMsgTooLarge, path_.display));
+    throw std::runtime_error(Format(kMsgTooLarge, path_.utf8));
   } catch (const SystemError& e) {
-    throw std::runtime_error(Format(kMsgCannotRead, path_.display) + "\r\n" + e.what());
+    throw std::runtime_error(Format(kMsgCannotRead, path_.utf8) + "\r\n" + e.what());
   }
-  if (existed_) Parse();
+  if (!existed_) return;
+  if (raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE') {
+    form_ = Form::Utf16;
+    bytes_ = Utf16FileToText(std::string_view(raw).substr(2));
+  } else {
+    bytes_ = SjisFileToText(std::move(raw), codePage_);
+  }
+  // Offsets into the text take 26 bits.
+  if (bytes_.size() > kMaxFileSize) throw std::runtime_error(Format(kMsgTooLarge, path_.utf8));
+  Parse();
 }
 
 ProfileFile::~ProfileFile() = default;
@@ -114,8 +124,8 @@ Offset ProfileFile::HeaderOf(std::string_view section) const {
   std::string_view name;
   const std::string_view bytes = bytes_;
   // Mostly that header reads "[section]" as it is asked for, and the name
-  // holds nothing that could end it early or be trimmed: no bracket, line
-  // end or double-byte character, no blank at either end.
+  // holds nothing that could end it early or be trimmed: no bracket or
+  // line end, no blank at either end.
   const std::size_t n = section.size(), at = nextHeader_;
   const bool predicted = at != kNone && !sections_.HadDuplicates();
   auto plain = [&] {
@@ -448,11 +458,31 @@ std::string ProfileFile::Text() const {
 
 void ProfileFile::Flush() {
   if (!dirty_) return;
-  try {
-    files_.Replace(path_, Pieces());
-  } catch (const SystemError&) {
-    throw std::runtime_error(Format(kMsgCannotWrite, path_.display));
+  std::vector<std::string_view> pieces = Pieces();
+  // Text that is all ASCII is the same bytes in Shift-JIS: it streams as it
+  // is. Anything else is converted whole into `converted`.
+  Form form = form_;
+  std::string converted;
+  bool ascii = form == Form::ShiftJis;
+  for (std::size_t i = 0; ascii && i < pieces.size(); ++i) ascii = IsAscii(pieces[i]);
+  if (!ascii) {
+    std::string text;
+    for (std::string_view piece : pieces) text += piece;
+    if (form == Form::ShiftJis && !TextToSjisFile(text, codePage_, converted)) form = Form::Utf16;
+    if (form == Form::Utf16) {
+      // Escaped bytes of a Shift-JIS file become the characters they stand for.
+      if (!TextToUtf16File(text, form_ == Form::ShiftJis ? &codePage_ : nullptr, converted))
+        throw std::runtime_error(Format(kMsgCannotConvert, path_.utf8));
+      converted.insert(0, "\xFF\xFE", 2);
+    }
+    pieces.assign(1, converted);
   }
+  try {
+    files_.Replace(path_, pieces);
+  } catch (const SystemError&) {
+    throw std::runtime_error(Format(kMsgCannotWrite, path_.utf8));
+  }
+  form_ = form;
   dirty_ = false;
   existed_ = true;
 }

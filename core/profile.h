@@ -10,16 +10,24 @@
 // section, a new section to the end of the file; a key removed takes its
 // first line away, so that a later line of its name answers from then on.
 // A value is read into a
-// buffer of 2048 bytes, so at most 2047 bytes are seen, never splitting a
-// double-byte character. A section name ends at the first "]" that is not
-// the trail byte of a double-byte character.
+// buffer of 2048 bytes, so at most 2047 Shift-JIS bytes are seen (SjisWidth),
+// never splitting a character. A section name ends at its first "]".
+//
+// The file's two forms: Shift-JIS bytes, or UTF-16 LE after a byte-order
+// mark (FF FE), as Windows' own profile functions keep Unicode. The engine
+// reads either into UTF-8 and works on that; a flush writes the file in
+// its form. A Shift-JIS file stays Shift-JIS, byte for byte, while every
+// character fits; the first flush that must hold a character Shift-JIS
+// lacks writes the whole file as UTF-16, and a UTF-16 file stays so.
 //
 // Memory: the file's bytes, one 32-bit slot per distinct section (a little
 // more for the hash table's slack), and, only for the sections a caller
 // touches, one slot per key line; nothing per blank or comment line. The
 // flush streams the unchanged stretches of the file and the written lines
-// without joining them. So a file of any shape costs at most two and a half
-// times its size, and a file is taken only up to kMaxFileSize.
+// without joining them, unless they must be converted. So a file of any
+// shape costs at most two and a half times its text (three times while a
+// flush converts it), and a file is taken only while its text is within
+// kMaxFileSize.
 #pragma once
 
 #include <cstdint>
@@ -41,16 +49,19 @@ class ProfileFile {
   static constexpr unsigned kOffsetBits = 26;
   static_assert(kMaxFileSize <= std::size_t(1) << kOffsetBits, "a line's offset fits its slot");
 
-  // Opens and parses the file once; a missing file reads as empty. A file
-  // that exists but cannot be read whole raises "<path> を読み込めません"
-  // with the system's text, one beyond kMaxFileSize "<path> は大きすぎます";
-  // nothing is then written over it.
-  ProfileFile(Files& files, FilePath path);
+  // Opens and parses the file once; a missing file reads as empty (and is
+  // made Shift-JIS). A file that exists but cannot be read whole raises
+  // "<path> を読み込めません" with the system's text, one beyond
+  // kMaxFileSize "<path> は大きすぎます"; nothing is then written over it.
+  // `codePage` converts a Shift-JIS file.
+  ProfileFile(Files& files, FilePath path, const CodePage& codePage);
   ~ProfileFile();
   ProfileFile(const ProfileFile&) = delete;
   ProfileFile& operator=(const ProfileFile&) = delete;
 
   bool Existed() const { return existed_; }
+  enum class Form { ShiftJis, Utf16 };
+  Form FileForm() const { return form_; }
   std::string ReadString(std::string_view section, std::string_view key, const std::string& def) const;
   // The value as an integer (see ParseInt32); `def` when missing or no number.
   std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t def) const;
@@ -83,12 +94,15 @@ class ProfileFile {
   };
   void WriteKeys(std::string_view section, const KeyWrite* keys, std::size_t count);
 
-  // Writes pending changes to disk, durably and atomically. Raises the
-  // error "<path> に書き込めません" when the system refuses; the file on
-  // disk is then unchanged.
+  // Writes pending changes to disk, durably and atomically, in the file's
+  // form, or as UTF-16 when a Shift-JIS file must hold a character it
+  // lacks. Raises the error "<path> に書き込めません" when the system
+  // refuses, and kMsgCannotConvert when the file must become UTF-16 but
+  // holds bytes that are no Shift-JIS characters; the file on disk is then
+  // unchanged.
   void Flush();
 
-  // The file's bytes as they would be flushed.
+  // The file's text (UTF-8) as it would be flushed.
   std::string Text() const;
 
  private:
@@ -153,9 +167,11 @@ class ProfileFile {
 
   Files& files_;
   FilePath path_;
+  const CodePage& codePage_;
+  Form form_ = Form::ShiftJis;
   bool existed_ = false;
   bool dirty_ = false;
-  std::string bytes_;   // the file as read
+  std::string bytes_;   // the file's text as read, UTF-8
   LineTable sections_;  // the header of each distinct section (the first of duplicates)
   // The sections that were read or written, by header offset.
   mutable std::unordered_map<Offset, std::unique_ptr<Section>> touched_;

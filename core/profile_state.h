@@ -49,11 +49,11 @@ struct ProfileFile::Found {
   explicit operator bool() const { return line != ini::kNone || added; }
 };
 
-// A value as a caller sees it: within the read buffer, never splitting a
-// double-byte character.
+// A value as a caller sees it: within the read buffer (in Shift-JIS
+// bytes), never splitting a character.
 inline void AssignCut(std::string& out, std::string_view value) {
   if (value.size() > ProfileFile::kValueBufferSize - 1)
-    out = CutAtCharBoundary(std::string(value), ProfileFile::kValueBufferSize - 1);
+    out = CutToSjisWidth(std::string(value), ProfileFile::kValueBufferSize - 1);
   else
     out.assign(value);
 }

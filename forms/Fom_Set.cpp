@@ -74,10 +74,7 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
             {&ItemField("Exe"), Edt_Exe, Lbl_Exe},
             {&ItemField("Par"), Edt_Par, Lbl_Par},
             {&ItemField("Dir"), Edt_Dir, Lbl_Dir}};
-  for (const FieldBox& box : boxes_) {
-    box.edit->MaxLength = kFieldLength;
-    box.edit->HoldsPath = box.field->kind == TItemField::Kind::Path;
-  }
+  for (const FieldBox& box : boxes_) box.edit->MaxLength = kFieldLength;
   // Offered once the program field names a program (Edt_ExeChange); it starts empty.
   CB_RunAs->SetEnabled(false);
   CB_Activate->SetEnabled(false);
@@ -153,44 +150,25 @@ void TForm_Set::StoreItem() {
   if (CB_RightDoubleClickMenu->Checked()) RightDoubleClickMenuNo = EditNo;
 }
 
-bool TForm_Set::FieldsExact() {
-  for (const FieldBox& box : boxes_) {
-    if (box.edit->Lost().empty()) continue;
-    const char* pattern = box.edit->HoldsPath ? kMsgPathNotInCodePage : kMsgNotInCodePage;
-    Application->MessageBox(Format(Format(pattern, box.label->Caption()), CharacterList(box.edit->Lost())));
-    return false;
-  }
-  return true;
-}
-
-bool TForm_Set::TakePath(const std::u16string& path, std::string& cp932) {
-  const Cp932Text text = PathToCp932(path);
-  if (!text.exact()) {
-    Application->MessageBox(Format(Format(kMsgPathNotInCodePage, Lbl_Exe->Caption()), CharacterList(text.lost)));
-    return false;
-  }
-  if (text.text.size() > kFieldLength) {
+bool TForm_Set::TakePath(const std::u16string& path, std::string& utf8) {
+  const std::size_t bytes = SjisWidth(path);
+  if (bytes > kFieldLength) {
     // A shorter path would be another file: nothing is cut.
-    Application->MessageBox(
-        Format(Format(kMsgPathTooLong, Lbl_Exe->Caption()), static_cast<long long>(text.text.size())));
+    Application->MessageBox(Format(Format(kMsgPathTooLong, Lbl_Exe->Caption()), static_cast<long long>(bytes)));
     return false;
   }
-  cp932 = text.text;
+  utf8 = Utf16ToUtf8(path);
   return true;
 }
 
 void TForm_Set::LB_SelectClick(TObject*) {
-  if (EditNo != -1 && !FieldsExact()) {
-    LB_Select->SetItemIndex(EditNo);  // the person stays on the item to mend it
-    return;
-  }
   if (EditNo != -1) StoreItem();
   EditNo = LB_Select->ItemIndex();
   ShowItem();
 }
 
 void TForm_Set::Edt_NameChange(TObject*) {
-  if (EditNo == -1 || !Edt_Name->Lost().empty()) return;  // a look-alike name is never the item's
+  if (EditNo == -1) return;
   ExeList->Items(EditNo)->Name = Edt_Name->Text();
   LB_Select->SetItem(EditNo, Edt_Name->Text());
 }
@@ -202,10 +180,6 @@ void TForm_Set::Edt_ExeChange(TObject*) {
     CB_RunAs->SetEnabled(program);
     CB_Activate->SetEnabled(program);
   };
-  if (!Edt_Exe->Lost().empty()) {
-    offer(false);
-    return;
-  }
   // Answered aside: only the answer for what the field still holds counts.
   const std::string asked = Edt_Exe->Text();
   FindStartsProgram(asked, [this, asked, offer](bool program) {
@@ -228,7 +202,6 @@ void TForm_Set::CB_RightDoubleClickMenuClick(TObject*) {
 }
 
 void TForm_Set::Btn_AddClick(TObject*) {
-  if (EditNo != -1 && !FieldsExact()) return;
   if (EditNo != -1) StoreItem();
   if (EditNo == -1) EditNo = 0;
   TVorlexType* item = ExeList->Insert(EditNo);
@@ -289,11 +262,7 @@ void TForm_Set::FormDropFiles(std::uintptr_t drop) {
   }
   std::string path;
   if (!TakePath(files[0], path)) return;
-  // The name is the file's own where CP932 holds it, though its folder may
-  // have come by its short name.
-  const std::u16string& dropped = files[0];
-  const Cp932Text ownName = ToCp932(dropped.substr(dropped.find_last_of(u"\\/:") + 1), Application->P.codePage());
-  Edt_Name->SetText(ownName.exact() ? ownName.text : ExtractFileName(path));
+  Edt_Name->SetText(ExtractFileName(path));
   Edt_Exe->SetText(path);
   Edt_Dir->SetText(ExtractFileDir(path));
 }
@@ -301,7 +270,6 @@ void TForm_Set::FormDropFiles(std::uintptr_t drop) {
 void TForm_Set::Btn_SetEtcClick(TObject*) { Form_SetEtc->ShowModal(); }
 
 void TForm_Set::Btn_OkClick(TObject*) {
-  if (EditNo != -1 && !FieldsExact()) return;  // the editor stays open, nothing is saved
   StoreItem();
   OkClicked = true;
   Close();

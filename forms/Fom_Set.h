@@ -83,13 +83,9 @@ class TForm_Set : public TForm {
   void Btn_CancelClick(TObject* Sender);
 
  private:
-  // True when every field holds the person's text exactly in CP932;
-  // otherwise says which field and characters cannot be kept, and false.
-  // Nothing is stored while a field holds such text.
-  bool FieldsExact();
-  // A dropped or chosen path as the program field takes it; false (with the
-  // reason shown) when CP932 cannot hold it or the field is too short.
-  bool TakePath(const std::u16string& path, std::string& cp932);
+  // A dropped or chosen path as the program field takes it, whole; false
+  // (with the reason shown) when the field is too short for it.
+  bool TakePath(const std::u16string& path, std::string& utf8);
   // Moves the item at `from` to the neighbouring place `to`, its list
   // entry, the selection and the double-click choices with it.
   void Exchange(int from, int to);

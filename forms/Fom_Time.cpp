@@ -105,7 +105,7 @@ void TForm_Time::FormTimeIniLoad() {
   bool logFile, winStart, suspend;
   std::string last;
   {
-    ProfileFile ini(Application->P.files(), IniFileName);
+    ProfileFile ini(Application->P.files(), IniFileName, Application->P.codePage());
     logFile = ini.ReadInteger(kSection, "LogFile", 0) != 0;
     winStart = ini.ReadInteger(kSection, "WinStart", 0) != 0;
     suspend = ini.ReadInteger(kSection, "Suspend", 0) != 0;
@@ -126,7 +126,7 @@ void TForm_Time::FormTimeIniLoad() {
 void TForm_Time::FormTimeIniSave() {
   UseSuspendTime = CB_Suspend->Checked();
   const std::string last = FormatDateTime(kPattern, EndTime);
-  ProfileFile ini(Application->P.files(), IniFileName);
+  ProfileFile ini(Application->P.files(), IniFileName, Application->P.codePage());
   ini.WriteString(kSection, "LogFile", Flag(CB_LogFile->Checked()));
   ini.WriteString(kSection, "WinStart", Flag(CB_WinStart->Checked()));
   ini.WriteString(kSection, "Suspend", Flag(CB_Suspend->Checked()));
@@ -137,7 +137,7 @@ void TForm_Time::FormTimeIniSave() {
 
 void TForm_Time::FormTimeIniSave_StartTime() {
   if (!Application->P.files().Exists(IniFileName)) return;  // never creates the file
-  ProfileFile ini(Application->P.files(), IniFileName);
+  ProfileFile ini(Application->P.files(), IniFileName, Application->P.codePage());
   ini.WriteString(kSection, "Start", Lbl_Start->Caption());
   ini.Flush();
 }
@@ -157,11 +157,13 @@ void TForm_Time::FormDestroy() {
 void TForm_Time::LogFileSave() {
   Files& files = Application->P.files();
   try {
-    if (!files.Exists(LogFileName)) files.Create(LogFileName, std::string(kLogTitle) + "\r\n" + kLogColumns + "\r\n");
+    // The log is Shift-JIS; its rows are ASCII, its column line is not.
+    const std::string header = std::string(kLogTitle) + "\r\n" + kLogColumns + "\r\n";
+    if (!files.Exists(LogFileName)) files.Create(LogFileName, Application->P.codePage().Encode(Utf8ToUtf16(header)));
     files.Append(LogFileName, FormatDateTime("yy/mm/dd | hh:mm:ss | ", StartTime) +
                                   FormatDateTime("hh:mm:ss | ", EndTime) + FormatElapsed(ElapsedMSec) + "\r\n");
   } catch (const SystemError& e) {
-    throw std::runtime_error(InOutErrorText(e.code()) + "\r\n" + LogFileName.display);
+    throw std::runtime_error(InOutErrorText(e.code()) + "\r\n" + LogFileName.utf8);
   }
 }
 

@@ -6,12 +6,10 @@
 // desktop for native tests). A backend only creates native objects, reflects
 // state and reports input; rules of behaviour live in the portable toolkit.
 //
-// Strings are CP932 byte strings, the program's own texts; the win32 backend
-// converts them at its boundary. Two kinds of text never pass through the
-// code page: paths as the file system names them (FilePath, LaunchRequest:
-// UTF-8), and what a person types, drops or chooses (UTF-16), which becomes
-// CP932 only through ToCp932 (base/codepage.h). Handles are opaque
-// numbers; 0 means "none".
+// Strings are UTF-8, the program's own texts and paths alike; the win32
+// backend converts them to and from UTF-16 at its boundary. What a person
+// types, drops or chooses comes as UTF-16, as the system holds it. Handles
+// are opaque numbers; 0 means "none".
 #pragma once
 
 #include <cstdint>
@@ -195,8 +193,8 @@ struct MenuEntrySpec {
   Handle bitmap = 0;  // an image made by IconBitmap, or 0
 };
 
-// The first, 88-byte form of the shell's notification-icon record (32-bit
-// fields on the 32-bit program; handles widen on 64-bit builds).
+// The shell's notification-icon record in its first form (cbSize 88 in
+// the ANSI form), its tooltip as UTF-8 text of at most 63 Shift-JIS bytes.
 struct NotifyIconData {
   std::uint32_t cbSize = 0;
   Handle hWnd = 0;
@@ -204,9 +202,9 @@ struct NotifyIconData {
   std::uint32_t uFlags = 0;
   std::uint32_t uCallbackMessage = 0;
   Handle hIcon = 0;
-  char szTip[64] = {};
+  std::string szTip;
+  static constexpr std::size_t kTipBytes = 63;
 };
-static_assert(sizeof(void*) != 4 || sizeof(NotifyIconData) == 88, "notification record must be 88 bytes");
 
 enum class NotifyOp { Add = 0, Modify = 1, Delete = 2 };
 // The record's size as the shell's first form of it has it, and its flags.
@@ -277,7 +275,7 @@ class Files {
 };
 
 // What the shell is asked to open: the target, its parameters and its
-// working folder, as the file system names them (UTF-8, not CP932).
+// working folder, as the file system names them.
 struct LaunchRequest {
   FilePath file;
   std::string params;
@@ -301,11 +299,9 @@ class Platform {
 
   virtual Files& files() = 0;
 
-  // Text: the system's CP932 conversions, for the checks of ToCp932.
+  // Text: the system's Shift-JIS conversions, for the settings file while
+  // it is Shift-JIS and for the log.
   virtual const CodePage& codePage() = 0;
-  // The short (8.3) form of an existing path, as the file system gives it;
-  // false when it gives none.
-  virtual bool ShortPathName(const std::u16string& path, std::u16string& shortPath) = 0;
 
   // Process.
   virtual FilePath ExePath() = 0;

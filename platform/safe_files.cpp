@@ -4,9 +4,7 @@ namespace vx {
 
 namespace {
 
-FilePath Beside(const FilePath& path, const char* suffix) {
-  return FilePath(path.utf8 + suffix, path.display + suffix);
-}
+FilePath Beside(const FilePath& path, const char* suffix) { return FilePath(path.utf8 + suffix); }
 
 // The data is gathered into writes of this size at most.
 constexpr std::size_t kChunk = 1u << 16;
@@ -18,7 +16,7 @@ SafeFiles::Attributes SafeFiles::RefuseReadOnly(const FilePath& path, const char
   // root, or a POSIX owner, would not, so the attribute is asked first.
   const Attributes attributes = GetAttributes(path);
   if (attributes.directory || attributes.readOnly)
-    throw ReadOnlyFile(std::string(function) + " (5): " + path.display + " is read-only", kErrorAccessDenied);
+    throw ReadOnlyFile(std::string(function) + " (5): " + path.utf8 + " is read-only", kErrorAccessDenied);
   return attributes;
 }
 

@@ -14,6 +14,7 @@
 #include "app/Fom_Main.h"
 #include "app/program.h"
 #include "base/names.h"
+#include "base/text.h"
 #include "core/Unit_All.h"
 #include "platform/headless/headless.h"
 #include "toolkit/toolkit.h"
@@ -29,6 +30,37 @@ inline std::string ReadFile(const std::string& path) {
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The system's Shift-JIS, as the headless desktop has it.
+inline const CodePage& Sjis() {
+  static const IconvCodePage codePage;
+  return codePage;
+}
+
+// A test's text (UTF-8; a byte that is no UTF-8 stands for itself) as the
+// bytes of a Shift-JIS file.
+inline std::string SjisBytes(const std::string& text) {
+  std::string bytes;
+  EXPECT_TRUE(TextToSjisFile(text, Sjis(), bytes)) << "no Shift-JIS form: " << text;
+  return bytes;
+}
+
+// A settings file's bytes, Shift-JIS or UTF-16 after its byte-order mark, as
+// a test's text: a byte that is no character stands for itself.
+inline std::string FileText(const std::string& bytes) {
+  const bool utf16 = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  const std::string text = utf16 ? Utf16FileToText(bytes.substr(2)) : SjisFileToText(bytes, Sjis());
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t at = i;
+    const char32_t c = NextCodePoint(text, i);
+    if (!utf16 && c >= 0xDC00 && c <= 0xDCFF)
+      out += static_cast<char>(c - 0xDC00);
+    else
+      out.append(text, at, i - at);
+  }
+  return out;
 }
 
 // A form with nothing on it, for the toolkit's and the tray's own tests.
@@ -76,8 +108,11 @@ class Desktop {
   ~Desktop() { program.reset(); }
 
   std::string Ini() const { return dir / "Vorlex.ini"; }
-  std::string IniText() const { return ReadFile(Ini()); }
-  void WriteIni(const std::string& text) const { WriteFile(Ini(), text); }
+  // The settings file as text, whatever its form, and its bytes.
+  std::string IniText() const { return FileText(ReadFile(Ini())); }
+  std::string IniBytes() const { return ReadFile(Ini()); }
+  // Writes a Shift-JIS settings file.
+  void WriteIni(const std::string& text) const { WriteFile(Ini(), SjisBytes(text)); }
 
   int Start() {
     program = std::make_unique<VorlexProgram>(p);

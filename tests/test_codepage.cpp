@@ -1,5 +1,5 @@
-// The one place where a person's text becomes CP932, and the paths of the
-// program's own files.
+// The conversions between the program's UTF-8, the system's UTF-16 and the
+// settings file's two forms, and the paths of the program's own files.
 #include <gtest/gtest.h>
 
 #include "base/codepage.h"
@@ -8,73 +8,89 @@
 namespace vx::test {
 
 namespace {
-const IconvCodePage kCp932;
+const IconvCodePage kSjis;
+
+std::string Utf16Units(std::u16string_view text) {
+  std::string bytes;
+  for (char16_t u : text) {
+    bytes += static_cast<char>(u & 0xFF);
+    bytes += static_cast<char>(u >> 8);
+  }
+  return bytes;
+}
+}  // namespace
+
+TEST(CodePage, AShiftJisFileComesBackByteForByte) {
+  const std::string files[] = {
+      "[Basic]\r\nCount=1\r\n",                                   // ASCII: no conversion at all
+      "[\x83\x81\x83\x6A\x83\x85\x81\x5B]\r\nName=\x95\x5C\r\n",  // メニュー, 表 (trail byte 0x5C)
+      "\xB6\xC5 \x81\x60",                                        // half-width katakana, the wave dash
+      "a\x81",                                                    // a lead byte that ends the file
+      "a\x81\x20z\r\n\xFF\x85\x40",                               // a lead byte before a blank, bytes no code defines
+      "\xEE\xEF \xFA\x40 \x87\x9A",                               // duplicates: NEC-selected and IBM forms
+  };
+  for (const std::string& bytes : files) {
+    const std::string text = SjisFileToText(bytes, kSjis);
+    std::string again;
+    ASSERT_TRUE(TextToSjisFile(text, kSjis, again)) << bytes;
+    EXPECT_EQ(again, bytes);
+  }
+  EXPECT_EQ(SjisFileToText("\x95\x5C\x83\x41", kSjis), "表ア");
+  // Invalid bytes are held as escaped code points, never as a look-alike.
+  EXPECT_TRUE(HasEscapedBytes(SjisFileToText("a\x85\x40", kSjis)));
+  EXPECT_FALSE(HasEscapedBytes(SjisFileToText("表", kSjis) + "ü"));
 }
 
-TEST(CodePage, TextThatCp932HoldsIsExactAndKeepsItsBytes) {
-  // ASCII, kanji with a 0x5C trail byte, the fullwidth tilde and the
-  // half-width katakana of the labels.
-  for (const std::u16string& text : {std::u16string(u"C:\\Tools\\run.exe"), std::u16string(u"表示"),
-                                     std::u16string(u"～"), std::u16string(u"ﾌﾟﾛｸﾞﾗﾑ"), std::u16string()}) {
-    const Cp932Text t = ToCp932(text, kCp932);
-    EXPECT_TRUE(t.exact());
-    EXPECT_EQ(kCp932.Decode(t.text), text);
-  }
-  EXPECT_EQ(ToCp932(u"表", kCp932).text, "\x95\x5C");
+TEST(CodePage, TextThatShiftJisLacksHasNoShiftJisForm) {
+  std::string bytes;
+  for (const char* text : {"Jürgen", "Café", "¥100", "a〜b", "발표", "x😀y", "☕"})
+    EXPECT_FALSE(TextToSjisFile(text, kSjis, bytes)) << text;
+  // The fullwidth tilde and the yen sign's fullwidth form are Shift-JIS.
+  EXPECT_TRUE(TextToSjisFile("～￥", kSjis, bytes));
+  EXPECT_EQ(bytes, "\x81\x60\x81\x8F");
 }
 
-TEST(CodePage, EveryCharacterWithoutAnExactFormIsNamedOnceInOrder) {
-  struct Case {
-    std::u16string text;
-    std::u32string lost;
-  };
-  const Case cases[] = {
-      {u"C:\\Users\\Jürgen", U"ü"},
-      {u"Café", U"é"},
-      {u"¥100", U"¥"},   // best-fit would make it the path separator
-      {u"a〜b", U"〜"},  // the wave dash: best-fit gives another file's tilde
-      {u"한국어", U"한국어"},
-      {u"x😀y", U"😀"},              // a pair of surrogates is one character
-      {u"Jürgen Müller ü", U"ü"},  // named once
-      {u"ü¥é", U"ü¥é"},
-  };
-  for (const Case& c : cases) {
-    const Cp932Text t = ToCp932(c.text, kCp932);
-    EXPECT_EQ(t.lost, c.lost) << CharacterList(t.lost);
-    EXPECT_FALSE(t.exact());
-  }
-  // A lone surrogate, as an edit box may hold one, is a character of its own.
-  const std::u16string lone = {u'a', char16_t(0xD800), u'b'};
-  EXPECT_EQ(ToCp932(lone, kCp932).lost, std::u32string(1, U'\xD800'));
-  const std::u32string named = U"ü〜😀";  // outside the macro, whose text is CP932
-  EXPECT_EQ(CharacterList(named), "U+00FC U+301C U+1F600");
+TEST(CodePage, AUtf16FileKeepsEveryUnitAndAConvertedFileEveryCharacter) {
+  const std::u16string units = u"[メニュー項目]\r\nName=Büro ☕ 발표 😀\r\n";
+  std::string bytes = Utf16Units(units);
+  const std::string text = Utf16FileToText(bytes);
+  EXPECT_EQ(text, "[メニュー項目]\r\nName=Büro ☕ 발표 😀\r\n");
+  std::string again;
+  ASSERT_TRUE(TextToUtf16File(text, nullptr, again));
+  EXPECT_EQ(again, bytes);
+  // A lone surrogate in a UTF-16 file is written back as it was.
+  const std::u16string lone = {u'a', char16_t(0xDC85), u'b', char16_t(0xD800)};
+  bytes = Utf16Units(lone);
+  ASSERT_TRUE(TextToUtf16File(Utf16FileToText(bytes), nullptr, again));
+  EXPECT_EQ(again, bytes);
+  // A Shift-JIS file converted: its duplicates become their characters,
+  // and a byte that is no character refuses the conversion.
+  const std::string sjis = SjisFileToText("\xEE\xEF=\x95\x5C", kSjis);
+  ASSERT_TRUE(TextToUtf16File(sjis + "ü", &kSjis, again));
+  EXPECT_EQ(again, Utf16Units(u"ⅰ=表ü"));
+  EXPECT_FALSE(TextToUtf16File(SjisFileToText("a\x85\x40", kSjis), &kSjis, again));
+  EXPECT_FALSE(TextToUtf16File(SjisFileToText("a\x81", kSjis), &kSjis, again));
 }
 
 TEST(CodePage, Utf8AndUtf16ConvertBothWaysAndMarkWhatIsMalformed) {
   const std::u16string text = u"Café Jürgen 表 😀";
   EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
-  const std::u16string e = u"é";
-  EXPECT_EQ(Utf16ToUtf8(e), "\xC3\xA9");
+  EXPECT_EQ(Utf16ToUtf8(u"é"), "\xC3\xA9");
   EXPECT_EQ(Utf8ToUtf16("a\xC3"), u"a\xFFFD");          // cut short
   EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\xFFFD\xFFFD");  // overlong '/'
   EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
+  // An escaped byte is shown as the replacement character.
+  EXPECT_EQ(Utf8ToUtf16(SjisFileToText("\x85\x40", kSjis)), u"\xFFFD\xFFFD");
 }
 
-TEST(CodePage, TheProgramsFileNamesKeepEveryCharacterAndShowWhatCp932Has) {
-  const FilePath exe(Utf16ToUtf8(u"C:\\Café Jürgen\\Vorlex.exe"), "C:\\Caf? J?rgen\\Vorlex.exe");
-  const FilePath ini = exe.WithExtension(".ini");
-  const std::string iniName = Utf16ToUtf8(u"C:\\Café Jürgen\\Vorlex.ini");
-  EXPECT_EQ(ini.utf8, iniName);
-  EXPECT_EQ(ini.display, "C:\\Caf? J?rgen\\Vorlex.ini");
-  const std::string folder = Utf16ToUtf8(u"C:\\Café Jürgen");
-  EXPECT_EQ(exe.Folder().utf8, folder);
-  EXPECT_EQ(exe.FileNameDisplay(), "Vorlex.exe");
+TEST(CodePage, TheProgramsFileNamesKeepEveryCharacter) {
+  const FilePath exe(u8"C:\\Café Jürgen\\Vorlex.exe");
+  EXPECT_EQ(exe.WithExtension(".ini").utf8, u8"C:\\Café Jürgen\\Vorlex.ini");
+  EXPECT_EQ(exe.Folder().utf8, u8"C:\\Café Jürgen");
+  EXPECT_EQ(exe.FileName(), "Vorlex.exe");
   // A dot in a folder's name is no extension; a root keeps its separator.
   EXPECT_EQ(FilePath("C:\\v1.2\\Vorlex").WithExtension(".ini").utf8, "C:\\v1.2\\Vorlex.ini");
   EXPECT_EQ(FilePath("C:\\Vorlex.exe").Folder().utf8, "C:\\");
-  // Made from UTF-8 alone, the display form marks each character once.
-  const std::string unusual = Utf16ToUtf8(u"C:\\Jürgen😀");
-  EXPECT_EQ(FilePath(unusual).display, "C:\\J?rgen?");
 }
 
 }  // namespace vx::test

@@ -1,8 +1,9 @@
-// The person's own text in the item editor: characters the settings file's
-// code page cannot hold, values longer than a field, typing at a field's
-// limit, and what a drop or the file dialog hands over.
+// The person's own text in the item editor: characters in any script,
+// values longer than a field, typing at a field's limit, and what a drop or
+// the file dialog hands over.
 #include <string>
 
+#include "core/Unit_File.h"
 #include "tests/editor_fixture.h"
 
 namespace vx::test {
@@ -17,60 +18,60 @@ class PersonsText : public Editor {
   bool Starts(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
 };
 
-TEST_F(PersonsText, AFolderCp932CannotHoldIsRefusedUntilTheFileSystemGivesAShortName) {
-  Start(kThree);
+TEST_F(PersonsText, TextShiftJisLacksIsStoredWholeAndTheFileBecomesUtf16KeepingEveryLine) {
+  Start(std::string(kThree) + "; a comment of the person's\r\n[Foreign]\r\nmine=表\r\n\r\n");
   Open();
-  Select(1);
-  const std::string before = d.IniText();
-  const std::u16string jurgen = u"C:\\Users\\Jürgen";
-  TypeUnicode("Edt_Dir", jurgen);
   Click("Btn_Ok");
-  // Refused: the editor stays open, the message names the field and the
-  // character, and nothing is stored or saved.
-  EXPECT_TRUE(Form_Set->Visible());
-  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
-  EXPECT_TRUE(Starts(LastBox(), "ﾃﾞｨﾚｸﾄﾘ に Shift-JIS で保存できない文字があります: U+00FC\r\n")) << LastBox();
-  EXPECT_EQ(ExeList->Items(1)->Dir, "");
-  EXPECT_EQ(d.IniText(), before);
-  // Nor can another item be chosen, or one added, while the field holds it.
-  Select(2);
-  EXPECT_EQ(Selected(), 1);
-  Click("Btn_Add");
-  EXPECT_EQ(Listed(), (V{"A", "B", "C"}));
-  EXPECT_EQ(d.p.messageBoxes.size(), 3u);
-  // Where the file system gives a short name that CP932 holds, that is kept.
-  d.p.shortNames[jurgen] = u"C:\\Users\\JRGEN~1";
-  TypeUnicode("Edt_Dir", jurgen);
+  // Nothing new: the Shift-JIS file comes back byte for byte.
+  const std::string before = d.IniBytes();
+  EXPECT_NE(before.find("mine=\x95\x5C\r\n"), std::string::npos);
+  Open();
+  Click("Btn_Ok");
+  EXPECT_EQ(d.IniBytes(), before);
+  // One name that Shift-JIS lacks makes the whole file UTF-16.
+  Open();
+  TypeUnicode("Edt_Name", u"Café");
+  EXPECT_EQ(Listed()[0], "Café");
+  Select(1);
+  TypeUnicode("Edt_Dir", u"C:\\Users\\Jürgen");
+  TypeUnicode("Edt_Par", u"--title 😀 한 ¥100 a〜b");
   Click("Btn_Ok");
   EXPECT_FALSE(Form_Set->Visible());
-  EXPECT_EQ(d.p.messageBoxes.size(), 3u);
-  EXPECT_NE(
-      d.IniText().find("[1]\r\nName=\"B\"\r\nExe=\"b.exe\"\r\nHotKey=0\r\nPar=\"\"\r\nDir=\"C:\\Users\\JRGEN~1\"\r\n"),
-      std::string::npos)
-      << d.IniText();
+  EXPECT_TRUE(d.p.messageBoxes.empty());
+  ASSERT_EQ(d.IniBytes().substr(0, 2), "\xFF\xFE");
+  const std::string text = d.IniText();
+  EXPECT_EQ(text.rfind(";Vorlex Initialize File\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find("[0]\r\nName=\"Café\"\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Par=\"--title 😀 한 ¥100 a〜b\"\r\nDir=\"C:\\Users\\Jürgen\"\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("; a comment of the person's\r\n[Foreign]\r\nmine=表\r\n\r\n"), std::string::npos) << text;
+  // Read back from the file, every character is there; the file stays
+  // UTF-16 even once nothing in it needs it.
+  LoadSettings();
+  Open();
+  EXPECT_EQ(Field("Edt_Name"), "Café");
+  Select(1);
+  EXPECT_EQ(Field("Edt_Dir"), "C:\\Users\\Jürgen");
+  Select(0);
+  Type("Edt_Name", "Cafe");
+  Click("Btn_Ok");
+  EXPECT_EQ(d.IniBytes().substr(0, 2), "\xFF\xFE");
+  EXPECT_NE(d.IniText().find("Name=\"Cafe\""), std::string::npos);
 }
 
-TEST_F(PersonsText, NamesAndParametersCp932CannotHoldAreRefusedAndTheListKeepsTheLastExactName) {
-  Start(kThree);
+TEST_F(PersonsText, NamesInAnyScriptReachTheMenuAndThePersonsOwnShortNameStays) {
+  // A short name already in the file stays as it is; a new path is never
+  // replaced by one.
+  Start(";Vorlex Initialize File\r\n[Basic]\r\nCount=1\r\n[0]\r\nName=\"old\"\r\nExe=\"C:\\PROGRA~1\\x.exe\"\r\n");
   Open();
-  TypeUnicode("Edt_Name", u"Caf");
-  TypeUnicode("Edt_Name", u"Café");
-  EXPECT_EQ(Listed()[0], "Caf");  // never a look-alike, not even in the list
-  EXPECT_EQ(ExeList->Items(0)->Name, "Caf");
+  for (const char16_t* name : {u"Büro ☕ 발표", u"会議 📅", u"音乐"}) {
+    TypeUnicode("Edt_Name", name);
+    EXPECT_EQ(Listed()[0], Utf16ToUtf8(name));
+  }
   Click("Btn_Ok");
-  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
-  EXPECT_TRUE(Starts(LastBox(), "名前 に Shift-JIS で保存できない文字があります: U+00E9\r\n")) << LastBox();
-  TypeUnicode("Edt_Name", u"Cafe 表");
-  TypeUnicode("Edt_Par", u"--title 😀 한");
-  Click("Btn_Ok");
-  ASSERT_EQ(d.p.messageBoxes.size(), 2u);
-  EXPECT_TRUE(Starts(LastBox(), "ﾊﾟﾗﾒｰﾀ に Shift-JIS で保存できない文字があります: U+1F600 U+D55C\r\n")) << LastBox();
-  EXPECT_TRUE(Form_Set->Visible());
-  TypeUnicode("Edt_Par", u"--title ～");
-  Click("Btn_Ok");
-  EXPECT_FALSE(Form_Set->Visible());
-  EXPECT_NE(d.IniText().find("Name=\"Cafe 表\""), std::string::npos);
-  EXPECT_NE(d.IniText().find("Par=\"--title ～\""), std::string::npos);
+  EXPECT_NE(d.IniText().find("Name=\"音乐\"\r\nExe=\"C:\\PROGRA~1\\x.exe\""), std::string::npos) << d.IniText();
+  // The launch menu shows it; the menu's entry is what the shell is given.
+  Form_Main->CreateMI_Exe();
+  EXPECT_EQ(Form_Main->PM_Left->Items(0)->Caption, "音乐");
 }
 
 TEST_F(PersonsText, StoredValuesLongerThanAFieldAreShownWholeAndKeptUnlessEdited) {
@@ -123,16 +124,17 @@ TEST_F(PersonsText, TypingPastAFieldsLimitStopsThereAndTheCaretStaysWhereThePers
 }
 
 TEST_F(PersonsText, APairOfSurrogatesIsNeverSplitAtTheLimit) {
-  // Emoji are pairs of UTF-16 units (each one '?' byte in CP932). Typed past
+  // Emoji are pairs of UTF-16 units, four bytes of the limit. Typed past
   // the limit, a pair is kept whole or left out whole.
   Start(kThree);
   Open();
   const std::u16string grin = u"\U0001F600", smile = u"\U0001F603";  // one high surrogate, two low ones
-  TypeUnicode("Edt_Name", std::u16string(252, u'n') + grin);
+  TypeUnicode("Edt_Name", std::u16string(250, u'n') + grin);
+  EXPECT_EQ(d.p.Control(Wnd(), "Edt_Name").editText, std::u16string(250, u'n') + grin);
   // Pasted over the whole box: the first unit that differs is the low half
   // of the last pair, which must not be taken for the start of the new text.
-  TypeUnicode("Edt_Name", std::u16string(252, u'n') + smile + smile + smile);
-  EXPECT_EQ(d.p.Control(Wnd(), "Edt_Name").editText, std::u16string(252, u'n') + smile + smile);
+  TypeUnicode("Edt_Name", std::u16string(250, u'n') + smile + smile + smile);
+  EXPECT_EQ(d.p.Control(Wnd(), "Edt_Name").editText, std::u16string(250, u'n') + smile);
   // Pasted with room for one unit in the native box, which cuts the pair in
   // two: the half left over goes, nothing else changes.
   TypeUnicode("Edt_Par", std::u16string(253, u'p'));
@@ -144,64 +146,46 @@ TEST_F(PersonsText, APairOfSurrogatesIsNeverSplitAtTheLimit) {
   Click("Btn_Cancel");
 }
 
-TEST_F(PersonsText, ADropOrAChoiceIsTakenWholeByItsShortNameOrRefusedNeverCut) {
+TEST_F(PersonsText, ADropOrAChoiceIsTakenWholeOrRefusedNeverCut) {
   Start(kThree);
   Open();
   Select(1);
-  const std::u16string jurgen = u"C:\\Users\\Jürgen\\Jürgen.txt";
-  ASSERT_TRUE(d.p.DropUnicodeFiles(Wnd(), {jurgen}));
+  ASSERT_TRUE(d.p.DropUnicodeFiles(Wnd(), {u"C:\\Users\\Jürgen\\Präsentationen 발표\\Büro ☕.txt"}));
   d.Pump();
-  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
-  EXPECT_TRUE(Starts(LastBox(), "ﾌﾟﾛｸﾞﾗﾑ に Shift-JIS で保存できない文字があります: U+00FC\r\n")) << LastBox();
-  EXPECT_EQ(Field("Edt_Exe"), "b.exe");
-  EXPECT_EQ(Field("Edt_Name"), "B");
-  d.p.shortNames[jurgen] = u"C:\\Users\\JRGEN~1\\JRGEN~1.TXT";
-  ASSERT_TRUE(d.p.DropUnicodeFiles(Wnd(), {jurgen}));
-  d.Pump();
-  EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\JRGEN~1\\JRGEN~1.TXT");
-  EXPECT_EQ(Field("Edt_Name"), "JRGEN~1.TXT");
-  EXPECT_EQ(Field("Edt_Dir"), "C:\\Users\\JRGEN~1");
-  // Only the folder is outside CP932: the name stays the file's own.
-  const std::u16string inJurgen = u"C:\\Users\\Jürgen\\My Notes.txt";
-  d.p.shortNames[inJurgen] = u"C:\\Users\\JRGEN~1\\MYNOTE~1.TXT";
-  ASSERT_TRUE(d.p.DropUnicodeFiles(Wnd(), {inJurgen}));
-  d.Pump();
-  EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\JRGEN~1\\MYNOTE~1.TXT");
-  EXPECT_EQ(Field("Edt_Name"), "My Notes.txt");
+  EXPECT_TRUE(d.p.messageBoxes.empty());
+  EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\Jürgen\\Präsentationen 발표\\Büro ☕.txt");
+  EXPECT_EQ(Field("Edt_Name"), "Büro ☕.txt");
+  EXPECT_EQ(Field("Edt_Dir"), "C:\\Users\\Jürgen\\Präsentationen 발표");
   // A path longer than the field holds would be another, shorter path.
   const std::string longPath = "C:\\" + std::string(293, 'x') + ".exe";  // 300 bytes
   ASSERT_TRUE(d.p.DropFiles(Wnd(), {longPath}));
   d.Pump();
-  ASSERT_EQ(d.p.messageBoxes.size(), 2u);
+  ASSERT_EQ(d.p.messageBoxes.size(), 1u);
   EXPECT_EQ(LastBox(), "ﾌﾟﾛｸﾞﾗﾑ に入るのは 254 バイトまでです。\r\nこのパスは 300 バイトあるため、使えません。");
-  EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\JRGEN~1\\MYNOTE~1.TXT");
+  EXPECT_EQ(Field("Edt_Name"), "Büro ☕.txt");
   EXPECT_TRUE(d.p.liveDrops.empty());
-  // At the limit exactly a path is taken; one byte more is refused.
-  const std::string at = "C:\\" + std::string(247, 'y') + ".exe";  // 254 bytes
-  ASSERT_TRUE(d.p.DropFiles(Wnd(), {at}));
+  // At the limit exactly a path is taken; one byte more is refused. A
+  // character Shift-JIS lacks counts two bytes.
+  std::string at = "C:\\";
+  for (int i = 0; i < 123; ++i) at += "ü";
+  at += ".exe";  // 3 + 246 + 4 = 253 bytes
+  ASSERT_TRUE(d.p.DropFiles(Wnd(), {at + "x"}));
   d.Pump();
-  EXPECT_EQ(Field("Edt_Exe"), at);
-  ASSERT_TRUE(d.p.DropFiles(Wnd(), {"C:\\" + std::string(248, 'y') + ".exe"}));
+  EXPECT_EQ(Field("Edt_Exe"), at + "x");
+  ASSERT_TRUE(d.p.DropFiles(Wnd(), {at + "ü"}));
   d.Pump();
-  EXPECT_EQ(d.p.messageBoxes.size(), 3u);
-  EXPECT_EQ(Field("Edt_Exe"), at);
-  d.p.messageBoxes.pop_back();
-  ASSERT_TRUE(d.p.DropUnicodeFiles(Wnd(), {inJurgen}));
-  d.Pump();
+  ASSERT_EQ(d.p.messageBoxes.size(), 2u);
+  EXPECT_EQ(LastBox(), "ﾌﾟﾛｸﾞﾗﾑ に入るのは 254 バイトまでです。\r\nこのパスは 255 バイトあるため、使えません。");
+  EXPECT_EQ(Field("Edt_Exe"), at + "x");
   // The file dialog follows the same rule; a shortcut stays the shortcut.
-  std::u16string choice = u"C:\\Café\\Start.lnk";
-  d.p.onOpenFile = [&choice](Handle, std::u16string& path) {
-    path = choice;
+  d.p.onOpenFile = [](Handle, std::u16string& path) {
+    path = u"C:\\Café\\Start.lnk";
     return true;
   };
   Click("Btn_ExeFName");
-  EXPECT_EQ(d.p.messageBoxes.size(), 3u);
-  EXPECT_EQ(Field("Edt_Exe"), "C:\\Users\\JRGEN~1\\MYNOTE~1.TXT");
-  choice = u"C:\\Tools\\Start.lnk";
-  Click("Btn_ExeFName");
-  EXPECT_EQ(Field("Edt_Exe"), "C:\\Tools\\Start.lnk");
+  EXPECT_EQ(Field("Edt_Exe"), "C:\\Café\\Start.lnk");
   Click("Btn_Ok");
-  EXPECT_NE(d.IniText().find("Exe=\"C:\\Tools\\Start.lnk\""), std::string::npos);
+  EXPECT_NE(d.IniText().find("Exe=\"C:\\Café\\Start.lnk\""), std::string::npos);
 }
 
 }  // namespace vx::test

@@ -64,8 +64,8 @@ TEST_F(Launch, ValuesWithoutVariablesOrRelativePathsGoToTheShellAsStored) {
   EXPECT_EQ(r.dir.utf8, "D:\\work");
   EXPECT_EQ(Resolve("\\\\server\\share\\x.exe").file.utf8, "\\\\server\\share\\x.exe");
   EXPECT_EQ(Resolve("x.exe").dir.utf8, "");  // no folder stays none
-  // Japanese in CP932 arrives as the same characters.
-  EXPECT_EQ(File("C:\\\x95\x5C\\\x95\x5C.exe"), "C:\\\xE8\xA1\xA8\\\xE8\xA1\xA8.exe");
+  // Every character arrives as stored.
+  EXPECT_EQ(File("C:\\表\\Büro ☕ 발표.exe"), "C:\\表\\Büro ☕ 발표.exe");
 }
 
 TEST_F(Launch, VariablesAreExpandedInEachValueAndUnknownOnesStay) {

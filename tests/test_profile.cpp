@@ -10,11 +10,11 @@ class Profile : public ::testing::Test {
   // Writes `text`, opens it, lets `edit` change it, flushes, returns the file.
   template <class F>
   std::string Edit(const std::string& text, F edit) {
-    WriteFile(path(), text);
-    ProfileFile ini(files, FilePath(path()));
+    WriteFile(path(), SjisBytes(text));
+    ProfileFile ini(files, FilePath(path()), Sjis());
     edit(ini);
     ini.Flush();
-    return ReadFile(path());
+    return FileText(ReadFile(path()));
   }
   TempDir dir;
   PosixFiles files;
@@ -38,7 +38,7 @@ TEST_F(Profile, ReadsNamesAndValuesAsTheProfileFunctionsDo) {
             "Lf=only\n"
             "[Last]\r\n"
             "NoEnd=tail");
-  ProfileFile ini(files, FilePath(path()));
+  ProfileFile ini(files, FilePath(path()), Sjis());
   EXPECT_TRUE(ini.Existed());
   EXPECT_EQ(ini.ReadString("basic", "atomname", "d"), "  padded  ");
   EXPECT_EQ(ini.ReadString("Basic", "Quoted", "d"), "\"C:\\a b\\x.exe\" -v");
@@ -56,7 +56,7 @@ TEST_F(Profile, ReadsNamesAndValuesAsTheProfileFunctionsDo) {
 
 TEST_F(Profile, MissingAndEmptyFiles) {
   {
-    ProfileFile ini(files, FilePath(path()));
+    ProfileFile ini(files, FilePath(path()), Sjis());
     EXPECT_FALSE(ini.Existed());
     EXPECT_EQ(ini.ReadString("a", "b", "c"), "c");
     ini.Flush();  // nothing written: no file appears
@@ -69,14 +69,14 @@ TEST_F(Profile, ValuesAreCutAt2047BytesOnACharacterBoundary) {
   const std::string longAscii(3000, 'x');
   std::string kana;
   for (int i = 0; i < 1200; ++i) kana += "ア";  // 2400 bytes
-  WriteFile(path(), "[S]\r\nA=" + longAscii + "\r\nK=x" + kana + "\r\nQ=\"" + longAscii + "\"\r\n");
-  ProfileFile ini(files, FilePath(path()));
+  WriteFile(path(), SjisBytes("[S]\r\nA=" + longAscii + "\r\nK=x" + kana + "\r\nQ=\"" + longAscii + "\"\r\n"));
+  ProfileFile ini(files, FilePath(path()), Sjis());
   EXPECT_EQ(ini.ReadString("S", "A", ""), std::string(2047, 'x'));
   // One ASCII byte, then double-byte characters: 2047 bytes would end in the
   // middle of a character, so the cut comes one byte earlier.
   std::string k = ini.ReadString("S", "K", "");
-  EXPECT_EQ(k.size(), 2047u);
-  EXPECT_EQ(k, "x" + kana.substr(0, 2046));
+  EXPECT_EQ(SjisWidth(k), 2047u);
+  EXPECT_EQ(k, "x" + kana.substr(0, 1023 * std::string("ア").size()));
   EXPECT_EQ(ini.ReadString("S", "Q", ""), std::string(2047, 'x'));
 }
 
@@ -147,16 +147,18 @@ TEST_F(Profile, ASectionNameMayEndInADoubleByteCharacterWhoseTrailByteIsABracket
 // Sections asked for in the file's order are found from the one before;
 // names that end early or hold a bracket are found as the rules say.
 TEST_F(Profile, SectionsInTheFilesOrderAreFoundByTheirOwnRules) {
-  WriteFile(path(), "[a]b]\r\nk=1\r\n[c\r\nk=2\r\n[d]\r\nk=3\r\n[ e ]\r\nk=4\r\n[‐]\r\nk=5\r\n[x\x81]\r\nk=6\r\n");
-  ProfileFile ini(files, FilePath(path()));
+  WriteFile(path(),
+            SjisBytes("[a]b]\r\nk=1\r\n[c\r\nk=2\r\n[d]\r\nk=3\r\n[ e ]\r\nk=4\r\n[‐]\r\nk=5\r\n[x\x81]\r\nk=6\r\n"));
+  ProfileFile ini(files, FilePath(path()), Sjis());
   EXPECT_EQ(ini.ReadString("a", "k", ""), "1");
   EXPECT_EQ(ini.ReadString("a]b", "k", "none"), "none");
   EXPECT_EQ(ini.ReadString("c", "k", ""), "2");
   EXPECT_EQ(ini.ReadString("d", "k", ""), "3");
   EXPECT_EQ(ini.ReadString("e", "k", ""), "4");
   EXPECT_EQ(ini.ReadString("‐", "k", ""), "5");
-  EXPECT_EQ(ini.ReadString("x\x81", "k", "none"), "none");  // its last byte takes the bracket
-  EXPECT_EQ(ini.ReadString("x\x81]", "k", ""), "6");
+  // 0x81 0x5D is "‐": the bracket's byte is part of a character.
+  EXPECT_EQ(ini.ReadString("x", "k", "none"), "none");
+  EXPECT_EQ(ini.ReadString("x‐", "k", ""), "6");
 }
 
 TEST_F(Profile, ALargeSectionFindsItsKeysTheSameWay) {
@@ -229,8 +231,8 @@ TEST_F(Profile, AKeyAddedAfterARemovalGoesWhereTheLastKeyStood) {
 }
 
 TEST_F(Profile, ARefusedFlushRaisesTheErrorAndKeepsTheOldFile) {
-  WriteFile(path(), "[A]\r\nk=1\r\n");
-  ProfileFile ini(files, FilePath(path()));
+  WriteFile(path(), SjisBytes("[A]\r\nk=1\r\n"));
+  ProfileFile ini(files, FilePath(path()), Sjis());
   ini.WriteString("A", "k", "2");
   std::filesystem::permissions(path(), std::filesystem::perms::owner_read);
   try {
@@ -241,6 +243,58 @@ TEST_F(Profile, ARefusedFlushRaisesTheErrorAndKeepsTheOldFile) {
   }
   EXPECT_EQ(ReadFile(path()), "[A]\r\nk=1\r\n");
   EXPECT_FALSE(std::filesystem::exists(path() + ".vxtmp"));
+}
+
+// The file's form: Shift-JIS while everything fits, UTF-16 LE from the first
+// character that does not, and UTF-16 from then on.
+TEST_F(Profile, AFileStaysShiftJisUntilACharacterNeedsUtf16AndThenStaysUtf16) {
+  const std::string sjis = SjisBytes(";head\r\n[表]\r\nk=ア\r\n; note\r\n\r\n[Other]\r\nx=1");
+  WriteFile(path(), sjis);
+  {
+    ProfileFile ini(files, FilePath(path()), Sjis());
+    EXPECT_EQ(ini.ReadString("表", "k", ""), "ア");
+    ini.WriteString("表", "k", "ア");  // the same value: nothing to write
+    ini.WriteString("表", "n", "～");
+    ini.Flush();
+    EXPECT_EQ(ini.FileForm(), ProfileFile::Form::ShiftJis);
+  }
+  EXPECT_EQ(FileText(ReadFile(path())), ";head\r\n[表]\r\nk=ア\r\nn=～\r\n; note\r\n\r\n[Other]\r\nx=1");
+  {
+    ProfileFile ini(files, FilePath(path()), Sjis());
+    ini.WriteString("表", "n", "Büro ☕ 발표 😀");
+    ini.Flush();
+    EXPECT_EQ(ini.FileForm(), ProfileFile::Form::Utf16);
+  }
+  const std::string utf16 = ReadFile(path());
+  ASSERT_EQ(utf16.substr(0, 4), std::string("\xFF\xFE;\0", 4));
+  EXPECT_EQ(FileText(utf16), ";head\r\n[表]\r\nk=ア\r\nn=Büro ☕ 발표 😀\r\n; note\r\n\r\n[Other]\r\nx=1");
+  {
+    ProfileFile ini(files, FilePath(path()), Sjis());
+    EXPECT_EQ(ini.ReadString("表", "n", ""), "Büro ☕ 발표 😀");
+    ini.WriteString("Other", "x", "2");
+    ini.Flush();
+  }
+  EXPECT_EQ(ReadFile(path()).substr(0, 2), "\xFF\xFE");
+  EXPECT_NE(FileText(ReadFile(path())).find("[Other]\r\nx=2"), std::string::npos);
+}
+
+TEST_F(Profile, BytesThatAreNoShiftJisStayAndRefuseTheConversion) {
+  const std::string bytes = "[S]\r\nbad=\x85\x40\xFF\r\nk=1\r\n";
+  WriteFile(path(), bytes);
+  ProfileFile ini(files, FilePath(path()), Sjis());
+  ini.WriteString("S", "k", "表");
+  ini.Flush();
+  EXPECT_EQ(ReadFile(path()), "[S]\r\nbad=\x85\x40\xFF\r\nk=\x95\x5C\r\n");
+  // A character Shift-JIS lacks would need UTF-16, which cannot hold them.
+  ini.WriteString("S", "k", "ü");
+  try {
+    ini.Flush();
+    FAIL() << "bytes that are no characters were converted";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind(path() + " に Shift-JIS として読めないバイトがあるため", 0), 0u) << e.what();
+  }
+  EXPECT_EQ(ReadFile(path()), "[S]\r\nbad=\x85\x40\xFF\r\nk=\x95\x5C\r\n");
+  EXPECT_EQ(ini.FileForm(), ProfileFile::Form::ShiftJis);
 }
 
 TEST_F(Profile, ALoneCarriageReturnEndingTheFileIsPartOfTheLastLine) {

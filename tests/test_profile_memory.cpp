@@ -91,7 +91,7 @@ TEST(ProfileMemory, AnyShapeCostsAtMostTwoAndAHalfTimesItsSize) {
   for (const Case& c : cases) {
     WriteFile(path, c.text);
     const std::size_t used = PeakOf([&] {
-      ProfileFile ini(files, FilePath(path));
+      ProfileFile ini(files, FilePath(path), Sjis());
       // Read and write the big section and another, as the program does.
       ini.ReadString("S", "k", "");
       ini.ReadString("Basic", "Count", "");

@@ -45,7 +45,7 @@ TEST(Program, FirstStartCreatesTheFileAndTheWindowsInOrder) {
   // The tray icon shows the application's icon and title.
   ASSERT_EQ(d.system().trayIcons.size(), 1u);
   const NotifyIconData& icon = d.system().trayIcons.begin()->second;
-  EXPECT_STREQ(icon.szTip, "Vorlex");
+  EXPECT_EQ(icon.szTip, "Vorlex");
   EXPECT_NE(icon.hIcon, 0u);
   EXPECT_EQ(d.Close(), 0);
   // An empty list saves no items; the run's end is stored.
@@ -188,7 +188,7 @@ TEST(Program, AnErrorAnywhereInTheStartIsShownAndEndsWith1) {
   }
 }
 
-TEST(Program, AFolderNameCp932CannotHoldIsTheFolderItsFilesAreMadeIn) {
+TEST(Program, AFolderNameShiftJisLacksIsTheFolderItsFilesAreMadeIn) {
   Desktop d;
   // "Café Jürgen": the files go there, and a message shows what CP932 has.
   const std::string folder = d.dir / u8"Caf\u00E9 J\u00FCrgen";
@@ -202,7 +202,7 @@ TEST(Program, AFolderNameCp932CannotHoldIsTheFolderItsFilesAreMadeIn) {
   EXPECT_EQ(d.IniText(), "");
   EXPECT_EQ(d.Close(), 0);
   ASSERT_EQ(d.p.messageBoxes.size(), 1u);
-  EXPECT_NE(d.p.messageBoxes[0].text.find(d.dir.path() + "/Caf? J?rgen/Vorlex.log"), std::string::npos)
+  EXPECT_NE(d.p.messageBoxes[0].text.find(d.dir.path() + "/Café Jürgen/Vorlex.log"), std::string::npos)
       << d.p.messageBoxes[0].text;
 }
 

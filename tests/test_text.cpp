@@ -4,23 +4,35 @@
 
 namespace vx {
 
-TEST(Text, CutNeverSplitsADoubleByteCharacter) {
-  const std::string kana = "アイウ";  // three double-byte characters
-  ASSERT_EQ(kana.size(), 6u);
-  EXPECT_EQ(CutAtCharBoundary(kana, 5), "アイ");
-  EXPECT_EQ(CutAtCharBoundary(kana, 4), "アイ");
-  EXPECT_EQ(CutAtCharBoundary("aア", 2), "a");
-  EXPECT_EQ(CutAtCharBoundary("abc", 10), "abc");
-  // Half-width katakana are single bytes.
-  EXPECT_EQ(CutAtCharBoundary("ﾒﾆｭｰ", 3), "ﾒﾆｭ");
+TEST(Text, LimitsCountShiftJisBytesAndCutsNeverSplitACharacter) {
+  // What Shift-JIS holds counts as it does there: kana two bytes, the
+  // half-width katakana and ASCII one.
+  EXPECT_EQ(SjisWidth("アイウ"), 6u);
+  EXPECT_EQ(SjisWidth("ﾒﾆｭｰ"), 4u);
+  EXPECT_EQ(CutToSjisWidth("アイウ", 5), "アイ");
+  EXPECT_EQ(CutToSjisWidth("アイウ", 4), "アイ");
+  EXPECT_EQ(CutToSjisWidth("aア", 2), "a");
+  EXPECT_EQ(CutToSjisWidth("abc", 10), "abc");
+  EXPECT_EQ(CutToSjisWidth("ﾒﾆｭｰ", 3), "ﾒﾆｭ");
+  // A character Shift-JIS lacks counts two bytes per UTF-16 unit: ü and 발
+  // two, an emoji (a surrogate pair) four, and it is never cut in half.
+  EXPECT_EQ(SjisWidth("Büro"), 5u);
+  EXPECT_EQ(SjisWidth("발표"), 4u);
+  EXPECT_EQ(SjisWidth("a☕😀"), 7u);
+  EXPECT_EQ(SjisWidth(u"a☕😀"), 7u);
+  EXPECT_EQ(CutToSjisWidth("a😀b", 4), "a");
+  EXPECT_EQ(CutToSjisWidth("a😀b", 5), "a😀");
+  // UTF-8 is longer than the width here: a value of 2047 kana bytes is whole.
+  std::string longKana;
+  for (int i = 0; i < 1000; ++i) longKana += "ア";
+  EXPECT_EQ(CutToSjisWidth(longKana, 2047), longKana);
+  EXPECT_EQ(SjisWidth(CutToSjisWidth(longKana + "アア", 2001)), 2000u);
 }
 
-TEST(Text, FoldCaseLeavesTrailBytesAlone) {
+TEST(Text, FoldCaseFoldsAsciiOnly) {
   EXPECT_EQ(FoldCase("Basic"), "BASIC");
-  // "ア" is 0x83 0x41: its trail byte is an 'A' that must not be folded,
-  // and "ヂ" (0x83 0x61) must not fold onto it.
-  EXPECT_NE(FoldCase("ア"), FoldCase("ヂ"));
   EXPECT_EQ(FoldCase("aア"), "Aア");
+  EXPECT_NE(FoldCase("ü"), FoldCase("Ü"));
 }
 
 TEST(Text, IntegerForms) {
@@ -48,11 +60,11 @@ TEST(Text, IntegerForms) {
     EXPECT_FALSE(ParseInt32(bad, v)) << bad;
 }
 
-TEST(Text, PathPartsAreDoubleByteAware) {
+TEST(Text, PathParts) {
   EXPECT_EQ(ExtractFileName("C:\\Tools\\Vorlex.exe"), "Vorlex.exe");
   EXPECT_EQ(ChangeFileExt("C:\\Tools\\Vorlex.exe", ".ini"), "C:\\Tools\\Vorlex.ini");
   EXPECT_EQ(ChangeFileExt("C:\\a.b\\Vorlex", ".ini"), "C:\\a.b\\Vorlex.ini");
-  // "表" is 0x95 0x5C: its trail byte is a backslash, not a separator.
+  // "表" is 0x95 0x5C in Shift-JIS; in UTF-8 no byte of it is a separator.
   EXPECT_EQ(ExtractFileName("C:\\表\\ソフト.exe"), "ソフト.exe");
   EXPECT_EQ(ExtractFileName("C:\\Tools\\表.exe"), "表.exe");
   EXPECT_EQ(ChangeFileExt("C:\\表", ".ini"), "C:\\表.ini");

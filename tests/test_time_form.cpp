@@ -254,9 +254,9 @@ TEST_F(TimeRecord, LogRowsAreFortyOneBytesWithTheHeaderOnlyInANewFile) {
   ASSERT_EQ(d.Start(), -1);
   SetClock(At(2026, 12, 7, 9, 30, 0, 400), 5000 + ((5 * 60 + 11) * 60 + 58) * 1000LL + 400);
   EXPECT_EQ(d.Close(), 0);
-  const std::string header = "[Vorlex LogFile]\r\n日付     | 起動時刻 | 終了時刻 | 経過時間\r\n";
+  const std::string header = SjisBytes("[Vorlex LogFile]\r\n日付     | 起動時刻 | 終了時刻 | 経過時間\r\n");
   EXPECT_EQ(Log(), header + "26/12/07 | 04:18:02 | 09:30:00 | 05:11:58\r\n");
-  const std::string columns = kLogColumns, row = "26/12/07 | 04:18:02 | 09:30:00 | 05:11:58";
+  const std::string columns = SjisBytes(kLogColumns), row = "26/12/07 | 04:18:02 | 09:30:00 | 05:11:58";
   for (const std::string& line : {columns, row}) {
     EXPECT_EQ(line.size(), 41u);
     EXPECT_EQ(line[9], '|');

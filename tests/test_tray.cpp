@@ -113,21 +113,26 @@ TEST_F(Tray, IconRecordFollowsTheProperties) {
   EXPECT_EQ(d.uFlags, 7u);
   EXPECT_EQ(d.uCallbackMessage, 0x0C00u);  // WM_USER + 0x800, as the shell's callers know it
   EXPECT_EQ(d.hIcon, 0u);
-  EXPECT_STREQ(d.szTip, "before");
+  EXPECT_EQ(d.szTip, "before");
 
   tray->SetShowHint(false);
   EXPECT_EQ(p.notifyCalls.back().first, NotifyOp::Modify);
   EXPECT_EQ(p.notifyCalls.back().second.uFlags, 3u);
-  EXPECT_STREQ(p.notifyCalls.back().second.szTip, "before");
+  EXPECT_EQ(p.notifyCalls.back().second.szTip, "before");
 
-  // A long hint is cut to 63 bytes without splitting a character.
-  std::string hint = "x";
-  for (int i = 0; i < 40; ++i) hint += "時";
-  tray->SetHint(hint);
-  EXPECT_EQ(std::string(p.notifyCalls.back().second.szTip), hint.substr(0, 63));
-  hint = "xx" + hint.substr(1);
-  tray->SetHint(hint);
-  EXPECT_EQ(std::string(p.notifyCalls.back().second.szTip), hint.substr(0, 62));
+  // A long hint is cut to 63 Shift-JIS bytes without splitting a character.
+  auto times = [](int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += "時";
+    return s;
+  };
+  tray->SetHint("x" + times(40));
+  EXPECT_EQ(p.notifyCalls.back().second.szTip, "x" + times(31));
+  tray->SetHint("xx" + times(40));
+  EXPECT_EQ(p.notifyCalls.back().second.szTip, "xx" + times(30));
+  // An emoji counts four bytes and is never split.
+  tray->SetHint("x" + times(30) + "😀");
+  EXPECT_EQ(p.notifyCalls.back().second.szTip, "x" + times(30));
 
   tray->SetIcon(&app->Icon);
   EXPECT_NE(p.notifyCalls.back().second.hIcon, 0u);
@@ -164,7 +169,7 @@ TEST_F(Tray, ARefusedAddIsTriedAgainUntilTheShellTakesTheIcon) {
   p.RunClock(10 * TTrayIcon::kRetryMs);
   ASSERT_TRUE(tray->Shown());
   ASSERT_EQ(system.trayIcons.size(), 1u);
-  EXPECT_STREQ(system.trayIcons.begin()->second.szTip, "later");
+  EXPECT_EQ(system.trayIcons.begin()->second.szTip, "later");
   // Once shown, the retry stops.
   const std::size_t calls = p.notifyCalls.size();
   p.RunClock(5 * TTrayIcon::kRetryMs);
@@ -201,7 +206,7 @@ TEST_F(Tray, AnAddThatTimedOutButReachedTheShellIsNotAddedTwice) {
   p.RunClock(TTrayIcon::kRetryMs);
   EXPECT_TRUE(tray->Shown());
   EXPECT_EQ(p.notifyCalls.back().first, NotifyOp::Modify);
-  EXPECT_STREQ(system.trayIcons.begin()->second.szTip, "x");
+  EXPECT_EQ(system.trayIcons.begin()->second.szTip, "x");
 }
 
 TEST_F(Tray, AModifyOfAnIconTheShellLostAddsItAnew) {
@@ -211,7 +216,7 @@ TEST_F(Tray, AModifyOfAnIconTheShellLostAddsItAnew) {
   tray->SetHint("again");
   EXPECT_TRUE(tray->Shown());
   ASSERT_EQ(system.trayIcons.size(), 1u);
-  EXPECT_STREQ(system.trayIcons.begin()->second.szTip, "again");
+  EXPECT_EQ(system.trayIcons.begin()->second.szTip, "again");
   EXPECT_EQ(p.notifyCalls.back().first, NotifyOp::Add);
 }
 

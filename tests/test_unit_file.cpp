@@ -39,7 +39,7 @@ TEST_F(SettingsFile, HeaderRaisesWhenTheFileCannotBeCreated) {
     WriteIniHeader();
     FAIL();
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()).rfind(IniFileName.display + " を作成できません", 0), 0u) << e.what();
+    EXPECT_EQ(std::string(e.what()).rfind(IniFileName.utf8 + " を作成できません", 0), 0u) << e.what();
   }
 }
 
@@ -234,7 +234,7 @@ TEST_F(SettingsFile, ACountAboveTheLimitLoadsTheLimitAndSaysSoOnce) {
   EXPECT_EQ(ExeList->Items(0)->Name, "first");
   ASSERT_EQ(p.messageBoxes.size(), 1u);
   const std::string& text = p.messageBoxes[0].text;
-  EXPECT_EQ(text.rfind(IniFileName.display + " の項目数 (Count=2147483647) が上限を超えています。\r\n", 0), 0u) << text;
+  EXPECT_EQ(text.rfind(IniFileName.utf8 + " の項目数 (Count=2147483647) が上限を超えています。\r\n", 0), 0u) << text;
   EXPECT_NE(text.find("10000"), std::string::npos);
   EXPECT_EQ(p.messageBoxes[0].kind, Platform::BoxKind::Plain);
   // The items beyond the limit stay in the file through a save.
@@ -265,7 +265,7 @@ TEST_F(SettingsFile, AnUnreadableFileIsAnErrorAndKeepsEveryByte) {
       routine();
       FAIL() << "an unreadable file was taken as read";
     } catch (const std::runtime_error& e) {
-      EXPECT_EQ(std::string(e.what()), IniFileName.display + " を読み込めません\r\nread: Input/output error (5)");
+      EXPECT_EQ(std::string(e.what()), IniFileName.utf8 + " を読み込めません\r\nread: Input/output error (5)");
     }
   }
   // The items in memory are not given up for a file that could not be read.
@@ -274,7 +274,7 @@ TEST_F(SettingsFile, AnUnreadableFileIsAnErrorAndKeepsEveryByte) {
   EXPECT_THROW(SaveSettings(), std::runtime_error);
   p.posixFiles.faultHook = nullptr;
   EXPECT_EQ(ReadFile(IniFileName.utf8), text);
-  EXPECT_FALSE(std::filesystem::exists(IniFileName.display + ".vxtmp"));
+  EXPECT_FALSE(std::filesystem::exists(IniFileName.utf8 + ".vxtmp"));
 }
 
 TEST_F(SettingsFile, AFileBeyondTheLargestSizeIsAnErrorAndKeepsEveryByte) {
@@ -285,7 +285,7 @@ TEST_F(SettingsFile, AFileBeyondTheLargestSizeIsAnErrorAndKeepsEveryByte) {
     WriteIniHeader();
     FAIL();
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), IniFileName.display + " は大きすぎます (設定ファイルは 64 MiB までです)");
+    EXPECT_EQ(std::string(e.what()), IniFileName.utf8 + " は大きすぎます (設定ファイルは 64 MiB までです)");
   }
   EXPECT_EQ(std::filesystem::file_size(IniFileName.utf8), text.size());
 }
@@ -326,7 +326,7 @@ TEST_F(SettingsFile, ARefusedSaveRaisesTheErrorAndKeepsTheFile) {
     SaveSettings();
     FAIL();
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), IniFileName.display + " に書き込めません");
+    EXPECT_EQ(std::string(e.what()), IniFileName.utf8 + " に書き込めません");
   }
   EXPECT_EQ(ReadFile(IniFileName.utf8), "[Basic]\r\nCount=0\r\n");
 }

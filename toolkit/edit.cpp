@@ -12,8 +12,6 @@ namespace vx {
 
 namespace {
 
-std::size_t Cp932Bytes(std::u16string_view text) { return Application->P.codePage().Encode(text).size(); }
-
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
@@ -21,17 +19,10 @@ bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 void TEdit::SetText(const std::string& text) {
   const std::string line = text.substr(0, text.find_first_of("\r\n"));
-  if (line == Caption() && lost_.empty()) return;
-  const bool sameBytes = line == Caption();
-  lost_.clear();
-  shown_ = Application->P.codePage().Decode(line);
+  if (line == Caption()) return;
+  shown_ = Utf8ToUtf16(line);
   reflecting_ = true;
-  if (sameBytes) {
-    // The box shows the person's text that these bytes only resemble.
-    if (GetHandle()) Application->P.SetWindowText(GetHandle(), line);
-  } else {
-    SetCaption(line);
-  }
+  SetCaption(line);
   reflecting_ = false;
   if (OnChange) OnChange(this);
 }
@@ -56,8 +47,8 @@ std::u16string TEdit::Limit(std::u16string typed, int& caret) const {
     }
   }
   if (MaxLength == 0) return typed;
-  const std::size_t bytes = Cp932Bytes(typed);
-  if (bytes <= MaxLength || bytes <= Cp932Bytes(shown_)) return typed;  // within, or no longer than before
+  const std::size_t bytes = SjisWidth(typed);
+  if (bytes <= MaxLength || bytes <= SjisWidth(shown_)) return typed;  // within, or no longer than before
   // Grown past the limit: find what was put in, between the unchanged
   // start and end, and keep as much of it as the limit leaves room for.
   const std::size_t most = std::min(typed.size(), shown_.size());
@@ -68,12 +59,12 @@ std::u16string TEdit::Limit(std::u16string typed, int& caret) const {
   if (a > 0 && a < typed.size() && IsLowSurrogate(typed[a])) --a;  // never split a pair
   const std::u16string before = shown_.substr(0, a), after = shown_.substr(shown_.size() - b);
   const std::u16string inserted = typed.substr(a, typed.size() - a - b);
-  const std::size_t kept = Cp932Bytes(before + after);
+  const std::size_t kept = SjisWidth(before + after);
   const std::size_t room = kept < MaxLength ? MaxLength - kept : 0;
   std::size_t fit = 0;
   for (std::size_t n = 1; n <= inserted.size(); ++n) {
     if (n < inserted.size() && IsLowSurrogate(inserted[n])) continue;  // a pair goes whole
-    if (Cp932Bytes(std::u16string_view(inserted).substr(0, n)) > room) break;
+    if (SjisWidth(std::u16string_view(inserted).substr(0, n)) > room) break;
     fit = n;
   }
   if (fit == 0) {
@@ -98,24 +89,10 @@ void TEdit::Command(std::uint16_t code) {
     reflecting_ = false;
   }
   shown_ = kept;
-  Cp932Text text = HoldsPath ? PathToCp932(kept) : ToCp932(kept, p.codePage());
-  if (text.text == Caption() && text.lost == lost_) return;
-  lost_ = std::move(text.lost);
-  StoreCaption(text.text);
+  std::string text = Utf16ToUtf8(kept);
+  if (text == Caption()) return;
+  StoreCaption(std::move(text));
   if (OnChange) OnChange(this);
-}
-
-Cp932Text PathToCp932(const std::u16string& path) {
-  Platform& p = Application->P;
-  Cp932Text text = ToCp932(path, p.codePage());
-  if (text.exact()) return text;
-  // Only a full path names one file whatever the current folder is.
-  const bool full =
-      path.size() > 2 && ((path[1] == u':' && path[2] == u'\\') || (path[0] == u'\\' && path[1] == u'\\'));
-  std::u16string shortPath;
-  if (!full || !p.ShortPathName(path, shortPath)) return text;
-  Cp932Text byShortName = ToCp932(shortPath, p.codePage());
-  return byShortName.exact() ? byShortName : text;
 }
 
 }  // namespace vx

@@ -28,10 +28,9 @@ void TTrayIcon::FillIconData() {
   iconData_.uFlags = kNifMessage | kNifIcon | (showHint_ ? kNifTip : 0u);
   iconData_.uCallbackMessage = kTrayCallbackMessage;
   iconData_.hIcon = icon_.GetHandle();
-  // The tooltip field holds 63 bytes and a zero; a longer hint is cut at a
-  // character boundary so that no half of a double-byte character remains.
-  const std::string tip = CutAtCharBoundary(hint_, sizeof(iconData_.szTip) - 1);
-  std::memcpy(iconData_.szTip, tip.data(), tip.size());
+  // The tooltip holds 63 Shift-JIS bytes; a longer hint is cut at a
+  // character boundary so that no half of a character remains.
+  iconData_.szTip = CutToSjisWidth(hint_, NotifyIconData::kTipBytes);
 }
 
 namespace {

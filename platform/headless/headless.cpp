@@ -110,17 +110,10 @@ void HeadlessPlatform::SetWindowText(Handle wnd, const std::string& text) {
   if (it == system.windows.end()) return;
   it->second.desc.caption = text;
   it->second.control.caption = text;
-  if (it->second.isControl && IsEdit(it->second)) SetEditText(wnd, cp932.Decode(text));
+  if (it->second.isControl && IsEdit(it->second)) SetEditText(wnd, Utf8ToUtf16(text));
 }
 
-FilePath HeadlessPlatform::ExePath() { return FilePath(exePath, cp932.Encode(Utf8ToUtf16(exePath))); }
-
-bool HeadlessPlatform::ShortPathName(const std::u16string& path, std::u16string& shortPath) {
-  auto it = shortNames.find(path);
-  if (it == shortNames.end()) return false;
-  shortPath = it->second;
-  return true;
-}
+FilePath HeadlessPlatform::ExePath() { return FilePath(exePath); }
 
 bool HeadlessPlatform::GetEnvironmentVariable(const std::string& name, std::string& value) {
   for (const auto& [key, v] : environment) {

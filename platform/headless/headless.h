@@ -70,12 +70,12 @@ class PosixFiles : public SafeFiles {
   }
 };
 
-// CP932 as the system converts it (glibc's iconv), with the same rule as the
-// Windows one: a character without a CP932 form becomes '?'.
+// Shift-JIS (CP932) as the system converts it (glibc's iconv), with the
+// same rule as the Windows one: a character without a form becomes '?'.
 class IconvCodePage : public CodePage {
  public:
   std::string Encode(std::u16string_view text) const override;
-  std::u16string Decode(std::string_view cp932) const override;
+  std::u16string Decode(std::string_view sjis) const override;
 };
 
 class HeadlessPlatform;
@@ -100,8 +100,8 @@ class HeadlessSystem {
     int itemHeight = 0;
     bool defaultButton = false;
     std::vector<std::string> items;  // a list box's entries
-    // An edit box's text as typed (control.caption holds it as CP932, with
-    // '?' for what CP932 lacks), its selection and its own typing limit.
+    // An edit box's text as typed (control.caption holds it as UTF-8), its
+    // selection and its own typing limit.
     std::u16string editText;
     int selStart = 0, selEnd = 0;
     int textLimit = 0;
@@ -270,7 +270,7 @@ class HeadlessPlatform : public Platform {
   // presses the default button, if any; Escape the button numbered 2.
   bool PressDialogKey(Handle top, std::uint16_t vk);
   // Drops files from the shell on a window that accepts them.
-  bool DropFiles(Handle wnd, const std::vector<std::string>& cp932Paths);
+  bool DropFiles(Handle wnd, const std::vector<std::string>& utf8Paths);
   bool DropUnicodeFiles(Handle wnd, std::vector<std::u16string> paths);
   std::set<std::uintptr_t> liveDrops;
   // Answers the file-open dialog (false: cancelled); the owner is given.
@@ -302,7 +302,6 @@ class HeadlessPlatform : public Platform {
   // thread that sleeps; scheduled work due meanwhile runs.
   void Sleep(std::uint32_t ms);
   const CodePage& codePage() override { return cp932; }
-  bool ShortPathName(const std::u16string& path, std::u16string& shortPath) override;
   FilePath ExePath() override;
   bool GetEnvironmentVariable(const std::string& nameUtf8, std::string& valueUtf8) override;
   bool IsWow64() override { return wow64; }

@@ -19,7 +19,7 @@ void HeadlessPlatform::SetEditText(Handle edit, const std::u16string& text) {
   if (it == system.windows.end()) return;
   auto& w = it->second;
   w.editText = text;
-  w.control.caption = w.desc.caption = cp932.Encode(text);
+  w.control.caption = w.desc.caption = Utf16ToUtf8(text);
   // As an edit box does when its text is set, the caret goes to the start.
   w.selStart = w.selEnd = 0;
 }
@@ -51,7 +51,7 @@ Handle HeadlessPlatform::CreateControl(Handle parent, const ControlDesc& desc, W
   if (proc) proc->window = h;
   w.control = desc;
   w.desc.caption = desc.caption;
-  if (IsEdit(w)) w.editText = cp932.Decode(desc.caption);
+  if (IsEdit(w)) w.editText = Utf8ToUtf16(desc.caption);
   w.defaultButton = desc.className == "BUTTON" && (desc.style & 0x0F) == kBsDefPushButton;
   for (const SetupMessage& m : desc.setup) ControlMessage(w, m.msg, m.wParam, m.lParam);
   system.windows[h] = w;
@@ -177,7 +177,7 @@ bool HeadlessPlatform::Type(Handle top, const std::string& name, const std::stri
   auto* w = Reachable(top, name, h);
   if (!w) return false;
   if (IsEdit(*w)) {
-    const std::u16string typed = cp932.Decode(text);
+    const std::u16string typed = Utf8ToUtf16(text);
     EditTyped(h, *w, typed, static_cast<int>(typed.size()));
     w->control.caption = w->desc.caption = text;  // the bytes as given
   } else {
@@ -189,7 +189,7 @@ bool HeadlessPlatform::Type(Handle top, const std::string& name, const std::stri
 
 void HeadlessPlatform::EditTyped(Handle, HeadlessSystem::Window& w, std::u16string text, int caret) {
   w.editText = std::move(text);
-  w.control.caption = w.desc.caption = cp932.Encode(w.editText);
+  w.control.caption = w.desc.caption = Utf16ToUtf8(w.editText);
   w.selStart = w.selEnd = caret;
 }
 
@@ -260,9 +260,9 @@ bool HeadlessPlatform::PressDialogKey(Handle top, std::uint16_t vk) {
   return true;
 }
 
-bool HeadlessPlatform::DropFiles(Handle wnd, const std::vector<std::string>& cp932Paths) {
+bool HeadlessPlatform::DropFiles(Handle wnd, const std::vector<std::string>& utf8Paths) {
   std::vector<std::u16string> paths;
-  for (const std::string& p : cp932Paths) paths.push_back(cp932.Decode(p));
+  for (const std::string& p : utf8Paths) paths.push_back(Utf8ToUtf16(p));
   return DropUnicodeFiles(wnd, std::move(paths));
 }
 

@@ -60,8 +60,8 @@ std::string IconvCodePage::Encode(std::u16string_view text) const {
   return Convert("CP932", "UTF-16LE", in, "?", Utf16Step);
 }
 
-std::u16string IconvCodePage::Decode(std::string_view cp932) const {
-  const std::string bytes = Convert("UTF-16LE", "CP932", cp932, std::string("\xFD\xFF", 2), ByteStep);
+std::u16string IconvCodePage::Decode(std::string_view sjis) const {
+  const std::string bytes = Convert("UTF-16LE", "CP932", sjis, std::string("\xFD\xFF", 2), ByteStep);
   std::u16string out;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
     out += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);

@@ -1,7 +1,7 @@
 // The Win32 backend. The only product code that includes <windows.h>.
 //
-// Strings cross this boundary as CP932 and are converted to UTF-16 for the
-// W functions, so the Japanese texts read right on any Windows locale.
+// Strings cross this boundary as UTF-8 and are converted to UTF-16 for the
+// W functions, so every text reads right on any Windows locale.
 #pragma once
 
 // <windows.h> comes with the guards, lean and without min/max.
@@ -63,25 +63,19 @@ F User32(const char* name) {
   return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
-// The program's CP932 texts and the system's UTF-16. Narrow is for texts the
-// system gives the program to show (its error texts, key names): what CP932
-// lacks becomes '?', never a look-alike.
-std::wstring Wide(const std::string& cp932);
+// The program's UTF-8 texts and paths, and the system's UTF-16.
+std::wstring Wide(const std::string& utf8);
 std::string Narrow(const std::wstring& wide);
-// Paths as the file system names them: UTF-8 here, UTF-16 for the system.
 std::wstring WidePath(const FilePath& path);
-std::wstring WideUtf8(const std::string& utf8);
-std::string Utf8(const std::wstring& wide);
 FilePath PathFromWide(const std::wstring& wide);
 std::u16string ToU16(const std::wstring& wide);
 std::wstring FromU16(const std::u16string& text);
 
-// The system's CP932 conversions: best-fit is off, so a character that
-// CP932 lacks becomes '?', which ToCp932 then finds.
+// The system's Shift-JIS conversions (code page 932).
 class Win32CodePage : public CodePage {
  public:
   std::string Encode(std::u16string_view text) const override;
-  std::u16string Decode(std::string_view cp932) const override;
+  std::u16string Decode(std::string_view sjis) const override;
 };
 
 inline HWND H(Handle h) { return reinterpret_cast<HWND>(h); }
@@ -153,7 +147,6 @@ class Win32Platform : public Platform {
 
   Files& files() override { return patientFiles_; }
   const CodePage& codePage() override { return codePage_; }
-  bool ShortPathName(const std::u16string& path, std::u16string& shortPath) override;
   FilePath ExePath() override;
   bool GetEnvironmentVariable(const std::string& nameUtf8, std::string& valueUtf8) override;
   bool IsWow64() override;

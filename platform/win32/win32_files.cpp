@@ -40,7 +40,7 @@ bool Win32Files::ReadFile(const FilePath& path, std::string& bytes, std::size_t 
   }
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(h.Get(), &size)) ThrowLastError("GetFileSizeEx");
-  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) throw FileTooLarge(path.display);
+  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) throw FileTooLarge(path.utf8);
   bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {

@@ -10,35 +10,33 @@ namespace vx::win32 {
 
 // ---------------------------------------------------------------- Text
 
-std::wstring Wide(const std::string& s) {
-  if (s.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), &out[0], n);
-  return out;
-}
-
-std::string Narrow(const std::wstring& w) {
-  if (w.empty()) return std::string();
-  const int n =
-      WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), nullptr, 0, "?", nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), &out[0], n, "?", nullptr);
-  return out;
-}
-
 std::u16string ToU16(const std::wstring& w) { return std::u16string(w.begin(), w.end()); }
 std::wstring FromU16(const std::u16string& t) { return std::wstring(t.begin(), t.end()); }
-std::wstring WideUtf8(const std::string& utf8) { return FromU16(Utf8ToUtf16(utf8)); }
-std::wstring WidePath(const FilePath& path) { return WideUtf8(path.utf8); }
-std::string Utf8(const std::wstring& wide) { return Utf16ToUtf8(ToU16(wide)); }
-FilePath PathFromWide(const std::wstring& wide) { return FilePath(Utf8(wide), Narrow(wide)); }
+std::wstring Wide(const std::string& utf8) { return FromU16(Utf8ToUtf16(utf8)); }
+std::string Narrow(const std::wstring& wide) { return Utf16ToUtf8(ToU16(wide)); }
+std::wstring WidePath(const FilePath& path) { return Wide(path.utf8); }
+FilePath PathFromWide(const std::wstring& wide) { return FilePath(Narrow(wide)); }
 
+// Code page 932 without best fit: a character it lacks becomes '?', never
+// a look-alike (best fit turns a ü into u and a ¥ into a backslash).
 std::string Win32CodePage::Encode(std::u16string_view text) const {
-  return Narrow(std::wstring(text.begin(), text.end()));
+  if (text.empty()) return std::string();
+  const wchar_t* w = reinterpret_cast<const wchar_t*>(text.data());
+  const int size = static_cast<int>(text.size());
+  const int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w, size, nullptr, 0, "?", nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w, size, &out[0], n, "?", nullptr);
+  return out;
 }
 
-std::u16string Win32CodePage::Decode(std::string_view cp932) const { return ToU16(Wide(std::string(cp932))); }
+std::u16string Win32CodePage::Decode(std::string_view sjis) const {
+  if (sjis.empty()) return std::u16string();
+  const int size = static_cast<int>(sjis.size());
+  const int n = MultiByteToWideChar(932, 0, sjis.data(), size, nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(932, 0, sjis.data(), size, &out[0], n);
+  return ToU16(out);
+}
 
 void ThrowLastError(const char* function, DWORD error) {
   wchar_t* text = nullptr;
@@ -156,21 +154,12 @@ bool Fetched(const std::function<DWORD(wchar_t*, DWORD)>& get, std::wstring& tex
 }
 }  // namespace
 
-bool Win32Platform::ShortPathName(const std::u16string& path, std::u16string& shortPath) {
-  const std::wstring wide = FromU16(path);
-  std::wstring found;
-  if (!Fetched([&](wchar_t* buf, DWORD n) { return GetShortPathNameW(wide.c_str(), buf, n); }, found) || found.empty())
-    return false;
-  shortPath = ToU16(found);
-  return true;
-}
-
 bool Win32Platform::GetEnvironmentVariable(const std::string& nameUtf8, std::string& valueUtf8) {
-  const std::wstring name = WideUtf8(nameUtf8);
+  const std::wstring name = Wide(nameUtf8);
   std::wstring value;
   if (!Fetched([&](wchar_t* buf, DWORD n) { return GetEnvironmentVariableW(name.c_str(), buf, n); }, value))
     return false;
-  valueUtf8 = Utf8(value);
+  valueUtf8 = Narrow(value);
   return true;
 }
 
@@ -445,8 +434,9 @@ bool Win32Platform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {
   nid.uFlags = data.uFlags;
   nid.uCallbackMessage = data.uCallbackMessage;
   nid.hIcon = reinterpret_cast<HICON>(data.hIcon);
-  const std::wstring tip = Wide(std::string(data.szTip));
-  lstrcpynW(nid.szTip, tip.c_str(), 64);
+  // 63 Shift-JIS bytes are at most 63 UTF-16 units: the tip fits whole.
+  const std::wstring tip = Wide(data.szTip);
+  lstrcpynW(nid.szTip, tip.c_str(), ARRAYSIZE(nid.szTip));
   if (op == NotifyOp::Add) {
     // An elevated Vorlex hears Explorer's TaskbarCreated only when UIPI
     // lets it through to the icon's window.

@@ -17,7 +17,7 @@ bool Win32Platform::ShellExecute(const std::string& verb, const LaunchRequest& t
   // Without an owner window the shell shows its own message for a failure
   // (a missing file, no program for a document).
   const HINSTANCE result = ShellExecuteW(nullptr, Wide(verb).c_str(), WidePath(target.file).c_str(),
-                                         WideUtf8(target.params).c_str(), WidePath(target.dir).c_str(), show);
+                                         Wide(target.params).c_str(), WidePath(target.dir).c_str(), show);
   return reinterpret_cast<INT_PTR>(result) > 32;  // 32 and below are the shell's error numbers
 }
 
@@ -66,7 +66,7 @@ BOOL CALLBACK TakeProgramWindow(HWND wnd, LPARAM param) {
   auto known = w.images.find(pid);
   if (known == w.images.end()) known = w.images.emplace(pid, ImageOf(pid)).first;
   if (!known->second.empty())
-    w.found.push_back(ProgramWindow{ToHandle(wnd), FilePath(Utf8(known->second)), IsIconic(wnd) != FALSE});
+    w.found.push_back(ProgramWindow{ToHandle(wnd), FilePath(Narrow(known->second)), IsIconic(wnd) != FALSE});
   return TRUE;
 }
 }  // namespace
@@ -101,7 +101,7 @@ bool Win32Platform::ShortcutTarget(const FilePath& link, FilePath& target) {
   // ask the person.
   wchar_t path[MAX_PATH] = {};
   if (shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK || path[0] == L'\0') return false;
-  target = FilePath(Utf8(path));
+  target = FilePath(Narrow(path));
   return true;
 }
 
