@@ -65,6 +65,7 @@ groups=(
   "native compiler and tests|need|test|g++ libgtest-dev"
   "clang (format check and fuzzing)|need|test|clang-14 clang-format-14 libclang-rt-14-dev"
   "real input|need|test|xdotool python3 python3-xlib"
+  "locales|need|test|locales"
 )
 
 missing_of() {  # prints the packages of the list that are not installed
@@ -115,6 +116,14 @@ if ! installed wine32:i386; then
   if ! try_install wine32:i386 && ! { refresh_again && try_install wine32:i386; }; then
     say "cannot install wine32:i386 today (${last_error:-no reason given}); the 32-bit Vorlex.exe is built and checked, and Wine runs the 64-bit one"
   fi
+fi
+
+# Wine takes its ANSI code page from the locale: under ja_JP.UTF-8 it is
+# Japanese Windows' 932, with which the system's profile functions judge a
+# Shift-JIS settings file.
+if [ "$purpose" = test ] && installed locales && ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  say "generating the locale ja_JP.UTF-8"
+  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 || lost+=("the locale ja_JP.UTF-8")
 fi
 
 if [ ${#lost[@]} -gt 0 ]; then

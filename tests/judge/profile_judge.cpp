@@ -1,7 +1,8 @@
 // Under Wine (or on Windows): the settings engine judged by the system's own
-// profile functions. Every file below is read through GetPrivateProfileStringA
-// and through the engine, key by key and an item's keys together, and the
-// answers must be the same.
+// profile functions. Every file below, in Shift-JIS and as UTF-16 LE with a
+// byte-order mark, is read through GetPrivateProfileStringW and through the
+// engine, key by key and an item's keys together, and the answers must be
+// the same; what either writes, the other reads.
 #include "platform/win32/win32.h"  // first: it tames <windows.h>'s macros
 
 #include <gtest/gtest.h>
@@ -14,29 +15,56 @@
 
 namespace {
 
+using vx::win32::Narrow;
+using vx::win32::Wide;
+
 std::string TempIni() {
-  char dir[MAX_PATH], file[MAX_PATH];
-  GetTempPathA(MAX_PATH, dir);
-  GetTempFileNameA(dir, "vxj", 0, file);
-  return file;
+  wchar_t dir[MAX_PATH], file[MAX_PATH];
+  GetTempPathW(MAX_PATH, dir);
+  GetTempFileNameW(dir, L"vxj", 0, file);
+  return Narrow(file);
 }
 
-// Writes the bytes as the file's whole content; false when it cannot.
-bool WriteIni(const std::string& ini, const char* bytes) {
-  HANDLE h = CreateFileA(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+enum class Form { ShiftJis, Utf16 };
+
+// Writes the text (UTF-8) as the file's whole content in the form; false
+// when it cannot.
+bool WriteIni(const std::string& ini, const std::string& text, Form form) {
+  std::string bytes;
+  if (form == Form::Utf16) {
+    bytes = "\xFF\xFE";
+    for (char16_t u : vx::Utf8ToUtf16(text)) bytes += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+  } else {
+    bytes = vx::win32::Win32CodePage().Encode(vx::Utf8ToUtf16(text));
+  }
+  HANDLE h = CreateFileW(Wide(ini).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const BOOL ok = WriteFile(h, bytes, static_cast<DWORD>(std::strlen(bytes)), &written, nullptr);
+  const BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(h);
   return ok != FALSE;
 }
 
+bool StartsUtf16(const std::string& ini) {
+  HANDLE h = CreateFileW(Wide(ini).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  unsigned char head[2] = {};
+  DWORD got = 0;
+  ReadFile(h, head, 2, &got, nullptr);
+  CloseHandle(h);
+  return got == 2 && head[0] == 0xFF && head[1] == 0xFE;
+}
+
 // The system's answer, or "<none>" when the key is missing.
 std::string SystemRead(const std::string& ini, const std::string& section, const std::string& key) {
-  char buf[2048];
-  const std::string none = "<none>";
-  GetPrivateProfileStringA(section.c_str(), key.c_str(), none.c_str(), buf, sizeof buf, ini.c_str());
-  return buf;
+  wchar_t buf[2048];
+  GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), L"<none>", buf, 2048, Wide(ini).c_str());
+  return Narrow(buf);
+}
+
+void SystemWrite(const std::string& ini, const char* section, const char* key, const char* value) {
+  WritePrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), value ? Wide(value).c_str() : nullptr,
+                             Wide(ini).c_str());
 }
 
 struct Case {
@@ -54,19 +82,30 @@ TEST(ProfileJudge, TheEngineReadsWhatTheSystemReads) {
       {"[項目‐]\r\nName=\"二番目\"\r\n[‐]\r\nExe=trail\r\n", {"項目‐", "‐"}},
       {"[0]\r\nName=\"\"\r\nHotKey='7'\r\nExe=\"\r\nPar=\"x'\r\n", {"0"}},
   };
+  const std::vector<Case> unicode = {
+      {"[0]\r\nName=\"Büro ☕ 발표 😀\"\r\nExe=\"C:\\Präsentationen 발표\\x.exe\"\r\n", {"0"}},
+      {"[Jürgen ¥ 〜]\r\nname = ' 音乐 ' \r\n", {"Jürgen ¥ 〜"}},
+  };
   const char* const keys[] = {"Name", "HotKey", "Exe", "Par", "Dir", "name", "EXE"};
+  // The system reads a Shift-JIS file in the ANSI code page.
+  ASSERT_EQ(GetACP(), 932u) << "the judge runs as on a Japanese Windows: under Wine, with LC_ALL=ja_JP.UTF-8";
   vx::win32::Win32Platform platform;
-  for (const Case& c : cases) {
+  std::vector<std::pair<Case, Form>> files;
+  for (const Case& c : cases)
+    for (Form form : {Form::ShiftJis, Form::Utf16}) files.push_back({c, form});
+  for (const Case& c : unicode) files.push_back({c, Form::Utf16});
+  for (const auto& [c, form] : files) {
     const std::string ini = TempIni();
-    ASSERT_TRUE(WriteIni(ini, c.file));
-    vx::ProfileFile engine(platform.files(), vx::FilePath(ini));
+    ASSERT_TRUE(WriteIni(ini, c.file, form));
+    vx::ProfileFile engine(platform.files(), vx::FilePath(ini), platform.codePage());
     for (const char* section : c.sections) {
       std::string values[7];
       std::vector<vx::ProfileFile::KeyRead> together;
       for (int i = 0; i < 5; ++i) together.push_back({keys[i], &values[i]});
       engine.ReadKeys(section, together.data(), together.size());
       for (int i = 0; i < 7; ++i) {
-        SCOPED_TRACE(::testing::Message() << "file " << c.file << " [" << section << "] " << keys[i]);
+        SCOPED_TRACE(::testing::Message() << (form == Form::Utf16 ? "UTF-16 " : "") << "file " << c.file << " ["
+                                          << section << "] " << keys[i]);
         const std::string expected = SystemRead(ini, section, keys[i]);
         EXPECT_EQ(engine.ReadString(section, keys[i], "<none>"), expected);
         if (i < 5) {
@@ -74,7 +113,7 @@ TEST(ProfileJudge, TheEngineReadsWhatTheSystemReads) {
         }
       }
     }
-    DeleteFileA(ini.c_str());
+    DeleteFileW(Wide(ini).c_str());
   }
 }
 
@@ -90,15 +129,15 @@ struct Change {
 // key of `sections` back through the system: both copies must answer the
 // same. The bytes may differ where the system rewrites lines it keeps.
 void JudgeChanges(const char* file, const std::vector<Change>& changes, const std::vector<const char*>& sections,
-                  const std::vector<const char*>& keys) {
+                  const std::vector<const char*>& keys, Form form = Form::ShiftJis) {
   vx::win32::Win32Platform platform;
   for (bool together : {false, true}) {
     const std::string system = TempIni(), mine = TempIni();
-    for (const std::string& ini : {system, mine}) ASSERT_TRUE(WriteIni(ini, file));
-    for (const Change& c : changes) WritePrivateProfileStringA(c.section, c.key, c.value, system.c_str());
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, system.c_str());
+    for (const std::string& ini : {system, mine}) ASSERT_TRUE(WriteIni(ini, file, form));
+    for (const Change& c : changes) SystemWrite(system, c.section, c.key, c.value);
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, Wide(system).c_str());
     {
-      vx::ProfileFile engine(platform.files(), vx::FilePath(mine));
+      vx::ProfileFile engine(platform.files(), vx::FilePath(mine), platform.codePage());
       auto one = [&engine](const Change& c) {
         if (c.value)
           engine.WriteString(c.section, c.key, c.value);
@@ -123,8 +162,11 @@ void JudgeChanges(const char* file, const std::vector<Change>& changes, const st
                      << "file " << file << (together ? ", together" : "") << " [" << section << "] " << key);
         EXPECT_EQ(SystemRead(mine, section, key), SystemRead(system, section, key));
       }
-    DeleteFileA(system.c_str());
-    DeleteFileA(mine.c_str());
+    if (form == Form::Utf16) {
+      EXPECT_TRUE(StartsUtf16(mine)) << "a UTF-16 file stays UTF-16";
+    }
+    DeleteFileW(Wide(system).c_str());
+    DeleteFileW(Wide(mine).c_str());
   }
 }
 
@@ -138,7 +180,31 @@ TEST(ProfileJudge, AfterTheSameWritesEveryKeyReadsTheSame) {
   const std::vector<Change> writes = {{"0", "Name", "\"b\""}, {"0", "HotKey", "66"},    {"0", "Exe", "\"C:\\x.exe\""},
                                       {"0", "Par", "\"-v\""}, {"1", "Name", "\"new\""}, {"Basic", "Count", "2"}};
   for (const char* file : files)
-    JudgeChanges(file, writes, {"Basic", "0", "1"}, {"Name", "HotKey", "Exe", "Par", "Dir", "Count"});
+    for (Form form : {Form::ShiftJis, Form::Utf16})
+      JudgeChanges(file, writes, {"Basic", "0", "1"}, {"Name", "HotKey", "Exe", "Par", "Dir", "Count"}, form);
+  // Characters Shift-JIS lacks, written by the system into a UTF-16 file and
+  // by the engine, which makes its copy UTF-16 on the way.
+  const std::vector<Change> unicode = {{"0", "Name", "\"Büro ☕ 발표 😀\""},
+                                       {"0", "Exe", "\"C:\\Präsentationen 발표\\x.exe\""},
+                                       {"Jürgen", "名前", "¥ 〜"}};
+  JudgeChanges("[0]\r\nName=\"a\"\r\n", unicode, {"0", "Jürgen"}, {"Name", "Exe", "名前"}, Form::Utf16);
+}
+
+// A Shift-JIS file that the engine must make UTF-16 reads, through the
+// system, as the engine wrote it, every foreign line with it.
+TEST(ProfileJudge, AFileTheEngineMakesUtf16ReadsTheSameThroughTheSystem) {
+  vx::win32::Win32Platform platform;
+  const std::string ini = TempIni();
+  ASSERT_TRUE(WriteIni(ini, ";first line 表\r\n[Foreign]\r\nmine=項目\r\n[0]\r\nName=\"a\"\r\n", Form::ShiftJis));
+  {
+    vx::ProfileFile engine(platform.files(), vx::FilePath(ini), platform.codePage());
+    engine.WriteString("0", "Name", "\"Büro ☕ 발표\"");
+    engine.Flush();
+  }
+  EXPECT_TRUE(StartsUtf16(ini));
+  EXPECT_EQ(SystemRead(ini, "0", "Name"), "Büro ☕ 발표");
+  EXPECT_EQ(SystemRead(ini, "Foreign", "mine"), "項目");
+  DeleteFileW(Wide(ini).c_str());
 }
 
 // A key removed reads as the system's removal leaves it: gone, or answered
