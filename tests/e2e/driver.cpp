@@ -4,6 +4,7 @@
 #include "tests/e2e/driver.h"
 
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "base/names.h"
@@ -49,12 +50,26 @@ bool WaitFile(const std::wstring& path, DWORD ms) {
   return WaitUntil([&] { return FileExists(path); }, ms);
 }
 
-std::wstring Utf16(const std::string& s) {
+namespace {
+std::wstring Decode(UINT codePage, const std::string& s) {
   if (s.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  const int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), &out[0], n);
+  MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), &out[0], n);
   return out;
+}
+}  // namespace
+
+std::wstring Utf16(const std::string& s) { return Decode(CP_UTF8, s); }
+std::wstring FromSjis(const std::string& bytes) { return Decode(932, bytes); }
+std::string Sjis(const std::string& utf8) { return Cp932(Utf16(utf8)); }
+
+std::wstring IniText(const std::wstring& path) {
+  const std::string bytes = ReadBytes(path);
+  if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return FromSjis(bytes);
+  std::wstring text((bytes.size() - 2) / 2, L'\0');
+  std::memcpy(&text[0], bytes.data() + 2, text.size() * 2);
+  return text;
 }
 
 namespace {

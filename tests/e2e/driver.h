@@ -37,7 +37,8 @@ bool FileExists(const std::wstring& path);
 bool WaitUntil(const std::function<bool()>& done, DWORD ms, DWORD everyMs = 10);
 // Waits until the file exists; false after `ms` milliseconds.
 bool WaitFile(const std::wstring& path, DWORD ms);
-std::wstring Utf16(const std::string& cp932);
+// The driver's texts are UTF-8, as its literals are.
+std::wstring Utf16(const std::string& utf8);
 // A fresh, empty folder beside the driver holding Vorlex.exe, vx_marker.exe
 // and vx_window.exe.
 std::wstring NewFolder(const std::wstring& name);
@@ -99,7 +100,14 @@ class Vorlex {
 }  // namespace e2e
 
 namespace e2e {
+// Shift-JIS, as a settings file in that form and the log hold text: from
+// UTF-16, from the driver's UTF-8, and back to UTF-16.
 std::string Cp932(const std::wstring& s);
+std::string Sjis(const std::string& utf8);
+std::wstring FromSjis(const std::string& bytes);
+// A settings file's text whatever its form: Shift-JIS, or UTF-16 LE after
+// a byte-order mark.
+std::wstring IniText(const std::wstring& path);
 // Icons that Wine's own notification area shows (its stand-alone tray
 // window, used when the X display has none); -1 where there is no such window.
 int WineTrayIcons();

@@ -44,7 +44,7 @@ inline std::string Items(const std::wstring& folder) {
          std::to_string(kCtrlAltF11) +
          "\r\n"
          "[0]\r\nName=\"" +
-         kItemNames[0] + "\"\r\nHotKey=" + std::to_string(kCtrlAltF9) + "\r\nExe=\"" + marker +
+         Sjis(kItemNames[0]) + "\"\r\nHotKey=" + std::to_string(kCtrlAltF9) + "\r\nExe=\"" + marker +
          "\"\r\nPar=\"a.txt first \"quoted two\"\"\r\nDir=\"" + dir +
          "\\work\"\r\n"
          "[1]\r\nName=\"" +

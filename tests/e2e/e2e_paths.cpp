@@ -1,6 +1,6 @@
-// End-to-end tests of the paths people have: a program folder whose name
-// the code page cannot hold, folders typed into the editor, values longer
-// than a field, and typing past a field's limit, with real keys.
+// End-to-end tests of the names and paths people have: a program folder
+// and items named outside Shift-JIS, folders typed into the editor, values
+// longer than a field, and typing past a field's limit, with real keys.
 #include "tests/e2e/e2e_fixture.h"
 // After windows.h, which it needs.
 #include <tlhelp32.h>
@@ -19,12 +19,20 @@ std::string OneItem(const std::string& exe, const std::string& par, const std::s
          "\r\nExe=\"" + exe + "\"\r\nPar=\"" + par + "\"\r\nDir=\"" + dir + "\"\r\n";
 }
 
-// A stored value of item 0; "<none>" when it is missing.
-std::string Value(const std::string& ini, const std::string& key) {
-  const std::size_t at = ini.find("\r\n" + key + "=\"", ini.find("[0]\r\n"));
-  if (at == std::string::npos) return "<none>";
+// A stored value of item 0, whatever the file's form; "<none>" when it is missing.
+std::wstring Value(const std::wstring& iniPath, const std::wstring& key) {
+  const std::wstring ini = IniText(iniPath);
+  const std::size_t at = ini.find(L"\r\n" + key + L"=\"", ini.find(L"[0]\r\n"));
+  if (at == std::wstring::npos) return L"<none>";
   const std::size_t start = at + key.size() + 4;
-  return ini.substr(start, ini.find("\"\r\n", start) - start);
+  return ini.substr(start, ini.find(L"\"\r\n", start) - start);
+}
+
+// What Windows' own profile functions read from the file.
+std::wstring SystemRead(const std::wstring& ini, const wchar_t* section, const wchar_t* key) {
+  wchar_t buf[2048] = {};
+  GetPrivateProfileStringW(section, key, L"<none>", buf, 2048, ini.c_str());
+  return buf;
 }
 
 class Paths : public ::testing::Test {
@@ -66,7 +74,7 @@ TEST_F(Paths, FromAFolderNamedOutsideTheCodePageItMakesItsFileThereAndStartsItsI
   EXPECT_NE(ReadBytes(home + L"\\Vorlex.ini").find("[Time]\r\n"), std::string::npos);
 }
 
-TEST_F(Paths, AFolderTypedIntoTheFolderFieldNeverStartsTheItemInALookAlike) {
+TEST_F(Paths, AFolderTypedIntoTheFolderFieldIsStoredAndUsedAsTyped) {
   const std::wstring jurgen = folder + L"\\Jürgen", lookAlike = folder + L"\\Jurgen";
   ASSERT_TRUE(CreateDirectoryW(jurgen.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW(lookAlike.c_str(), nullptr));
@@ -76,30 +84,68 @@ TEST_F(Paths, AFolderTypedIntoTheFolderFieldNeverStartsTheItemInALookAlike) {
   HWND editor = OpenEditor(v);
   ASSERT_NE(editor, nullptr);
   Retype(ChildOfClass(editor, L"Edit", 3), jurgen);
-  EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 3)), jurgen);  // shown as typed
+  EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 3)), jurgen);
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
-  const auto box = v.TakeMessageBox(2000);
-  if (!box.second.empty()) {
-    // No short name the code page holds: refused, and the editor stays.
-    EXPECT_EQ(box.second.find(L"ﾃﾞｨﾚｸﾄﾘ に Shift-JIS で保存できない文字があります: U+00FC"), 0u) << box.second;
-    EXPECT_TRUE(IsWindowVisible(editor));
-    EXPECT_EQ(Value(ReadBytes(Ini()), "Dir"), "");
-    ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
-  } else {
-    // Stored by its short name, which names the same folder.
-    const std::wstring stored = Utf16(Value(ReadBytes(Ini()), "Dir"));
-    EXPECT_NE(stored, Utf16(Cp932(jurgen)));
-    wchar_t longName[MAX_PATH] = {};
-    ASSERT_NE(GetLongPathNameW(stored.c_str(), longName, MAX_PATH), 0u) << stored;
-    EXPECT_EQ(longName, jurgen);
-  }
   ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_TRUE(v.TakeMessageBox(500).second.empty());
+  EXPECT_EQ(Value(Ini(), L"Dir"), jurgen);
   PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
-  // Started, if at all, in the folder the person named; never beside it.
-  const bool started = WaitFile(jurgen + L"\\p.txt", 5000) || WaitFile(folder + L"\\p.txt", 5000);
-  EXPECT_TRUE(started);
+  EXPECT_TRUE(WaitFile(jurgen + L"\\p.txt", 15000));
   EXPECT_FALSE(FileExists(lookAlike + L"\\p.txt"));
   EXPECT_EQ(v.Close(), 0u);
+}
+
+// An item named in three scripts, whose program lies in a folder named in
+// two, typed into the editor as a person types and saved with Ok.
+TEST_F(Paths, AnItemNamedInAnyScriptIsStoredStartedAndShownWhole) {
+  const std::wstring home = folder + L"\\Präsentationen 발표", name = L"Büro ☕ 발표";
+  const std::wstring program = home + L"\\vx_marker.exe";
+  ASSERT_TRUE(CreateDirectoryW(home.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW((folder + L"\\vx_marker.exe").c_str(), program.c_str(), FALSE));
+  WriteBytes(Ini(), OneItem("a.exe", "u.txt", "") + "[-1]\r\nHotKey=" + std::to_string(kCtrlAltF11) + "\r\n");
+  const std::string sjisBefore = ReadBytes(Ini());
+  {
+    Vorlex v(folder);
+    StartReady(v);
+    HWND editor = OpenEditor(v);
+    ASSERT_NE(editor, nullptr);
+    Retype(ChildOfClass(editor, L"Edit", 0), name);
+    Retype(ChildOfClass(editor, L"Edit", 1), program);
+    Retype(ChildOfClass(editor, L"Edit", 3), home);
+    EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 0)), name);
+    ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+    ASSERT_TRUE(WaitHidden(editor));
+    EXPECT_TRUE(v.TakeMessageBox(500).second.empty());
+    // The file became UTF-16, and Windows reads the same name and path.
+    const std::string bytes = ReadBytes(Ini());
+    ASSERT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(SystemRead(Ini(), L"0", L"Name"), name);
+    EXPECT_EQ(SystemRead(Ini(), L"0", L"Exe"), program);
+    EXPECT_NE(IniText(Ini()).find(L"[-1]\r\nHotKey="), std::wstring::npos);
+    // Its hotkey starts exactly that program, in that folder.
+    PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
+    ASSERT_TRUE(WaitFile(home + L"\\u.txt", 15000));
+    // The launch menu holds it: chosen there, it starts again.
+    DeleteFileW((home + L"\\u.txt").c_str());
+    PressHotkey({VK_CONTROL, VK_MENU}, VK_F11);
+    ASSERT_TRUE(v.ChooseFromMenu(1));
+    EXPECT_TRUE(WaitFile(home + L"\\u.txt", 15000));
+    EXPECT_EQ(v.Close(), 0u);
+  }
+  // After a restart the editor shows it whole.
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 0)), name);
+  EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 1)), program);
+  wchar_t entry[64] = {};
+  SendMessageW(ChildOfClass(editor, L"ListBox"), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(entry));
+  EXPECT_EQ(std::wstring(entry), name);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(v.Close(), 0u);
+  EXPECT_NE(sjisBefore.substr(0, 2), "\xFF\xFE");
 }
 
 TEST_F(Paths, AStoredValueLongerThanItsFieldIsShownWholeAndSurvivesAnUntouchedOk) {
@@ -114,9 +160,9 @@ TEST_F(Paths, AStoredValueLongerThanItsFieldIsShownWholeAndSurvivesAnUntouchedOk
   EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 2)), Utf16(par));
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
   ASSERT_TRUE(WaitHidden(editor));
-  EXPECT_EQ(Value(ReadBytes(Ini()), "Par"), par);
+  EXPECT_EQ(Value(Ini(), L"Par"), Utf16(par));
   EXPECT_EQ(v.Close(), 0u);
-  EXPECT_EQ(Value(ReadBytes(Ini()), "Par"), par);
+  EXPECT_EQ(Value(Ini(), L"Par"), Utf16(par));
 }
 
 TEST_F(Paths, TypingPastAFieldsLimitStopsThereAndTheCaretStaysWhereThePersonTypes) {
@@ -148,7 +194,7 @@ TEST_F(Paths, TypingPastAFieldsLimitStopsThereAndTheCaretStaysWhereThePersonType
   EXPECT_TRUE(shows(Utf16(par) + L"123")) << Cp932(FieldText(field));
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
   ASSERT_TRUE(WaitHidden(editor));
-  EXPECT_EQ(Value(ReadBytes(Ini()), "Par"), par + "123");
+  EXPECT_EQ(Value(Ini(), L"Par"), Utf16(par + "123"));
   EXPECT_EQ(v.Close(), 0u);
 }
 
@@ -189,24 +235,17 @@ TEST_F(Paths, RealDropsOnTheEditorFillItsFieldsAndTakeOneFileWholeOrNone) {
   EXPECT_EQ(v.TakeMessageBox(5000).second, L"ドロップできるファイルは１つです。");
   EXPECT_EQ(FieldText(exe), tools + L"\\run.exe");
 
-  // A name the code page cannot hold: taken by its short name, or refused.
-  const std::wstring odd = jurgen + L"\\Jürgen.txt";  // outside the macros, whose text is CP932
+  // A name outside Shift-JIS: taken whole, as dropped.
+  const std::wstring odd = jurgen + L"\\Jürgen.txt";
   ASSERT_TRUE(DropFilesOn(kEditorTitle, {odd}));
-  const std::wstring taken = WaitFieldChange(exe, tools + L"\\run.exe");
-  const auto box = v.TakeMessageBox(taken == tools + L"\\run.exe" ? 3000 : 0);
-  if (taken == tools + L"\\run.exe") {
-    EXPECT_EQ(box.second.find(L"ﾌﾟﾛｸﾞﾗﾑ に Shift-JIS で保存できない文字があります: U+00FC"), 0u) << box.second;
-  } else {
-    EXPECT_TRUE(box.second.empty());
-    wchar_t longName[MAX_PATH] = {};
-    ASSERT_NE(GetLongPathNameW(taken.c_str(), longName, MAX_PATH), 0u) << taken;
-    EXPECT_EQ(longName, odd);
-  }
-  const std::wstring kept = FieldText(exe);
+  EXPECT_EQ(WaitFieldChange(exe, tools + L"\\run.exe"), odd);
+  EXPECT_EQ(FieldText(name), L"Jürgen.txt");
+  EXPECT_EQ(FieldText(dir), jurgen);
+  EXPECT_TRUE(v.TakeMessageBox(300).second.empty());
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
   ASSERT_TRUE(WaitHidden(editor));
-  EXPECT_EQ(Utf16(Value(ReadBytes(Ini()), "Exe")), kept);
-  EXPECT_EQ(Value(ReadBytes(Ini()), "Par"), "keep me");
+  EXPECT_EQ(Value(Ini(), L"Exe"), odd);
+  EXPECT_EQ(Value(Ini(), L"Par"), L"keep me");
   EXPECT_EQ(v.Close(), 0u);
 }
 
