@@ -211,8 +211,7 @@ std::string Utf16FileToText(std::string_view bytes) {
       ++k;
     }
   }
-  // An odd last byte is no unit; it stays as an escaped byte would.
-  if (bytes.size() % 2) AppendUtf8(out, 0xDC00 + static_cast<unsigned char>(bytes.back()));
+  // An odd last byte is no unit, and is left out.
   return out;
 }
 

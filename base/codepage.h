@@ -33,7 +33,8 @@ std::string SjisFileToText(std::string bytes, const CodePage& codePage);
 // character has no Shift-JIS form.
 bool TextToSjisFile(std::string_view text, const CodePage& codePage, std::string& bytes);
 // A UTF-16 LE file's units (after its byte-order mark) as UTF-8; a lone
-// surrogate is kept as a code point of its own, so it is written back.
+// surrogate is kept as a code point of its own, so it is written back. An
+// odd last byte is no unit: it is left out.
 std::string Utf16FileToText(std::string_view bytes);
 // The text as UTF-16 LE units. `escapedFrom` is the code page of a
 // Shift-JIS file being converted: its escaped bytes become the characters

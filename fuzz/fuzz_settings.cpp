@@ -1,11 +1,13 @@
 // Fuzz target of the settings file (libFuzzer).
 //
 // An input is a settings file, a zero byte, and a script of reads, writes
-// and removals. Checked on every input:
+// and removals. The file is Shift-JIS, or UTF-16 LE when it starts with FF
+// FE; the script's texts are Shift-JIS bytes for a Shift-JIS file, and
+// UTF-8 for a UTF-16 one. Checked on every input:
 // - the engine answers every read of the script as the reference engine
 //   does (keys read one by one or a few of a section together), and after
-//   the writes both produce the same bytes; a flush writes exactly those
-//   bytes;
+//   the writes both produce the same bytes in the file's form; a flush
+//   writes exactly those bytes;
 // - the launcher's load and save: what a save writes loads back as the same
 //   items and settings, and a second save writes the same bytes again.
 // Any difference aborts, as do the sanitizers' findings.
@@ -57,8 +59,19 @@ class MemoryPlatform : public HeadlessPlatform {
   MemoryFiles memory;
 };
 
+// The bytes with those outside printable ASCII as \xNN.
+std::string Shown(const std::string& bytes) {
+  std::string out;
+  for (unsigned char c : bytes) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, c >= 0x20 && c < 0x7F ? "%c" : "\\x%02X", c);
+    out += buf;
+  }
+  return out;
+}
+
 [[noreturn]] void Fail(const char* what, const std::string& a, const std::string& b) {
-  std::fprintf(stderr, "%s\n--- engine:\n%s\n--- expected:\n%s\n", what, a.c_str(), b.c_str());
+  std::fprintf(stderr, "%s\n--- engine:\n%s\n--- expected:\n%s\n", what, Shown(a).c_str(), Shown(b).c_str());
   std::abort();
 }
 
@@ -87,63 +100,96 @@ class Script {
   const std::uint8_t* end_;
 };
 
+const IconvCodePage kSjis;
+
+// The reference's texts and the engine's: the engine holds UTF-8, the
+// reference a Shift-JIS file's bytes as they are. A UTF-16 file's script
+// gives both the same UTF-8.
+class Texts {
+ public:
+  explicit Texts(bool utf16) : utf16_(utf16) {}
+  std::string Engine(const std::string& reference) const {
+    return utf16_ ? reference : SjisFileToText(reference, kSjis);
+  }
+  std::string FromScript(const std::string& bytes) const { return utf16_ ? Utf16ToUtf8(Utf8ToUtf16(bytes)) : bytes; }
+
+ private:
+  bool utf16_;
+};
+
 void CheckEngine(const std::string& file, Script script) {
   MemoryFiles files;
   files.bytes = file;
   files.exists = true;
-  ProfileFile ini(files, FilePath("f.ini"));
+  ProfileFile ini(files, FilePath("f.ini"), kSjis);
   fuzz::ReferenceProfile ref(file);
+  const Texts texts(ref.Utf16());
+  // The script's texts in the reference's form, and in the engine's.
+  struct Text {
+    std::string ref, engine;
+  };
+  auto next = [&] {
+    const std::string t = texts.FromScript(script.Text());
+    return Text{t, texts.Engine(t)};
+  };
   for (int steps = 0; script.More() && steps < 200; ++steps) {
     const std::uint8_t op = script.Byte();
-    const std::string section = script.Text(), key = script.Text();
+    const Text sectionText = next(), keyText = next();
+    const std::string &section = sectionText.ref, &key = keyText.ref;
     if (op & 4) {
       // A few keys of one section together, checked against the reference
       // taking them one by one.
-      std::string names[3] = {key, script.Text(), script.Text()}, values[3];
+      Text names[3] = {keyText, next(), next()}, values[3];
+      std::string read[3];
       const std::size_t count = 1 + op % 3;
       if (op & 1) {
         // Bits 5 to 7 remove the batch's keys instead of writing them.
         ProfileFile::KeyWrite keys[3];
         for (std::size_t i = 0; i < count; ++i) {
-          values[i] = script.Text();
+          values[i] = next();
           const bool quoted = (op & 8) != 0, remove = (op >> (5 + i) & 1) != 0;
-          keys[i] = {names[i], values[i], quoted, remove};
+          keys[i] = {names[i].engine, values[i].engine, quoted, remove};
           if (remove)
-            ref.DeleteKey(section, names[i]);
+            ref.DeleteKey(section, names[i].ref);
           else
-            ref.WriteString(section, names[i], quoted ? "\"" + values[i] + "\"" : values[i]);
+            ref.WriteString(section, names[i].ref, quoted ? "\"" + values[i].ref + "\"" : values[i].ref);
         }
-        ini.WriteKeys(section, keys, count);
+        ini.WriteKeys(sectionText.engine, keys, count);
       } else {
-        ProfileFile::KeyRead keys[3] = {{names[0], &values[0]}, {names[1], &values[1]}, {names[2], &values[2]}};
-        ini.ReadKeys(section, keys, count);
+        ProfileFile::KeyRead keys[3] = {
+            {names[0].engine, &read[0]}, {names[1].engine, &read[1]}, {names[2].engine, &read[2]}};
+        ini.ReadKeys(sectionText.engine, keys, count);
         for (std::size_t i = 0; i < count; ++i) {
-          const std::string want = ref.ReadString(section, names[i], "\x01");
-          const std::string got = keys[i].found ? values[i] : "\x01";
+          const std::string want = texts.Engine(ref.ReadString(section, names[i].ref, "\x01"));
+          const std::string got = keys[i].found ? read[i] : "\x01";
           if (got != want) Fail("read together differs", got, want);
         }
       }
       continue;
     }
     if ((op & 1) && (op & 16)) {
-      ini.DeleteKey(section, key);
+      ini.DeleteKey(sectionText.engine, keyText.engine);
       ref.DeleteKey(section, key);
     } else if (op & 1) {
-      const std::string value = script.Text();
-      ini.WriteString(section, key, value);
-      ref.WriteString(section, key, value);
+      const Text value = next();
+      ini.WriteString(sectionText.engine, keyText.engine, value.engine);
+      ref.WriteString(section, key, value.ref);
     } else if (op & 2) {
-      if (ini.ReadInteger(section, key, -7) != ref.ReadInteger(section, key, -7))
+      if (ini.ReadInteger(sectionText.engine, keyText.engine, -7) != ref.ReadInteger(section, key, -7))
         Fail("integer read differs", section, key);
     } else {
-      const std::string a = ini.ReadString(section, key, "def"), b = ref.ReadString(section, key, "def");
+      const std::string a = ini.ReadString(sectionText.engine, keyText.engine, "def");
+      const std::string b = texts.Engine(ref.ReadString(section, key, "def"));
       if (a != b) Fail("read differs", a, b);
     }
   }
-  const std::string text = ini.Text(), expected = ref.Text();
-  if (text != expected) Fail("written bytes differ", text, expected);
+  // Nothing of the script needs another form: the file keeps its own. (A
+  // Shift-JIS file's text is compared as bytes: a byte written before "]"
+  // may pair with it when the file is read again, as Shift-JIS has it.)
+  const std::string expected = ref.Text();
+  if (ref.Utf16() && ini.Text() != ref.FromUtf16(expected.substr(2))) Fail("text differs", ini.Text(), expected);
   ini.Flush();
-  if (files.bytes != text) Fail("flush differs", files.bytes, text);
+  if (files.bytes != expected) Fail("written bytes differ", files.bytes, expected);
 }
 
 struct Snapshot {
@@ -207,7 +253,10 @@ void CheckLoadSave(const std::string& file) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::uint8_t* zero = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
   const std::size_t fileSize = zero ? static_cast<std::size_t>(zero - data) : size;
-  const std::string file(reinterpret_cast<const char*>(data), fileSize);
+  std::string file(reinterpret_cast<const char*>(data), fileSize);
+  // An odd last byte of a UTF-16 file is no unit; a file that is rewritten
+  // leaves it out, and one that is not keeps it: only whole units are fuzzed.
+  if (file.size() % 2 && file.rfind("\xFF\xFE", 0) == 0) file.pop_back();
   const std::size_t rest = zero ? size - fileSize - 1 : 0;
   CheckEngine(file, Script(zero ? zero + 1 : data + size, rest));
   // Thousands of items take a second a run under the sanitizers; the limit
@@ -215,6 +264,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryFiles peek;
   peek.bytes = file;
   peek.exists = true;
-  if (ProfileFile(peek, FilePath("f.ini")).ReadInteger("Basic", "Count", 0) <= 200) CheckLoadSave(file);
+  if (ProfileFile(peek, FilePath("f.ini"), kSjis).ReadInteger("Basic", "Count", 0) <= 200) CheckLoadSave(file);
   return 0;
 }

@@ -22,20 +22,47 @@ const std::array<bool, 256> kLead = [] {
   return lead;
 }();
 
-// The length of the character at byte i: a lead byte with a byte after it
-// makes two, anything else one.
+// A trail byte: 0x40 to 0x7E and 0x80 to 0xFC.
+bool Trail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+// The length of the character at byte i: a lead byte with a trail byte
+// after it makes two, anything else one. UTF-8 text has no such pairs that
+// matter: no byte of a character beyond ASCII is a bracket or a letter.
 std::size_t CharLength(std::string_view s, std::size_t i) {
-  return kLead[static_cast<unsigned char>(s[i])] && i + 1 < s.size() ? 2 : 1;
+  return kLead[static_cast<unsigned char>(s[i])] && i + 1 < s.size() && Trail(static_cast<unsigned char>(s[i + 1])) ? 2
+                                                                                                                    : 1;
 }
 
-// The longest run of whole characters from the start that fits `limit` bytes.
-std::string WholeCharacters(std::string_view s, std::size_t limit) {
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < s.size(); i += CharLength(s, i)) {
-    if (i + CharLength(s, i) > limit) break;
-    kept = i + CharLength(s, i);
+// The length of the UTF-8 sequence at byte i (a malformed byte: one), and
+// its code point.
+std::size_t Utf8Length(std::string_view s, std::size_t i, char32_t& c) {
+  const unsigned char b = static_cast<unsigned char>(s[i]);
+  const std::size_t n = b < 0x80 ? 1 : b >= 0xF0 && b < 0xF8 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+  if (n == 0 || i + n > s.size()) {
+    c = b;
+    return 1;
   }
-  return std::string(s.substr(0, kept));
+  c = n == 1 ? b : b & (0xFF >> (n + 1));
+  for (std::size_t k = 1; k < n; ++k) {
+    const unsigned char t = static_cast<unsigned char>(s[i + k]);
+    if ((t & 0xC0) != 0x80) {
+      c = b;
+      return 1;
+    }
+    c = c << 6 | (t & 0x3F);
+  }
+  return n;
+}
+
+// What a character of a UTF-16 file counts against the limit: its
+// Shift-JIS bytes, two for each UTF-16 unit of a character Shift-JIS lacks.
+// (The program holds a byte of a Shift-JIS file that is no character as
+// U+DC00 plus the byte, counted one; a lone surrogate of a UTF-16 file in
+// that range counts the same.)
+std::size_t Width(char32_t c) {
+  if (c < 0x81 || (c >= 0xFF61 && c <= 0xFF9F) || (c >= 0xF8F0 && c <= 0xF8F3) || (c >= 0xDC00 && c <= 0xDCFF))
+    return 1;
+  return c >= 0x10000 ? 4 : 2;
 }
 
 // An integer as the profile functions' callers read one: spaces, a sign,
@@ -119,8 +146,31 @@ bool KeyName(std::string_view text, std::string_view& name) {
 std::string_view ValueOf(std::string_view text) { return Trim(text.substr(text.find('=') + 1)); }
 
 // Is byte i of s the lead byte of a double-byte character (whose trail byte
-// is never folded)?
+// is never folded)? In UTF-8 text no letter follows a byte beyond ASCII.
 bool LeadAt(std::string_view s, std::size_t i) { return CharLength(s, i) == 2; }
+
+void PutUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | c >> 6);
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | c >> 12);
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | c >> 18);
+    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+void PutUnit(std::string& out, char32_t u) {
+  out += static_cast<char>(u & 0xFF);
+  out += static_cast<char>(u >> 8 & 0xFF);
+}
 
 unsigned char Upper(char ch) {
   const unsigned char c = static_cast<unsigned char>(ch);
@@ -154,7 +204,56 @@ bool ReferenceProfile::FoldEqual::operator()(std::string_view a, std::string_vie
   return true;
 }
 
-ReferenceProfile::ReferenceProfile(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
+std::string ReferenceProfile::FromUtf16(std::string_view units) {
+  std::string out;
+  auto unit = [&](std::size_t k) -> char32_t {
+    return static_cast<unsigned char>(units[2 * k]) | static_cast<unsigned char>(units[2 * k + 1]) << 8;
+  };
+  const std::size_t n = units.size() / 2;
+  for (std::size_t k = 0; k < n; ++k) {
+    const char32_t u = unit(k);
+    if (u >= 0xD800 && u < 0xDC00 && k + 1 < n && unit(k + 1) >= 0xDC00 && unit(k + 1) < 0xE000) {
+      PutUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(k + 1) - 0xDC00));
+      ++k;
+    } else {
+      PutUtf8(out, u);
+    }
+  }
+  return out;  // an odd last byte is no unit
+}
+
+std::string ReferenceProfile::ToUtf16(std::string_view utf8) {
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t c = 0;
+    i += Utf8Length(utf8, i, c);
+    if (c >= 0x10000) {
+      PutUnit(out, 0xD800 + ((c - 0x10000) >> 10));
+      PutUnit(out, 0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      PutUnit(out, c);
+    }
+  }
+  return out;
+}
+
+ReferenceProfile::ReferenceProfile(std::string bytes) {
+  utf16_ = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  bytes_ = utf16_ ? FromUtf16(std::string_view(bytes).substr(2)) : std::move(bytes);
+  Parse();
+}
+
+std::string ReferenceProfile::WholeCharacters(std::string_view s, std::size_t limit) const {
+  std::size_t kept = 0, width = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    char32_t c = 0;
+    const std::size_t n = utf16_ ? Utf8Length(s, i, c) : CharLength(s, i);
+    width += utf16_ ? Width(c) : n;
+    if (width > limit) break;
+    kept = i += n;
+  }
+  return std::string(s.substr(0, kept));
+}
 
 std::string_view ReferenceProfile::Keep(std::string_view a, std::string_view b, std::string_view c) {
   const std::size_t size = a.size() + b.size() + c.size();
@@ -323,7 +422,7 @@ std::string ReferenceProfile::Text() const {
     put(s.header);
     for (const Line& l : s.lines) put(l);
   }
-  return out;
+  return utf16_ ? "\xFF\xFE" + ToUtf16(out) : out;
 }
 
 }  // namespace vx::fuzz

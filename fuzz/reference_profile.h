@@ -11,6 +11,12 @@
 // last key stood before it was removed. A value is read into a
 // buffer of 2048 bytes, so at most 2047 bytes are seen, never splitting a
 // double-byte character.
+//
+// A file that starts with the byte-order mark FF FE is UTF-16 LE: it is
+// held as UTF-8 (a lone surrogate as a code point of its own), read and
+// written in UTF-8's rules, its limit counted as Shift-JIS would count the
+// characters (two bytes a UTF-16 unit beyond ASCII and the half-width
+// katakana), and written back as UTF-16 LE after its mark.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +35,8 @@ class ReferenceProfile {
   // Opens and parses the file once; a missing file reads as empty.
   explicit ReferenceProfile(std::string bytes);
 
+  bool Utf16() const { return utf16_; }
+
   bool Existed() const { return existed_; }
   std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
   // The value as an integer (see ParseInt32); `def` when missing or no number.
@@ -41,6 +49,10 @@ class ReferenceProfile {
   // The file's bytes as they would be flushed.
   std::string Text() const;
 
+  // UTF-16 LE units and UTF-8, both ways, as this reference converts them.
+  static std::string FromUtf16(std::string_view units);
+  static std::string ToUtf16(std::string_view utf8);
+
  private:
   // Names compare and hash without regard to ASCII case (trail bytes of
   // double-byte characters kept as they are), so no folded copies are made.
@@ -50,6 +62,8 @@ class ReferenceProfile {
   struct FoldEqual {
     bool operator()(std::string_view a, std::string_view b) const;
   };
+  // The longest run of whole characters from the start within the limit.
+  std::string WholeCharacters(std::string_view s, std::size_t limit) const;
   using NameIndex = std::unordered_map<std::string_view, std::size_t, FoldHash, FoldEqual>;
   struct Line {
     std::string_view text;  // without its line end; into the file's bytes or blocks_
@@ -79,6 +93,7 @@ class ReferenceProfile {
   std::string_view Keep(std::string_view a, std::string_view b = {}, std::string_view c = {});
 
   bool existed_ = true;
+  bool utf16_ = false;
   std::string bytes_;                            // the file as read; unchanged lines point into it
   std::vector<std::unique_ptr<char[]>> blocks_;  // written lines and names
   std::size_t blockUsed_ = 0, blockSize_ = 0;
