@@ -48,6 +48,10 @@ std::u16string Utf8ToUtf16(std::string_view s) {
   std::u16string out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {  // most text is ASCII
+      out.push_back(static_cast<char16_t>(s[i++]));
+      continue;
+    }
     bool malformed = false;
     const char32_t c = NextCodePoint(s, i, &malformed);
     if (malformed || (c >= 0xD800 && c <= 0xDFFF)) {
@@ -67,6 +71,11 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   out.reserve(s.size());
   std::size_t units = 0;
   for (std::size_t i = 0; i < s.size(); i += units) {
+    if (s[i] < 0x80) {  // most text is ASCII
+      out.push_back(static_cast<char>(s[i]));
+      units = 1;
+      continue;
+    }
     char32_t c = CodePointAt(s, i, units);
     if (c >= 0xD800 && c <= 0xDFFF) c = kReplacement;
     AppendUtf8(out, c);
@@ -171,16 +180,20 @@ bool TextToSjisFile(std::string_view text, const CodePage& codePage, std::string
   }
   bytes.reserve(text.size());
   // Stretches without escaped bytes go through the code page whole; each
-  // must come back as it was, or a character has no Shift-JIS form.
+  // must come back as it was, or a character has no Shift-JIS form. (A
+  // malformed byte, which no stretch of the program's text holds, stands
+  // for itself.)
   std::size_t from = 0;
   auto flush = [&](std::size_t to) {
     if (to == from) return true;
     const std::u16string piece = Utf8ToUtf16(text.substr(from, to - from));
     const std::string encoded = codePage.Encode(piece);
-    if (Utf16ToUtf8(codePage.Decode(encoded)) != text.substr(from, to - from)) return false;
+    if (codePage.Decode(encoded) != piece) return false;
     bytes += encoded;
     return true;
   };
+  // Mostly the text converts whole; else it goes stretch by stretch.
+  if (!HasEscapedBytes(text) && flush(text.size())) return true;
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t at = i;
     const char32_t c = NextCodePoint(text, i);

@@ -4,28 +4,6 @@
 
 namespace vx {
 
-char32_t NextCodePoint(std::string_view s, std::size_t& i, bool* malformed) {
-  const unsigned char b = static_cast<unsigned char>(s[i]);
-  const std::size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-  char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-  bool ok = len != 0 && i + len <= s.size();
-  for (std::size_t k = 1; ok && k < len; ++k) {
-    const unsigned char t = static_cast<unsigned char>(s[i + k]);
-    ok = (t & 0xC0) == 0x80;
-    c = (c << 6) | (t & 0x3F);
-  }
-  // Overlong forms and values beyond Unicode are malformed.
-  static const char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (ok && (c < kMinimum[len] || c > 0x10FFFF)) ok = false;
-  if (malformed) *malformed = !ok;
-  if (!ok) {
-    ++i;
-    return 0xDC00 + b;
-  }
-  i += len;
-  return c;
-}
-
 std::size_t SjisWidth(char32_t c) {
   if (c <= 0x80) return 1;                   // ASCII, and 0x80 as Windows' code page has it
   if (c >= 0xFF61 && c <= 0xFF9F) return 1;  // half-width katakana

@@ -15,7 +15,27 @@ namespace vx {
 // encoded on their own (the escaped bytes) are code points here; a
 // malformed byte is one code point of its own value plus 0xDC00 marked by
 // `malformed`, and moves `i` by one.
-char32_t NextCodePoint(std::string_view utf8, std::size_t& i, bool* malformed = nullptr);
+inline char32_t NextCodePoint(std::string_view s, std::size_t& i, bool* malformed = nullptr) {
+  const unsigned char b = static_cast<unsigned char>(s[i]);
+  const std::size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+  char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+  bool ok = len != 0 && i + len <= s.size();
+  for (std::size_t k = 1; ok && k < len; ++k) {
+    const unsigned char t = static_cast<unsigned char>(s[i + k]);
+    ok = (t & 0xC0) == 0x80;
+    c = (c << 6) | (t & 0x3F);
+  }
+  // Overlong forms and values beyond Unicode are malformed.
+  static const char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (ok && (c < kMinimum[len] || c > 0x10FFFF)) ok = false;
+  if (malformed) *malformed = !ok;
+  if (!ok) {
+    ++i;
+    return 0xDC00 + b;
+  }
+  i += len;
+  return c;
+}
 
 // How many bytes a character takes in Shift-JIS, where the settings file,
 // the fields and the tooltip count their limits: one for ASCII and the

@@ -18,19 +18,21 @@ double Median(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
-Row MeasureEngine(Platform& platform, const std::string& iniPath, int items, int rounds) {
+Row MeasureEngine(Platform& platform, const std::string& iniPath, int items, int rounds, Names names) {
   SetCorePlatform(&platform);
   ExeList = new TExeList;
   IniFileName = FilePath(iniPath);
   AtomName = "Atom_Vorlex";
   for (int i = 0; i < items; ++i) {
     TVorlexType* r = ExeList->Add();
-    r->Name = "Item " + std::to_string(i);
+    r->Name = (names == Names::Ascii ? "Item " : "項目 ") + std::to_string(i);
+    if (names == Names::Unicode && i == 0) r->Name += " ☕";
     r->HotKey = static_cast<ShortCut>(0x4000 | (0x41 + i % 26));
     r->Exe = "C:\\Program Files\\Vendor\\Program" + std::to_string(i) + "\\program.exe";
     r->Par = "--option \"value " + std::to_string(i) + "\"";
     r->Dir = "C:\\Users\\me\\Documents";
   }
+  platform.files().Replace(IniFileName, {""});  // a new file starts in Shift-JIS
   SaveSettings();
   std::string bytes;
   platform.files().Read(IniFileName, bytes, std::size_t(1) << 30);

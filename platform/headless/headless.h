@@ -74,6 +74,7 @@ class PosixFiles : public SafeFiles {
 // same rule as the Windows one: a character without a form becomes '?'.
 class IconvCodePage : public CodePage {
  public:
+  IconvCodePage();
   std::string Encode(std::u16string_view text) const override;
   std::u16string Decode(std::string_view sjis) const override;
 };
