@@ -20,10 +20,10 @@ int main(int argc, char** argv) {
   if (argc > 1) counts = {std::atoi(argv[1])};
   using vx::bench::Names;
   for (Names names : {Names::Ascii, Names::Japanese, Names::Unicode}) {
-    std::printf("\n%s\n\n",
-                names == Names::Ascii      ? "ASCII names (Shift-JIS file)"
-                : names == Names::Japanese ? "Japanese names (Shift-JIS file)"
-                                           : "Japanese names, one with a character Shift-JIS lacks (UTF-16 file)");
+    std::printf("\n%s\n\n", names == Names::Ascii ? "ASCII names (Shift-JIS file)"
+                            : names == Names::Japanese
+                                ? "Japanese names (Shift-JIS file)"
+                                : "Japanese names, one with a character Shift-JIS lacks (UTF-16 file)");
     std::printf(
         "| items | LoadSettings ms | SaveSettings ms | total ms | durable write of the file ms | total / write |\n"
         "|---|---|---|---|---|---|\n");

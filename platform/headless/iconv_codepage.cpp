@@ -56,7 +56,8 @@ struct Tables {
       if (n == 1)
         encoded[u] = static_cast<unsigned char>(out[0]);
       else if (n == 2)
-        encoded[u] = static_cast<std::uint16_t>(static_cast<unsigned char>(out[0]) << 8 | static_cast<unsigned char>(out[1]));
+        encoded[u] =
+            static_cast<std::uint16_t>(static_cast<unsigned char>(out[0]) << 8 | static_cast<unsigned char>(out[1]));
     }
     iconv_close(decode);
     iconv_close(encode);

@@ -40,21 +40,26 @@ bool TimeWindow(const std::wstring& out, DWORD dpi) {
 // The names of the items of Items(), in their order.
 constexpr const char* kShotItems[] = {"メモ帳", "ドキュメント", "-", "電卓", "見つからない"};
 
+// A Shift-JIS file, as a Japanese person's is.
 std::string Items(const std::wstring& folder) {
-  const std::string marker = Cp932(folder) + "\\vx_marker.exe";
-  return ";Vorlex Initialize File\r\n[Basic]\r\nCount=5\r\nShortCutView=1\r\nLeftDoubleClickMenuNo=0\r\n"
-         "[-1]\r\nHotKey=" +
-         std::to_string(0x4000 | 0x8000 | VK_F11) +
-         "\r\n"
-         "[0]\r\nName=\"メモ帳\"\r\nHotKey=" +
-         std::to_string(0x4000 | 0x8000 | 'N') + "\r\nExe=\"" + marker +
-         "\"\r\nActivate=1\r\nShow=2\r\n"
-         "[1]\r\nName=\"ドキュメント\"\r\nExe=\"C:\\\"\r\n"
-         "[2]\r\nName=\"-\"\r\n"
-         "[3]\r\nName=\"電卓\"\r\nHotKey=" +
-         std::to_string(0x4000 | 0x2000 | 'C') + "\r\nExe=\"" + marker +
-         "\"\r\n"
-         "[4]\r\nName=\"見つからない\"\r\nExe=\"C:\\missing\\gone.exe\"\r\n";
+  const std::string marker = "<folder>\\vx_marker.exe";
+  std::string text =
+      ";Vorlex Initialize File\r\n[Basic]\r\nCount=5\r\nShortCutView=1\r\nLeftDoubleClickMenuNo=0\r\n"
+      "[-1]\r\nHotKey=" +
+      std::to_string(0x4000 | 0x8000 | VK_F11) +
+      "\r\n"
+      "[0]\r\nName=\"メモ帳\"\r\nHotKey=" +
+      std::to_string(0x4000 | 0x8000 | 'N') + "\r\nExe=\"" + marker +
+      "\"\r\nActivate=1\r\nShow=2\r\n"
+      "[1]\r\nName=\"ドキュメント\"\r\nExe=\"C:\\\"\r\n"
+      "[2]\r\nName=\"-\"\r\n"
+      "[3]\r\nName=\"電卓\"\r\nHotKey=" +
+      std::to_string(0x4000 | 0x2000 | 'C') + "\r\nExe=\"" + marker +
+      "\"\r\n"
+      "[4]\r\nName=\"見つからない\"\r\nExe=\"C:\\missing\\gone.exe\"\r\n";
+  text = Sjis(text);
+  for (std::size_t at; (at = text.find("<folder>")) != std::string::npos;) text.replace(at, 8, Cp932(folder));
+  return text;
 }
 
 // Opens a tray menu with a person's click and shoots it, with the entry
