@@ -182,7 +182,7 @@ TEST_F(E2E, TheSessionEndingWithTheEditorOpenLeavesTheItemsAsTheFileHadThem) {
   EXPECT_EQ(v.WaitExit(), 0u);
   const std::string ini = ReadBytes(Ini());
   EXPECT_NE(ini.find("[Basic]\r\nCount=3\r\n"), std::string::npos);
-  EXPECT_NE(ini.find("[0]\r\nName=\"項目 A\""), std::string::npos);
+  EXPECT_NE(ini.find(Sjis("[0]\r\nName=\"項目 A\"")), std::string::npos);
   EXPECT_NE(ini.find("[2]\r\nName=\"Item C\""), std::string::npos);
   EXPECT_NE(TimeValue(ini, "Last"), L"<none>");  // the run's end is stored as ever
 }
