@@ -42,7 +42,7 @@ TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, kMainFormClass, kMainFo
       {&MI_Close, &TForm_Main::MI_CloseClick}};
   static_assert(std::size(commands) == std::size(kCommandMenu), "one handler for each entry of the command menu");
   for (std::size_t i = 0; i < std::size(commands); ++i) {
-    *commands[i].first = AddCommand(kCommandMenu[i].name, kCommandMenu[i].caption, commands[i].second);
+    *commands[i].first = AddCommand(kCommandMenu[i].name, Tr(kCommandMenu[i].caption), commands[i].second);
     (*commands[i].first)->Visible = kCommandMenu[i].shown;
   }
   TI_Main = new TTrayIcon(this);
@@ -196,7 +196,7 @@ void TForm_Main::SetMI_Caption() {
     item->Caption = rec->Name;
     if (ShortCutView && item->Caption != "-") {
       std::string text = ShortCutText(rec->HotKey);
-      if (text.empty()) text = kNoHotKeyText;
+      if (text.empty()) text = Tr(kNoHotKeyText);
       item->Caption += " (" + text + ")";
     }
   }
@@ -269,7 +269,7 @@ void TForm_Main::WMHotKey(std::uintptr_t wParam) {
     }
   }
   P.MessageBeep(kBeepDefault);
-  Application->MessageBox(kMsgNoItemForKey);
+  Application->MessageBox(Tr(kMsgNoItemForKey));
 }
 
 std::intptr_t TForm_Main::WMPowerBroadcast(std::uintptr_t wParam, std::intptr_t lParam) {

@@ -3,6 +3,7 @@
 #include "app/Fom_Main.h"
 #include "base/names.h"
 #include "core/Unit_All.h"
+#include "core/Unit_File.h"
 #include "core/messages.h"
 #include "forms/Fom_About.h"
 #include "forms/Fom_Set.h"
@@ -32,6 +33,8 @@ int VorlexProgram::Start() {
     return 0;
   }
   SetCorePlatform(&P);
+  // The language comes before the first window: every window is made in it.
+  SetLanguage(ChooseLanguage(P, P.ExePath().WithExtension(".ini")));
   // Everything from the first window to the message loop: an error on the
   // way (a window, a form or a timer the system refuses, a hotkey) is shown
   // and the run ends with 1.

@@ -17,6 +17,7 @@ TVorlexType MenuHotKeyItem;
 std::int32_t LeftDoubleClickMenuNo = 0;
 std::int32_t RightDoubleClickMenuNo = 0;
 bool VisibleMenuIcon = false;
+std::string LanguageSetting;
 bool UseSuspendTime = false;
 TExeList* ExeList = nullptr;
 
@@ -63,7 +64,7 @@ const TItemField& ItemField(const char* key) {
 // ------------------------------------------------------------------ TExeList
 
 void TExeList::Check(int index) const {
-  if (index < 0 || index >= Count()) throw std::out_of_range(Format(kMsgListIndex, index));
+  if (index < 0 || index >= Count()) throw std::out_of_range(Format(Tr(kMsgListIndex), index));
 }
 
 TVorlexType* TExeList::Items(int index) const {
@@ -125,6 +126,7 @@ void FinalizeUnitAll() {
   LeftDoubleClickMenuNo = 0;
   RightDoubleClickMenuNo = 0;
   VisibleMenuIcon = false;
+  LanguageSetting.clear();
   UseSuspendTime = false;
 }
 
@@ -183,7 +185,7 @@ std::int32_t RegisterItemHotKey(std::int32_t index, ShortCut hotKey) {
   Platform& p = CorePlatform();
   const std::uint16_t atom = p.GlobalAddAtom(AtomName + std::to_string(index));
   if (atom == 0) {
-    ShowMessage(std::string(kMsgAtomFailed) + rec->Name + "]");
+    ShowMessage(std::string(Tr(kMsgAtomFailed)) + rec->Name + "]");
     return -1;
   }
   const HotKeyParts parts = SplitShortCut(hotKey);
@@ -193,9 +195,9 @@ std::int32_t RegisterItemHotKey(std::int32_t index, ShortCut hotKey) {
     return 0;
   }
   p.GlobalDeleteAtom(atom);
-  std::string text = kMsgHotKeyFailed;
+  std::string text = Tr(kMsgHotKeyFailed);
   if (index == -1)
-    text += std::string(kMsgMenuHotKeyLabel) + ShortCutText(rec->HotKey) + ")]";
+    text += std::string(Tr(kMsgMenuHotKeyLabel)) + ShortCutText(rec->HotKey) + ")]";
   else
     text += "[" + rec->Name + " (" + ShortCutText(rec->HotKey) + ")]";
   ShowMessage(text);

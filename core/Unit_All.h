@@ -121,6 +121,9 @@ extern TVorlexType MenuHotKeyItem;
 extern std::int32_t LeftDoubleClickMenuNo;
 extern std::int32_t RightDoubleClickMenuNo;
 extern bool VisibleMenuIcon;
+// [Basic] Language as the file holds it: "ja" or "en" fix the language,
+// anything else (absent: "") follows Windows.
+extern std::string LanguageSetting;
 extern bool UseSuspendTime;
 extern TExeList* ExeList;
 

@@ -78,7 +78,7 @@ void WriteIniHeader() {
     try {
       files.Create(IniFileName, std::string(kIniHeaderLine) + "\r\n");
     } catch (const SystemError& e) {
-      throw std::runtime_error(Format(kMsgCannotCreate, IniFileName.utf8) + "\r\n" + e.what());
+      throw std::runtime_error(Format(Tr(kMsgCannotCreate), IniFileName.utf8) + "\r\n" + e.what());
     }
   }
   ProfileFile ini(files, IniFileName, CorePlatform().codePage());
@@ -102,11 +102,12 @@ void LoadSettings() {
   LeftDoubleClickMenuNo = ini.ReadInteger("Basic", "LeftDoubleClickMenuNo", -1);
   RightDoubleClickMenuNo = ini.ReadInteger("Basic", "RightDoubleClickMenuNo", -1);
   VisibleMenuIcon = ini.ReadInteger("Basic", "VisibleMenuIcon", 1) != 0;
+  LanguageSetting = ini.ReadString("Basic", "Language", "");
 
   ReadItem(ini, "-1", MenuHotKeyItem, kDefaultMenuHotKeyName);
   if (count > kMaxItems) {
     // Said once per load; the sections beyond the limit stay in the file.
-    ShowMessage(Format(Format(kMsgTooManyItems, IniFileName.utf8), count));
+    ShowMessage(Format(Format(Tr(kMsgTooManyItems), IniFileName.utf8), count));
     count = kMaxItems;
   }
   for (std::int32_t i = 0; i < count; ++i) ReadItem(ini, std::to_string(i), *ExeList->Add(), "");
@@ -121,10 +122,26 @@ void SaveSettings() {
   ini.WriteString("Basic", "LeftDoubleClickMenuNo", std::to_string(LeftDoubleClickMenuNo));
   ini.WriteString("Basic", "RightDoubleClickMenuNo", std::to_string(RightDoubleClickMenuNo));
   ini.WriteString("Basic", "VisibleMenuIcon", Flag(VisibleMenuIcon));
+  // Written only when set: absent, Vorlex follows Windows.
+  if (LanguageSetting.empty())
+    ini.DeleteKey("Basic", "Language");
+  else
+    ini.WriteString("Basic", "Language", LanguageSetting);
   std::string hotKey;
   WriteItem(ini, "-1", MenuHotKeyItem, hotKey);
   for (int i = 0; i < ExeList->Count(); ++i) WriteItem(ini, std::to_string(i), *ExeList->Items(i), hotKey);
   ini.Flush();
+}
+
+Language ChooseLanguage(Platform& platform, const FilePath& iniFile) {
+  Language language = LanguageOfUi(platform.UiLanguage());
+  try {
+    ProfileFile ini(platform.files(), iniFile, platform.codePage());
+    Language set = language;
+    if (LanguageOfSetting(ini.ReadString("Basic", "Language", ""), set)) language = set;
+  } catch (const std::exception&) {
+  }
+  return language;
 }
 
 }  // namespace vx

@@ -4,6 +4,9 @@
 // is kept between routines, so edits made by hand in between are seen.
 #pragma once
 
+#include "base/texts.h"
+#include "platform/platform.h"
+
 namespace vx {
 
 // Makes sure the settings file exists (creating it with its comment line)
@@ -14,5 +17,9 @@ void LoadSettings();
 // Writes ExeList, the shared settings and MenuHotKeyItem; does nothing at
 // all when ExeList is empty.
 void SaveSettings();
+// The language to show: the settings file's [Basic] Language when it names
+// one, else the one Windows' UI language asks for. A file that cannot be
+// read is left to LoadSettings to report.
+Language ChooseLanguage(Platform& platform, const FilePath& iniFile);
 
 }  // namespace vx

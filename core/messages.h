@@ -1,9 +1,13 @@
-// Every text that Vorlex shows or writes, in one place, as UTF-8. The log
-// writes its texts in Shift-JIS.
+// Every text that Vorlex shows or writes, in one place, as UTF-8, in
+// Japanese: each is shown through Tr (base/texts.h), which gives it in the
+// person's language. The log writes its texts in Shift-JIS.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "base/text.h"
+#include "base/texts.h"
 
 namespace vx {
 
@@ -53,18 +57,18 @@ inline constexpr char kLogColumns[] = "日付     | 起動時刻 | 終了時刻 
 inline std::string InOutErrorText(std::uint32_t code) {
   switch (code) {
     case 2:
-      return "ファイルが見つかりません";
+      return Tr("ファイルが見つかりません");
     case 3:
-      return "無効なファイル名です";
+      return Tr("無効なファイル名です");
     case 4:
-      return "ファイルを開きすぎています";
+      return Tr("ファイルを開きすぎています");
     case 5:
-      return "ファイルへのアクセスが拒否されました";
+      return Tr("ファイルへのアクセスが拒否されました");
     case 39:   // ERROR_HANDLE_DISK_FULL
     case 112:  // ERROR_DISK_FULL
-      return "ディスクがいっぱいです";
+      return Tr("ディスクがいっぱいです");
     default:
-      return "I/O エラー (" + std::to_string(code) + ")";
+      return Format(Tr("I/O エラー (%d)"), static_cast<long long>(code));
   }
 }
 

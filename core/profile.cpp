@@ -84,9 +84,9 @@ ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
   try {
     existed_ = files_.Read(path_, raw, kMaxFileSize);
   } catch (const FileTooLarge&) {
-    throw std::runtime_error(Format(kMsgTooLarge, path_.utf8));
+    throw std::runtime_error(Format(Tr(kMsgTooLarge), path_.utf8));
   } catch (const SystemError& e) {
-    throw std::runtime_error(Format(kMsgCannotRead, path_.utf8) + "\r\n" + e.what());
+    throw std::runtime_error(Format(Tr(kMsgCannotRead), path_.utf8) + "\r\n" + e.what());
   }
   if (!existed_) return;
   if (raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE') {
@@ -96,7 +96,7 @@ ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
     bytes_ = SjisFileToText(std::move(raw), codePage_);
   }
   // Offsets into the text take 26 bits.
-  if (bytes_.size() > kMaxFileSize) throw std::runtime_error(Format(kMsgTooLarge, path_.utf8));
+  if (bytes_.size() > kMaxFileSize) throw std::runtime_error(Format(Tr(kMsgTooLarge), path_.utf8));
   Parse();
 }
 
@@ -472,7 +472,7 @@ void ProfileFile::Flush() {
     if (form == Form::Utf16) {
       // Escaped bytes of a Shift-JIS file become the characters they stand for.
       if (!TextToUtf16File(text, form_ == Form::ShiftJis ? &codePage_ : nullptr, converted))
-        throw std::runtime_error(Format(kMsgCannotConvert, path_.utf8));
+        throw std::runtime_error(Format(Tr(kMsgCannotConvert), path_.utf8));
       converted.insert(0, "\xFF\xFE", 2);
     }
     pieces.assign(1, converted);
@@ -480,7 +480,7 @@ void ProfileFile::Flush() {
   try {
     files_.Replace(path_, pieces);
   } catch (const SystemError&) {
-    throw std::runtime_error(Format(kMsgCannotWrite, path_.utf8));
+    throw std::runtime_error(Format(Tr(kMsgCannotWrite), path_.utf8));
   }
   form_ = form;
   dirty_ = false;

@@ -66,7 +66,7 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   Lbl_Dir->FocusControl = Edt_Dir;
   Lbl_DoubleClick->FocusControl = CB_LeftDoubleClickMenu;
   Lbl_Show->FocusControl = CmB_Show;
-  for (const char* mode : {"通常", "最小化", "最大化"}) CmB_Show->Add(mode);  // in TShowMode's order
+  for (const char* mode : {"通常", "最小化", "最大化"}) CmB_Show->Add(Tr(mode));  // in TShowMode's order
   OD_ExeFName = new TOpenDialog(this);
   OD_ExeFName->SetName("OD_ExeFName");
   LB_Select->ItemHeight = 16;
@@ -115,6 +115,7 @@ void TForm_Set::InitForm() {
   }
   Form_SetEtc->HK_HotKey->SetValue(HotKeyControlFromShortCut(MenuHotKeyItem.HotKey));
   Form_SetEtc->CB_VisibleMenuIcon->SetChecked(VisibleMenuIcon);
+  Form_SetEtc->ShowLanguage(LanguageSetting);
 }
 
 void TForm_Set::SetLB_Select() {
@@ -154,7 +155,7 @@ bool TForm_Set::TakePath(const std::u16string& path, std::string& utf8) {
   const std::size_t bytes = SjisWidth(path);
   if (bytes > kFieldLength) {
     // A shorter path would be another file: nothing is cut.
-    Application->MessageBox(Format(Format(kMsgPathTooLong, Lbl_Exe->Caption()), static_cast<long long>(bytes)));
+    Application->MessageBox(Format(Format(Tr(kMsgPathTooLong), Lbl_Exe->Caption()), static_cast<long long>(bytes)));
     return false;
   }
   utf8 = Utf16ToUtf8(path);
@@ -207,8 +208,8 @@ void TForm_Set::Btn_AddClick(TObject*) {
   TVorlexType* item = ExeList->Insert(EditNo);
   if (LeftDoubleClickMenuNo >= EditNo) ++LeftDoubleClickMenuNo;
   if (RightDoubleClickMenuNo >= EditNo) ++RightDoubleClickMenuNo;
-  item->Name = kNewItemName;
-  LB_Select->Insert(EditNo, kNewItemName);
+  item->Name = Tr(kNewItemName);
+  LB_Select->Insert(EditNo, Tr(kNewItemName));
   LB_Select->SetItemIndex(EditNo);
   ShowItem();
 }
@@ -257,7 +258,7 @@ void TForm_Set::Btn_ExeFNameClick(TObject*) {
 void TForm_Set::FormDropFiles(std::uintptr_t drop) {
   const std::vector<std::u16string> files = Application->P.DroppedFiles(drop);
   if (files.size() != 1) {
-    Application->MessageBox(kMsgOneFileOnly);
+    Application->MessageBox(Tr(kMsgOneFileOnly));
     return;
   }
   std::string path;
@@ -287,6 +288,7 @@ void TForm_Set::FormClose(TCloseAction&) {
           if (OkClicked) {
             MenuHotKeyItem.HotKey = ShortCutFromHotKeyControl(Form_SetEtc->HK_HotKey->Value());
             VisibleMenuIcon = Form_SetEtc->CB_VisibleMenuIcon->Checked();
+            LanguageSetting = Form_SetEtc->ChosenLanguage(LanguageSetting);
             SaveSettings();
           } else {
             ClearExeList();

@@ -5,7 +5,7 @@ namespace vx {
 TForm_SetEtc* Form_SetEtc = nullptr;
 
 TForm_SetEtc::TForm_SetEtc(TComponent* owner) : TForm(owner, "TForm_SetEtc", "その他の設定") {
-  SetClientSize(242, 128);
+  SetClientSize(242, 180);
   Font = TFontSpec{"ＭＳ ゴシック", 16, kShiftJisCharset};
   // The heading names the hotkey field, and lies on the frame's top edge:
   // it is made just before the field, the frame after the rest (below).
@@ -15,13 +15,39 @@ TForm_SetEtc::TForm_SetEtc(TComponent* owner) : TForm(owner, "TForm_SetEtc", "�
   Bvl_HotKey         = Place<TBevel>   ("Bvl_HotKey",         nullptr,   8,  16, 225, 49, "");
   HK_HotKey          = Place<THotKey>  ("HK_HotKey",          nullptr,  16,  32, 209, 21, "",                 0);
   CB_VisibleMenuIcon = Place<TCheckBox>("CB_VisibleMenuIcon", nullptr,   8,  72, 217, 17, "メニューのアイコン表示", 1);
-  Btn_Close          = Place<TButton>  ("Btn_Close",          nullptr, 160,  96,  75, 25, "閉じる",           2);
+  Lbl_Language       = Place<TLabel>   ("Lbl_Language",       nullptr,   8, 104,  64, 16, "言語");
+  CmB_Language       = Place<TComboBox>("CmB_Language",       nullptr,  76, 100, 157, 24, "",                 2);
+  Lbl_LanguageNote   = Place<TLabel>   ("Lbl_LanguageNote",   nullptr,  76, 128, 160, 16, "次回の起動から有効");
+  Btn_Close          = Place<TButton>  ("Btn_Close",          nullptr, 160, 148,  75, 25, "閉じる",           3);
   // clang-format on
   Lbl_LHotKey->FocusControl = HK_HotKey;
+  Lbl_Language->FocusControl = CmB_Language;
+  // Each choice in its own language; Automatic in the window's.
+  for (const char* choice : {Tr("自動"), "日本語", "English"}) CmB_Language->Add(choice);
   Bvl_HotKey->SetShape(TBevelShape::bsFrame);  // a frame around the hotkey group
   Btn_Close->OnClick = Handler(&TForm_SetEtc::Btn_CloseClick);
 }
 
 void TForm_SetEtc::Btn_CloseClick(TObject*) { Close(); }
+
+void TForm_SetEtc::ShowLanguage(const std::string& setting) {
+  Language language = Language::Japanese;
+  const bool fixed = LanguageOfSetting(setting, language);
+  CmB_Language->SetItemIndex(!fixed ? 0 : language == Language::Japanese ? 1 : 2);
+}
+
+std::string TForm_SetEtc::ChosenLanguage(const std::string& before) const {
+  switch (CmB_Language->ItemIndex()) {
+    case 1:
+      return SettingOfLanguage(Language::Japanese);
+    case 2:
+      return SettingOfLanguage(Language::English);
+    default: {
+      // Automatic: a value of the person's own that names no language stays.
+      Language language;
+      return LanguageOfSetting(before, language) ? std::string() : before;
+    }
+  }
+}
 
 }  // namespace vx

@@ -1,6 +1,6 @@
-// The other settings dialog: the menu hotkey and the launch menu's icons.
-// Reached only from the editor, modally; the editor fills its two controls
-// when it opens and takes their values when it closes with Ok.
+// The other settings dialog: the menu hotkey, the launch menu's icons and
+// the language. Reached only from the editor, modally; the editor fills its
+// controls when it opens and takes their values when it closes with Ok.
 #pragma once
 
 #include "toolkit/toolkit.h"
@@ -15,9 +15,16 @@ class TForm_SetEtc : public TForm {
   TBevel* Bvl_HotKey;
   THotKey* HK_HotKey;
   TCheckBox* CB_VisibleMenuIcon;
+  TLabel* Lbl_Language;
+  TComboBox* CmB_Language;
+  TLabel* Lbl_LanguageNote;
   TButton* Btn_Close;
 
   void Btn_CloseClick(TObject* Sender);
+  // The language drop-down shows a [Basic] Language value, and gives the
+  // value chosen ("" for Automatic), from the value it showed.
+  void ShowLanguage(const std::string& setting);
+  std::string ChosenLanguage(const std::string& before) const;
 };
 
 extern TForm_SetEtc* Form_SetEtc;

@@ -158,7 +158,7 @@ void TForm_Time::LogFileSave() {
   Files& files = Application->P.files();
   try {
     // The log is Shift-JIS; its rows are ASCII, its column line is not.
-    const std::string header = std::string(kLogTitle) + "\r\n" + kLogColumns + "\r\n";
+    const std::string header = std::string(kLogTitle) + "\r\n" + Tr(kLogColumns) + "\r\n";
     if (!files.Exists(LogFileName)) files.Create(LogFileName, Application->P.codePage().Encode(Utf8ToUtf16(header)));
     files.Append(LogFileName, FormatDateTime("yy/mm/dd | hh:mm:ss | ", StartTime) +
                                   FormatDateTime("hh:mm:ss | ", EndTime) + FormatElapsed(ElapsedMSec) + "\r\n");

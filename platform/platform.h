@@ -359,6 +359,12 @@ class Platform {
   virtual void DestroyFont(Handle font) = 0;
   // Whether a font family of that face is installed.
   virtual bool FontInstalled(const std::string& face) = 0;
+  // The system's message font (Segoe UI on Windows 10 and 11): its face
+  // and character height in pixels at 96 DPI; false when it gives none.
+  virtual bool MessageFont(std::string& face, int& height) = 0;
+  // The person's first preferred UI language as a locale name ("ja-JP",
+  // "en-US"); empty when the system gives none.
+  virtual std::string UiLanguage() = 0;
   virtual int GetDpi(Handle wnd) = 0;
   // Gives the window a client area of that size; its top-left stays.
   virtual void SetClientSize(Handle wnd, int width, int height) = 0;

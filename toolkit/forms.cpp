@@ -22,7 +22,19 @@ std::string InstalledFace(const std::string& face, Platform& P) {
 }
 
 TForm::TForm(TComponent* owner, std::string className, std::string caption)
-    : TComponent(owner), className_(std::move(className)), caption_(std::move(caption)) {}
+    : TComponent(owner), className_(std::move(className)), caption_(Tr(caption.c_str())) {}
+
+TFontSpec TForm::ShownFont(Platform& P) const {
+  // The Japanese windows keep their fonts; in English a window takes the
+  // system's message font at its size, as Windows' own dialogs do.
+  TFontSpec spec = Font;
+  if (spec.Height <= 0) return spec;
+  std::string face;
+  int height = 0;
+  if (CurrentLanguage() == Language::English && P.MessageFont(face, height)) return TFontSpec{face, height, 1};
+  spec.Name = InstalledFace(spec.Name, P);
+  return spec;
+}
 
 TForm::~TForm() {
   if (handle_) Application->P.DestroyWindow(handle_);
@@ -126,7 +138,8 @@ void TForm::ApplyDpi(int dpi, const EdgeRect* suggested) {
   // A font made for the new DPI, so the text is drawn crisp at its size;
   // what else a control sized for the old DPI follows too.
   const Handle old = font_;
-  font_ = Font.Height > 0 ? P.CreateFont(InstalledFace(Font.Name, P), Scale(Font.Height), Font.Charset) : 0;
+  const TFontSpec shown = ShownFont(P);
+  font_ = shown.Height > 0 ? P.CreateFont(shown.Name, Scale(shown.Height), shown.Charset) : 0;
   for (TControl* c : Controls())
     if (c->GetHandle()) {
       P.SetFont(c->GetHandle(), font_);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/texts.h"
 #include "toolkit/controls.h"
 #include "toolkit/edit.h"
 #include "toolkit/timer.h"
@@ -61,6 +62,9 @@ class TForm : public TComponent, public WindowProc {
   int Scale(int v) const;
   TFontSpec Font;
   Handle FontHandle() const { return font_; }
+  // The font the form is drawn with: Font, or in English the system's
+  // message font.
+  TFontSpec ShownFont(Platform& P) const;
 
   // Handlers the concrete forms override; each runs under the toolkit's
   // error box, but FormCreate, whose error reaches CreateForm's caller.
@@ -88,7 +92,7 @@ class TForm : public TComponent, public WindowProc {
     T* c = new T(this, parent);
     c->SetName(name);
     c->SetBounds(left, top, width, height);
-    c->SetCaption(caption);
+    c->SetCaption(Tr(caption.c_str()));  // a design-time text, in the person's language
     c->TabOrder = tabOrder;
     return c;
   }

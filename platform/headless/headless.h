@@ -144,6 +144,7 @@ class HeadlessSystem {
   int dpi = 96;
   std::map<Handle, std::pair<std::string, int>> fonts;  // font -> face, pixel height
   std::set<std::string> missingFonts;                   // faces this desktop lacks; every other face is installed
+  std::string uiLanguage = "ja-JP";                     // the person's preferred UI language
   std::map<std::pair<Handle, std::uint32_t>, NotifyIconData> trayIcons;  // (window, id) -> icon
   // The shell refuses this many of the next tray adds, as a busy Explorer
   // does at sign-in; `trayAddsTakenAnyway` of them add the icon all the same
@@ -340,6 +341,12 @@ class HeadlessPlatform : public Platform {
   Handle CreateFont(const std::string& face, int height, int charset) override;
   void DestroyFont(Handle font) override { system.fonts.erase(font); }
   bool FontInstalled(const std::string& face) override { return !system.missingFonts.count(face); }
+  bool MessageFont(std::string& face, int& height) override {
+    face = "Segoe UI";
+    height = 12;
+    return true;
+  }
+  std::string UiLanguage() override { return system.uiLanguage; }
   int GetDpi(Handle) override { return system.dpi; }
   void SetClientSize(Handle wnd, int width, int height) override;
   // The headless desktop draws no frames: the window is its client area.

@@ -184,6 +184,8 @@ class Win32Platform : public Platform {
   Handle CreateFont(const std::string& face, int height, int charset) override;
   void DestroyFont(Handle font) override;
   bool FontInstalled(const std::string& face) override;
+  bool MessageFont(std::string& face, int& height) override;
+  std::string UiLanguage() override;
   int GetDpi(Handle wnd) override;
   void SetClientSize(Handle wnd, int width, int height) override;
   void SetWindowBounds(Handle wnd, const EdgeRect& bounds) override;

@@ -210,6 +210,36 @@ bool Win32Platform::FontInstalled(const std::string& face) {
   return found;
 }
 
+bool Win32Platform::MessageFont(std::string& face, int& height) {
+  // The metrics are in pixels at the system's DPI (this process is aware
+  // of DPI); the toolkit scales from 96 to each window's own.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return false;
+  const LOGFONTW& font = metrics.lfMessageFont;
+  if (!font.lfFaceName[0] || font.lfHeight == 0) return false;
+  const ScopedGetDC screen(nullptr);
+  const int systemDpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
+  face = Narrow(font.lfFaceName);
+  height = MulDiv(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight, 96, systemDpi > 0 ? systemDpi : 96);
+  return height > 0;
+}
+
+std::string Win32Platform::UiLanguage() {
+  // The first of the person's preferred UI languages (Windows 8 and later
+  // keep a list); else the user's UI language.
+  ULONG count = 0, size = 0;
+  if (GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, nullptr, &size) && size > 1) {
+    std::wstring names(size, L'\0');
+    if (GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, &names[0], &size) && names[0])
+      return Narrow(names.c_str());
+  }
+  wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+  if (LCIDToLocaleName(MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT), name, LOCALE_NAME_MAX_LENGTH, 0) > 0)
+    return Narrow(name);
+  return std::string();
+}
+
 int Win32Platform::GetDpi(Handle wnd) {
   // Windows 10 knows each monitor's DPI; before it, the system's counts.
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);

@@ -1,0 +1,133 @@
+#include "base/texts.h"
+
+#include <atomic>
+#include <cstring>
+
+namespace vx {
+
+// Short, plain English, as Windows' own programs word it. Where a Japanese
+// text is a pattern, the English one holds the same placeholders in the
+// same order.
+const TextEntry kTextTable[] = {
+    // The command menu.
+    {"時間情報", "Running time"},
+    {"ﾒﾆｭｰ項目設定", "Edit items..."},
+    {"HotKey表示", "Show hotkeys"},
+    {"ﾍﾙﾌﾟ", "Help"},
+    {"ﾊﾞｰｼﾞｮﾝ情報", "About Vorlex"},
+    {"終了", "Exit"},
+    // The launch menu's key text.
+    {"なし", "none"},
+    // The settings file.
+    {"%s に書き込めません", "Cannot write to %s"},
+    {"%s を作成できません", "Cannot create %s"},
+    {"%s を読み込めません", "Cannot read %s"},
+    {"%s は大きすぎます (設定ファイルは 64 MiB までです)", "%s is too large (a settings file may hold up to 64 MiB)"},
+    {"%s に Shift-JIS として読めないバイトがあるため、Shift-JIS にない文字を保存できません。\r\n"
+     "設定ファイルのその行を直すか、Shift-JIS で表せる文字だけを使ってください。",
+     "%s holds bytes that are not Shift-JIS characters, so a character that Shift-JIS lacks cannot be saved in "
+     "it.\r\nMend that line of the settings file, or use only characters that Shift-JIS holds."},
+    {"%s の項目数 (Count=%d) が上限を超えています。\r\n最初の 10000 項目だけを読み込みます。"
+     "残りの項目はファイルに残りますが、読み込まれません。",
+     "%s has more items (Count=%d) than Vorlex takes.\r\nOnly the first 10000 items are loaded. "
+     "The others stay in the file, but are not loaded."},
+    {"リストのインデックスが範囲を超えています (%d)", "List index out of bounds (%d)"},
+    // Hotkeys.
+    {"グローバルアトムテーブルの登録に失敗しました。\r\nAtomNameの値を変更してください。\r\n[",
+     "The hotkey's global atom could not be added.\r\nChange the value of AtomName.\r\n["},
+    {"HotKeyの登録に失敗しました。\r\nそのHotKeyはすでに使用されている可能性があります。\r\n",
+     "The hotkey could not be registered.\r\nAnother program may already use it.\r\n"},
+    {"[HotKeyによるメニュー表示 (", "[Hotkey to show the menu ("},
+    {"Error[キーに対応するアプリが無い]", "Error[no item for this key]"},
+    // The editor.
+    {"メニュー項目設定", "Edit Items"},
+    {"名前", "Name"},
+    {"HotKey", "Hotkey"},
+    {"参照", "Browse..."},
+    {"ﾌﾟﾛｸﾞﾗﾑ", "Program"},
+    {"ﾊﾟﾗﾒｰﾀ", "Parameters"},
+    {"ﾃﾞｨﾚｸﾄﾘ", "Start in"},
+    {"ﾀﾞﾌﾞﾙｸﾘｯｸ呼出", "Double-click"},
+    {"左ボタン", "Left button"},
+    {"右ボタン", "Right button"},
+    {"ｳｨﾝﾄﾞｳ", "Window"},
+    {"通常", "Normal"},
+    {"最小化", "Minimized"},
+    {"最大化", "Maximized"},
+    {"管理者として実行", "Run as administrator"},
+    {"起動中なら前面に表示", "Bring to front if running"},
+    {"追加", "Add"},
+    {"削除", "Delete"},
+    {"その他の設定", "More settings"},
+    {"Ok", "OK"},
+    {"新規", "New item"},
+    {"ドロップできるファイルは１つです。", "Drop one file only."},
+    {"%s に入るのは 254 バイトまでです。\r\nこのパスは %d バイトあるため、使えません。",
+     "%s takes up to 254 bytes.\r\nThis path has %d bytes, so it cannot be used."},
+    // The other settings.
+    {"HotKeyによるメニュー表示", "Hotkey to show the menu"},
+    {"メニューのアイコン表示", "Show icons in the menu"},
+    {"閉じる", "Close"},
+    {"言語", "Language"},
+    {"自動", "Automatic"},
+    {"次回の起動から有効", "Used from the next start"},
+    // The version box.
+    {"バージョン情報", "About Vorlex"},
+    // The time window and its log.
+    {"現在時刻", "Now"},
+    {"前回終了", "Last end"},
+    {"起動時刻", "Started"},
+    {"経過時間", "Running"},
+    {"設定", "Options"},
+    {"Logファイルを作る", "Write a log file"},
+    {"Windowsの起動時刻を使う", "Use the time Windows started"},
+    {"初期化", "Reset"},
+    {"スタンバイ,休止状態の時刻も使う", "Count standby and hibernation too"},
+    {"日付     | 起動時刻 | 終了時刻 | 経過時間", "Date     | Started  | Ended    | Duration"},
+    // Input and output errors.
+    {"ファイルが見つかりません", "File not found"},
+    {"無効なファイル名です", "Invalid file name"},
+    {"ファイルを開きすぎています", "Too many open files"},
+    {"ファイルへのアクセスが拒否されました", "Access to the file denied"},
+    {"ディスクがいっぱいです", "Disk full"},
+    {"I/O エラー (%d)", "I/O error (%d)"},
+};
+const std::size_t kTextTableSize = sizeof kTextTable / sizeof *kTextTable;
+
+namespace {
+std::atomic<Language> current{Language::Japanese};
+std::atomic<std::size_t> missing{0};
+}  // namespace
+
+void SetLanguage(Language language) { current = language; }
+Language CurrentLanguage() { return current; }
+
+const char* Tr(const char* ja) {
+  for (const TextEntry& e : kTextTable)
+    if (std::strcmp(e.ja, ja) == 0) return current == Language::English ? e.en : e.ja;
+  // ASCII (a pattern of digits, "OK", a name) reads the same in each.
+  for (const char* c = ja; *c; ++c)
+    if (static_cast<unsigned char>(*c) >= 0x80) {
+      ++missing;
+      break;
+    }
+  return ja;
+}
+
+std::size_t TextsMissing() { return missing; }
+
+Language LanguageOfUi(std::string_view localeName) {
+  const bool japanese = localeName.substr(0, 2) == "ja" && (localeName.size() == 2 || localeName[2] == '-');
+  return japanese ? Language::Japanese : Language::English;
+}
+
+bool LanguageOfSetting(std::string_view value, Language& language) {
+  if (value == "ja") language = Language::Japanese;
+  else if (value == "en") language = Language::English;
+  else return false;
+  return true;
+}
+
+const char* SettingOfLanguage(Language language) { return language == Language::English ? "en" : "ja"; }
+
+}  // namespace vx
