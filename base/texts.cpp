@@ -122,9 +122,12 @@ Language LanguageOfUi(std::string_view localeName) {
 }
 
 bool LanguageOfSetting(std::string_view value, Language& language) {
-  if (value == "ja") language = Language::Japanese;
-  else if (value == "en") language = Language::English;
-  else return false;
+  if (value == "ja")
+    language = Language::Japanese;
+  else if (value == "en")
+    language = Language::English;
+  else
+    return false;
   return true;
 }
 
