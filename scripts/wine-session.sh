@@ -22,7 +22,13 @@ fi
 : "${WINEPREFIX:=$vx_root/build/wineprefix$([ "$VX_WINE32" = 1 ] || echo 64)}"
 # Wine takes file names from X11 drops and host tools in the locale's
 # encoding: under plain C it strips the high bit ("Jürgen" arrives broken).
-export LC_ALL=C.UTF-8 LANG=C.UTF-8
+# Its UI language follows LC_MESSAGES: Japanese, as on a Japanese desktop,
+# where the locale is there (install-deps.sh makes it). scripts/wine-run
+# gives it to Wine alone, so the host's tools keep their own language; a
+# test of another language sets LC_MESSAGES itself.
+unset LC_ALL LC_MESSAGES
+export LANG=C.UTF-8 VX_WINE_MESSAGES=
+if locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then VX_WINE_MESSAGES=ja_JP.UTF-8; fi
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" VX_WINE VX_WINE32
 VX_XVFB_PID= VX_WM_PID=
 # A display handed down from a session that has ended is no display: Wine

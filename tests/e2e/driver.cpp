@@ -411,8 +411,9 @@ void SetWineDpi(DWORD dpi) {
   }
 }
 
-bool ChooseCommand(const Vorlex& v, const char* name) {
-  const int downs = vx::CommandDowns(name);
+bool ChooseCommand(const Vorlex& v, const char* name) { return ChooseCommandAt(v, vx::CommandDowns(name)); }
+
+bool ChooseCommandAt(const Vorlex& v, int downs) {
   if (downs == 0 || !OpenCommandMenu(v)) return false;
   for (int i = 0; i < downs; ++i) PressKeys({}, VK_DOWN);
   PressKeys({}, VK_RETURN);

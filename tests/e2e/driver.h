@@ -151,6 +151,8 @@ HWND OpenTimeWindow(const Vorlex& v);
 // chooses the entry of that name (kCommandMenu) by real keys: Down until it
 // is selected, then Enter.
 bool ChooseCommand(const Vorlex& v, const char* name);
+// The same, the entry reached by `downs` presses of Down (0: none).
+bool ChooseCommandAt(const Vorlex& v, int downs);
 // Waits for a pop-up menu of the process to show, ready for keys.
 HWND WaitMenuReady(DWORD pid, DWORD ms);
 // The `n`-th (from 0) descendant of `parent` of the window class.

@@ -20,6 +20,11 @@ bool Shoot(HWND wnd, const std::wstring& path) {
   return ok;
 }
 
+// The language of the pictures: Japanese, or English (the program run under
+// an English UI language, its items named by an English-speaking person).
+bool english = false;
+const wchar_t* Say(const wchar_t* ja, const wchar_t* en) { return english ? en : ja; }
+
 bool TimeWindow(const std::wstring& out, DWORD dpi) {
   SetWineDpi(dpi);
   const std::wstring folder = NewFolder(L"screenshots-" + std::to_wstring(dpi));
@@ -31,14 +36,15 @@ bool TimeWindow(const std::wstring& out, DWORD dpi) {
   bool ok = time != nullptr;
   const std::wstring suffix = L"-" + std::to_wstring(dpi) + L".bmp";
   ok = ok && Shoot(time, out + L"\\time-collapsed" + suffix);
-  ok = ok && ClickWindow(ChildWithText(time, L"設定"));
+  ok = ok && ClickWindow(ChildWithText(time, Say(L"設定", L"Options")));
   ok = ok && Shoot(time, out + L"\\time-expanded" + suffix);
   v.Close();
   return ok;
 }
 
-// The names of the items of Items(), in their order.
+// The names of the items of Items(), in their order, in each language.
 constexpr const char* kShotItems[] = {"メモ帳", "ドキュメント", "-", "電卓", "見つからない"};
+constexpr const char* kShotItemsEnglish[] = {"Notepad", "Documents", "-", "Calculator", "Missing"};
 
 // A Shift-JIS file, as a Japanese person's is.
 std::string Items(const std::wstring& folder) {
@@ -57,6 +63,12 @@ std::string Items(const std::wstring& folder) {
       std::to_string(0x4000 | 0x2000 | 'C') + "\r\nExe=\"" + marker +
       "\"\r\n"
       "[4]\r\nName=\"見つからない\"\r\nExe=\"C:\\missing\\gone.exe\"\r\n";
+  if (english)
+    for (std::size_t i = 0; i < std::size(kShotItems); ++i) {
+      const std::string from = std::string("\"") + kShotItems[i] + "\"";
+      const std::size_t at = text.find(from);
+      if (at != std::string::npos) text.replace(at, from.size(), std::string("\"") + kShotItemsEnglish[i] + "\"");
+    }
   text = Sjis(text);
   for (std::size_t at; (at = text.find("<folder>")) != std::string::npos;) text.replace(at, 8, Cp932(folder));
   return text;
@@ -85,15 +97,16 @@ bool MenusAndDialogs(const std::wstring& out, DWORD dpi) {
   if (!v.Start() || !v.WaitReady()) return false;
   // The entry of the missing program selected: the selection's colour
   // shows through its blank image.
-  bool ok = ShootMenu(v, true, out + L"\\launch-menu" + suffix, MenuDowns(kShotItems, "見つからない"));
+  const int missing = english ? MenuDowns(kShotItemsEnglish, "Missing") : MenuDowns(kShotItems, "見つからない");
+  bool ok = ShootMenu(v, true, out + L"\\launch-menu" + suffix, missing);
   ok = ShootMenu(v, false, out + L"\\command-menu" + suffix) && ok;
   if (ChooseCommand(v, "MI_Set")) {  // the editor
     HWND editor = WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
     ok = editor && Shoot(editor, out + L"\\editor" + suffix) && ok;
-    if (editor && ClickWindow(ChildWithText(editor, L"その他の設定"))) {
+    if (editor && ClickWindow(ChildWithText(editor, Say(L"その他の設定", L"More settings")))) {
       HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 10000, true);
       ok = etc && Shoot(etc, out + L"\\other-settings" + suffix) && ok;
-      if (etc) ClickWindow(ChildWithText(etc, L"閉じる"));
+      if (etc) ClickWindow(ChildWithText(etc, Say(L"閉じる", L"Close")));
       if (etc) WaitHidden(etc);
     }
     if (editor) ClickWindow(ChildWithText(editor, L"Cancel"));
@@ -115,9 +128,10 @@ bool MenusAndDialogs(const std::wstring& out, DWORD dpi) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: vorlex_screenshots <folder>\n");
+    std::fprintf(stderr, "usage: vorlex_screenshots <folder> [en]\n");
     return 2;
   }
+  english = argc > 2 && std::wstring(argv[2]) == L"en";
   const std::wstring out = argv[1];
   bool ok = true;
   for (DWORD dpi : {96u, 192u}) {

@@ -1,0 +1,98 @@
+// End-to-end tests under an English Windows UI language (ctest runs this
+// suite with LC_MESSAGES=en_US.UTF-8, which Wine takes for the UI
+// language): the command menu by its English captions, the editor and its
+// other settings, a message, and a new log, with real clicks and keys.
+#include "base/texts.h"
+#include "tests/e2e/e2e_fixture.h"
+
+using namespace e2e;
+
+namespace {
+
+// How many presses of Down reach the command menu's entry of that English
+// caption (lines are passed over, hidden entries are not there); 0: none.
+int EnglishDowns(const std::string& caption) {
+  vx::SetLanguage(vx::Language::English);
+  int downs = 0;
+  for (const vx::CommandEntry& e : vx::kCommandMenu) {
+    if (!e.shown || std::string(e.caption) == "-") continue;
+    ++downs;
+    if (caption == vx::Tr(e.caption)) return downs;
+  }
+  return 0;
+}
+
+bool ChooseEnglishCommand(const Vorlex& v, const std::string& caption) {
+  return ChooseCommandAt(v, EnglishDowns(caption));
+}
+
+class English : public E2E {};
+
+}  // namespace
+
+TEST_F(English, TheCommandMenuOpensTheEditorAndItsOtherSettingsInEnglish) {
+  Vorlex v(folder);
+  StartWithItems(v);
+  ASSERT_TRUE(ChooseEnglishCommand(v, "Edit items..."));
+  HWND editor = WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(WindowText(editor), L"Edit Items");
+  // The labels just before their fields, and the buttons, read from the controls.
+  const std::pair<const wchar_t*, HWND> fields[] = {{L"Name", ChildOfClass(editor, L"Edit", 0)},
+                                                    {L"Hotkey", ChildOfClass(editor, L"msctls_hotkey32")},
+                                                    {L"Program", ChildOfClass(editor, L"Edit", 1)},
+                                                    {L"Parameters", ChildOfClass(editor, L"Edit", 2)},
+                                                    {L"Start in", ChildOfClass(editor, L"Edit", 3)}};
+  for (const auto& [label, field] : fields) {
+    ASSERT_NE(field, nullptr) << Cp932(label);
+    EXPECT_EQ(WindowText(GetWindow(field, GW_HWNDPREV)), label) << Cp932(label);
+  }
+  EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 1)), folder + L"\\vx_marker.exe");
+  for (const wchar_t* text : {L"Browse...", L"Double-click", L"Left button", L"Right button", L"Window",
+                              L"Run as administrator", L"Bring to front if running", L"Up", L"Down", L"Add",
+                              L"Delete", L"More settings", L"OK", L"Cancel"})
+    EXPECT_NE(ChildWithText(editor, text), nullptr) << text;
+  // The other settings, opened with a person's click.
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"More settings")));
+  HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 5000, true);
+  ASSERT_NE(etc, nullptr);
+  EXPECT_EQ(WindowText(etc), L"More settings");
+  for (const wchar_t* text : {L"Hotkey to show the menu", L"Show icons in the menu", L"Language",
+                              L"Used from the next start", L"Close"})
+    EXPECT_NE(ChildWithText(etc, text), nullptr) << text;
+  ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"Close")));
+  ASSERT_TRUE(WaitHidden(etc));
+  EXPECT_TRUE(CancelAndClose(v, editor));
+}
+
+TEST_F(English, ATakenHotkeyIsReportedInEnglish) {
+  WriteBytes(Ini(), Items(folder));
+  ASSERT_TRUE(RegisterHotKey(nullptr, 1, kCtrlAlt, VK_F9));  // someone else holds Ctrl+Alt+F9
+  Vorlex v(folder);
+  ASSERT_TRUE(v.Start());
+  const std::wstring keys = KeyName(VK_CONTROL) + L" + " + KeyName(VK_MENU) + L" + " + KeyName(VK_F9);
+  EXPECT_EQ(v.TakeMessageBox().second,
+            L"The hotkey could not be registered.\r\nAnother program may already use it.\r\n[項目 A (" + keys + L")]");
+  ASSERT_TRUE(v.WaitReady());
+  UnregisterHotKey(nullptr, 1);
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+TEST_F(English, ANewLogGetsItsColumnLineInEnglish) {
+  WriteBytes(Ini(), std::string(kHeader) + "[Time]\r\nLogFile=1\r\n");
+  Vorlex v(folder);
+  StartReady(v);
+  EXPECT_EQ(v.Close(), 0u);
+  const std::string log = ReadBytes(folder + L"\\Vorlex.log");
+  EXPECT_EQ(log.rfind("[Vorlex LogFile]\r\nDate     | Started  | Ended    | Duration\r\n", 0), 0u) << log;
+}
+
+TEST_F(English, TheSettingGivesJapaneseUnderEnglish) {
+  WriteBytes(Ini(), std::string(kHeader) + "[Basic]\r\nLanguage=ja\r\n");
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(WindowText(editor), L"メニュー項目設定");
+  EXPECT_TRUE(CancelAndClose(v, editor));
+}
