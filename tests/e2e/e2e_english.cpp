@@ -48,17 +48,17 @@ TEST_F(English, TheCommandMenuOpensTheEditorAndItsOtherSettingsInEnglish) {
     EXPECT_EQ(WindowText(GetWindow(field, GW_HWNDPREV)), label) << Cp932(label);
   }
   EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 1)), folder + L"\\vx_marker.exe");
-  for (const wchar_t* text : {L"Browse...", L"Double-click", L"Left button", L"Right button", L"Window",
-                              L"Run as administrator", L"Bring to front if running", L"Up", L"Down", L"Add",
-                              L"Delete", L"More settings", L"OK", L"Cancel"})
+  for (const wchar_t* text :
+       {L"Browse...", L"Double-click", L"Left button", L"Right button", L"Window", L"Run as administrator",
+        L"Bring to front if running", L"Up", L"Down", L"Add", L"Delete", L"More settings", L"OK", L"Cancel"})
     EXPECT_NE(ChildWithText(editor, text), nullptr) << text;
   // The other settings, opened with a person's click.
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"More settings")));
   HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 5000, true);
   ASSERT_NE(etc, nullptr);
   EXPECT_EQ(WindowText(etc), L"More settings");
-  for (const wchar_t* text : {L"Hotkey to show the menu", L"Show icons in the menu", L"Language",
-                              L"Used from the next start", L"Close"})
+  for (const wchar_t* text :
+       {L"Hotkey to show the menu", L"Show icons in the menu", L"Language", L"Used from the next start", L"Close"})
     EXPECT_NE(ChildWithText(etc, text), nullptr) << text;
   ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"Close")));
   ASSERT_TRUE(WaitHidden(etc));
