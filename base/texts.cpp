@@ -68,6 +68,7 @@ const TextEntry kTextTable[] = {
     {"HotKeyによるメニュー表示", "Hotkey to show the menu"},
     {"メニューのアイコン表示", "Show icons in the menu"},
     {"閉じる", "Close"},
+    {"Windows の起動時に実行", "Start with Windows"},
     {"言語", "Language"},
     {"自動", "Automatic"},
     {"次回の起動から有効", "Used from the next start"},

@@ -5,6 +5,7 @@
 #include "core/Unit_All.h"
 #include "core/Unit_File.h"
 #include "core/messages.h"
+#include "core/startup.h"
 #include "forms/Fom_SetEtc.h"
 
 namespace vx {
@@ -116,6 +117,9 @@ void TForm_Set::InitForm() {
   Form_SetEtc->HK_HotKey->SetValue(HotKeyControlFromShortCut(MenuHotKeyItem.HotKey));
   Form_SetEtc->CB_VisibleMenuIcon->SetChecked(VisibleMenuIcon);
   Form_SetEtc->ShowLanguage(LanguageSetting);
+  // Windows' own record says whether this very exe starts with it.
+  startsWithWindows_ = StartsWithWindows(Application->P);
+  Form_SetEtc->CB_StartWithWindows->SetChecked(startsWithWindows_);
 }
 
 void TForm_Set::SetLB_Select() {
@@ -290,6 +294,10 @@ void TForm_Set::FormClose(TCloseAction&) {
             VisibleMenuIcon = Form_SetEtc->CB_VisibleMenuIcon->Checked();
             LanguageSetting = Form_SetEtc->ChosenLanguage(LanguageSetting);
             SaveSettings();
+            // The registry after the file: a refused write is reported
+            // and changes nothing else.
+            const bool start = Form_SetEtc->CB_StartWithWindows->Checked();
+            if (start != startsWithWindows_) SetStartWithWindows(Application->P, start);
           } else {
             ClearExeList();
             LoadSettings();

@@ -83,6 +83,8 @@ class TForm_Set : public TForm {
   void Btn_CancelClick(TObject* Sender);
 
  private:
+  // Whether this exe started with Windows when the editor opened.
+  bool startsWithWindows_ = false;
   // A dropped or chosen path as the program field takes it, whole; false
   // (with the reason shown) when the field is too short for it.
   bool TakePath(const std::u16string& path, std::string& utf8);

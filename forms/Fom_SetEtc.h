@@ -1,5 +1,5 @@
-// The other settings dialog: the menu hotkey, the launch menu's icons and
-// the language. Reached only from the editor, modally; the editor fills its
+// The other settings dialog: the menu hotkey, the launch menu's icons,
+// starting with Windows and the language. Reached only from the editor, modally; the editor fills its
 // controls when it opens and takes their values when it closes with Ok.
 #pragma once
 
@@ -15,6 +15,7 @@ class TForm_SetEtc : public TForm {
   TBevel* Bvl_HotKey;
   THotKey* HK_HotKey;
   TCheckBox* CB_VisibleMenuIcon;
+  TCheckBox* CB_StartWithWindows;
   TLabel* Lbl_Language;
   TComboBox* CmB_Language;
   TLabel* Lbl_LanguageNote;

@@ -474,6 +474,23 @@ class Platform {
   // Whether two paths name the same file as the file system compares
   // names: letter case ignored, a short (8.3) name the same as its long one.
   virtual bool SameFile(const FilePath& a, const FilePath& b) = 0;
+
+  // The person's programs that Windows starts at sign-in: the value `name`
+  // under HKCU\Software\Microsoft\Windows\CurrentVersion\Run, and whether
+  // Task Manager's Startup tab has disabled it (its StartupApproved value,
+  // whose first byte is odd when disabled).
+  struct StartupEntry {
+    bool exists = false;
+    std::string command;  // the value's text, as stored
+    bool disabled = false;
+  };
+  virtual StartupEntry GetStartupEntry(const std::string& name) = 0;
+  // Writes the value (REG_SZ) and takes away a disabled state, so that the
+  // entry starts; removes it (a missing value is no error). A refusal is a
+  // SystemError naming the registry function and its error; nothing else
+  // changes then.
+  virtual void SetStartupEntry(const std::string& name, const std::string& command) = 0;
+  virtual void RemoveStartupEntry(const std::string& name) = 0;
   // False when the shell refused: an add while Explorer starts or is busy
   // (it times out), a modify or delete of an icon the shell no longer has.
   virtual bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) = 0;

@@ -487,8 +487,8 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
                                       "Btn_Ok",
                                       "Btn_Cancel"}));
   EXPECT_EQ(d.p.ChildOrder(Form_SetEtc->GetHandle()),
-            (V{"Lbl_LHotKey", "HK_HotKey", "CB_VisibleMenuIcon", "Lbl_Language", "CmB_Language", "Btn_Close",
-               "Bvl_HotKey", "Lbl_LanguageNote"}));
+            (V{"Lbl_LHotKey", "HK_HotKey", "CB_VisibleMenuIcon", "CB_StartWithWindows", "Lbl_Language", "CmB_Language",
+               "Btn_Close", "Bvl_HotKey", "Lbl_LanguageNote"}));
   const V time = d.p.ChildOrder(Form_Time->Pnl_Main->GetHandle());
   for (const char* label : {"Lbl_NowL", "Lbl_LastL", "Lbl_StartL", "Lbl_SinceL"}) {
     auto at = std::find(time.begin(), time.end(), label);
@@ -497,7 +497,7 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
   }
   const auto& etc = *d.system().FindWindowRecord(Form_SetEtc->GetHandle());
   EXPECT_EQ(etc.desc.width, 242);
-  EXPECT_EQ(etc.desc.height, 180);
+  EXPECT_EQ(etc.desc.height, 204);
   EXPECT_EQ(d.system().fonts.at(d.p.Control(Form_SetEtc->GetHandle(), "Btn_Close").control.font),
             (std::pair<std::string, int>{"ＭＳ ゴシック", 16}));
 }

@@ -544,4 +544,30 @@ bool HeadlessPlatform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) 
   return false;
 }
 
+Platform::StartupEntry HeadlessPlatform::GetStartupEntry(const std::string& name) {
+  StartupEntry entry;
+  auto it = system.runValues.find(name);
+  if (it != system.runValues.end()) {
+    entry.exists = true;
+    entry.command = it->second;
+  }
+  entry.disabled = system.disabledStartup.count(name) != 0;
+  return entry;
+}
+
+void HeadlessPlatform::SetStartupEntry(const std::string& name, const std::string& command) {
+  // RegSetValueExW returns its error; the value stays as it was.
+  if (system.refuseRegistry)
+    throw SystemError("RegSetValueExW (" + std::to_string(system.refuseRegistry) + "): refused", system.refuseRegistry);
+  system.runValues[name] = command;
+  system.disabledStartup.erase(name);
+}
+
+void HeadlessPlatform::RemoveStartupEntry(const std::string& name) {
+  if (system.refuseRegistry)
+    throw SystemError("RegDeleteValueW (" + std::to_string(system.refuseRegistry) + "): refused",
+                      system.refuseRegistry);
+  system.runValues.erase(name);
+}
+
 }  // namespace vx

@@ -145,6 +145,11 @@ class HeadlessSystem {
   std::map<Handle, std::pair<std::string, int>> fonts;  // font -> face, pixel height
   std::set<std::string> missingFonts;                   // faces this desktop lacks; every other face is installed
   std::string uiLanguage = "ja-JP";                     // the person's preferred UI language
+  // The Run key's values (name -> command), the names Task Manager has
+  // disabled, and the registry's refusal of writes (an error number, 0: none).
+  std::map<std::string, std::string> runValues;
+  std::set<std::string> disabledStartup;
+  std::uint32_t refuseRegistry = 0;
   std::map<std::pair<Handle, std::uint32_t>, NotifyIconData> trayIcons;  // (window, id) -> icon
   // The shell refuses this many of the next tray adds, as a busy Explorer
   // does at sign-in; `trayAddsTakenAnyway` of them add the icon all the same
@@ -347,6 +352,9 @@ class HeadlessPlatform : public Platform {
     return true;
   }
   std::string UiLanguage() override { return system.uiLanguage; }
+  StartupEntry GetStartupEntry(const std::string& name) override;
+  void SetStartupEntry(const std::string& name, const std::string& command) override;
+  void RemoveStartupEntry(const std::string& name) override;
   int GetDpi(Handle) override { return system.dpi; }
   void SetClientSize(Handle wnd, int width, int height) override;
   // The headless desktop draws no frames: the window is its client area.

@@ -186,6 +186,9 @@ class Win32Platform : public Platform {
   bool FontInstalled(const std::string& face) override;
   bool MessageFont(std::string& face, int& height) override;
   std::string UiLanguage() override;
+  StartupEntry GetStartupEntry(const std::string& name) override;
+  void SetStartupEntry(const std::string& name, const std::string& command) override;
+  void RemoveStartupEntry(const std::string& name) override;
   int GetDpi(Handle wnd) override;
   void SetClientSize(Handle wnd, int width, int height) override;
   void SetWindowBounds(Handle wnd, const EdgeRect& bounds) override;

@@ -195,3 +195,60 @@ TEST_F(E2E, TheEditorsOptionBoxesAreStoredAndClearingThemGivesTheUntouchedFile) 
   EXPECT_EQ(WithoutTime(ReadBytes(Ini())), untouched);
   EXPECT_EQ(v.Close(), 0u);
 }
+
+namespace {
+
+// The Run key's value "Vorlex", as Windows reads it at sign-in; empty when
+// there is none.
+std::wstring RunValue() {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof data;
+  const LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                      L"Vorlex", RRF_RT_REG_SZ, nullptr, data, &size);
+  return status == ERROR_SUCCESS ? data : L"";
+}
+
+// In the other settings, ticks or clears Windows の起動時に実行 as a person
+// does, and closes them with 閉じる.
+void SetStartWithWindows(const Vorlex& v, HWND editor, bool on) {
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"その他の設定")));
+  HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 5000, true);
+  ASSERT_NE(etc, nullptr);
+  HWND box = ChildWithText(etc, L"Windows の起動時に実行");
+  ASSERT_NE(box, nullptr);
+  if ((SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != on) {
+    ASSERT_TRUE(ClickWindow(box));
+  }
+  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED, on);
+  ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"閉じる")));
+  ASSERT_TRUE(WaitHidden(etc));
+}
+
+}  // namespace
+
+TEST_F(E2E, TheSwitchToStartWithWindowsWritesAndRemovesTheRunValueOnOkAlone) {
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Vorlex");
+  Vorlex v(folder);
+  HWND editor = StartWithEditor(v);
+  ASSERT_NE(editor, nullptr);
+  SetStartWithWindows(v, editor, true);
+  EXPECT_EQ(RunValue(), L"");  // nothing before Ok
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(RunValue(), L"\"" + folder + L"\\Vorlex.exe\"");
+  // Cleared and cancelled: the registry stays as it was.
+  editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  SetStartWithWindows(v, editor, false);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(RunValue(), L"\"" + folder + L"\\Vorlex.exe\"");
+  // Cleared with Ok: the value is gone.
+  editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  SetStartWithWindows(v, editor, false);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_EQ(RunValue(), L"");
+  EXPECT_EQ(v.Close(), 0u);
+}
