@@ -63,8 +63,7 @@ void Win32Platform::SetStartupEntry(const std::string& name, const std::string& 
   // The registry functions return their error rather than setting the
   // thread's last error.
   HKEY run = nullptr;
-  LSTATUS status =
-      RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &run, nullptr);
+  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &run, nullptr);
   if (status != ERROR_SUCCESS) ThrowLastError("RegCreateKeyExW", static_cast<DWORD>(status));
   const std::wstring value = Wide(name), data = Wide(command);
   status = RegSetValueExW(run, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
@@ -82,7 +81,8 @@ void Win32Platform::RemoveStartupEntry(const std::string& name) {
   if (run.status == ERROR_FILE_NOT_FOUND) return;  // no Run key: nothing to remove
   if (run.status != ERROR_SUCCESS) ThrowLastError("RegOpenKeyExW", static_cast<DWORD>(run.status));
   const LSTATUS status = RegDeleteValueW(run.get(), Wide(name).c_str());
-  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) ThrowLastError("RegDeleteValueW", static_cast<DWORD>(status));
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+    ThrowLastError("RegDeleteValueW", static_cast<DWORD>(status));
 }
 
 }  // namespace vx::win32
