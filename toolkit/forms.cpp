@@ -27,13 +27,13 @@ TForm::TForm(TComponent* owner, std::string className, std::string caption)
 TFontSpec TForm::ShownFont(Platform& P) const {
   // The Japanese windows keep their fonts; in English a window takes the
   // system's message font at its size, as Windows' own dialogs do.
-  TFontSpec spec = Font;
-  if (spec.Height <= 0) return spec;
+  TFontSpec font = Font;
+  if (font.Height <= 0) return font;
   std::string face;
   int height = 0;
   if (CurrentLanguage() == Language::English && P.MessageFont(face, height)) return TFontSpec{face, height, 1};
-  spec.Name = InstalledFace(spec.Name, P);
-  return spec;
+  font.Name = InstalledFace(font.Name, P);
+  return font;
 }
 
 TForm::~TForm() {

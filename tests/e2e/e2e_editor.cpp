@@ -158,15 +158,7 @@ TEST_F(E2E, TheEditorOpensInItsFirstFieldAndEachFieldFollowsItsLabel) {
   HWND list = ChildOfClass(editor, L"ListBox");
   EXPECT_TRUE(FocusComesTo(list));  // the keyboard is in the list, unclicked
   // A screen reader names a field after the static text just before it.
-  const std::pair<const wchar_t*, HWND> fields[] = {{L"名前", ChildOfClass(editor, L"Edit", 0)},
-                                                    {L"HotKey", ChildOfClass(editor, L"msctls_hotkey32")},
-                                                    {L"ﾌﾟﾛｸﾞﾗﾑ", ChildOfClass(editor, L"Edit", 1)},
-                                                    {L"ﾊﾟﾗﾒｰﾀ", ChildOfClass(editor, L"Edit", 2)},
-                                                    {L"ﾃﾞｨﾚｸﾄﾘ", ChildOfClass(editor, L"Edit", 3)}};
-  for (const auto& [label, field] : fields) {
-    ASSERT_NE(field, nullptr) << Cp932(label);
-    EXPECT_EQ(WindowText(GetWindow(field, GW_HWNDPREV)), label) << Cp932(label);
-  }
+  ExpectLabelsBeforeFields(editor, {L"名前", L"HotKey", L"ﾌﾟﾛｸﾞﾗﾑ", L"ﾊﾟﾗﾒｰﾀ", L"ﾃﾞｨﾚｸﾄﾘ"});
   EXPECT_NE(WindowText(GetWindow(list, GW_HWNDPREV)), L"ﾀﾞﾌﾞﾙｸﾘｯｸ呼出");
   EXPECT_TRUE(CancelAndClose(v, editor));
 }

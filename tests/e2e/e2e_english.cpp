@@ -38,15 +38,7 @@ TEST_F(English, TheCommandMenuOpensTheEditorAndItsOtherSettingsInEnglish) {
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(WindowText(editor), L"Edit Items");
   // The labels just before their fields, and the buttons, read from the controls.
-  const std::pair<const wchar_t*, HWND> fields[] = {{L"Name", ChildOfClass(editor, L"Edit", 0)},
-                                                    {L"Hotkey", ChildOfClass(editor, L"msctls_hotkey32")},
-                                                    {L"Program", ChildOfClass(editor, L"Edit", 1)},
-                                                    {L"Parameters", ChildOfClass(editor, L"Edit", 2)},
-                                                    {L"Start in", ChildOfClass(editor, L"Edit", 3)}};
-  for (const auto& [label, field] : fields) {
-    ASSERT_NE(field, nullptr) << Cp932(label);
-    EXPECT_EQ(WindowText(GetWindow(field, GW_HWNDPREV)), label) << Cp932(label);
-  }
+  ExpectLabelsBeforeFields(editor, {L"Name", L"Hotkey", L"Program", L"Parameters", L"Start in"});
   EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 1)), folder + L"\\vx_marker.exe");
   for (const wchar_t* text :
        {L"Browse...", L"Double-click", L"Left button", L"Right button", L"Window", L"Run as administrator",
@@ -66,16 +58,9 @@ TEST_F(English, TheCommandMenuOpensTheEditorAndItsOtherSettingsInEnglish) {
 }
 
 TEST_F(English, ATakenHotkeyIsReportedInEnglish) {
-  WriteBytes(Ini(), Items(folder));
-  ASSERT_TRUE(RegisterHotKey(nullptr, 1, kCtrlAlt, VK_F9));  // someone else holds Ctrl+Alt+F9
-  Vorlex v(folder);
-  ASSERT_TRUE(v.Start());
-  const std::wstring keys = KeyName(VK_CONTROL) + L" + " + KeyName(VK_MENU) + L" + " + KeyName(VK_F9);
-  EXPECT_EQ(v.TakeMessageBox().second,
+  const auto [text, keys] = StartWithCtrlAltF9Taken();
+  EXPECT_EQ(text,
             L"The hotkey could not be registered.\r\nAnother program may already use it.\r\n[項目 A (" + keys + L")]");
-  ASSERT_TRUE(v.WaitReady());
-  UnregisterHotKey(nullptr, 1);
-  EXPECT_EQ(v.Close(), 0u);
 }
 
 TEST_F(English, ANewLogGetsItsColumnLineInEnglish) {

@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/scoped.h"
 #include "tests/e2e/driver.h"
@@ -71,6 +73,31 @@ class E2E : public ::testing::Test {
   void StartWithItems(Vorlex& v) {
     WriteBytes(Ini(), Items(folder));
     StartReady(v);
+  }
+  // Starts a copy on Items() while someone else holds Ctrl+Alt+F9, item
+  // 0's hotkey: the text of the message it shows, and the key's name.
+  std::pair<std::wstring, std::wstring> StartWithCtrlAltF9Taken() {
+    WriteBytes(Ini(), Items(folder));
+    EXPECT_TRUE(RegisterHotKey(nullptr, 1, kCtrlAlt, VK_F9));
+    Vorlex v(folder);
+    EXPECT_TRUE(v.Start());
+    const std::wstring text = v.TakeMessageBox().second;
+    EXPECT_TRUE(v.WaitReady());
+    UnregisterHotKey(nullptr, 1);
+    EXPECT_EQ(v.Close(), 0u);
+    return {text, KeyName(VK_CONTROL) + L" + " + KeyName(VK_MENU) + L" + " + KeyName(VK_F9)};
+  }
+  // Each of the editor's fields has its label just before it, as a screen
+  // reader names a field: name, hotkey, program, parameters, folder.
+  static void ExpectLabelsBeforeFields(HWND editor, const std::vector<std::wstring>& labels) {
+    const HWND fields[] = {ChildOfClass(editor, L"Edit", 0), ChildOfClass(editor, L"msctls_hotkey32"),
+                           ChildOfClass(editor, L"Edit", 1), ChildOfClass(editor, L"Edit", 2),
+                           ChildOfClass(editor, L"Edit", 3)};
+    ASSERT_EQ(labels.size(), std::size(fields));
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      ASSERT_NE(fields[i], nullptr) << Cp932(labels[i]);
+      EXPECT_EQ(WindowText(GetWindow(fields[i], GW_HWNDPREV)), labels[i]) << Cp932(labels[i]);
+    }
   }
   // The editor left with Cancel, then the copy closed: true when it ended with 0.
   bool CancelAndClose(Vorlex& v, HWND editor) {

@@ -21,17 +21,9 @@ TEST_F(E2E, AnItemsHotkeyStartsTheItemOnceEachPress) {
 }
 
 TEST_F(E2E, ATakenHotkeyIsReportedNamingTheItemAndItsKey) {
-  WriteBytes(Ini(), Items(folder));
-  ASSERT_TRUE(RegisterHotKey(nullptr, 1, kCtrlAlt, VK_F9));  // someone else holds Ctrl+Alt+F9
-  Vorlex v(folder);
-  ASSERT_TRUE(v.Start());
-  const std::wstring keys = KeyName(VK_CONTROL) + L" + " + KeyName(VK_MENU) + L" + " + KeyName(VK_F9);
-  EXPECT_EQ(v.TakeMessageBox().second,
-            L"HotKeyの登録に失敗しました。\r\nそのHotKeyはすでに使用されている可能性があります。\r\n[項目 A (" + keys +
-                L")]");
-  ASSERT_TRUE(v.WaitReady());
-  UnregisterHotKey(nullptr, 1);
-  EXPECT_EQ(v.Close(), 0u);
+  const auto [text, keys] = StartWithCtrlAltF9Taken();
+  EXPECT_EQ(text, L"HotKeyの登録に失敗しました。\r\nそのHotKeyはすでに使用されている可能性があります。\r\n[項目 A (" +
+                      keys + L")]");
 }
 
 TEST_F(E2E, AHotkeyMessageWithoutAnItemIsReported) {

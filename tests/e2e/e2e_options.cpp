@@ -229,26 +229,22 @@ void SetStartWithWindows(const Vorlex& v, HWND editor, bool on) {
 TEST_F(E2E, TheSwitchToStartWithWindowsWritesAndRemovesTheRunValueOnOkAlone) {
   RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Vorlex");
   Vorlex v(folder);
-  HWND editor = StartWithEditor(v);
-  ASSERT_NE(editor, nullptr);
-  SetStartWithWindows(v, editor, true);
-  EXPECT_EQ(RunValue(), L"");  // nothing before Ok
-  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
-  ASSERT_TRUE(WaitHidden(editor));
-  EXPECT_EQ(RunValue(), L"\"" + folder + L"\\Vorlex.exe\"");
-  // Cleared and cancelled: the registry stays as it was.
-  editor = OpenEditor(v);
-  ASSERT_NE(editor, nullptr);
-  SetStartWithWindows(v, editor, false);
-  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
-  ASSERT_TRUE(WaitHidden(editor));
-  EXPECT_EQ(RunValue(), L"\"" + folder + L"\\Vorlex.exe\"");
-  // Cleared with Ok: the value is gone.
-  editor = OpenEditor(v);
-  ASSERT_NE(editor, nullptr);
-  SetStartWithWindows(v, editor, false);
-  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
-  ASSERT_TRUE(WaitHidden(editor));
-  EXPECT_EQ(RunValue(), L"");
+  StartWithItems(v);
+  const std::wstring quoted = L"\"" + folder + L"\\Vorlex.exe\"";
+  // Ticked, cleared and cancelled, cleared with Ok: the value after each.
+  const struct {
+    bool on;
+    const wchar_t* button;
+    std::wstring after;
+  } steps[] = {{true, L"Ok", quoted}, {false, L"Cancel", quoted}, {false, L"Ok", L""}};
+  for (const auto& step : steps) {
+    HWND editor = OpenEditor(v);
+    ASSERT_NE(editor, nullptr);
+    SetStartWithWindows(v, editor, step.on);
+    EXPECT_EQ(RunValue(), step.on ? L"" : quoted);  // nothing before the editor closes
+    ASSERT_TRUE(ClickWindow(ChildWithText(editor, step.button)));
+    ASSERT_TRUE(WaitHidden(editor));
+    EXPECT_EQ(RunValue(), step.after) << step.button;
+  }
   EXPECT_EQ(v.Close(), 0u);
 }
