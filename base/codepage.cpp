@@ -1,5 +1,8 @@
 #include "base/codepage.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "base/text.h"
 
 namespace vx {
@@ -139,50 +142,82 @@ void AppendUnit(std::string& out, char32_t unit) {
 
 }  // namespace
 
-std::string SjisFileToText(std::string file, const CodePage& codePage) {
-  if (IsAscii(file)) return file;
-  const std::string_view bytes = file;
-  // Most files come back whole from the code page's own conversion.
-  const std::u16string decoded = codePage.Decode(bytes);
-  bool plain = codePage.Encode(decoded) == bytes;
-  for (std::size_t i = 0; plain && i < decoded.size(); ++i)
-    plain = decoded[i] != kReplacement && !(decoded[i] >= 0xD800 && decoded[i] <= 0xDFFF) && decoded[i] != 0x30FB;
-  if (plain) return Utf16ToUtf8(decoded);
-  // Else line by line, and character by character in a line that does not.
-  std::string out;
-  out.reserve(bytes.size() * 3 / 2);
+namespace {
+
+// Where the first byte above 0x7F lies at or after `from`, or npos; eight
+// bytes at a time, for a file is mostly ASCII.
+std::size_t FirstHighByte(std::string_view s, std::size_t from) {
+  std::size_t i = from;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + i, 8);
+    if (word & 0x8080808080808080u) break;
+  }
+  for (; i < s.size(); ++i)
+    if (static_cast<unsigned char>(s[i]) >= 0x80) return i;
+  return std::string_view::npos;
+}
+
+// Splits `s` into ASCII runs, which are the same bytes in the file and in
+// the text, and whole lines that hold more, which go through the code page
+// (a Shift-JIS trail byte may look like ASCII, a line end never does).
+// Lines with little ASCII between them make one stretch, so a Japanese file
+// goes through the code page in one call; 50 MB of blank lines after the
+// items cost a copy.
+template <class Ascii, class Other>
+bool ForEachStretch(std::string_view s, Ascii ascii, Other other) {
+  constexpr std::size_t kGap = 4096;
+  std::size_t at = 0;
+  for (std::size_t high = FirstHighByte(s, 0); high != std::string_view::npos;) {
+    std::size_t begin = s.rfind('\n', high);
+    begin = begin == std::string_view::npos || begin < at ? at : begin + 1;
+    std::size_t end = high;
+    for (;;) {
+      end = s.find('\n', end);
+      end = end == std::string_view::npos ? s.size() : end + 1;
+      high = FirstHighByte(s, end);
+      if (high == std::string_view::npos || high - end >= kGap) break;
+      end = high;
+    }
+    if (begin > at) ascii(s.substr(at, begin - at));
+    if (!other(s.substr(begin, end - begin))) return false;
+    at = end;
+  }
+  if (at < s.size()) ascii(s.substr(at));
+  return true;
+}
+
+// A stretch of a Shift-JIS file as text: mostly whole from the code page's
+// own conversion; else line by line, and character by character in a line
+// that does not come back whole.
+void SjisLinesToText(std::string_view bytes, const CodePage& codePage, std::string& out) {
+  auto whole = [&](std::string_view stretch, bool lineOnly) {
+    const std::u16string decoded = codePage.Decode(stretch);
+    if (codePage.Encode(decoded) != stretch) return false;
+    for (char16_t c : decoded)
+      if (c == kReplacement || c == 0x30FB || (!lineOnly && c >= 0xD800 && c <= 0xDFFF)) return false;
+    out += Utf16ToUtf8(decoded);
+    return true;
+  };
+  if (whole(bytes, false)) return;
   for (std::size_t at = 0; at < bytes.size();) {
     std::size_t end = bytes.find('\n', at);
     end = end == std::string_view::npos ? bytes.size() : end + 1;
     const std::string_view line = bytes.substr(at, end - at);
-    if (IsAscii(line)) {
+    if (IsAscii(line))
       out += line;
-    } else {
-      const std::u16string lineText = codePage.Decode(line);
-      bool whole = codePage.Encode(lineText) == line;
-      for (std::size_t i = 0; whole && i < lineText.size(); ++i)
-        whole = lineText[i] != kReplacement && lineText[i] != 0x30FB;
-      if (whole)
-        out += Utf16ToUtf8(lineText);
-      else
-        SjisStretchToText(line, codePage, out);
-    }
+    else if (!whole(line, true))
+      SjisStretchToText(line, codePage, out);
     at = end;
   }
-  return out;
 }
 
-bool TextToSjisFile(std::string_view text, const CodePage& codePage, std::string& bytes) {
-  bytes.clear();
-  if (IsAscii(text)) {
-    bytes.assign(text);
-    return true;
-  }
-  bytes.reserve(text.size());
+// A stretch of text as Shift-JIS bytes; false when a character has none.
+bool TextLinesToSjis(std::string_view text, const CodePage& codePage, std::string& bytes) {
   // Stretches without escaped bytes go through the code page whole; each
   // must come back as it was, or a character has no Shift-JIS form. (A
-  // malformed byte, which no stretch of the program's text holds, stands
-  // for itself.)
+  // malformed byte, which no stretch of the program's text holds, is read
+  // as its escape and stands for itself.)
   std::size_t from = 0;
   auto flush = [&](std::size_t to) {
     if (to == from) return true;
@@ -204,6 +239,29 @@ bool TextToSjisFile(std::string_view text, const CodePage& codePage, std::string
     }
   }
   return flush(text.size());
+}
+
+}  // namespace
+
+std::string SjisFileToText(std::string file, const CodePage& codePage) {
+  if (FirstHighByte(file, 0) == std::string_view::npos) return file;
+  std::string out;
+  out.reserve(file.size() + file.size() / 4);
+  ForEachStretch(
+      file, [&](std::string_view run) { out += run; },
+      [&](std::string_view lines) {
+        SjisLinesToText(lines, codePage, out);
+        return true;
+      });
+  return out;
+}
+
+bool TextToSjisFile(std::string_view text, const CodePage& codePage, std::string& bytes) {
+  bytes.clear();
+  bytes.reserve(text.size());
+  return ForEachStretch(
+      text, [&](std::string_view run) { bytes += run; },
+      [&](std::string_view lines) { return TextLinesToSjis(lines, codePage, bytes); });
 }
 
 std::string Utf16FileToText(std::string_view bytes) {

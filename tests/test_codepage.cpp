@@ -2,6 +2,9 @@
 // settings file's two forms, and the paths of the program's own files.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <vector>
+
 #include "base/codepage.h"
 #include "platform/headless/headless.h"
 
@@ -29,7 +32,13 @@ TEST(CodePage, AShiftJisFileComesBackByteForByte) {
       "a\x81\x20z\r\n\xFF\x85\x40",                               // a lead byte before a blank, bytes no code defines
       "\xEE\xEF \xFA\x40 \x87\x9A",                               // duplicates: NEC-selected and IBM forms
   };
-  for (const std::string& bytes : files) {
+  // The same lines far apart, so that each goes through the code page on
+  // its own, between long ASCII runs that are only copied.
+  std::vector<std::string> all(std::begin(files), std::end(files));
+  std::string apart;
+  for (const std::string& bytes : files) apart += bytes + "\r\n" + std::string(5000, '\n');
+  all.push_back(apart);
+  for (const std::string& bytes : all) {
     const std::string text = SjisFileToText(bytes, kSjis);
     std::string again;
     ASSERT_TRUE(TextToSjisFile(text, kSjis, again)) << bytes;
@@ -43,8 +52,11 @@ TEST(CodePage, AShiftJisFileComesBackByteForByte) {
 
 TEST(CodePage, TextThatShiftJisLacksHasNoShiftJisForm) {
   std::string bytes;
-  for (const char* text : {"Jürgen", "Café", "¥100", "a〜b", "발표", "x😀y", "☕"})
+  for (const char* text : {"Jürgen", "Café", "¥100", "a〜b", "발표", "x😀y", "☕"}) {
     EXPECT_FALSE(TextToSjisFile(text, kSjis, bytes)) << text;
+    // Far down a long file, after lines that have a form.
+    EXPECT_FALSE(TextToSjisFile("[表]\r\n" + std::string(5000, '\n') + text, kSjis, bytes)) << text;
+  }
   // The fullwidth tilde and the yen sign's fullwidth form are Shift-JIS.
   EXPECT_TRUE(TextToSjisFile("～￥", kSjis, bytes));
   EXPECT_EQ(bytes, "\x81\x60\x81\x8F");

@@ -216,10 +216,9 @@ void SetStartWithWindows(const Vorlex& v, HWND editor, bool on) {
   ASSERT_NE(etc, nullptr);
   HWND box = ChildWithText(etc, L"Windows の起動時に実行");
   ASSERT_NE(box, nullptr);
-  if ((SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != on) {
-    ASSERT_TRUE(ClickWindow(box));
-  }
-  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED, on);
+  // The click reaches the box through the X server a moment later.
+  auto shows = [&] { return (SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) == on; };
+  if (!shows()) EXPECT_TRUE(ClickUntil(box, shows));
   ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"閉じる")));
   ASSERT_TRUE(WaitHidden(etc));
 }
