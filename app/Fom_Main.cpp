@@ -1,6 +1,9 @@
 #include "app/Fom_Main.h"
 
+#include "app/folder_menu.h"
+
 #include <iterator>
+#include <memory>
 #include <utility>
 
 #include "base/cleanup.h"
@@ -74,6 +77,7 @@ TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, kMainFormClass, kMainFo
       nextMenuIcon_ = VisibleMenuIcon ? 0 : PM_Left->Count();
     }
     DrawAllMenuIcons();
+    TFolderMenu::NewShowing();  // each folder's menu is listed anew as it opens
   };
 }
 
@@ -142,6 +146,13 @@ void TForm_Main::CreateMI_Exe() {
     auto* item = new TMenuItem(this);
     item->SetName("MI_" + std::to_string(i));
     item->OnClick = [this](TObject* s) { MI_ExeClick(s); };
+    // A folder that opens as a menu; whether the item names a folder is
+    // found when it opens (a file shows "開く" alone), never here.
+    const TVorlexType* rec = ExeList->Items(i);
+    if (rec->Submenu && !rec->Exe.empty()) {
+      item->OnClick = nullptr;
+      item->SetSubmenu(new TFolderMenu(item, ItemFolder(*rec), FolderMenuCalls(), [this, item] { MI_ExeClick(item); }));
+    }
     PM_Left->Add(item);
   }
   nextMenuIcon_ = VisibleMenuIcon ? 0 : PM_Left->Count();
@@ -175,6 +186,44 @@ void TForm_Main::MenuIconCame(std::uintptr_t ticket) {
   TMenuItem* item = it->second;
   iconTickets_.erase(it);
   if (!icon.Empty()) item->SetBitmap(P.IconBitmap(icon.GetHandle(), menuIconSize_));
+}
+
+TFolderMenu::Calls TForm_Main::FolderMenuCalls() {
+  TFolderMenu::Calls calls;
+  calls.requestIcon = [this](TMenuItem* item, const FilePath& path) {
+    if (!VisibleMenuIcon) return;
+    Platform& P = Application->P;
+    item->SetBitmap(P.IconBitmap(0, menuIconSize_));
+    iconTickets_[P.RequestFileIcon(path, GetHandle(), kWmMenuIcon)] = item;
+  };
+  calls.forgetIcons = [this](TMenuItem* item) {
+    for (auto it = iconTickets_.begin(); it != iconTickets_.end();)
+      it = it->second == item ? iconTickets_.erase(it) : std::next(it);
+  };
+  return calls;
+}
+
+void TForm_Main::PopupFolderMenu(int index, Point cursor) {
+  // The folder is listed aside first; the menu pops up when the listing has
+  // come. An item that names no folder starts as it always has.
+  Platform& P = Application->P;
+  auto contents = std::make_shared<FolderContents>();
+  const std::string name = "MI_" + std::to_string(index);
+  P.RunAside([contents, folder = ItemFolder(*ExeList->Items(index)), &P] { *contents = ListFolderMenu(folder, P); },
+             [this, contents, index, name, cursor] {
+               // The launch menu may have been made anew meanwhile.
+               auto* entry = dynamic_cast<TMenuItem*>(FindComponent(name));
+               auto* menu = entry ? dynamic_cast<TFolderMenu*>(entry->Submenu()) : nullptr;
+               if (!menu) return;
+               if (!contents->isFolder) {
+                 ExecItem(index);
+                 return;
+               }
+               if (!PM_Left->AutoPopup) return;  // as the launch menu's own hotkey
+               TFolderMenu::NewShowing();
+               menu->Fill(*contents);
+               TI_Main->PopupMenuAt(cursor, menu);
+             });
 }
 
 void TForm_Main::DrawAllMenuIcons() {
@@ -264,6 +313,13 @@ void TForm_Main::WMHotKey(std::uintptr_t wParam) {
   }
   for (int i = 0; i < ExeList->Count(); ++i) {
     if (wParam == static_cast<std::uintptr_t>(ExeList->Items(i)->Atom)) {
+      auto* entry = dynamic_cast<TMenuItem*>(FindComponent("MI_" + std::to_string(i)));
+      if (entry && entry->Submenu()) {
+        const Point cursor = P.GetCursorPos();
+        TI_MainClick(this);
+        PopupFolderMenu(i, cursor);
+        return;
+      }
       ExecItem(i);
       return;
     }

@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "app/folder_menu.h"
 #include "toolkit/toolkit.h"
 #include "tray/TrayIcon.h"
 
@@ -73,6 +74,11 @@ class TForm_Main : public TForm {
   int nextMenuIcon_ = 0;                              // the first launch entry whose icon is not asked for yet
   Point menuIconSize_{32, 32};                        // the entries' images' size: the menu's monitor's
   std::map<std::uintptr_t, TMenuItem*> iconTickets_;  // lookups under way, by ticket
+
+  // A folder item's menu: its entries' icons come as the launch entries'
+  // do; its hotkey pops it up at the cursor once the folder is listed.
+  TFolderMenu::Calls FolderMenuCalls();
+  void PopupFolderMenu(int index, Point cursor);
 
   TMenuItem* AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*));
 };

@@ -56,6 +56,10 @@ const TextEntry kTextTable[] = {
     {"最大化", "Maximized"},
     {"管理者として実行", "Run as administrator"},
     {"起動中なら前面に表示", "Bring to front if running"},
+    {"メニューとして開く", "Open as menu"},
+    // A folder's menu.
+    {"開く", "Open"},
+    {"(空)", "(empty)"},
     {"追加", "Add"},
     {"削除", "Delete"},
     {"その他の設定", "More settings"},

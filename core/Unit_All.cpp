@@ -236,19 +236,14 @@ int ShowCommand(std::uint8_t show) {
 }
 }  // namespace
 
-void ExecItem(std::int32_t index, bool elevated) {
-  if (!ExeList || index < 0 || index >= ExeList->Count()) return;
-  const TVorlexType item = *ExeList->Items(index);
-  if (item.Exe.empty()) return;
+namespace {
+// Starts what the shell is asked to open as the options say. A start the
+// shell refuses is not reported again: the shell has shown the person its
+// own message, with the cause. A person who declines the elevation prompt
+// has said so already, and sees nothing more.
+void Start(const LaunchRequest& request, const std::string& named, bool activate, bool runAs, int show) {
   Platform& p = CorePlatform();
-  std::string named;
-  const LaunchRequest request = ResolveLaunch(item.Exe, item.Par, item.Dir, p, &named);
-  const int show = ShowCommand(item.Show);
-  // A start the shell refuses is not reported again: the shell has shown the
-  // person its own message, with the cause. A person who declines the
-  // elevation prompt has said so already, and sees nothing more.
-  const bool options = item.Activate || item.RunAs || elevated;
-  if (!options) {
+  if (!activate && !runAs) {
     p.ShellExecute("OPEN", request, show);
     return;
   }
@@ -262,7 +257,6 @@ void ExecItem(std::int32_t index, bool elevated) {
     Handle window = 0;
   };
   auto found = std::make_shared<Found>();
-  const bool activate = item.Activate != 0, runAs = item.RunAs || elevated;
   p.RunAside(
       [found, named, activate, &p] {
         found->program = ProgramOf(named, p);
@@ -279,16 +273,51 @@ void ExecItem(std::int32_t index, bool elevated) {
       });
 }
 
-void FindStartsProgram(const std::string& exe, std::function<void(bool)> answer) {
+// Finds aside what `find` says of an item's Exe, resolved; `answer` hears
+// it on the UI thread.
+void FindOfExe(const std::string& exe, std::function<bool(const std::string&, Platform&)> find,
+               std::function<void(bool)> answer) {
   Platform& p = CorePlatform();
-  auto program = std::make_shared<bool>(false);
+  auto yes = std::make_shared<bool>(false);
   p.RunAside(
-      [program, exe, &p] {
+      [yes, exe, find = std::move(find), &p] {
         std::string named;
         ResolveLaunch(exe, "", "", p, &named);
-        *program = !ProgramOf(named, p).empty();
+        *yes = find(named, p);
       },
-      [program, answer = std::move(answer)] { answer(*program); });
+      [yes, answer = std::move(answer)] { answer(*yes); });
+}
+}  // namespace
+
+void ExecItem(std::int32_t index, bool elevated) {
+  if (!ExeList || index < 0 || index >= ExeList->Count()) return;
+  const TVorlexType item = *ExeList->Items(index);
+  if (item.Exe.empty()) return;
+  std::string named;
+  const LaunchRequest request = ResolveLaunch(item.Exe, item.Par, item.Dir, CorePlatform(), &named);
+  Start(request, named, item.Activate != 0, item.RunAs || elevated, ShowCommand(item.Show));
+}
+
+void FindStartsProgram(const std::string& exe, std::function<void(bool)> answer) {
+  FindOfExe(
+      exe, [](const std::string& named, Platform& p) { return !ProgramOf(named, p).empty(); }, std::move(answer));
+}
+
+void FindNamesFolder(const std::string& exe, std::function<void(bool)> answer) {
+  FindOfExe(
+      exe,
+      [](const std::string& named, Platform& p) {
+        std::vector<FolderItem> none;
+        return !named.empty() && p.ListFolder(FilePath(named), none);
+      },
+      std::move(answer));
+}
+
+FilePath ItemFolder(const TVorlexType& item) { return ResolveLaunch(item.Exe, "", "", CorePlatform()).file; }
+
+void OpenFolderEntry(const FilePath& path, bool elevated) {
+  const LaunchRequest request{path, "", path.Folder()};
+  Start(request, path.utf8, false, elevated, ShowCommand(smNormal));
 }
 
 std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg) {

@@ -37,6 +37,7 @@ struct TVorlexType {
   std::uint8_t Activate = 0;  // 1: a window of the running program comes forward instead of a new copy
   std::uint8_t RunAs = 0;     // 1: started elevated (the shell's "runas")
   std::uint8_t Show = 0;      // the started program's first window: a TShowMode
+  std::uint8_t Submenu = 0;   // 1: a folder opens as a menu of its files
   // Back to a zero-filled record, every field of it, with the texts'
   // storage kept (for a record the list takes again).
   void Empty();
@@ -71,6 +72,7 @@ inline const TItemField kItemFields[] = {
     {"Activate", TItemField::Kind::Option, nullptr, &TVorlexType::Activate, 2},
     {"RunAs", TItemField::Kind::Option, nullptr, &TVorlexType::RunAs, 2},
     {"Show", TItemField::Kind::Option, nullptr, &TVorlexType::Show, 3},
+    {"Submenu", TItemField::Kind::Option, nullptr, &TVorlexType::Submenu, 2},
 };
 inline constexpr std::size_t kItemFieldCount = sizeof kItemFields / sizeof kItemFields[0];
 // The field with that key; throws std::logic_error for a key the table lacks.
@@ -160,6 +162,15 @@ void ExecItem(std::int32_t index, bool elevated = false);
 // shortcut is read aside (it may lie on a share that is offline): `answer`
 // runs on the UI thread when it is known.
 void FindStartsProgram(const std::string& exe, std::function<void(bool)> answer);
+// Finds whether an item's Exe names a folder (after its variables and the
+// folder beside Vorlex), which may open as a menu; aside, as above.
+void FindNamesFolder(const std::string& exe, std::function<void(bool)> answer);
+// The folder an item's Exe names, as the system takes it.
+FilePath ItemFolder(const TVorlexType& item);
+// Starts a file or folder of a folder's menu through the shell's "OPEN",
+// in its own folder; `elevated` starts a program (or a shortcut to one)
+// through "runas".
+void OpenFolderEntry(const FilePath& path, bool elevated);
 // Asks for the shell's icon of an item's program, off the UI thread: `msg`
 // comes to `wnd` with the returned ticket when Platform::TakeFileIcon has it.
 std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg);

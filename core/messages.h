@@ -39,6 +39,11 @@ inline constexpr char kMsgHotKeyFailed[] =
 inline constexpr char kMsgMenuHotKeyLabel[] = "[HotKeyによるメニュー表示 (";
 inline constexpr char kMsgNoItemForKey[] = "Error[キーに対応するアプリが無い]";
 inline constexpr char kNoHotKeyText[] = "なし";
+// A folder's menu: its own entry, an empty folder's, and the greyed entry
+// while it is listed (also the last of a folder with more than it shows).
+inline constexpr char kFolderOpen[] = "開く";
+inline constexpr char kFolderEmpty[] = "(空)";
+inline constexpr char kFolderListing[] = "...";
 
 // The editor and the version box.
 inline constexpr char kMsgOneFileOnly[] = "ドロップできるファイルは１つです。";

@@ -52,13 +52,14 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   CmB_Show                = Place<TComboBox>("CmB_Show",                nullptr, 220, 196,  80,  24, "",            9);
   CB_RunAs                = Place<TCheckBox>("CB_RunAs",                nullptr, 308, 200, 150,  17, "管理者として実行", 10);
   CB_Activate             = Place<TCheckBox>("CB_Activate",             nullptr, 464, 200, 180,  17, "起動中なら前面に表示", 11);
-  Btn_Up                  = Place<TButton>  ("Btn_Up",                  nullptr, 168, 232,  75,  25, "Up",         12);
-  Btn_Down                = Place<TButton>  ("Btn_Down",                nullptr, 168, 264,  75,  25, "Down",       13);
-  Btn_Add                 = Place<TButton>  ("Btn_Add",                 nullptr, 256, 232,  75,  25, "追加",       14);
-  Btn_Del                 = Place<TButton>  ("Btn_Del",                 nullptr, 256, 264,  75,  25, "削除",       15);
-  Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 459, 264,  99,  25, "その他の設定", 16);
-  Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 571, 232,  75,  25, "Ok",         17);
-  Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 571, 264,  75,  25, "Cancel",     18);
+  CB_Submenu              = Place<TCheckBox>("CB_Submenu",              nullptr, 464, 168, 180,  17, "メニューとして開く", 12);
+  Btn_Up                  = Place<TButton>  ("Btn_Up",                  nullptr, 168, 232,  75,  25, "Up",         13);
+  Btn_Down                = Place<TButton>  ("Btn_Down",                nullptr, 168, 264,  75,  25, "Down",       14);
+  Btn_Add                 = Place<TButton>  ("Btn_Add",                 nullptr, 256, 232,  75,  25, "追加",       15);
+  Btn_Del                 = Place<TButton>  ("Btn_Del",                 nullptr, 256, 264,  75,  25, "削除",       16);
+  Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 459, 264,  99,  25, "その他の設定", 17);
+  Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 571, 232,  75,  25, "Ok",         18);
+  Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 571, 264,  75,  25, "Cancel",     19);
   // clang-format on
   Lbl_Name->FocusControl = Edt_Name;
   Lbl_HotKey->FocusControl = HK_Main;
@@ -79,9 +80,11 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   // Offered once the program field names a program (Edt_ExeChange); it starts empty.
   CB_RunAs->SetEnabled(false);
   CB_Activate->SetEnabled(false);
+  CB_Submenu->SetEnabled(false);  // offered once the program field names a folder
   options_ = {{&ItemField("Show"), nullptr, CmB_Show},
               {&ItemField("RunAs"), CB_RunAs, nullptr},
-              {&ItemField("Activate"), CB_Activate, nullptr}};
+              {&ItemField("Activate"), CB_Activate, nullptr},
+              {&ItemField("Submenu"), CB_Submenu, nullptr}};
 
   LB_Select->OnClick = Handler(&TForm_Set::LB_SelectClick);
   Edt_Name->OnChange = Handler(&TForm_Set::Edt_NameChange);
@@ -189,6 +192,10 @@ void TForm_Set::Edt_ExeChange(TObject*) {
   const std::string asked = Edt_Exe->Text();
   FindStartsProgram(asked, [this, asked, offer](bool program) {
     if (Edt_Exe->Text() == asked) offer(program);
+  });
+  // Only a folder opens as a menu.
+  FindNamesFolder(asked, [this, asked](bool folder) {
+    if (Edt_Exe->Text() == asked) CB_Submenu->SetEnabled(folder);
   });
 }
 

@@ -35,6 +35,7 @@ class TForm_Set : public TForm {
   TComboBox* CmB_Show;
   TCheckBox* CB_RunAs;
   TCheckBox* CB_Activate;
+  TCheckBox* CB_Submenu;
   TButton* Btn_Up;
   TButton* Btn_Down;
   TButton* Btn_Add;

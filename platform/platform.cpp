@@ -12,10 +12,10 @@ EscapedErrorSink g_sink;
 
 void SetEscapedErrorSink(EscapedErrorSink sink) { g_sink = std::move(sink); }
 
-std::intptr_t WindowProc::Dispatch(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) noexcept {
+void RunInBoundary(const std::function<void()>& work) noexcept {
   try {
     try {
-      return WndProc(msg, wParam, lParam);
+      work();
     } catch (const std::exception& e) {
       if (g_sink) g_sink(e);
     } catch (...) {
@@ -24,7 +24,12 @@ std::intptr_t WindowProc::Dispatch(std::uint32_t msg, std::uintptr_t wParam, std
   } catch (...) {
     // The sink itself failed (no memory for the box): the message ends here.
   }
-  return 0;
+}
+
+std::intptr_t WindowProc::Dispatch(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) noexcept {
+  std::intptr_t result = 0;
+  RunInBoundary([&] { result = WndProc(msg, wParam, lParam); });
+  return result;
 }
 
 }  // namespace vx

@@ -154,6 +154,9 @@ struct ControlDesc {
 // Either way it never crosses into the system.
 using EscapedErrorSink = std::function<void(const std::exception&)>;
 void SetEscapedErrorSink(EscapedErrorSink sink);
+// Runs `work`; an exception that leaves it goes to the sink. Every call
+// from the system into the program's code goes through here.
+void RunInBoundary(const std::function<void()>& work) noexcept;
 
 // Receives the messages of one window. Dispatch() is the only entry the
 // backends call; it hands an exception that leaves WndProc to the sink.
@@ -191,6 +194,20 @@ struct MenuEntrySpec {
   bool checked = false;
   bool enabled = true;
   Handle bitmap = 0;  // an image made by IconBitmap, or 0
+  // The entry opens a menu of its own, whose entries are asked for when it
+  // opens (SubmenuOpens, then SetShownMenu).
+  bool submenu = false;
+};
+
+// Hears a shown menu's submenus open: Windows' WM_INITMENUPOPUP, before
+// the submenu shows. `id` is the entry's, as TrackPopupMenu numbers them.
+using SubmenuOpens = std::function<void(int id)>;
+
+// One entry of a folder, as the file system lists it.
+struct FolderItem {
+  std::string name;  // the file name, UTF-8
+  bool folder = false;
+  bool hidden = false;  // the hidden or the system attribute
 };
 
 // The shell's notification-icon record in its first form (cbSize 88 in
@@ -408,11 +425,18 @@ class Platform {
   virtual void MessageBeep(std::uint32_t type) = 0;
 
   // Pop-up menus: shows the entries with the top-left corner at `at` and
-  // returns the index of the chosen entry, or -1 when none was chosen.
-  virtual int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) = 0;
-  // Changes the image of an entry of the menu that TrackPopupMenu shows now
-  // (an icon that came late); the menu draws it at once.
-  virtual void SetShownMenuBitmap(int index, Handle bitmap) = 0;
+  // returns the id of the chosen entry, or -1 when none was chosen. The
+  // entries are ids 0 to n - 1; a submenu's entries get theirs when it is
+  // filled. `opens` hears each submenu open, and may fill it then.
+  virtual int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner,
+                             const SubmenuOpens& opens) = 0;
+  // Puts `entries` into the submenu of entry `id` of the menu shown now, in
+  // place of what it held (-1: into the menu itself), numbered from
+  // `firstId` on. A submenu that is open shows them at once.
+  virtual void SetShownMenu(int id, int firstId, const std::vector<MenuEntrySpec>& entries) = 0;
+  // Changes the image of entry `id` of the menu shown now (an icon that
+  // came late); the menu draws it at once.
+  virtual void SetShownMenuBitmap(int id, Handle bitmap) = 0;
 
   // Icons and images.
   virtual Handle LoadMainIcon() = 0;
@@ -474,6 +498,13 @@ class Platform {
   // Whether two paths name the same file as the file system compares
   // names: letter case ignored, a short (8.3) name the same as its long one.
   virtual bool SameFile(const FilePath& a, const FilePath& b) = 0;
+  // The files and folders in a folder, in no order; false when the path
+  // names no folder (a file, nothing), and an empty list when the folder
+  // cannot be read. It may wait for a share: use it aside.
+  virtual bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) = 0;
+  // Whether `a` sorts before `b` as Explorer sorts names: letter case
+  // ignored, and a run of digits by its number ("File 2" before "File 10").
+  virtual bool NameBefore(const std::string& a, const std::string& b) = 0;
 
   // The person's programs that Windows starts at sign-in: the value `name`
   // under HKCU\Software\Microsoft\Windows\CurrentVersion\Run, and whether

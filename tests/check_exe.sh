@@ -13,7 +13,7 @@ grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
 grep -q 'TERMINAL_SERVICE_AWARE' <<<"$headers" || fail "not terminal-server aware"
 size=$(stat -c %s "$exe")
 [ "$size" -le 1048576 ] || fail "$size bytes, more than 1 MiB"
-system='^(KERNEL32|USER32|GDI32|SHELL32|OLE32|COMCTL32|COMDLG32|ADVAPI32|MSVCRT)\.DLL$'
+system='^(KERNEL32|USER32|GDI32|SHELL32|SHLWAPI|OLE32|COMCTL32|COMDLG32|ADVAPI32|MSVCRT)\.DLL$'
 while read -r dll; do
   grep -qiE "$system" <<<"$dll" || fail "imports $dll"
 done < <(sed -n 's/^.*DLL Name: //p' <<<"$headers")

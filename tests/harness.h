@@ -91,8 +91,15 @@ class TempDir {
 // (-1, nothing chosen, when the menu has none).
 inline int Choose(const HeadlessPlatform::Popup& pop, const std::string& caption) {
   for (std::size_t i = 0; i < pop.entries.size(); ++i)
-    if (pop.entries[i].caption == caption) return static_cast<int>(i);
+    if (pop.entries[i].caption == caption) return pop.firstId + static_cast<int>(i);
   ADD_FAILURE() << "no menu entry " << caption;
+  return -1;
+}
+// The same in a submenu that shows.
+inline int Choose(const HeadlessPlatform::Shown& sub, const std::string& caption) {
+  for (std::size_t i = 0; i < sub.entries.size(); ++i)
+    if (sub.entries[i].caption == caption) return sub.firstId + static_cast<int>(i);
+  ADD_FAILURE() << "no submenu entry " << caption;
   return -1;
 }
 // An onPopup answer that chooses the entry with that caption.

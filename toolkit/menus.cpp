@@ -53,6 +53,10 @@ TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner) {}
 
 TPopupMenu::~TPopupMenu() {
   for (TMenuItem* item : items_) item->parent_ = nullptr;
+  if (shownIn_ && shownIn_ != this) {
+    auto& opened = shownIn_->opened_;
+    opened.erase(std::remove(opened.begin(), opened.end(), this), opened.end());
+  }
 }
 
 void TPopupMenu::Add(TMenuItem* item) {
@@ -65,13 +69,15 @@ void TPopupMenu::Remove(TMenuItem* item) {
   auto it = std::find(items_.rbegin(), items_.rend(), item);  // entries go last first
   if (it == items_.rend()) return;
   items_.erase(std::next(it).base());
-  std::replace(shown_.begin(), shown_.end(), item, static_cast<TMenuItem*>(nullptr));
+  if (shownIn_) std::replace(shownIn_->shown_.begin(), shownIn_->shown_.end(), item, static_cast<TMenuItem*>(nullptr));
   item->parent_ = nullptr;
 }
 
 int TPopupMenu::ShownIndex(const TMenuItem* item) const {
-  auto it = std::find(shown_.begin(), shown_.end(), item);
-  return it == shown_.end() ? -1 : static_cast<int>(it - shown_.begin());
+  if (!shownIn_) return -1;
+  const auto& shown = shownIn_->shown_;
+  auto it = std::find(shown.begin(), shown.end(), item);
+  return it == shown.end() ? -1 : static_cast<int>(it - shown.begin());
 }
 
 int TPopupMenu::IndexOf(const TMenuItem* item) const {
@@ -79,11 +85,8 @@ int TPopupMenu::IndexOf(const TMenuItem* item) const {
   return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
 }
 
-void TPopupMenu::Popup(int x, int y) {
-  popupPoint_ = Point{x, y};
-  if (OnPopup) OnPopup(this);
+std::vector<MenuEntrySpec> TPopupMenu::ShownEntries() {
   std::vector<MenuEntrySpec> entries;
-  shown_.clear();
   for (TMenuItem* item : items_) {
     if (!item->Visible) continue;
     MenuEntrySpec e;
@@ -92,20 +95,58 @@ void TPopupMenu::Popup(int x, int y) {
     e.checked = item->Checked;
     e.enabled = item->Enabled;
     e.bitmap = item->Bitmap();
+    e.submenu = item->Submenu() != nullptr;
     entries.push_back(e);
-    shown_.push_back(item);
+    shownIn_->shown_.push_back(item);
   }
+  return entries;
+}
+
+void TPopupMenu::Popup(int x, int y) {
+  popupPoint_ = Point{x, y};
+  if (OnPopup) OnPopup(this);
+  shown_.clear();
+  shownIn_ = this;
+  shownAs_ = -1;
+  const std::vector<MenuEntrySpec> entries = ShownEntries();
   int chosen = -1;
   std::vector<TMenuItem*> shown;  // once the menu is down; an entry removed while it was up is null here
   ThenCleanUp(
       [&] {
-        chosen = Application->P.TrackPopupMenu(entries, Point{x, y}, Application->GetHandle());
+        chosen = Application->P.TrackPopupMenu(entries, Point{x, y}, Application->GetHandle(),
+                                               [this](int id) { SubmenuOpens(id); });
       },
-      [&] { shown = std::exchange(shown_, {}); });
+      [&] {
+        shown = std::exchange(shown_, {});
+        for (TPopupMenu* sub : std::exchange(opened_, {})) sub->shownIn_ = nullptr;
+        shownIn_ = nullptr;
+      });
   if (chosen < 0 || chosen >= static_cast<int>(shown.size())) return;
   TMenuItem* item = shown[static_cast<std::size_t>(chosen)];
   // The handler may have rebuilt the menu meanwhile; only a live entry runs.
-  if (item && IndexOf(item) >= 0 && !item->IsLine()) item->Click();
+  if (item && item->Parent() && !item->IsLine() && !item->Submenu()) item->Click();
+}
+
+void TPopupMenu::SubmenuOpens(int id) {
+  if (id < 0 || id >= static_cast<int>(shown_.size()) || !shown_[static_cast<std::size_t>(id)]) return;
+  TPopupMenu* sub = shown_[static_cast<std::size_t>(id)]->Submenu();
+  if (!sub || sub == this) return;
+  if (sub->shownIn_ != this) opened_.push_back(sub);
+  sub->shownIn_ = this;
+  sub->shownAs_ = id;
+  sub->popupPoint_ = popupPoint_;
+  if (sub->OnPopup) sub->OnPopup(sub);
+  sub->Refresh();
+}
+
+void TPopupMenu::Refresh() {
+  if (!shownIn_) return;
+  // The entries keep no ids of the submenu as it was shown.
+  for (TMenuItem*& e : shownIn_->shown_)
+    if (e && e->parent_ == this) e = nullptr;
+  const int firstId = static_cast<int>(shownIn_->shown_.size());
+  const std::vector<MenuEntrySpec> entries = ShownEntries();
+  Application->P.SetShownMenu(shownAs_, firstId, entries);
 }
 
 }  // namespace vx

@@ -1,6 +1,6 @@
 // Icons that own their handle, and pop-up menus: entries with captions,
-// checks and bitmaps, the AutoPopup switch, separators named "-", and the
-// chosen entry's click handler.
+// checks and bitmaps, submenus filled as they open, the AutoPopup switch,
+// separators named "-", and the chosen entry's click handler.
 #pragma once
 
 #include <string>
@@ -47,10 +47,15 @@ class TMenuItem : public TComponent {
   bool IsLine() const { return Caption == "-"; }
   TPopupMenu* Parent() const { return parent_; }
   void Click();
+  // The menu this entry opens, or none (a plain entry). The entry does not
+  // own it: give it the entry as its owner, and it goes with the entry.
+  TPopupMenu* Submenu() const { return submenu_; }
+  void SetSubmenu(TPopupMenu* menu) { submenu_ = menu; }
 
  private:
   friend class TPopupMenu;
   TPopupMenu* parent_ = nullptr;
+  TPopupMenu* submenu_ = nullptr;
   Handle bitmap_ = 0;
 };
 
@@ -60,7 +65,8 @@ class TPopupMenu : public TComponent {
   ~TPopupMenu() override;
 
   bool AutoPopup = true;
-  // Runs just before the menu is shown.
+  // Runs just before the menu is shown: popped up, or opened as the
+  // submenu of an entry of a menu that is up.
   TNotifyEvent OnPopup;
   // Where the menu is shown, or was last.
   Point PopupPoint() const { return popupPoint_; }
@@ -70,15 +76,25 @@ class TPopupMenu : public TComponent {
   int Count() const { return static_cast<int>(items_.size()); }
   TMenuItem* Items(int i) const { return items_.at(static_cast<std::size_t>(i)); }
   int IndexOf(const TMenuItem* item) const;
-  // The entry's place in the menu shown now, or -1 (not shown, or no menu).
+  // The entry's id in the menu shown now, or -1 (not shown, or no menu).
   int ShownIndex(const TMenuItem* item) const;
   // Shows the menu at the screen point and returns when it has closed; the
   // chosen entry's click handler has run by then.
   void Popup(int x, int y);
+  // Shows the entries anew where this menu is up now (its entries changed
+  // while it was open: a list that came late); elsewhere nothing.
+  void Refresh();
 
  private:
+  // The entries as shown, numbered on in the shown menu.
+  std::vector<MenuEntrySpec> ShownEntries();
+  void SubmenuOpens(int id);
   std::vector<TMenuItem*> items_;
-  std::vector<TMenuItem*> shown_;  // the entries of the menu up now, in its order
+  // While this menu is up, or opened inside the menu that is: that menu.
+  TPopupMenu* shownIn_ = nullptr;
+  int shownAs_ = -1;                 // the id of the entry whose submenu this is; -1: the menu popped up
+  std::vector<TMenuItem*> shown_;    // of the menu popped up: its entries by id, null for one gone
+  std::vector<TPopupMenu*> opened_;  // of the menu popped up: the submenus opened in it
   Point popupPoint_;
 };
 

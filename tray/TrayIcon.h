@@ -74,6 +74,9 @@ class TTrayIcon : public TComponent, private WindowProc {
   // Pops up the given button's menu at `point` under the same rules as a
   // click: left gives LBPopupMenu, right RBPopupMenu, middle nothing.
   void PopupAt(TMouseButton button, Point point);
+  // Pops up any menu at `point` under the same rules (its AutoPopup, the
+  // owner brought to the foreground first).
+  void PopupMenuAt(Point point, TPopupMenu* menu);
 
   Handle WindowHandle() const { return windowHandle_; }
   // Whether the shell shows the icon now. An icon that should show but that
@@ -92,7 +95,6 @@ class TTrayIcon : public TComponent, private WindowProc {
   void AddIcon();
   void RetryAdd();
   void StopRetry();
-  void PopupMenuAt(Point point, TPopupMenu* menu);
   // A left or right button-up: its event, then its menu. `downs` is the
   // count of button-downs before the button-up was handled.
   void ButtonUp(TMouseButton button, TShiftState shift, Point point, std::uint64_t downs);

@@ -186,10 +186,21 @@ class HeadlessPlatform : public Platform {
     std::string verb, file, params, dir;
     int show;
   };
+  // A menu as shown, with the submenus filled while it was up.
+  struct Shown {
+    int firstId = 0;  // the id of its first entry
+    std::vector<MenuEntrySpec> entries;
+  };
   struct Popup {
     std::vector<MenuEntrySpec> entries;
     Point at;
     Handle owner;
+    int firstId = 0;                // the entries' first id; past 0 once the menu was filled anew
+    std::map<int, Shown> submenus;  // by the id of the entry that opens each
+    // The entry with that id, in the menu or a submenu; null for none.
+    const MenuEntrySpec* Entry(int id) const;
+    // The submenu of entry `id` as it shows now; null when it never opened.
+    const Shown* Submenu(int id) const;
   };
 
   HeadlessPlatform(HeadlessSystem& system, std::string exePath);
@@ -224,8 +235,15 @@ class HeadlessPlatform : public Platform {
   std::vector<Popup> popups;
   std::vector<std::pair<std::uint32_t, std::uintptr_t>> helpCalls;
   std::vector<std::uint32_t> beeps;
-  // Chooses an entry of a pop-up menu (-1: none); runs while the menu is up.
+  // Chooses an entry of a pop-up menu by its id (-1: none); runs while the
+  // menu is up, and may open submenus first (OpenSubmenu).
   std::function<int(const Popup&)> onPopup;
+  // While a menu is up: a person moves onto entry `id` and its submenu opens.
+  void OpenSubmenu(int id);
+  // The folders a test lists (ListFolder reads the real file system) hold
+  // these hidden or system files.
+  std::set<std::string> hiddenFiles;
+  int folderListings = 0;  // how many folders were listed
   std::set<Handle> liveIcons, liveBitmaps;
   std::map<Handle, Point> bitmapSizes;  // each image's size, as it was made
   std::vector<std::pair<NotifyOp, NotifyIconData>> notifyCalls;
@@ -386,7 +404,9 @@ class HeadlessPlatform : public Platform {
     helpCalls.emplace_back(command, data);
   }
   void MessageBeep(std::uint32_t type) override { beeps.push_back(type); }
-  int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) override;
+  int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner,
+                     const SubmenuOpens& opens) override;
+  void SetShownMenu(int id, int firstId, const std::vector<MenuEntrySpec>& entries) override;
   // The menu shown now is the last of `popups`: its entry takes the image.
   void SetShownMenuBitmap(int index, Handle bitmap) override;
 
@@ -421,6 +441,8 @@ class HeadlessPlatform : public Platform {
   bool BringForward(Handle wnd) override;
   bool ShortcutTarget(const FilePath& link, FilePath& target) override;
   bool SameFile(const FilePath& a, const FilePath& b) override;
+  bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) override;
+  bool NameBefore(const std::string& a, const std::string& b) override;
 
  private:
   struct Queued {
@@ -440,6 +462,7 @@ class HeadlessPlatform : public Platform {
   std::map<std::uintptr_t, Handle> iconAnswers_;
   std::uintptr_t lastIconTicket_ = 0;
   bool menuShown_ = false;
+  SubmenuOpens opens_;  // of the menu up now
   // Lets the clock run to the earliest scheduled work and runs it.
   void RunNextScheduled();
   // The control a person can reach, or null.

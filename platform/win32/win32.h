@@ -103,6 +103,10 @@ class Win32Files : public SafeFiles {
 // The shell's icon of a file (its large icon), or null. It may take as long
 // as a network share's time-out: it runs on the icon worker's thread.
 HICON LookUpFileIcon(const std::wstring& path);
+// A message to the owner of the menu that is up, answered here: its
+// images' measuring and drawing under Wine (true: answered), a submenu
+// about to open (heard, and false: the window handles it as well).
+bool ShownMenuMessage(UINT msg, WPARAM w, LPARAM l);
 
 // Look-ups on a thread of their own with its own COM apartment: the files'
 // icons, whose answers are kept until the UI thread takes them, and the
@@ -214,8 +218,10 @@ class Win32Platform : public Platform {
   void MessageBox(const std::string& text, const std::string& caption, BoxKind kind) override;
   void WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) override;
   void MessageBeep(std::uint32_t type) override;
-  int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) override;
-  void SetShownMenuBitmap(int index, Handle bitmap) override;
+  int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner,
+                     const SubmenuOpens& opens) override;
+  void SetShownMenu(int id, int firstId, const std::vector<MenuEntrySpec>& entries) override;
+  void SetShownMenuBitmap(int id, Handle bitmap) override;
 
   Handle LoadMainIcon() override;
   Handle LoadSmallMainIcon() override;
@@ -244,8 +250,15 @@ class Win32Platform : public Platform {
   bool BringForward(Handle wnd) override;
   bool ShortcutTarget(const FilePath& link, FilePath& target) override;
   bool SameFile(const FilePath& a, const FilePath& b) override;
+  bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) override;
+  bool NameBefore(const std::string& a, const std::string& b) override;
+
+  struct ShownMenu;
 
  private:
+  // Appends the entries to a menu that is shown, numbered from `firstId`.
+  void FillMenu(HMENU menu, int firstId, const std::vector<MenuEntrySpec>& entries);
+  void RedrawOpenMenus();
   void RegisterClassOnce(const std::wstring& name);
   Win32Files files_;
   PatientFiles patientFiles_{files_, [] { return GetTickCount64(); }, [](std::uint32_t ms) { ::Sleep(ms); }};
@@ -254,7 +267,7 @@ class Win32Platform : public Platform {
   ScopedHandle mutex_;
   std::set<std::wstring> classes_;
   ScopedComInit com_;          // the shell's icon and launch functions want COM on this thread
-  HMENU shownMenu_ = nullptr;  // the menu TrackPopupMenu shows now
+  ShownMenu* shown_ = nullptr;  // the menu TrackPopupMenu shows now
   // The look-ups' worker (icons, RunAside) and its queue, shared with the thread, which
   // may outlive the platform while a lookup hangs on a share.
   std::shared_ptr<LookupWorker> lookups_;

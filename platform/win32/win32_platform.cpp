@@ -53,52 +53,8 @@ void ThrowLastError(const char* function, DWORD error) {
 
 namespace {
 
-// Wine's menus draw a 32-bit image's see-through pixels black instead of
-// blending them, so under Wine the entries' images are drawn by the menu's
-// owner onto the menu's own background (HBMMENU_CALLBACK). On Windows that
-// would turn the menu's visual style off: there the menu blends them.
-bool RunsOnWine() {
-  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
-}
-
-bool g_menuDrawsImages = false;  // a menu whose images its owner draws is up
-
-// WM_MEASUREITEM and WM_DRAWITEM for such an image, whose bitmap is the
-// entry's item data; false for any other.
-bool MenuImageMessage(UINT msg, LPARAM l) {
-  if (msg == WM_MEASUREITEM) {
-    auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(l);
-    BITMAP bm{};
-    if (m->CtlType != ODT_MENU || !GetObjectW(reinterpret_cast<HBITMAP>(m->itemData), sizeof bm, &bm)) return false;
-    m->itemWidth = static_cast<UINT>(bm.bmWidth);
-    m->itemHeight = static_cast<UINT>(bm.bmHeight);
-    return true;
-  }
-  auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(l);
-  BITMAP bm{};
-  if (d->CtlType != ODT_MENU || !GetObjectW(reinterpret_cast<HBITMAP>(d->itemData), sizeof bm, &bm)) return false;
-  // The menu has drawn the entry's background, the selection's colour on a
-  // selected entry; the premultiplied image is blended over it.
-  const ScopedMemoryDC dc(d->hDC);
-  const ScopedSelect selected(dc.Get(), reinterpret_cast<HBITMAP>(d->itemData));
-  const int top = d->rcItem.top + ((d->rcItem.bottom - d->rcItem.top) - bm.bmHeight) / 2;
-  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  GdiAlphaBlend(d->hDC, d->rcItem.left, top, bm.bmWidth, bm.bmHeight, dc.Get(), 0, 0, bm.bmWidth, bm.bmHeight, blend);
-  return true;
-}
-
-// An open pop-up menu's window among this thread's windows draws anew.
-BOOL CALLBACK RedrawIfMenu(HWND wnd, LPARAM) {
-  wchar_t cls[16];
-  if (GetClassNameW(wnd, cls, 16) && lstrcmpW(cls, L"#32768") == 0 && IsWindowVisible(wnd))
-    InvalidateRect(wnd, nullptr, TRUE);
-  return TRUE;
-}
-
 LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-  if (g_menuDrawsImages && (msg == WM_MEASUREITEM || msg == WM_DRAWITEM) && w == 0 && MenuImageMessage(msg, l))
-    return TRUE;
+  if (ShownMenuMessage(msg, w, l)) return TRUE;
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
@@ -331,7 +287,7 @@ Handle Win32Platform::FindWindow(const std::string& className, const std::string
   return reinterpret_cast<Handle>(FindWindowW(Wide(className).c_str(), Wide(caption).c_str()));
 }
 
-// ------------------------------------------------- Dialogs, help, menus
+// ------------------------------------------------------ Dialogs, help
 
 void Win32Platform::MessageBox(const std::string& text, const std::string& caption, BoxKind kind) {
   const UINT icon = kind == BoxKind::Error ? MB_ICONSTOP : 0;
@@ -343,58 +299,6 @@ void Win32Platform::WinHelp(Handle wnd, const std::string& file, std::uint32_t c
 }
 
 void Win32Platform::MessageBeep(std::uint32_t type) { ::MessageBeep(type); }
-
-int Win32Platform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner) {
-  std::unique_ptr<std::remove_pointer<HMENU>::type, decltype(&DestroyMenu)> menu(CreatePopupMenu(), &DestroyMenu);
-  if (!menu) ThrowLastError("CreatePopupMenu");
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const MenuEntrySpec& e = entries[i];
-    const UINT id = static_cast<UINT>(i + 1);
-    if (e.separator) {
-      AppendMenuW(menu.get(), MF_SEPARATOR, id, nullptr);
-      continue;
-    }
-    UINT flags = MF_STRING | (e.checked ? MF_CHECKED : 0u) | (e.enabled ? 0u : MF_GRAYED);
-    AppendMenuW(menu.get(), flags, id, Wide(e.caption).c_str());
-    if (e.bitmap) {
-      MENUITEMINFOW mii{};
-      mii.cbSize = sizeof mii;
-      mii.fMask = MIIM_BITMAP | MIIM_DATA;
-      mii.hbmpItem = RunsOnWine() ? HBMMENU_CALLBACK : reinterpret_cast<HBITMAP>(e.bitmap);
-      mii.dwItemData = static_cast<ULONG_PTR>(e.bitmap);
-      SetMenuItemInfoW(menu.get(), id, FALSE, &mii);
-    }
-  }
-  // The menu closes on a click elsewhere only when its owner is the
-  // foreground window; the caller has just made one of ours foreground.
-  HWND fg = GetForegroundWindow();
-  DWORD pid = 0;
-  if (fg) GetWindowThreadProcessId(fg, &pid);
-  HWND menuOwner = (fg && pid == GetCurrentProcessId()) ? fg : H(owner);
-  g_menuDrawsImages = RunsOnWine();
-  shownMenu_ = menu.get();
-  const int chosen = ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x,
-                                      at.y, 0, menuOwner, nullptr);
-  shownMenu_ = nullptr;
-  g_menuDrawsImages = false;
-  // A task switch must reach the owner before the menu shows again, or its
-  // second showing may vanish at once (TrackPopupMenu's remarks).
-  PostMessageW(menuOwner, WM_NULL, 0, 0);
-  return chosen > 0 ? chosen - 1 : -1;
-}
-
-void Win32Platform::SetShownMenuBitmap(int index, Handle bitmap) {
-  if (!shownMenu_) return;
-  MENUITEMINFOW mii{};
-  mii.cbSize = sizeof mii;
-  mii.fMask = MIIM_BITMAP | MIIM_DATA;
-  mii.hbmpItem = RunsOnWine() ? HBMMENU_CALLBACK : reinterpret_cast<HBITMAP>(bitmap);
-  mii.dwItemData = static_cast<ULONG_PTR>(bitmap);
-  SetMenuItemInfoW(shownMenu_, static_cast<UINT>(index + 1), FALSE, &mii);
-  // The open menu's window draws the new image now; the entry keeps its
-  // size, for the blank image had the same.
-  EnumThreadWindows(GetCurrentThreadId(), RedrawIfMenu, 0);
-}
 
 // ------------------------------------------- Keyboard, hotkeys and atoms
 

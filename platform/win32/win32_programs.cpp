@@ -7,6 +7,8 @@
 
 #include "platform/win32/win32.h"
 
+#include <shlwapi.h>
+
 namespace vx::win32 {
 
 bool Win32Platform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
@@ -127,6 +129,38 @@ bool Win32Platform::SameFile(const FilePath& a, const FilePath& b) {
   // upper-case table (so "Jürgen" and "JÜRGEN" are one folder).
   return CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
          CSTR_EQUAL;
+}
+
+// ----------------------------------------------------------- Folders
+
+bool Win32Platform::ListFolder(const FilePath& folder, std::vector<FolderItem>& items) {
+  items.clear();
+  std::wstring path = WidePath(folder);
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+  path += L'*';
+  // The basic information alone: no short names to make. A folder that
+  // cannot be read (access denied, a share gone meanwhile) lists nothing.
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                 FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) return true;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    FolderItem item;
+    item.name = Narrow(name);
+    item.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    item.hidden = (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+    items.push_back(std::move(item));
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return true;
+}
+
+bool Win32Platform::NameBefore(const std::string& a, const std::string& b) {
+  return StrCmpLogicalW(Wide(a).c_str(), Wide(b).c_str()) < 0;
 }
 
 }  // namespace vx::win32

@@ -1,0 +1,104 @@
+#include "app/folder_menu.h"
+
+#include <utility>
+
+#include "core/Unit_All.h"
+#include "core/messages.h"
+
+namespace vx {
+
+namespace {
+int g_showing = 0;  // how often a menu that holds folders' menus was shown
+
+// A name as a menu shows it: "&" would underline the next letter.
+std::string MenuText(const std::string& name) {
+  std::string out;
+  for (char c : name) {
+    if (c == '&') out += '&';
+    out += c;
+  }
+  return out;
+}
+
+// Ctrl+Shift held as an entry is chosen starts it elevated, as on the
+// taskbar.
+bool Elevated() {
+  auto down = [](int vk) { return (Application->P.GetKeyState(vk) & 0x8000) != 0; };
+  return down(kVkControl) && down(kVkShift);
+}
+}  // namespace
+
+TFolderMenu::TFolderMenu(TComponent* owner, FilePath folder, const Calls& calls, std::function<void()> open)
+    : TPopupMenu(owner),
+      folder_(std::move(folder)),
+      calls_(calls),
+      open_(std::move(open)),
+      self_(std::make_shared<TFolderMenu*>(this)) {
+  OnPopup = [this](TObject*) { Opening(); };
+}
+
+TFolderMenu::~TFolderMenu() {
+  *self_ = nullptr;
+  for (int i = 0; i < Count(); ++i) calls_.forgetIcons(Items(i));
+}
+
+void TFolderMenu::NewShowing() { ++g_showing; }
+
+TMenuItem* TFolderMenu::AddEntry(const std::string& caption, std::function<void()> click) {
+  auto* item = new TMenuItem(this);
+  item->Caption = caption;
+  if (click) item->OnClick = [click = std::move(click)](TObject*) { click(); };
+  Add(item);
+  return item;
+}
+
+void TFolderMenu::Clear() {
+  while (Count() > 0) {
+    TMenuItem* item = Items(Count() - 1);
+    calls_.forgetIcons(item);
+    item->Free();
+  }
+}
+
+void TFolderMenu::Opening() {
+  if (listedIn_ == g_showing) return;  // listed already while this menu is up
+  listedIn_ = g_showing;
+  Clear();
+  AddEntry(Tr(kFolderOpen), open_);
+  AddEntry("-", nullptr);
+  AddEntry(kFolderListing, nullptr)->Enabled = false;
+  const int listing = ++listing_;
+  auto contents = std::make_shared<FolderContents>();
+  std::weak_ptr<TFolderMenu*> self = self_;
+  Platform& P = Application->P;
+  P.RunAside([contents, folder = folder_, &P] { *contents = ListFolderMenu(folder, P); },
+             [self, contents, listing] {
+               const auto menu = self.lock();
+               if (menu && *menu && (*menu)->listing_ == listing) (*menu)->Fill(*contents);
+             });
+}
+
+void TFolderMenu::Fill(const FolderContents& contents) {
+  listedIn_ = g_showing;
+  ++listing_;  // a listing still under way is older than this one
+  Clear();
+  AddEntry(Tr(kFolderOpen), open_);
+  if (contents.isFolder) {
+    AddEntry("-", nullptr);
+    for (const FolderEntry& e : contents.entries) {
+      const FilePath path = e.path;
+      TMenuItem* item = AddEntry(MenuText(e.caption), [path] { OpenFolderEntry(path, Elevated()); });
+      if (e.folder) {
+        item->OnClick = nullptr;
+        item->SetSubmenu(new TFolderMenu(item, path, calls_, [path] { OpenFolderEntry(path, false); }));
+      }
+      calls_.requestIcon(item, path);
+    }
+    if (contents.entries.empty()) AddEntry(Tr(kFolderEmpty), nullptr)->Enabled = false;
+    // The rest is reached through the folder itself.
+    if (contents.more) AddEntry(kFolderListing, [folder = folder_] { OpenFolderEntry(folder, false); });
+  }
+  Refresh();
+}
+
+}  // namespace vx

@@ -1,0 +1,48 @@
+#include "core/folders.h"
+
+#include <algorithm>
+
+#include "base/text.h"
+
+namespace vx {
+
+namespace {
+bool HasExtension(const std::string& name, const char* ext) {
+  const std::string e(ext);
+  return name.size() > e.size() && FoldCase(name.substr(name.size() - e.size())) == e;
+}
+// A name in the folder, with the folder's own separator ('/' only in the
+// headless desktop's paths).
+std::string InFolder(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
+  const bool slash = folder.find('/') != std::string::npos && folder.find('\\') == std::string::npos;
+  return folder + (slash ? '/' : '\\') + name;
+}
+}  // namespace
+
+FolderContents ListFolderMenu(const FilePath& folder, Platform& p) {
+  FolderContents contents;
+  std::vector<FolderItem> items;
+  contents.isFolder = p.ListFolder(folder, items);
+  items.erase(std::remove_if(items.begin(), items.end(),
+                             [](const FolderItem& i) { return i.hidden || FoldCase(i.name) == "desktop.ini"; }),
+              items.end());
+  std::sort(items.begin(), items.end(), [&p](const FolderItem& a, const FolderItem& b) {
+    if (a.folder != b.folder) return a.folder;
+    return p.NameBefore(a.name, b.name);
+  });
+  contents.more = items.size() > kMaxFolderEntries;
+  if (contents.more) items.resize(kMaxFolderEntries);
+  for (const FolderItem& item : items) {
+    FolderEntry e;
+    e.caption = item.name;
+    if (!item.folder && (HasExtension(item.name, ".lnk") || HasExtension(item.name, ".url")))
+      e.caption.resize(item.name.size() - 4);
+    e.path = FilePath(InFolder(folder.utf8, item.name));
+    e.folder = item.folder;
+    contents.entries.push_back(std::move(e));
+  }
+  return contents;
+}
+
+}  // namespace vx
