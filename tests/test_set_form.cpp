@@ -479,6 +479,7 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
                                       "CmB_Show",
                                       "CB_RunAs",
                                       "CB_Activate",
+                                      "CB_Submenu",
                                       "Btn_Up",
                                       "Btn_Down",
                                       "Btn_Add",
