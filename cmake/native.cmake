@@ -22,6 +22,7 @@ add_executable(vorlex_tests
   tests/test_tray.cpp
   tests/test_program.cpp
   tests/test_main_form.cpp
+  tests/test_folder_menu.cpp
   tests/test_time_form.cpp
   tests/test_set_form.cpp
   tests/test_editor_text.cpp

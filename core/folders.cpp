@@ -9,7 +9,7 @@ namespace vx {
 namespace {
 bool HasExtension(const std::string& name, const char* ext) {
   const std::string e(ext);
-  return name.size() > e.size() && FoldCase(name.substr(name.size() - e.size())) == e;
+  return name.size() > e.size() && FoldCase(name.substr(name.size() - e.size())) == FoldCase(e);
 }
 // A name in the folder, with the folder's own separator ('/' only in the
 // headless desktop's paths).
@@ -24,9 +24,10 @@ FolderContents ListFolderMenu(const FilePath& folder, Platform& p) {
   FolderContents contents;
   std::vector<FolderItem> items;
   contents.isFolder = p.ListFolder(folder, items);
-  items.erase(std::remove_if(items.begin(), items.end(),
-                             [](const FolderItem& i) { return i.hidden || FoldCase(i.name) == "desktop.ini"; }),
-              items.end());
+  items.erase(
+      std::remove_if(items.begin(), items.end(),
+                     [](const FolderItem& i) { return i.hidden || FoldCase(i.name) == FoldCase("desktop.ini"); }),
+      items.end());
   std::sort(items.begin(), items.end(), [&p](const FolderItem& a, const FolderItem& b) {
     if (a.folder != b.folder) return a.folder;
     return p.NameBefore(a.name, b.name);

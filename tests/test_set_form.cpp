@@ -2,6 +2,8 @@
 // their controls as a person uses them on the headless desktop.
 #include <cstring>
 
+#include <filesystem>
+
 #include "core/Unit_All.h"
 #include "forms/Fom_About.h"
 #include "forms/Fom_Set.h"
@@ -133,6 +135,31 @@ TEST_F(Editor, TheStartOptionsShowStoreAndClearWithTheirItem) {
   d.Pump();
   Click("Btn_Ok");
   EXPECT_EQ(d.IniText(), untouched);
+}
+
+TEST_F(Editor, OpenAsMenuIsOfferedForFoldersOnlyAndStoredWithItsItem) {
+  std::filesystem::create_directories(d.dir / "Tools");
+  Start(kThree);
+  Open();
+  auto offered = [&] { return d.p.Control(Wnd(), "CB_Submenu").control.enabled; };
+  EXPECT_FALSE(offered());  // a.exe
+  Type("Edt_Exe", d.dir / "Tools");
+  EXPECT_TRUE(offered());
+  Click("CB_Submenu");
+  Click("Btn_Ok");
+  EXPECT_NE(d.IniText().find("Exe=\"" + d.dir / "Tools" + "\"\r\nPar=\"\"\r\nDir=\"\"\r\nSubmenu=1\r\n[1]"),
+            std::string::npos)
+      << d.IniText();
+  Open();
+  EXPECT_TRUE(offered());
+  EXPECT_TRUE(Checked("CB_Submenu"));
+  // A file, or nothing: not offered, and what the box holds stays stored.
+  for (const std::string& other : {d.dir / "Tools" + "/x.txt", std::string("notepad.exe"), std::string()}) {
+    Type("Edt_Exe", other);
+    EXPECT_FALSE(offered()) << other;
+  }
+  EXPECT_TRUE(Checked("CB_Submenu"));
+  Click("Btn_Cancel");
 }
 
 TEST_F(Editor, ElevationAndARunningCopyAreOfferedForProgramsOnly) {

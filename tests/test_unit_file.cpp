@@ -137,11 +137,13 @@ TEST_F(SettingsFile, StartOptionsAreStoredOnlyWhenSetAndRemovedWhenCleared) {
   a->RunAs = 1;
   a->Show = smMaximized;
   ExeList->Items(1)->Show = smMinimized;
+  ExeList->Items(1)->Submenu = 1;
   SaveSettings();
   const std::string set = ReadFile(IniFileName.utf8);
   EXPECT_NE(set.find("Dir=\"\"\r\nMine=kept\r\nActivate=1\r\nRunAs=1\r\nShow=2\r\n[1]"), std::string::npos) << set;
-  EXPECT_NE(set.find("[1]\r\nName=\"B\"\r\nHotKey=0\r\nExe=\"b.exe\"\r\nPar=\"\"\r\nDir=\"\"\r\nShow=1\r\n"),
-            std::string::npos)
+  EXPECT_NE(
+      set.find("[1]\r\nName=\"B\"\r\nHotKey=0\r\nExe=\"b.exe\"\r\nPar=\"\"\r\nDir=\"\"\r\nShow=1\r\nSubmenu=1\r\n"),
+      std::string::npos)
       << set;
   ExeList->Clear();
   LoadSettings();
@@ -154,6 +156,7 @@ TEST_F(SettingsFile, StartOptionsAreStoredOnlyWhenSetAndRemovedWhenCleared) {
   ExeList->Items(0)->Empty();
   *ExeList->Items(0) = TVorlexType{0, "A", 0, "a.exe", "", ""};
   ExeList->Items(1)->Show = smNormal;
+  ExeList->Items(1)->Submenu = 0;
   SaveSettings();
   EXPECT_EQ(ReadFile(IniFileName.utf8), untouched);
 }

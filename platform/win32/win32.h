@@ -266,7 +266,7 @@ class Win32Platform : public Platform {
   HINSTANCE instance_;
   ScopedHandle mutex_;
   std::set<std::wstring> classes_;
-  ScopedComInit com_;          // the shell's icon and launch functions want COM on this thread
+  ScopedComInit com_;           // the shell's icon and launch functions want COM on this thread
   ShownMenu* shown_ = nullptr;  // the menu TrackPopupMenu shows now
   // The look-ups' worker (icons, RunAside) and its queue, shared with the thread, which
   // may outlive the platform while a lookup hangs on a share.

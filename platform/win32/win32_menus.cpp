@@ -29,7 +29,7 @@ bool RunsOnWine() {
   return wine;
 }
 
-bool g_menuDrawsImages = false;                       // a menu whose images its owner draws is up
+bool g_menuDrawsImages = false;                     // a menu whose images its owner draws is up
 const Win32Platform::ShownMenu* g_shown = nullptr;  // the menu up now
 
 // WM_MEASUREITEM and WM_DRAWITEM for such an image, whose bitmap is the

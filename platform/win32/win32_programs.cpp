@@ -143,8 +143,8 @@ bool Win32Platform::ListFolder(const FilePath& folder, std::vector<FolderItem>& 
   // The basic information alone: no short names to make. A folder that
   // cannot be read (access denied, a share gone meanwhile) lists nothing.
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                 FIND_FIRST_EX_LARGE_FETCH);
+  HANDLE find =
+      FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return true;
   do {
     const std::wstring name = data.cFileName;
