@@ -40,9 +40,9 @@ if(VORLEX_E2E)
   target_link_options(vx_window PRIVATE -municode)
 
   add_executable(vorlex_e2e tests/e2e/e2e_startup.cpp tests/e2e/e2e_settings.cpp tests/e2e/e2e_hotkeys.cpp
-    tests/e2e/e2e_tray.cpp tests/e2e/e2e_time.cpp tests/e2e/e2e_editor.cpp tests/e2e/e2e_paths.cpp tests/e2e/e2e_options.cpp
+    tests/e2e/e2e_tray.cpp tests/e2e/e2e_time.cpp tests/e2e/e2e_editor.cpp tests/e2e/e2e_paths.cpp tests/e2e/e2e_options.cpp tests/e2e/e2e_folders.cpp
     tests/e2e/e2e_english.cpp tests/e2e/driver.cpp tests/e2e/driver_desktop.cpp)
-  target_link_libraries(vorlex_e2e PRIVATE vorlex_base gtest gtest_main user32 gdi32 advapi32 shell32)
+  target_link_libraries(vorlex_e2e PRIVATE vorlex_base gtest gtest_main user32 gdi32 advapi32 shell32 ole32 uuid)
   target_include_directories(vorlex_e2e PRIVATE ${CMAKE_SOURCE_DIR})
   # Real drops come from a small X11 drag source beside the tests.
   set(VX_XDND_DEFINE VX_XDND_SCRIPT="${CMAKE_SOURCE_DIR}/tests/e2e/xdnd_drop.py")

@@ -32,9 +32,11 @@ class FolderMenu : public ::testing::Test {
                           "Tom & Jerry.txt", "run.bat"})
       Touch(tools + "/" + f);
     d.p.hiddenFiles.insert(tools + "/secret.txt");
-    d.WriteIni("[Basic]\r\nCount=3\r\nVisibleMenuIcon=1\r\n[0]\r\nName=\"Tools\"\r\nHotKey=49236\r\nExe=\"" + tools +
-               "\"\r\nSubmenu=1\r\n[1]\r\nName=\"Calc\"\r\nExe=\"calc.exe\"\r\n[2]\r\nName=\"Notes\"\r\nHotKey=49230\r\n"
-               "Exe=\"" + tools + "/b.txt\"\r\nSubmenu=1\r\n");
+    d.WriteIni(
+        "[Basic]\r\nCount=3\r\nVisibleMenuIcon=1\r\n[0]\r\nName=\"Tools\"\r\nHotKey=49236\r\nExe=\"" + tools +
+        "\"\r\nSubmenu=1\r\n[1]\r\nName=\"Calc\"\r\nExe=\"calc.exe\"\r\n[2]\r\nName=\"Notes\"\r\nHotKey=49230\r\n"
+        "Exe=\"" +
+        tools + "/b.txt\"\r\nSubmenu=1\r\n");
     EXPECT_EQ(d.Start(), -1);
   }
   ~FolderMenu() override {

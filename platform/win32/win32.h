@@ -258,6 +258,8 @@ class Win32Platform : public Platform {
  private:
   // Appends the entries to a menu that is shown, numbered from `firstId`.
   void FillMenu(HMENU menu, int firstId, const std::vector<MenuEntrySpec>& entries);
+  // Lets go of what is known of a submenu and its own submenus.
+  void Forget(HMENU menu);
   void RedrawOpenMenus();
   void RegisterClassOnce(const std::wstring& name);
   Win32Files files_;

@@ -16,6 +16,7 @@ struct Win32Platform::ShownMenu {
   SubmenuOpens opens;
   std::map<int, std::pair<HMENU, UINT>> places;  // the menu that holds the entry, and its position
   std::map<HMENU, int> submenus;
+  HMENU opening = nullptr;  // the submenu being filled as it opens (WM_INITMENUPOPUP)
 };
 
 namespace {
@@ -29,8 +30,8 @@ bool RunsOnWine() {
   return wine;
 }
 
-bool g_menuDrawsImages = false;                     // a menu whose images its owner draws is up
-const Win32Platform::ShownMenu* g_shown = nullptr;  // the menu up now
+bool g_menuDrawsImages = false;               // a menu whose images its owner draws is up
+Win32Platform::ShownMenu* g_shown = nullptr;  // the menu up now
 
 // WM_MEASUREITEM and WM_DRAWITEM for such an image, whose bitmap is the
 // entry's item data; false for any other.
@@ -96,35 +97,67 @@ bool ShownMenuMessage(UINT msg, WPARAM w, LPARAM l) {
     if (it != g_shown->submenus.end() && g_shown->opens) {
       const int id = it->second;
       const SubmenuOpens opens = g_shown->opens;
+      g_shown->opening = it->first;
       RunInBoundary([&] { opens(id); });
+      if (g_shown) g_shown->opening = nullptr;
     }
   }
   return false;
 }
 
 void Win32Platform::FillMenu(HMENU menu, int firstId, const std::vector<MenuEntrySpec>& entries) {
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const MenuEntrySpec& e = entries[i];
-    const int id = firstId + static_cast<int>(i);
-    const UINT position = static_cast<UINT>(GetMenuItemCount(menu));
-    UINT flags = e.separator ? MF_SEPARATOR : MF_STRING | (e.checked ? MF_CHECKED : 0u) | (e.enabled ? 0u : MF_GRAYED);
-    UINT_PTR item = static_cast<UINT_PTR>(id + 1);
-    HMENU sub = nullptr;
-    if (e.submenu && !e.separator) {
-      sub = CreatePopupMenu();
-      if (!sub) ThrowLastError("CreatePopupMenu");
-      flags |= MF_POPUP;
-      item = reinterpret_cast<UINT_PTR>(sub);
-    }
-    if (!AppendMenuW(menu, flags, item, e.separator ? nullptr : Wide(e.caption).c_str())) {
-      const DWORD error = GetLastError();
-      if (sub) DestroyMenu(sub);
-      ThrowLastError("AppendMenuW", error);
-    }
-    if (sub) shown_->submenus[sub] = id;
-    shown_->places[id] = {menu, position};
-    if (e.bitmap && !e.separator) SetEntryImage(menu, position, e.bitmap);
+  // The entries a menu already has are changed in place and the rest added
+  // or taken away at its end: a menu that is open keeps its selection and
+  // its place in the person's path through the menus.
+  const int had = GetMenuItemCount(menu);
+  const int count = static_cast<int>(entries.size());
+  for (int pos = had - 1; pos >= count; --pos) {
+    Forget(GetSubMenu(menu, pos));
+    DeleteMenu(menu, static_cast<UINT>(pos), MF_BYPOSITION);  // its submenu goes with it
   }
+  for (int i = 0; i < count; ++i) {
+    const MenuEntrySpec& e = entries[static_cast<std::size_t>(i)];
+    const int id = firstId + i;
+    const UINT position = static_cast<UINT>(i);
+    const std::wstring caption = Wide(e.caption);
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU | MIIM_BITMAP | MIIM_DATA;
+    mii.fType = e.separator ? MFT_SEPARATOR : MFT_STRING;
+    mii.fState = (e.checked ? MFS_CHECKED : 0u) | (e.enabled ? 0u : MFS_GRAYED);
+    mii.wID = static_cast<UINT>(id + 1);
+    mii.dwTypeData = const_cast<wchar_t*>(caption.c_str());
+    if (e.bitmap && !e.separator) {
+      mii.hbmpItem = RunsOnWine() ? HBMMENU_CALLBACK : reinterpret_cast<HBITMAP>(e.bitmap);
+      mii.dwItemData = static_cast<ULONG_PTR>(e.bitmap);
+    }
+    if (e.submenu && !e.separator) {
+      mii.hSubMenu = CreatePopupMenu();
+      if (!mii.hSubMenu) ThrowLastError("CreatePopupMenu");
+    }
+    HMENU old = i < had ? GetSubMenu(menu, i) : nullptr;
+    const BOOL done =
+        i < had ? SetMenuItemInfoW(menu, position, TRUE, &mii) : InsertMenuItemW(menu, position, TRUE, &mii);
+    if (!done) {
+      const DWORD error = GetLastError();
+      if (mii.hSubMenu) DestroyMenu(mii.hSubMenu);
+      ThrowLastError(i < had ? "SetMenuItemInfoW" : "InsertMenuItemW", error);
+    }
+    if (old) {  // an entry's submenu is replaced, and no longer Windows' to destroy
+      Forget(old);
+      DestroyMenu(old);
+    }
+    if (mii.hSubMenu) shown_->submenus[mii.hSubMenu] = id;
+    shown_->places[id] = {menu, position};
+  }
+}
+
+void Win32Platform::Forget(HMENU menu) {
+  if (!menu) return;
+  for (int pos = 0, n = GetMenuItemCount(menu); pos < n; ++pos) Forget(GetSubMenu(menu, pos));
+  shown_->submenus.erase(menu);
+  for (auto it = shown_->places.begin(); it != shown_->places.end();)
+    it = it->second.first == menu ? shown_->places.erase(it) : std::next(it);
 }
 
 int Win32Platform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner,
@@ -172,20 +205,26 @@ void Win32Platform::SetShownMenu(int id, int firstId, const std::vector<MenuEntr
   for (const auto& [sub, opener] : shown_->submenus)
     if (opener == id) menu = sub;
   if (!menu) return;  // the submenu of an entry that is no longer shown
-  // The entries go, and with them their submenus (DeleteMenu destroys
-  // them): what is known of those goes first.
-  std::function<void(HMENU)> forget = [&](HMENU m) {
-    for (int pos = 0, n = GetMenuItemCount(m); pos < n; ++pos)
-      if (HMENU sub = GetSubMenu(m, pos)) {
-        forget(sub);
-        shown_->submenus.erase(sub);
-      }
-    for (auto it = shown_->places.begin(); it != shown_->places.end();)
-      it = it->second.first == m ? shown_->places.erase(it) : std::next(it);
-  };
-  forget(menu);
-  while (GetMenuItemCount(menu) > 0 && DeleteMenu(menu, 0, MF_BYPOSITION)) {
+  // An open submenu is not changed: its window keeps the size it opened
+  // with and draws no entry it gained, and Wine ends the whole menu. It is
+  // closed and opened again, as a person does with the arrow keys on the
+  // menu that holds it (Left closes its open submenu, Right opens the
+  // selected entry's), and its WM_INITMENUPOPUP then takes the entries. The
+  // keys go to that menu's window, which stays open: one sent to the
+  // submenu's own window, hidden by then, would end the menu under Wine.
+  if (id != -1 && menu != shown_->opening && !OpenMenuWindows(menu).empty()) {
+    auto place = shown_->places.find(id);
+    const std::vector<HWND> parent =
+        place == shown_->places.end() ? std::vector<HWND>{} : OpenMenuWindows(place->second.first);
+    if (!parent.empty()) {
+      PostMessageW(parent.front(), WM_KEYDOWN, VK_LEFT, 0);
+      PostMessageW(parent.front(), WM_KEYDOWN, VK_RIGHT, 0);
+    }
+    return;
   }
+  // What was known of the entries shown before goes; FillMenu knows them anew.
+  for (auto it = shown_->places.begin(); it != shown_->places.end();)
+    it = it->second.first == menu ? shown_->places.erase(it) : std::next(it);
   FillMenu(menu, firstId, entries);
   RedrawOpenMenus();
 }

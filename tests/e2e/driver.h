@@ -159,6 +159,22 @@ HWND WaitMenuReady(DWORD pid, DWORD ms);
 HWND ChildOfClass(HWND parent, const wchar_t* cls, int n = 0);
 // Types text as a person does, through the keyboard (SendInput).
 void TypeText(const std::wstring& text);
+// The processes of that program file name now running.
+std::vector<DWORD> Processes(const wchar_t* exe);
+// Ends, when it goes, the console hosts that came while it was there: the
+// one a console program started from a window got. Wine's outlives the
+// program it served and holds the test's output open, so that the test
+// would never be seen to end.
+class NewConsoleHosts {
+ public:
+  NewConsoleHosts();
+  NewConsoleHosts(const NewConsoleHosts&) = delete;
+  NewConsoleHosts& operator=(const NewConsoleHosts&) = delete;
+  ~NewConsoleHosts();
+
+ private:
+  std::vector<DWORD> before_;
+};
 SIZE ClientSize(HWND wnd);
 // Opens the item editor from the command menu, as a person does.
 HWND OpenEditor(const Vorlex& v);

@@ -1,12 +1,16 @@
 // The driver's hands and eyes on the desktop: Wine's own notification area,
 // the host's tools (xdotool clicks as a person clicks), the mouse buttons,
 // what vx_marker.exe recorded, texts beside captions, processor time and
-// the clock's text forms.
+// the clock's text forms, the processes running.
+#include "tests/e2e/driver.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/win32/scoped.h"
-#include "tests/e2e/driver.h"
 
 namespace e2e {
 
@@ -173,6 +177,30 @@ long long NowSeconds() {
   SYSTEMTIME st;
   GetLocalTime(&st);
   return SecondsOf(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
+}
+
+// The processes of that program file name now running.
+std::vector<DWORD> Processes(const wchar_t* exe) {
+  std::vector<DWORD> found;
+  const vx::win32::ScopedHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snap.Valid()) return found;
+  PROCESSENTRY32W e{};
+  e.dwSize = sizeof e;
+  for (BOOL more = Process32FirstW(snap.Get(), &e); more; more = Process32NextW(snap.Get(), &e))
+    if (lstrcmpiW(e.szExeFile, exe) == 0) found.push_back(e.th32ProcessID);
+  return found;
+}
+
+NewConsoleHosts::NewConsoleHosts() : before_(Processes(L"conhost.exe")) {}
+
+NewConsoleHosts::~NewConsoleHosts() {
+  for (DWORD pid : Processes(L"conhost.exe")) {
+    if (std::find(before_.begin(), before_.end(), pid) != before_.end()) continue;
+    const vx::win32::ScopedHandle host(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (!host.Valid()) continue;
+    TerminateProcess(host.Get(), 0);
+    WaitForSingleObject(host.Get(), 5000);
+  }
 }
 
 }  // namespace e2e

@@ -218,7 +218,9 @@ void SetStartWithWindows(const Vorlex& v, HWND editor, bool on) {
   ASSERT_NE(box, nullptr);
   // The click reaches the box through the X server a moment later.
   auto shows = [&] { return (SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) == on; };
-  if (!shows()) EXPECT_TRUE(ClickUntil(box, shows));
+  if (!shows()) {
+    EXPECT_TRUE(ClickUntil(box, shows));
+  }
   ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"閉じる")));
   ASSERT_TRUE(WaitHidden(etc));
 }

@@ -289,41 +289,6 @@ DWORD ChildProcess(DWORD parent, const wchar_t* exe) {
   return found;
 }
 
-// The processes of that program file name now running.
-std::vector<DWORD> Processes(const wchar_t* exe) {
-  std::vector<DWORD> found;
-  const ScopedHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snap.Valid()) return found;
-  PROCESSENTRY32W e{};
-  e.dwSize = sizeof e;
-  for (BOOL more = Process32FirstW(snap.Get(), &e); more; more = Process32NextW(snap.Get(), &e))
-    if (lstrcmpiW(e.szExeFile, exe) == 0) found.push_back(e.th32ProcessID);
-  return found;
-}
-
-// Ends, when it goes, the console hosts that came while it was there: the
-// one a console program started from a window got. Wine's outlives the
-// program it served and holds the test's output open, so that the test
-// would never be seen to end.
-class NewConsoleHosts {
- public:
-  NewConsoleHosts() : before_(Processes(L"conhost.exe")) {}
-  NewConsoleHosts(const NewConsoleHosts&) = delete;
-  NewConsoleHosts& operator=(const NewConsoleHosts&) = delete;
-  ~NewConsoleHosts() {
-    for (DWORD pid : Processes(L"conhost.exe")) {
-      if (std::find(before_.begin(), before_.end(), pid) != before_.end()) continue;
-      const ScopedHandle host(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
-      if (!host.Valid()) continue;
-      TerminateProcess(host.Get(), 0);
-      WaitForSingleObject(host.Get(), 5000);
-    }
-  }
-
- private:
-  std::vector<DWORD> before_;
-};
-
 }  // namespace
 
 TEST_F(Paths, On64BitWindowsTheProgramStartsSystem32ProgramsAsTheUserNamedThem) {

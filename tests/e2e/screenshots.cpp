@@ -1,5 +1,5 @@
 // Pictures of the program as a person sees it on the Wine desktop: the
-// launch menu and the command menu, the editor, the other settings, the
+// launch menu with a folder's menu open in it, the command menu, the editor, the other settings, the
 // version box, and the time window collapsed and expanded, each at 96 and
 // at 192 DPI. Each is a BMP file in the folder named on the command line;
 // scripts/screenshots.sh makes PNG files of them for the docs.
@@ -11,6 +11,21 @@
 using namespace e2e;
 
 namespace {
+
+// Every menu window of the process that shows, as one picture.
+bool ShootMenus(DWORD pid, const std::wstring& path) {
+  Sleep(400);
+  RECT all{};
+  for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    RECT r;
+    if (owner == pid && IsWindowVisible(w) && GetWindowRect(w, &r)) UnionRect(&all, &all, &r);
+  }
+  const bool ok = !IsRectEmpty(&all) && SaveScreenBmp(all, path);
+  if (!ok) std::fprintf(stderr, "no picture for %ls\n", path.c_str());
+  return ok;
+}
 
 bool Shoot(HWND wnd, const std::wstring& path) {
   Sleep(400);  // a refresh of the clock, and the frame drawn
@@ -43,8 +58,19 @@ bool TimeWindow(const std::wstring& out, DWORD dpi) {
 }
 
 // The names of the items of Items(), in their order, in each language.
-constexpr const char* kShotItems[] = {"メモ帳", "ドキュメント", "-", "電卓", "見つからない"};
-constexpr const char* kShotItemsEnglish[] = {"Notepad", "Documents", "-", "Calculator", "Missing"};
+constexpr const char* kShotItems[] = {"メモ帳", "ツール", "-", "電卓", "見つからない"};
+constexpr const char* kShotItemsEnglish[] = {"Notepad", "Tools", "-", "Calculator", "Missing"};
+
+// The folder that the second item opens as a menu: two sub-folders, a
+// program, a script and two documents.
+std::wstring MakeTools(const std::wstring& folder) {
+  const std::wstring tools = folder + L"\\tools";
+  CreateDirectoryW(tools.c_str(), nullptr);
+  for (const wchar_t* sub : {L"\\Scripts", L"\\資料"}) CreateDirectoryW((tools + sub).c_str(), nullptr);
+  for (const wchar_t* file : {L"\\run.bat", L"\\メモ.txt", L"\\Report 2026.txt"}) WriteBytes(tools + file, "x\r\n");
+  CopyFileW((folder + L"\\vx_marker.exe").c_str(), (tools + L"\\Marker.exe").c_str(), FALSE);
+  return tools;
+}
 
 // A Shift-JIS file, as a Japanese person's is.
 std::string Items(const std::wstring& folder) {
@@ -57,7 +83,7 @@ std::string Items(const std::wstring& folder) {
       "[0]\r\nName=\"メモ帳\"\r\nHotKey=" +
       std::to_string(0x4000 | 0x8000 | 'N') + "\r\nExe=\"" + marker +
       "\"\r\nActivate=1\r\nShow=2\r\n"
-      "[1]\r\nName=\"ドキュメント\"\r\nExe=\"C:\\\"\r\n"
+      "[1]\r\nName=\"ツール\"\r\nExe=\"<folder>\\tools\"\r\nSubmenu=1\r\n"
       "[2]\r\nName=\"-\"\r\n"
       "[3]\r\nName=\"電卓\"\r\nHotKey=" +
       std::to_string(0x4000 | 0x2000 | 'C') + "\r\nExe=\"" + marker +
@@ -93,12 +119,27 @@ bool MenusAndDialogs(const std::wstring& out, DWORD dpi) {
   const std::wstring suffix = (dpi == 96 ? L"" : L"-" + std::to_wstring(dpi)) + L".bmp";
   const std::wstring folder = NewFolder(L"screenshots-dialogs-" + std::to_wstring(dpi));
   WriteBytes(folder + L"\\Vorlex.ini", Items(folder));
+  MakeTools(folder);
   Vorlex v(folder);
   if (!v.Start() || !v.WaitReady()) return false;
   // The entry of the missing program selected: the selection's colour
   // shows through its blank image.
   const int missing = english ? MenuDowns(kShotItemsEnglish, "Missing") : MenuDowns(kShotItems, "見つからない");
   bool ok = ShootMenu(v, true, out + L"\\launch-menu" + suffix, missing);
+  // The folder's menu open beside it, its first file selected.
+  RECT icon;
+  if (WineTrayIconRect(icon) && PersonClick(icon, true, 1) && WaitMenuReady(v.Pid(), 10000)) {
+    for (int i = 0; i < MenuDowns(kShotItems, "ツール"); ++i) PressKeys({}, VK_DOWN);
+    PressKeys({}, VK_RIGHT);
+    Sleep(300);  // listed meanwhile
+    for (int i = 0; i < 3; ++i) PressKeys({}, VK_DOWN);
+    ok = ShootMenus(v.Pid(), out + L"\\folder-menu" + suffix) && ok;
+    PressKeys({}, VK_ESCAPE);  // the folder's menu, then the launch menu
+    PressKeys({}, VK_ESCAPE);
+    ok = WaitNoWindowOf(v.Pid(), L"#32768", 5000) && ok;
+  } else {
+    ok = false;
+  }
   ok = ShootMenu(v, false, out + L"\\command-menu" + suffix) && ok;
   if (ChooseCommand(v, "MI_Set")) {  // the editor
     HWND editor = WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
