@@ -333,10 +333,21 @@ std::vector<DWORD> CaptureScreen(const RECT& r) {
   return pixels;
 }
 
-bool SaveScreenBmp(const RECT& r, const std::wstring& path) {
-  const std::vector<DWORD> px = CaptureScreen(r);
+bool SaveScreenBmp(const RECT& r, const std::wstring& path, const std::vector<RECT>& only) {
+  std::vector<DWORD> px = CaptureScreen(r);
   const int w = r.right - r.left, h = r.bottom - r.top;
   if (px.empty()) return false;
+  if (!only.empty()) {
+    // What lies outside the windows is the bare X screen: it shows as
+    // Windows' own desktop colour instead.
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const POINT at{r.left + x, r.top + y};
+        bool inside = false;
+        for (const RECT& keep : only) inside = inside || PtInRect(&keep, at);
+        if (!inside) px[static_cast<std::size_t>(y) * w + x] = 0x3A6EA5;
+      }
+  }
   const int stride = (w * 3 + 3) & ~3;
   BITMAPFILEHEADER fh{};
   BITMAPINFOHEADER ih{};

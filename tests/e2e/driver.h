@@ -199,5 +199,7 @@ bool DropFilesOn(const std::wstring& title, const std::vector<std::wstring>& fil
 // Sets the DPI that Wine gives the programs started from now on.
 void SetWineDpi(DWORD dpi);
 // Writes the screen's pixels in the rectangle as a 24-bit BMP file.
-bool SaveScreenBmp(const RECT& r, const std::wstring& path);
+// With `only`, just those rectangles of it (windows), the rest in the
+// desktop's colour.
+bool SaveScreenBmp(const RECT& r, const std::wstring& path, const std::vector<RECT>& only = {});
 }  // namespace e2e

@@ -59,10 +59,10 @@ class Folders : public E2E {
     WriteBytes(tools + L"\\Scripts\\mark.bat", "@echo off\r\necho marked> \"%~dp0bat.txt\"\r\n");
     WriteBytes(tools + L"\\notes.txt", "notes\r\n");
     ASSERT_TRUE(MakeShortcut(tools + L"\\Marker.lnk", folder + L"\\vx_marker.exe", L"lnk.txt", folder));
-    WriteUtf16Ini(Ini(), L";Vorlex Initialize File\r\n[Basic]\r\nCount=1\r\nVisibleMenuIcon=1\r\n[0]\r\nName=\"Tools\"\r\n"
-                         L"HotKey=" +
-                             std::to_wstring(0x4000 | 0x8000 | VK_F7) + L"\r\nExe=\"" + tools +
-                             L"\"\r\nSubmenu=1\r\n");
+    WriteUtf16Ini(Ini(),
+                  L";Vorlex Initialize File\r\n[Basic]\r\nCount=1\r\nVisibleMenuIcon=1\r\n[0]\r\nName=\"Tools\"\r\n"
+                  L"HotKey=" +
+                      std::to_wstring(0x4000 | 0x8000 | VK_F7) + L"\r\nExe=\"" + tools + L"\"\r\nSubmenu=1\r\n");
   }
   // A person's pace between keys in a menu: a submenu that opens is listed
   // meanwhile.
@@ -144,4 +144,3 @@ TEST_F(Folders, TheItemsHotkeyPopsTheFolderUpAtTheCursorAndAShortcutInItStarts) 
   EXPECT_FALSE(FileExists(tools + L"\\Scripts\\bat.txt"));
   EXPECT_EQ(v.Close(), 0u);
 }
-

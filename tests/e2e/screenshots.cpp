@@ -5,6 +5,7 @@
 // scripts/screenshots.sh makes PNG files of them for the docs.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/driver.h"
 
@@ -16,13 +17,17 @@ namespace {
 bool ShootMenus(DWORD pid, const std::wstring& path) {
   Sleep(400);
   RECT all{};
+  std::vector<RECT> menus;
   for (HWND w = FindWindowW(L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr)) {
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
     RECT r;
-    if (owner == pid && IsWindowVisible(w) && GetWindowRect(w, &r)) UnionRect(&all, &all, &r);
+    if (owner == pid && IsWindowVisible(w) && GetWindowRect(w, &r)) {
+      UnionRect(&all, &all, &r);
+      menus.push_back(r);
+    }
   }
-  const bool ok = !IsRectEmpty(&all) && SaveScreenBmp(all, path);
+  const bool ok = !IsRectEmpty(&all) && SaveScreenBmp(all, path, menus);
   if (!ok) std::fprintf(stderr, "no picture for %ls\n", path.c_str());
   return ok;
 }
