@@ -1,7 +1,5 @@
 #include "app/Fom_Main.h"
 
-#include "app/folder_menu.h"
-
 #include <iterator>
 #include <memory>
 #include <utility>

@@ -5,7 +5,7 @@ set(VX_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined)
 foreach(target vorlex_base vorlex_platform vorlex_core)
   target_compile_options(${target} PRIVATE ${VX_SANITIZE} -fsanitize=fuzzer-no-link)
 endforeach()
-vx_layer(vorlex_headless SOURCES platform/headless/headless.cpp platform/headless/headless_controls.cpp
+vx_layer(vorlex_headless SOURCES platform/headless/headless.cpp platform/headless/headless_menus.cpp platform/headless/headless_controls.cpp
                                  platform/headless/posix_files.cpp platform/headless/iconv_codepage.cpp
          SEES base platform/platform.h platform/patient_files.h platform/safe_files.h platform/headless
          LINKS vorlex_platform)

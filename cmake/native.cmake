@@ -4,7 +4,7 @@ find_package(GTest REQUIRED)
 find_package(Threads REQUIRED)
 include(GoogleTest)
 
-vx_layer(vorlex_headless SOURCES platform/headless/headless.cpp platform/headless/headless_controls.cpp
+vx_layer(vorlex_headless SOURCES platform/headless/headless.cpp platform/headless/headless_menus.cpp platform/headless/headless_controls.cpp
                                  platform/headless/posix_files.cpp platform/headless/iconv_codepage.cpp
          SEES base platform/platform.h platform/patient_files.h platform/safe_files.h platform/headless
          LINKS vorlex_platform)
