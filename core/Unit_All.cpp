@@ -316,8 +316,11 @@ void FindNamesFolder(const std::string& exe, std::function<void(bool)> answer) {
 FilePath ItemFolder(const TVorlexType& item) { return ResolveLaunch(item.Exe, "", "", CorePlatform()).file; }
 
 void OpenFolderEntry(const FilePath& path, bool elevated) {
-  const LaunchRequest request{path, "", path.Folder()};
-  Start(request, path.utf8, false, elevated, ShowCommand(smNormal));
+  // A program in System32 starts as 64-bit Windows has it, as an item's
+  // does; a document goes as named, to the program that opens it.
+  Platform& p = CorePlatform();
+  const FilePath file(IsProgramPath(path.utf8, p) ? AsSystemHasIt(path.utf8, p) : path.utf8);
+  Start(LaunchRequest{file, "", path.Folder()}, path.utf8, false, elevated, ShowCommand(smNormal));
 }
 
 std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg) {

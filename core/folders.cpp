@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "core/launch.h"
 
 namespace vx {
 
@@ -23,7 +24,9 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 FolderContents ListFolderMenu(const FilePath& folder, Platform& p) {
   FolderContents contents;
   std::vector<FolderItem> items;
-  contents.isFolder = p.ListFolder(folder, items);
+  // Read as 64-bit Windows has it (System32 is not SysWOW64); the entries
+  // keep the folder's name as given.
+  contents.isFolder = p.ListFolder(FilePath(AsSystemHasIt(folder.utf8, p)), items);
   items.erase(
       std::remove_if(items.begin(), items.end(),
                      [](const FolderItem& i) { return i.hidden || FoldCase(i.name) == FoldCase("desktop.ini"); }),

@@ -27,7 +27,8 @@ struct FolderContents {
 };
 
 // Lists the folder: hidden and system files and desktop.ini are left out,
-// the sub-folders come first, each group sorted by Platform::NameBefore.
+// the sub-folders come first, each group sorted by Platform::NameBefore. A
+// 32-bit Vorlex on 64-bit Windows reads System32 as 64-bit Windows has it.
 // It may wait for a share: call it aside.
 FolderContents ListFolderMenu(const FilePath& folder, Platform& p);
 

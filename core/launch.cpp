@@ -133,14 +133,17 @@ LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, cons
   if (named) *named = file;
   // The working folder is handed to the started program, which reads it in
   // its own view of the system, so only the program's path is mapped.
-  std::string windir;
-  if (p.IsWow64() && (p.GetEnvironmentVariable("windir", windir) || p.GetEnvironmentVariable("SystemRoot", windir))) {
-    while (!windir.empty() && IsSeparator(windir.back())) windir.pop_back();
-    const std::string system32 = windir + "\\System32";
-    if (InFolder(file, system32) && IsProgramPath(file, p))
-      file = windir + "\\Sysnative" + file.substr(system32.size());
-  }
+  if (IsProgramPath(file, p)) file = AsSystemHasIt(file, p);
   return LaunchRequest{FilePath(file), params, FilePath(folder)};
+}
+
+std::string AsSystemHasIt(const std::string& path, Platform& p) {
+  std::string windir;
+  if (!p.IsWow64() || !(p.GetEnvironmentVariable("windir", windir) || p.GetEnvironmentVariable("SystemRoot", windir)))
+    return path;
+  while (!windir.empty() && IsSeparator(windir.back())) windir.pop_back();
+  const std::string system32 = windir + "\\System32";
+  return InFolder(path, system32) ? windir + "\\Sysnative" + path.substr(system32.size()) : path;
 }
 
 namespace {

@@ -27,6 +27,11 @@ namespace vx {
 LaunchRequest ResolveLaunch(const std::string& exe, const std::string& par, const std::string& dir, Platform& p,
                             std::string* named = nullptr);
 
+// The path as 64-bit Windows has it: for a 32-bit program on 64-bit
+// Windows, "%windir%\System32" and below through Sysnative, which the file
+// system does not redirect to SysWOW64; elsewhere the path as it is.
+std::string AsSystemHasIt(const std::string& path, Platform& p);
+
 // The program that a resolved item runs: the file itself when it is a
 // program, a shortcut's target when that is one; empty for a document, a
 // folder or a URL, which the shell opens with a program of its choosing.

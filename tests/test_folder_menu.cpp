@@ -119,7 +119,7 @@ TEST_F(FolderMenu, CtrlShiftStartsAProgramElevatedAndADocumentAsEver) {
 
 TEST_F(FolderMenu, ItIsListedAsItOpensAsideAndASlowFolderHoldsUpNothing) {
   d.p.slowShares[tools] = 5000;
-  d.p.folderListings = 0;
+  d.p.listedFolders.clear();
   const std::uint64_t pressed = d.p.tick;
   std::uint64_t opened = 0, filledAt = 0;
   V before, after;
@@ -137,7 +137,7 @@ TEST_F(FolderMenu, ItIsListedAsItOpensAsideAndASlowFolderHoldsUpNothing) {
   ASSERT_GE(after.size(), 3u);
   EXPECT_EQ(after[2], "Beta");
   EXPECT_GE(filledAt, opened + 5000);
-  EXPECT_EQ(d.p.folderListings, 1);
+  EXPECT_EQ(d.p.listedFolders, V{tools});
 
   // The launch menu alone lists no folder; each opening of the folder's
   // menu lists it once, anew.
@@ -145,14 +145,14 @@ TEST_F(FolderMenu, ItIsListedAsItOpensAsideAndASlowFolderHoldsUpNothing) {
   d.p.onPopup = [](const HeadlessPlatform::Popup&) { return -1; };
   d.system().PressHotKey(kModControl, 0x4D);
   d.Pump();
-  EXPECT_EQ(d.p.folderListings, 1);
+  EXPECT_EQ(d.p.listedFolders, V{tools});
   Touch(tools + "/new.txt");
   V again;
   OpenFolder([&](const HeadlessPlatform::Popup& pop, int opener) {
     again = Captions(pop.Submenu(opener)->entries);
     return -1;
   });
-  EXPECT_EQ(d.p.folderListings, 2);
+  EXPECT_EQ(d.p.listedFolders, (V{tools, tools}));
   EXPECT_NE(std::find(again.begin(), again.end(), "new.txt"), again.end());
 }
 

@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "core/folders.h"
 #include "core/launch.h"
 #include "platform/headless/headless.h"
 
@@ -117,6 +118,13 @@ TEST_F(Launch, Under64BitWindowsOnlySystem32ProgramsGoThroughSysnative) {
   EXPECT_FALSE(IsProgramPath("C:\\a\\.exe.txt", p));
   // The folder is the started program's to read in its own view.
   EXPECT_EQ(Resolve("C:\\Windows\\System32\\cmd.exe", "", "C:\\Windows\\System32").dir.utf8, "C:\\Windows\\System32");
+  // A folder's menu lists System32 as 64-bit Windows has it, its entries
+  // keep the name given.
+  ListFolderMenu(FilePath("C:\\Windows\\System32"), p);
+  ListFolderMenu(FilePath("C:\\Windows\\System32\\drivers"), p);
+  ListFolderMenu(FilePath("C:\\Windows\\SysWOW64"), p);
+  EXPECT_EQ(p.listedFolders, (std::vector<std::string>{"C:\\Windows\\Sysnative", "C:\\Windows\\Sysnative\\drivers",
+                                                       "C:\\Windows\\SysWOW64"}));
 }
 
 // A 32-bit program on 64-bit Windows is told that ProgramFiles is the

@@ -156,6 +156,21 @@ TEST_F(CoreTest, ExecItemOpensTheItemThroughTheShell) {
   EXPECT_TRUE(p.messageBoxes.empty());
 }
 
+TEST_F(CoreTest, AFolderMenusEntryStartsInItsFolderAndASystem32ProgramAs64BitWindowsHasIt) {
+  p.environment["windir"] = "C:\\Windows";
+  p.wow64 = true;
+  OpenFolderEntry(FilePath("C:\\Tools\\Büro ☕\\notes.txt"), false);
+  OpenFolderEntry(FilePath("C:\\Windows\\System32\\cmd.exe"), false);
+  OpenFolderEntry(FilePath("C:\\Windows\\System32\\license.rtf"), false);
+  ASSERT_EQ(p.launches.size(), 3u);
+  EXPECT_EQ(p.launches[0].file, "C:\\Tools\\Büro ☕\\notes.txt");
+  EXPECT_EQ(p.launches[0].dir, "C:\\Tools\\Büro ☕");
+  EXPECT_EQ(p.launches[0].verb, "OPEN");
+  EXPECT_EQ(p.launches[0].show, 5);
+  EXPECT_EQ(p.launches[1].file, "C:\\Windows\\Sysnative\\cmd.exe");
+  EXPECT_EQ(p.launches[2].file, "C:\\Windows\\System32\\license.rtf");  // its program reads it in its own view
+}
+
 // The start options, on a desktop where the started programs open windows.
 class StartOptions : public CoreTest {
  protected:

@@ -243,7 +243,7 @@ class HeadlessPlatform : public Platform {
   // The folders a test lists (ListFolder reads the real file system) hold
   // these hidden or system files.
   std::set<std::string> hiddenFiles;
-  int folderListings = 0;  // how many folders were listed
+  std::vector<std::string> listedFolders;  // the folders ListFolder was asked for, in order
   std::set<Handle> liveIcons, liveBitmaps;
   std::map<Handle, Point> bitmapSizes;  // each image's size, as it was made
   std::vector<std::pair<NotifyOp, NotifyIconData>> notifyCalls;

@@ -71,7 +71,7 @@ void HeadlessPlatform::SetShownMenuBitmap(int id, Handle bitmap) {
 }
 
 bool HeadlessPlatform::ListFolder(const FilePath& folder, std::vector<FolderItem>& items) {
-  ++folderListings;
+  listedFolders.push_back(folder.utf8);
   ShareLookUp(folder.utf8);
   items.clear();
   std::error_code ec;
