@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/Fom_Main.h"
+#include "core/Unit_All.h"
 #include "tests/harness.h"
 
 namespace vx::test {
@@ -195,6 +196,20 @@ TEST_F(FolderMenu, ItsHotkeyPopsTheFolderUpAtTheCursorAndAFileStartsAsEver) {
   EXPECT_EQ(d.p.popups.size(), 1u);
   ASSERT_EQ(d.p.launches.size(), 2u);
   EXPECT_EQ(d.p.launches[1].file, tools + "/b.txt");
+  // A left double-click on the icon, whose item it is, opens the folder as
+  // it always has, and no menu.
+  LeftDoubleClickMenuNo = 0;
+  const std::uint32_t clicks[] = {kWmLButtonDown, kWmLButtonUp, kWmLButtonDblClk, kWmLButtonUp};
+  for (int i = 0; i < 4; ++i) {  // queued before the first is handled, as a quick person's are
+    d.p.keys[kVkLButton] = i % 2 == 0;
+    d.Tray(clicks[i]);
+  }
+  d.p.keys[kVkLButton] = false;
+  d.Pump();
+  EXPECT_EQ(d.p.popups.size(), 1u);
+  ASSERT_EQ(d.p.launches.size(), 3u);
+  EXPECT_EQ(d.p.launches[2].file, tools);
+  Form_Main->AutoPopupOn();
   // As the launch menu's own hotkey, it opens nothing while the menus are off.
   Form_Main->AutoPopupOff();
   ASSERT_TRUE(d.system().PressHotKey(kModControl | kModAlt, 'T'));
