@@ -250,10 +250,7 @@ void TForm_Main::SetMI_Caption() {
 }
 
 void TForm_Main::MI_ExeClick(TObject* Sender) {
-  // Ctrl+Shift held as the entry is chosen starts it elevated, as it does
-  // on the taskbar and in the Start menu.
-  auto down = [](int vk) { return (Application->P.GetKeyState(vk) & 0x8000) != 0; };
-  ExecItem(PM_Left->IndexOf(static_cast<TMenuItem*>(Sender)), down(kVkControl) && down(kVkShift));
+  ExecItem(PM_Left->IndexOf(static_cast<TMenuItem*>(Sender)), ChosenElevated());
 }
 
 void TForm_Main::MI_TimeClick(TObject*) { Form_Time->Show(); }

@@ -20,12 +20,6 @@ std::string MenuText(const std::string& name) {
   return out;
 }
 
-// Ctrl+Shift held as an entry is chosen starts it elevated, as on the
-// taskbar.
-bool Elevated() {
-  auto down = [](int vk) { return (Application->P.GetKeyState(vk) & 0x8000) != 0; };
-  return down(kVkControl) && down(kVkShift);
-}
 }  // namespace
 
 TFolderMenu::TFolderMenu(TComponent* owner, FilePath folder, const Calls& calls, std::function<void()> open)
@@ -43,6 +37,11 @@ TFolderMenu::~TFolderMenu() {
 }
 
 void TFolderMenu::NewShowing() { ++g_showing; }
+
+bool ChosenElevated() {
+  auto down = [](int vk) { return (Application->P.GetKeyState(vk) & 0x8000) != 0; };
+  return down(kVkControl) && down(kVkShift);
+}
 
 TMenuItem* TFolderMenu::AddEntry(const std::string& caption, std::function<void()> click) {
   auto* item = new TMenuItem(this);
@@ -87,7 +86,7 @@ void TFolderMenu::Fill(const FolderContents& contents) {
     AddEntry("-", nullptr);
     for (const FolderEntry& e : contents.entries) {
       const FilePath path = e.path;
-      TMenuItem* item = AddEntry(MenuText(e.caption), [path] { OpenFolderEntry(path, Elevated()); });
+      TMenuItem* item = AddEntry(MenuText(e.caption), [path] { OpenFolderEntry(path, ChosenElevated()); });
       if (e.folder) {
         item->OnClick = nullptr;
         item->SetSubmenu(new TFolderMenu(item, path, calls_, [path] { OpenFolderEntry(path, false); }));

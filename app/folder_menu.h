@@ -13,6 +13,10 @@
 
 namespace vx {
 
+// Whether Ctrl and Shift are held as a menu entry is chosen: it starts
+// elevated that once, as on the taskbar and in the Start menu.
+bool ChosenElevated();
+
 class TFolderMenu : public TPopupMenu {
  public:
   // What a folder's menu asks of the main window: an entry's icon, and to

@@ -8,10 +8,6 @@
 namespace vx {
 
 namespace {
-bool HasExtension(const std::string& name, const char* ext) {
-  const std::string e(ext);
-  return name.size() > e.size() && FoldCase(name.substr(name.size() - e.size())) == FoldCase(e);
-}
 // A name in the folder, with the folder's own separator ('/' only in the
 // headless desktop's paths).
 std::string InFolder(const std::string& folder, const std::string& name) {

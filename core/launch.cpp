@@ -146,12 +146,12 @@ std::string AsSystemHasIt(const std::string& path, Platform& p) {
   return InFolder(path, system32) ? windir + "\\Sysnative" + path.substr(system32.size()) : path;
 }
 
-namespace {
-
 bool HasExtension(const std::string& path, const char* ext) {
   const std::size_t n = std::strlen(ext);
-  return path.size() > n && FoldCase(path.substr(path.size() - n)) == ext;
+  return path.size() > n && FoldCase(path.substr(path.size() - n)) == FoldCase(ext);
 }
+
+namespace {
 
 // The part after the last separator.
 std::string FileNamePart(const std::string& path) {

@@ -53,6 +53,9 @@ Handle WindowToBringForward(const FilePath& program, Platform& p);
 // a document that mmc.exe opens; a URL ("https://example.com") is none.
 bool IsProgramPath(const std::string& utf8, Platform& p);
 
+// Whether the path ends in the extension (".lnk"), letter case aside.
+bool HasExtension(const std::string& path, const char* ext);
+
 // The text with every "%NAME%" of a set variable replaced by its value.
 std::string ExpandVariables(const std::string& utf8, Platform& p);
 
