@@ -106,9 +106,10 @@ bool ShownMenuMessage(UINT msg, WPARAM w, LPARAM l) {
 }
 
 void Win32Platform::FillMenu(HMENU menu, int firstId, const std::vector<MenuEntrySpec>& entries) {
-  // The entries a menu already has are changed in place and the rest added
-  // or taken away at its end: a menu that is open keeps its selection and
-  // its place in the person's path through the menus.
+  // Called for a menu that is not up, or as it opens (WM_INITMENUPOPUP):
+  // the entries it has are changed in place, the rest added or taken away
+  // at its end. An entry's submenu is made anew, as empty as it is asked
+  // for, and filled when it opens in turn.
   const int had = GetMenuItemCount(menu);
   const int count = static_cast<int>(entries.size());
   for (int pos = had - 1; pos >= count; --pos) {
