@@ -86,11 +86,10 @@ void TFolderMenu::Fill(const FolderContents& contents) {
     AddEntry("-", nullptr);
     for (const FolderEntry& e : contents.entries) {
       const FilePath path = e.path;
-      TMenuItem* item = AddEntry(MenuText(e.caption), [path] { OpenFolderEntry(path, ChosenElevated()); });
-      if (e.folder) {
-        item->OnClick = nullptr;
-        item->SetSubmenu(new TFolderMenu(item, path, calls_, [path] { OpenFolderEntry(path, false); }));
-      }
+      std::function<void()> start;
+      if (!e.folder) start = [path] { OpenFolderEntry(path, ChosenElevated()); };
+      TMenuItem* item = AddEntry(MenuText(e.caption), std::move(start));
+      if (e.folder) item->SetSubmenu(new TFolderMenu(item, path, calls_, [path] { OpenFolderEntry(path, false); }));
       calls_.requestIcon(item, path);
     }
     if (contents.entries.empty()) AddEntry(Tr(kFolderEmpty), nullptr)->Enabled = false;

@@ -307,8 +307,7 @@ void FindNamesFolder(const std::string& exe, std::function<void(bool)> answer) {
   FindOfExe(
       exe,
       [](const std::string& named, Platform& p) {
-        std::vector<FolderItem> none;
-        return !named.empty() && p.ListFolder(FilePath(named), none);
+        return !named.empty() && p.IsFolder(FilePath(AsSystemHasIt(named, p)));
       },
       std::move(answer));
 }

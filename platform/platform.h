@@ -502,6 +502,8 @@ class Platform {
   // names no folder (a file, nothing), and an empty list when the folder
   // cannot be read. It may wait for a share: use it aside.
   virtual bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) = 0;
+  // Whether the path names a folder, asked without listing it; aside too.
+  virtual bool IsFolder(const FilePath& path) = 0;
   // Whether `a` sorts before `b` as Explorer sorts names: letter case
   // ignored, and a run of digits by its number ("File 2" before "File 10").
   virtual bool NameBefore(const std::string& a, const std::string& b) = 0;

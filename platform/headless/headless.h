@@ -407,8 +407,9 @@ class HeadlessPlatform : public Platform {
   int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner,
                      const SubmenuOpens& opens) override;
   void SetShownMenu(int id, int firstId, const std::vector<MenuEntrySpec>& entries) override;
-  // The menu shown now is the last of `popups`: its entry takes the image.
-  void SetShownMenuBitmap(int index, Handle bitmap) override;
+  // The menu shown now is the last of `popups`: the entry with that id, in
+  // it or in a submenu, takes the image.
+  void SetShownMenuBitmap(int id, Handle bitmap) override;
 
   Handle LoadMainIcon() override { return NewIcon(); }
   Handle LoadSmallMainIcon() override {
@@ -442,6 +443,7 @@ class HeadlessPlatform : public Platform {
   bool ShortcutTarget(const FilePath& link, FilePath& target) override;
   bool SameFile(const FilePath& a, const FilePath& b) override;
   bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) override;
+  bool IsFolder(const FilePath& path) override;
   bool NameBefore(const std::string& a, const std::string& b) override;
 
  private:

@@ -70,13 +70,18 @@ void HeadlessPlatform::SetShownMenuBitmap(int id, Handle bitmap) {
   if (auto* e = const_cast<MenuEntrySpec*>(popups.back().Entry(id))) e->bitmap = bitmap;
 }
 
+bool HeadlessPlatform::IsFolder(const FilePath& path) {
+  ShareLookUp(path.utf8);
+  std::error_code ec;
+  return std::filesystem::is_directory(std::filesystem::path(path.utf8), ec);
+}
+
 bool HeadlessPlatform::ListFolder(const FilePath& folder, std::vector<FolderItem>& items) {
   listedFolders.push_back(folder.utf8);
-  ShareLookUp(folder.utf8);
   items.clear();
+  if (!IsFolder(folder)) return false;
   std::error_code ec;
   const std::filesystem::path path(folder.utf8);
-  if (!std::filesystem::is_directory(path, ec)) return false;
   for (const auto& entry : std::filesystem::directory_iterator(path, ec)) {
     FolderItem item;
     item.name = entry.path().filename().string();

@@ -251,6 +251,7 @@ class Win32Platform : public Platform {
   bool ShortcutTarget(const FilePath& link, FilePath& target) override;
   bool SameFile(const FilePath& a, const FilePath& b) override;
   bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) override;
+  bool IsFolder(const FilePath& path) override;
   bool NameBefore(const std::string& a, const std::string& b) override;
 
   struct ShownMenu;

@@ -133,11 +133,15 @@ bool Win32Platform::SameFile(const FilePath& a, const FilePath& b) {
 
 // ----------------------------------------------------------- Folders
 
+bool Win32Platform::IsFolder(const FilePath& path) {
+  const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool Win32Platform::ListFolder(const FilePath& folder, std::vector<FolderItem>& items) {
   items.clear();
+  if (!IsFolder(folder)) return false;
   std::wstring path = WidePath(folder);
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
   if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
   path += L'*';
   // The basic information alone: no short names to make. A folder that
