@@ -28,7 +28,8 @@ add_executable(vorlex_tests
   tests/test_editor_text.cpp
   tests/test_language.cpp
   tests/test_startup.cpp
-  tests/test_safe_files.cpp)
+  tests/test_safe_files.cpp
+  tests/test_crash_states.cpp)
 target_include_directories(vorlex_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(vorlex_tests PRIVATE vorlex_app vorlex_headless GTest::gtest_main Threads::Threads)
 gtest_discover_tests(vorlex_tests DISCOVERY_MODE PRE_TEST)

@@ -243,6 +243,7 @@ class SystemError : public std::runtime_error {
 
 // Windows error numbers that the portable code acts on.
 enum : std::uint32_t {
+  kErrorFileNotFound = 2,
   kErrorAccessDenied = 5,
   kErrorSharingViolation = 32,
   kErrorLockViolation = 33,

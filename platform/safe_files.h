@@ -14,11 +14,22 @@
 //   ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 leaves no file under the name: the
 //   new one is moved in, or else the old one back. A temporary file is
 //   deleted only while the file is whole under its name.
-// - Read: a file that a write left under its backup name alone comes back
-//   under its own name before it is read.
+// - A file with more than one name (a hard link, as package managers keep
+//   a portable program's settings) is rewritten in place, so that every
+//   name sees the new bytes: its old bytes are first made durable in
+//   "<file>.vxjnl" with a trailer that tells a whole journal from a torn
+//   one; the journal goes once the file is whole again.
 // - Create: the whole file or none (written under the temporary name and
 //   moved in, never over a file that is there).
 // - Append: the file as it was, or with the bytes added.
+//
+// Whatever stopped a write, the next call of any kind (Exists, Read,
+// Create, Append, Replace) first puts the file back together: a whole
+// journal is written back into the file; a file left under its backup
+// name alone comes back under its own name, else one left under its
+// temporary name alone (nothing under the name is never written over).
+// A backup or temporary file beside a file under its name is deleted only
+// once that file was read whole.
 #pragma once
 
 #include <memory>
@@ -41,6 +52,7 @@ class SafeFiles : public Files {
  public:
   static constexpr const char* kTempSuffix = ".vxtmp";
   static constexpr const char* kBackupSuffix = ".vxbak";
+  static constexpr const char* kJournalSuffix = ".vxjnl";
 
   // An open file, written through WriteFile and made durable through
   // FlushFileBuffers; closed (CloseHandle) by Close, or when dropped.
@@ -55,6 +67,7 @@ class SafeFiles : public Files {
   enum class Open {
     CreateAlways,  // CREATE_ALWAYS: a new, empty file in any case
     Append,        // OPEN_ALWAYS with FILE_APPEND_DATA
+    Truncate,      // TRUNCATE_EXISTING: the same file (all its names), emptied
   };
   struct Attributes {
     bool exists = false;
@@ -62,6 +75,7 @@ class SafeFiles : public Files {
     bool readOnly = false;
   };
 
+  bool Exists(const FilePath& path) override;
   bool Read(const FilePath& path, std::string& bytes, std::size_t maxBytes) override;
   void Create(const FilePath& path, const std::string& bytes) override;
   void Append(const FilePath& path, const std::string& bytes) override;
@@ -84,12 +98,27 @@ class SafeFiles : public Files {
   virtual void ReplaceFile(const FilePath& replaced, const FilePath& replacement, const FilePath& backup) = 0;
   // DeleteFileW; false when the file could not be deleted.
   virtual bool DeleteFile(const FilePath& path) = 0;
+  // How many names the file has (GetFileInformationByHandle's
+  // nNumberOfLinks); 1 when the system cannot tell.
+  virtual std::uint32_t LinkCount(const FilePath& path) = 0;
 
  private:
   // The file's attributes; ReadOnlyFile for a read-only file or a folder.
   Attributes RefuseReadOnly(const FilePath& path, const char* function);
-  void WriteWhole(const FilePath& temp, const std::vector<std::string_view>& pieces);
+  // Puts back together what a write that was cut short left (above).
+  void Recover(const FilePath& target);
+  // Deletes what a finished or failed write left beside a file that was
+  // just read whole.
+  void DropLeftovers(const FilePath& target);
+  // Writes the pieces into `path` through a file opened `how`, made
+  // durable and closed; a leftover of an earlier run under a new file's
+  // name is deleted first.
+  void WriteWhole(const FilePath& path, const std::vector<std::string_view>& pieces, Open how = Open::CreateAlways);
   void ReplaceExisting(const FilePath& target, const FilePath& temp);
+  void ReplaceInPlace(const FilePath& target, const std::vector<std::string_view>& pieces);
+  // Writes a whole journal's old bytes back into the file; false for a
+  // torn journal (the file was not touched yet).
+  bool RollBack(const FilePath& target, const FilePath& journal);
 };
 
 }  // namespace vx

@@ -48,11 +48,17 @@ class PosixFiles : public SafeFiles {
   // name), any other call changed nothing. Anything else thrown stands for
   // a crash at that moment.
   std::function<void(Call, const std::string& path)> faultHook;
+  // Called inside a call that is more than one step on the disk, between
+  // its steps (ReplaceFile: after the replaced file took the backup name,
+  // before the replacement takes its name): where a crash can stop it.
+  std::function<void(Call)> midwayHook;
   // Files that another program holds open without sharing them (a scan, a
   // backup): every open of one fails with a sharing violation.
   std::set<std::string> held;
-
-  bool Exists(const FilePath& path) override;
+  // Files with the hidden attribute. CREATE_ALWAYS refuses them with
+  // ERROR_ACCESS_DENIED; a move takes the attribute along, and ReplaceFile
+  // gives the replacement the replaced file's.
+  std::set<std::string> hidden;
 
  protected:
   bool ReadFile(const FilePath& path, std::string& bytes, std::size_t maxBytes) override;
@@ -62,6 +68,7 @@ class PosixFiles : public SafeFiles {
   void MoveFile(const FilePath& from, const FilePath& to) override;
   void ReplaceFile(const FilePath& replaced, const FilePath& replacement, const FilePath& backup) override;
   bool DeleteFile(const FilePath& path) override;
+  std::uint32_t LinkCount(const FilePath& path) override;
 
  private:
   class PosixWriter;

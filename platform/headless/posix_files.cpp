@@ -131,12 +131,6 @@ bool PosixFiles::ReadFile(const FilePath& file, std::string& bytes, std::size_t 
   return true;
 }
 
-bool PosixFiles::Exists(const FilePath& file) {
-  const std::string& path = file.utf8;
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 namespace {
 
 // The file a path names: a symbolic link is followed to its target, which
@@ -208,9 +202,12 @@ std::unique_ptr<SafeFiles::Writer> PosixFiles::CreateFile(const FilePath& file, 
   const std::string& path = file.utf8;
   Before(Call::CreateFile, path);
   CheckNotHeld(held, path);
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
-  if (how == Open::CreateAlways) flags |= O_TRUNC | O_NOFOLLOW;
-  if (how == Open::Append) flags |= O_APPEND;
+  if (how == Open::CreateAlways && hidden.count(path))
+    throw SystemError("CreateFileW " + path + ": CREATE_ALWAYS on a hidden file (5)", kErrorAccessDenied);
+  int flags = O_WRONLY | O_CLOEXEC;
+  if (how == Open::CreateAlways) flags |= O_CREAT | O_TRUNC | O_NOFOLLOW;
+  if (how == Open::Append) flags |= O_CREAT | O_APPEND;
+  if (how == Open::Truncate) flags |= O_TRUNC;
   Fd fd(::open(path.c_str(), flags, 0644));
   if (fd.get() < 0) Fail("open", path, errno);
   return std::make_unique<PosixWriter>(*this, fd.release(), path);
@@ -232,6 +229,7 @@ void PosixFiles::MoveFile(const FilePath& from, const FilePath& to) {
   if (::lstat(to.utf8.c_str(), &st) == 0)
     throw SystemError("MoveFileEx " + to.utf8 + ": the file exists (183)", kErrorAlreadyExists);
   if (::rename(from.utf8.c_str(), to.utf8.c_str()) != 0) Fail("rename", from.utf8, errno);
+  if (hidden.erase(from.utf8)) hidden.insert(to.utf8);
   SyncFolderOf(to.utf8);  // MOVEFILE_WRITE_THROUGH
 }
 
@@ -242,6 +240,7 @@ void PosixFiles::ReplaceFile(const FilePath& replaced, const FilePath& replaceme
   auto merge = [&] {
     struct stat st {};
     if (::stat(replaced.utf8.c_str(), &st) != 0) return;
+    if (hidden.count(replaced.utf8)) hidden.insert(replacement.utf8);
     ::chmod(replacement.utf8.c_str(), st.st_mode & 07777);
     if (::chown(replacement.utf8.c_str(), st.st_uid, st.st_gid) != 0) {
       // Only root may give a file away; as Windows with
@@ -255,18 +254,24 @@ void PosixFiles::ReplaceFile(const FilePath& replaced, const FilePath& replaceme
     if (e.code() == kErrorUnableToMoveReplacement && backup.empty()) ::unlink(replaced.utf8.c_str());
     if (e.code() == kErrorUnableToMoveReplacement2) {
       merge();
-      ::rename(replaced.utf8.c_str(), backup.empty() ? (replaced.utf8 + ".~rf").c_str() : backup.utf8.c_str());
+      const std::string aside = backup.empty() ? replaced.utf8 + ".~rf" : backup.utf8;
+      ::rename(replaced.utf8.c_str(), aside.c_str());
+      if (hidden.erase(replaced.utf8)) hidden.insert(aside);
     }
     throw;
   }
   CheckNotHeld(held, replaced.utf8);
   merge();
   if (::rename(replaced.utf8.c_str(), backup.utf8.c_str()) != 0) Fail("rename", replaced.utf8, errno);
+  if (midwayHook) midwayHook(Call::ReplaceFile);
   if (::rename(replacement.utf8.c_str(), replaced.utf8.c_str()) != 0) {
     const int err = errno;
     ::rename(backup.utf8.c_str(), replaced.utf8.c_str());
     Fail("rename", replacement.utf8, err);
   }
+  // The backup keeps the old file's attributes; the name keeps its own.
+  if (hidden.count(replaced.utf8)) hidden.insert(backup.utf8);
+  hidden.erase(replacement.utf8);
   SyncFolderOf(replaced.utf8);
 }
 
@@ -276,7 +281,14 @@ bool PosixFiles::DeleteFile(const FilePath& file) {
   } catch (const SystemError&) {
     return false;
   }
-  return ::unlink(file.utf8.c_str()) == 0;
+  if (::unlink(file.utf8.c_str()) != 0) return false;
+  hidden.erase(file.utf8);
+  return true;
+}
+
+std::uint32_t PosixFiles::LinkCount(const FilePath& file) {
+  struct stat st {};
+  return ::stat(file.utf8.c_str(), &st) == 0 && st.st_nlink > 0 ? static_cast<std::uint32_t>(st.st_nlink) : 1;
 }
 
 }  // namespace vx

@@ -87,9 +87,6 @@ inline Handle ToHandle(HWND wnd) { return reinterpret_cast<Handle>(wnd); }
 
 // Files through the W calls; the steps between the calls are SafeFiles'.
 class Win32Files : public SafeFiles {
- public:
-  bool Exists(const FilePath& path) override;
-
  protected:
   bool ReadFile(const FilePath& path, std::string& bytes, std::size_t maxBytes) override;
   Attributes GetAttributes(const FilePath& path) override;
@@ -98,6 +95,7 @@ class Win32Files : public SafeFiles {
   void MoveFile(const FilePath& from, const FilePath& to) override;
   void ReplaceFile(const FilePath& replaced, const FilePath& replacement, const FilePath& backup) override;
   bool DeleteFile(const FilePath& path) override;
+  std::uint32_t LinkCount(const FilePath& path) override;
 };
 
 // The shell's icon of a file (its large icon), or null. It may take as long

@@ -54,11 +54,6 @@ bool Win32Files::ReadFile(const FilePath& path, std::string& bytes, std::size_t 
   return true;
 }
 
-bool Win32Files::Exists(const FilePath& path) {
-  const DWORD attrs = GetFileAttributesW(WidePath(path).c_str());
-  return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 SafeFiles::Attributes Win32Files::GetAttributes(const FilePath& path) {
   Attributes a;
   const DWORD attrs = GetFileAttributesW(WidePath(path).c_str());
@@ -105,7 +100,11 @@ class Win32Writer : public SafeFiles::Writer {
 std::unique_ptr<SafeFiles::Writer> Win32Files::CreateFile(const FilePath& path, Open how) {
   const DWORD access = how == Open::Append ? FILE_APPEND_DATA : GENERIC_WRITE;
   const DWORD share = how == Open::Append ? FILE_SHARE_READ : 0;
-  const DWORD disposition = how == Open::CreateAlways ? CREATE_ALWAYS : OPEN_ALWAYS;
+  // TRUNCATE_EXISTING keeps the file, its names and its attributes; unlike
+  // CREATE_ALWAYS it takes a hidden or system file as it is.
+  const DWORD disposition = how == Open::CreateAlways ? CREATE_ALWAYS
+                            : how == Open::Truncate   ? TRUNCATE_EXISTING
+                                                      : OPEN_ALWAYS;
   HANDLE h = CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) ThrowLastError("CreateFileW");
   return std::make_unique<Win32Writer>(h);
@@ -129,5 +128,13 @@ void Win32Files::ReplaceFile(const FilePath& replaced, const FilePath& replaceme
 }
 
 bool Win32Files::DeleteFile(const FilePath& path) { return DeleteFileW(WidePath(path).c_str()) != FALSE; }
+
+std::uint32_t Win32Files::LinkCount(const FilePath& path) {
+  ScopedHandle h(CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!h.Valid() || !GetFileInformationByHandle(h.Get(), &info) || info.nNumberOfLinks == 0) return 1;
+  return info.nNumberOfLinks;
+}
 
 }  // namespace vx::win32
