@@ -114,18 +114,32 @@ const V kABC = {"A", "B", "C"};
 std::vector<Scenario> Runs() {
   return {
       {"the first start", false, false, [](Desktop&) {}, {}, {}},
-      {"the editor's Ok, the exit save and the log", true, false, [](Desktop& d) { RenameFirstInEditor(d, "A2"); },
-       kABC, {"A2", "B", "C"}},
-      {"the exit save inside WM_ENDSESSION", true, false,
+      {"the editor's Ok, the exit save and the log",
+       true,
+       false,
+       [](Desktop& d) { RenameFirstInEditor(d, "A2"); },
+       kABC,
+       {"A2", "B", "C"}},
+      {"the exit save inside WM_ENDSESSION",
+       true,
+       false,
        [](Desktop& d) {
          ExeList->Items(1)->Name = "B2";
          EndSession(d);
        },
-       kABC, {"A", "B2", "C"}},
-      {"the conversion to UTF-16", true, false,
-       [](Desktop& d) { RenameFirstInEditor(d, "B\xC3\xBCro \xE2\x98\x95 \xEB\xB0\x9C\xED\x91\x9C"); }, kABC,
+       kABC,
+       {"A", "B2", "C"}},
+      {"the conversion to UTF-16",
+       true,
+       false,
+       [](Desktop& d) { RenameFirstInEditor(d, "B\xC3\xBCro \xE2\x98\x95 \xEB\xB0\x9C\xED\x91\x9C"); },
+       kABC,
        {"B\xC3\xBCro \xE2\x98\x95 \xEB\xB0\x9C\xED\x91\x9C", "B", "C"}},
-      {"the save of a file with two names", true, true, [](Desktop& d) { RenameFirstInEditor(d, "A2"); }, kABC,
+      {"the save of a file with two names",
+       true,
+       true,
+       [](Desktop& d) { RenameFirstInEditor(d, "A2"); },
+       kABC,
        {"A2", "B", "C"}},
   };
 }

@@ -34,7 +34,7 @@ class SafeWrites : public ::testing::Test {
   std::vector<std::string> Beside() const {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-      if (e.path().filename() != "Vorlex.ini") names.push_back(e.path().filename());
+      if (e.path().filename() != "Vorlex.ini" && !e.is_directory()) names.push_back(e.path().filename());
     return names;
   }
   // What the program reads back: through the same files, which take a file
@@ -87,7 +87,13 @@ class SafeWrites : public ::testing::Test {
     return told;
   }
   void Clear() {
-    for (const auto& e : std::filesystem::directory_iterator(dir.path())) std::filesystem::remove(e.path());
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) std::filesystem::remove_all(e.path());
+  }
+  // The file's second name, as a package manager keeps it.
+  std::string OtherName() const { return dir / "persist/Vorlex.ini"; }
+  void LinkOtherName() {
+    std::filesystem::create_directories(dir / "persist");
+    std::filesystem::create_hard_link(Target(), OtherName());
   }
 
   TempDir dir;
@@ -103,39 +109,71 @@ class SafeWrites : public ::testing::Test {
 // or none when a hold ended or the page's state could be mended), the file
 // is whole, old or new, and nothing is left beside it but a backup whose
 // own deletion failed, which the next save takes away.
+// A file with two names is saved in place, behind a journal: both names
+// hold the same bytes after every failure.
 TEST_F(SafeWrites, ASaveLeavesTheFileWholeWhateverCallFailsAndHowever) {
-  const std::string oldText = "[A]\r\nk=old\r\n", newText = "[A]\r\nk=" + std::string(100000, 'n') + "\r\n";
-  const std::vector<std::string_view> pieces = {"[A]\r\nk=", std::string_view(newText).substr(7)};
-  auto save = [&] { patient.Replace(FilePath(Target()), pieces); };
-  WriteFile(Target(), oldText);
-  const std::vector<Call> calls = CallsOf(save);
-  ASSERT_GE(calls.size(), 6u);  // delete of a stale backup, create, writes, flush, close, replace, delete
-  for (const Failure& f : Failures(calls, true)) {
-    SCOPED_TRACE("call " + std::to_string(f.at) + " (" + std::to_string(static_cast<int>(f.call)) + "), error " +
-                 std::to_string(f.error));
+  for (bool linked : {false, true}) {
+    SCOPED_TRACE(linked ? "a file with two names" : "a file with one name");
+    Clear();
+    const std::string oldText = "[A]\r\nk=old\r\n", newText = "[A]\r\nk=" + std::string(100000, 'n') + "\r\n";
+    const std::vector<std::string_view> pieces = {"[A]\r\nk=", std::string_view(newText).substr(7)};
+    auto save = [&] { patient.Replace(FilePath(Target()), pieces); };
     WriteFile(Target(), oldText);
-    const int told = Attempt(save, f);
-    // With nothing under the file's name, the new file is moved in.
-    if (f.call == Call::ReplaceFile && f.error == kErrorUnableToMoveReplacement2) {
-      EXPECT_EQ(told, 0);
-    }
-    const std::string now = ReadBack();
-    EXPECT_TRUE(now == oldText || now == newText) << now.size();
-    if (told == 0) {
-      EXPECT_EQ(now, newText);  // no error: the new bytes are there
-    }
-    if (told == 1) {
-      EXPECT_EQ(now, oldText);  // an error: the old ones
-    }
-    if (told >= 0 && f.call != Call::DeleteFile) {
+    if (linked) LinkOtherName();
+    const std::vector<Call> calls = CallsOf(save);
+    ASSERT_GE(calls.size(), 6u);  // delete of a stale backup, create, writes, flush, close, replace, delete
+    for (const Failure& f : Failures(calls, true)) {
+      SCOPED_TRACE("call " + std::to_string(f.at) + " (" + std::to_string(static_cast<int>(f.call)) + "), error " +
+                   std::to_string(f.error));
+      WriteFile(Target(), oldText);
+      const int told = Attempt(save, f);
+      // With nothing under the file's name, the new file is moved in.
+      if (f.call == Call::ReplaceFile && f.error == kErrorUnableToMoveReplacement2) {
+        EXPECT_EQ(told, 0);
+      }
+      const std::string now = ReadBack();
+      EXPECT_TRUE(now == oldText || now == newText) << now.size();
+      if (told == 0) {
+        EXPECT_EQ(now, newText);  // no error: the new bytes are there
+      }
+      if (told == 1) {
+        EXPECT_EQ(now, oldText);  // an error: the old ones
+      }
+      if (told >= 0 && f.call != Call::DeleteFile) {
+        EXPECT_EQ(Beside(), std::vector<std::string>{});
+      }
+      // The next save is not disturbed by what the failure left, and ends
+      // with nothing beside the file.
+      save();
+      EXPECT_EQ(ReadBack(), newText);
       EXPECT_EQ(Beside(), std::vector<std::string>{});
+      if (linked) {
+        EXPECT_EQ(ReadFile(OtherName()), newText);
+        EXPECT_EQ(std::filesystem::hard_link_count(Target()), 2u);
+      }
     }
-    // The next save is not disturbed by what the failure left, and ends
-    // with nothing beside the file.
-    save();
-    EXPECT_EQ(ReadBack(), newText);
-    EXPECT_EQ(Beside(), std::vector<std::string>{});
   }
+}
+
+// After ReplaceFileW the temporary file a 1177 left has the file's
+// attributes; CREATE_ALWAYS refuses it when they are hidden, so it goes
+// first. A folder that takes no new files is no hold: told at once.
+TEST_F(SafeWrites, AHiddenLeftoverIsNoHoldAndAFolderThatTakesNoNewFilesIsToldAtOnce) {
+  WriteFile(Target(), "old");
+  WriteFile(Target() + ".vxtmp", "left");
+  files.hidden = {Target(), Target() + ".vxtmp"};
+  patient.Replace(FilePath(Target()), {"new"});
+  EXPECT_EQ(ReadFile(Target()), "new");
+  EXPECT_EQ(tick, 0u);
+  EXPECT_EQ(Beside(), std::vector<std::string>{});
+  EXPECT_EQ(files.hidden, std::set<std::string>{Target()});
+  files.faultHook = [&](Call call, const std::string& path) {
+    if (call == Call::CreateFile && !std::filesystem::exists(path)) throw SystemError("denied", kErrorAccessDenied);
+  };
+  EXPECT_THROW(patient.Replace(FilePath(Target()), {"newer"}), ReadOnlyFile);
+  EXPECT_THROW(patient.Create(FilePath(dir / "Vorlex.log"), "head"), ReadOnlyFile);
+  EXPECT_EQ(tick, 0u);
+  EXPECT_EQ(ReadFile(Target()), "new");
 }
 
 // The first start's file and the log's first lines: the whole file or none.
