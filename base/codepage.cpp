@@ -264,13 +264,14 @@ bool TextToSjisFile(std::string_view text, const CodePage& codePage, std::string
       [&](std::string_view lines) { return TextLinesToSjis(lines, codePage, bytes); });
 }
 
-std::string Utf16FileToText(std::string_view bytes) {
+std::string Utf16FileToText(std::string_view bytes, bool bigEndian) {
   std::string out;
   out.reserve(bytes.size() / 2);
   const std::size_t n = bytes.size() / 2;
+  const std::size_t low = bigEndian ? 1 : 0;
   auto unit = [&](std::size_t k) {
-    return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) | static_cast<unsigned char>(bytes[2 * k + 1])
-                                                                                << 8);
+    return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k + low]) |
+                                 static_cast<unsigned char>(bytes[2 * k + 1 - low]) << 8);
   };
   for (std::size_t k = 0; k < n;) {
     const char16_t u = unit(k);
@@ -282,7 +283,6 @@ std::string Utf16FileToText(std::string_view bytes) {
       ++k;
     }
   }
-  // An odd last byte is no unit, and is left out.
   return out;
 }
 

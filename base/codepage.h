@@ -32,10 +32,11 @@ std::string SjisFileToText(std::string bytes, const CodePage& codePage);
 // The text as Shift-JIS bytes, escaped bytes as they were; false when a
 // character has no Shift-JIS form.
 bool TextToSjisFile(std::string_view text, const CodePage& codePage, std::string& bytes);
-// A UTF-16 LE file's units (after its byte-order mark) as UTF-8; a lone
-// surrogate is kept as a code point of its own, so it is written back. An
-// odd last byte is no unit: it is left out.
-std::string Utf16FileToText(std::string_view bytes);
+// A UTF-16 file's units (after its byte-order mark; little-endian unless
+// `bigEndian`) as UTF-8; a lone surrogate is kept as a code point of its
+// own, so it is written back. An odd last byte is no unit: it is left out
+// (the caller keeps it).
+std::string Utf16FileToText(std::string_view bytes, bool bigEndian = false);
 // The text as UTF-16 LE units. `escapedFrom` is the code page of a
 // Shift-JIS file being converted: its escaped bytes become the characters
 // they are, and a byte that is no character makes the conversion fail

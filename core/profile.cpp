@@ -89,9 +89,22 @@ ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
     throw std::runtime_error(Format(Tr(kMsgCannotRead), path_.utf8) + "\r\n" + e.what());
   }
   if (!existed_) return;
-  if (raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE') {
+  // UTF-16 LE is the Unicode form Windows' profile functions write. A file
+  // in UTF-16 BE or UTF-8 with a byte-order mark is read whole in its own
+  // form and saved as UTF-16 LE: never Shift-JIS lines appended to it.
+  const bool le = raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE';
+  const bool be = raw.size() >= 2 && raw[0] == '\xFE' && raw[1] == '\xFF';
+  if (le || be) {
     form_ = Form::Utf16;
-    bytes_ = Utf16FileToText(std::string_view(raw).substr(2));
+    const std::string_view units = std::string_view(raw).substr(2);
+    bytes_ = Utf16FileToText(units, be);
+    // An odd last byte is no unit; it is kept, last, as it was.
+    if (units.size() % 2) oddByte_ = units.back();
+  } else if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    form_ = Form::Utf16;
+    // A byte that is no UTF-8 has no UTF-16 form either: U+FFFD, as any
+    // program that reads the file shows it.
+    bytes_ = Utf16ToUtf8(Utf8ToUtf16(std::string_view(raw).substr(3)));
   } else {
     bytes_ = SjisFileToText(std::move(raw), codePage_);
   }
@@ -459,6 +472,8 @@ std::string ProfileFile::Text() const {
 void ProfileFile::Flush() {
   if (!dirty_) return;
   std::vector<std::string_view> pieces = Pieces();
+  std::size_t textSize = 0;
+  for (std::string_view piece : pieces) textSize += piece.size();
   // Text that is all ASCII is the same bytes in Shift-JIS: it streams as it
   // is. Anything else is converted whole into `converted`.
   Form form = form_;
@@ -467,6 +482,7 @@ void ProfileFile::Flush() {
   for (std::size_t i = 0; ascii && i < pieces.size(); ++i) ascii = IsAscii(pieces[i]);
   if (!ascii) {
     std::string text;
+    text.reserve(textSize);
     for (std::string_view piece : pieces) text += piece;
     if (form == Form::ShiftJis && !TextToSjisFile(text, codePage_, converted)) form = Form::Utf16;
     if (form == Form::Utf16) {
@@ -477,6 +493,13 @@ void ProfileFile::Flush() {
     }
     pieces.assign(1, converted);
   }
+  if (!oddByte_.empty()) pieces.push_back(oddByte_);
+  // A file the next start could not read (its bytes, or its text) is
+  // not written.
+  std::size_t fileSize = 0;
+  for (std::string_view piece : pieces) fileSize += piece.size();
+  if (fileSize > kMaxFileSize || textSize > kMaxFileSize)
+    throw std::runtime_error(Format(Tr(kMsgTooLarge), path_.utf8));
   try {
     files_.Replace(path_, pieces);
   } catch (const SystemError&) {

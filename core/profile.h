@@ -188,6 +188,7 @@ class ProfileFile {
   std::unordered_map<Offset, std::string> replaced_;
   std::size_t deletions_ = 0;
   mutable BatchMemo batchMemo_;
+  std::string oddByte_;                                      // the odd last byte of a UTF-16 file, kept last
   bool endsWithLineEnd_ = false;                             // the file's last line is written with a line end
   std::vector<std::unique_ptr<NewSection>> added_;           // sections new to the file, in order
   std::unordered_map<std::string, NewSection*> addedIndex_;  // folded name -> section

@@ -238,8 +238,23 @@ std::string ReferenceProfile::ToUtf16(std::string_view utf8) {
 }
 
 ReferenceProfile::ReferenceProfile(std::string bytes) {
-  utf16_ = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
-  bytes_ = utf16_ ? FromUtf16(std::string_view(bytes).substr(2)) : std::move(bytes);
+  // UTF-16 in either order, or UTF-8 after its mark, is written back as
+  // UTF-16 LE.
+  const bool le = bytes.rfind("\xFF\xFE", 0) == 0, be = bytes.rfind("\xFE\xFF", 0) == 0;
+  const bool utf8 = bytes.rfind("\xEF\xBB\xBF", 0) == 0;
+  utf16_ = le || be || utf8;
+  if (le || be) {
+    std::string units = bytes.substr(2);
+    if (units.size() % 2) {
+      oddByte_ = units.substr(units.size() - 1);
+      units.pop_back();
+    }
+    if (be)
+      for (std::size_t k = 0; k + 1 < units.size(); k += 2) std::swap(units[k], units[k + 1]);
+    bytes_ = FromUtf16(units);
+  } else {
+    bytes_ = utf8 ? bytes.substr(3) : std::move(bytes);
+  }
   Parse();
 }
 
@@ -422,7 +437,7 @@ std::string ReferenceProfile::Text() const {
     put(s.header);
     for (const Line& l : s.lines) put(l);
   }
-  return utf16_ ? "\xFF\xFE" + ToUtf16(out) : out;
+  return utf16_ ? "\xFF\xFE" + ToUtf16(out) + oddByte_ : out;
 }
 
 }  // namespace vx::fuzz

@@ -94,6 +94,7 @@ class ReferenceProfile {
 
   bool existed_ = true;
   bool utf16_ = false;
+  std::string oddByte_;                          // a UTF-16 file's odd last byte, written last
   std::string bytes_;                            // the file as read; unchanged lines point into it
   std::vector<std::unique_ptr<char[]>> blocks_;  // written lines and names
   std::size_t blockUsed_ = 0, blockSize_ = 0;

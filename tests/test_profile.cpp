@@ -1,5 +1,7 @@
 #include "core/profile.h"
 
+#include "core/messages.h"
+
 #include "tests/harness.h"
 
 namespace vx::test {
@@ -387,6 +389,63 @@ TEST_F(Profile, KeysTakenTogetherActAsKeysTakenOneByOne) {
       }
     }
   }
+}
+
+}  // namespace vx::test
+
+namespace vx::test {
+
+// A file in another Unicode form is read whole in it; a write makes it
+// UTF-16 LE, as Windows' profile functions keep Unicode, never a file in
+// two forms. An odd last byte of a UTF-16 file stays, last.
+TEST_F(Profile, OtherUnicodeFormsAreReadWholeAndWrittenAsUtf16LittleEndian) {
+  std::string le;
+  ASSERT_TRUE(TextToUtf16File("[A]\r\nk=J\xC3\xBCrgen\r\n", nullptr, le));
+  le.insert(0, "\xFF\xFE");
+  std::string be = le;
+  for (std::size_t i = 0; i < be.size(); i += 2) std::swap(be[i], be[i + 1]);
+  struct Form {
+    const char* name;
+    std::string bytes, written;
+  };
+  for (const Form& f : std::vector<Form>{
+           {"UTF-16 BE", be, le},
+           {"UTF-8", "\xEF\xBB\xBF[A]\r\nk=J\xC3\xBCrgen\r\n", le},
+           {"UTF-16 LE with an odd last byte", le + "\x41", le + "\x41"},
+           {"UTF-16 BE with an odd last byte", be + "\x42", le + "\x42"},
+       }) {
+    SCOPED_TRACE(f.name);
+    WriteFile(path(), f.bytes);
+    {
+      ProfileFile ini(files, FilePath(path()), Sjis());
+      EXPECT_EQ(ini.FileForm(), ProfileFile::Form::Utf16);
+      EXPECT_EQ(ini.ReadString("A", "k", ""), "J\xC3\xBCrgen");
+      ini.Flush();  // nothing written: the file stays as it is
+    }
+    EXPECT_EQ(ReadFile(path()), f.bytes);
+    ProfileFile ini(files, FilePath(path()), Sjis());
+    ini.WriteString("A", "k", "J\xC3\xBCrgen");
+    ini.Flush();
+    EXPECT_EQ(ReadFile(path()), f.written);
+  }
+}
+
+// A save whose file the next start could not read (over 64 MiB in its
+// form) is refused before anything is written.
+TEST_F(Profile, ASaveOverTheLimitIsRefusedBeforeAnythingIsWritten) {
+  // About 40 MiB of Shift-JIS that would take about 80 MiB as UTF-16.
+  const std::string big = "[Big]\r\n" + std::string(40u << 20, ';') + "\r\n";
+  WriteFile(path(), big);
+  ProfileFile ini(files, FilePath(path()), Sjis());
+  ini.WriteString("A", "Name", "\xF0\x9F\x98\x80");  // an emoji: the file must become UTF-16
+  try {
+    ini.Flush();
+    ADD_FAILURE() << "written";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), Format(Tr(kMsgTooLarge), path()));
+  }
+  EXPECT_EQ(ReadFile(path()), big);
+  EXPECT_FALSE(std::filesystem::exists(path() + ".vxtmp"));
 }
 
 }  // namespace vx::test
