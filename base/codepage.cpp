@@ -327,6 +327,38 @@ bool HasEscapedBytes(std::string_view text) {
   return false;
 }
 
+std::string ShownText(std::string_view text, const CodePage& codePage) {
+  if (!HasEscapedBytes(text)) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  std::string run;  // a run of escaped bytes
+  auto flushRun = [&] {
+    for (std::size_t i = 0; i < run.size();) {
+      const std::size_t n = CharBytes(run, i);
+      const std::string_view code = std::string_view(run).substr(i, n);
+      char16_t unit = 0;
+      if (n == 2 && DecodeChar(code, codePage, false, unit))
+        AppendUtf8(out, unit);
+      else
+        AppendEscaped(out, code);
+      i += n;
+    }
+    run.clear();
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t at = i;
+    const char32_t c = NextCodePoint(text, i);
+    if (c >= 0xDC00 && c <= 0xDCFF) {
+      run += static_cast<char>(c - 0xDC00);
+      continue;
+    }
+    if (!run.empty()) flushRun();
+    out.append(text.substr(at, i - at));
+  }
+  flushRun();
+  return out;
+}
+
 FilePath FilePath::WithExtension(const std::string& ext) const { return FilePath(ChangeFileExt(utf8, ext)); }
 
 FilePath FilePath::Folder() const { return FilePath(ExtractFileDir(utf8)); }

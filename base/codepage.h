@@ -44,6 +44,12 @@ std::string Utf16FileToText(std::string_view bytes, bool bigEndian = false);
 bool TextToUtf16File(std::string_view text, const CodePage* escapedFrom, std::string& bytes);
 // Whether the text holds an escaped byte.
 bool HasEscapedBytes(std::string_view text);
+// A Shift-JIS file's text as a person sees it: a double-byte code held
+// escaped because the code page writes its character from another code
+// (Windows' duplicates: ≒ from 0x8790 as from 0x81E0, 髙 from 0xFBFC and
+// 0xEEE0) becomes that character, as Windows decodes it; any other escaped
+// byte stays.
+std::string ShownText(std::string_view text, const CodePage& codePage);
 
 // The path of one of the program's own files (its executable, settings
 // file and log) as the file system names it: UTF-8 here and UTF-16 in the

@@ -38,12 +38,22 @@ bool IsAscii(std::string_view s) {
   return true;
 }
 
-std::string CutToSjisWidth(const std::string& s, std::size_t maxBytes) {
+std::string CutToSjisWidth(const std::string& s, std::size_t maxBytes, bool wholeCodes) {
   if (s.size() <= maxBytes) return s;  // no character is narrower than its UTF-8 bytes
+  auto escaped = [](char32_t c, unsigned lo, unsigned hi) { return c >= 0xDC00 + lo && c <= 0xDC00 + hi; };
   std::size_t end = 0, width = 0;
   while (end < s.size()) {
     std::size_t next = end;
-    const std::size_t w = SjisWidth(NextCodePoint(s, next));
+    const char32_t c = NextCodePoint(s, next);
+    std::size_t w = SjisWidth(c);
+    if (wholeCodes && (escaped(c, 0x81, 0x9F) || escaped(c, 0xE0, 0xFC)) && next < s.size()) {
+      std::size_t after = next;
+      const char32_t t = NextCodePoint(s, after);
+      if (escaped(t, 0x40, 0x7E) || escaped(t, 0x80, 0xFC)) {
+        next = after;
+        w = 2;
+      }
+    }
     if (width + w > maxBytes) break;
     width += w;
     end = next;

@@ -50,8 +50,10 @@ std::size_t SjisWidth(std::u16string_view utf16);
 bool IsAscii(std::string_view s);
 
 // The longest prefix of `s` whose Shift-JIS width is at most `maxBytes`; a
-// cut never splits a character (nor a surrogate pair).
-std::string CutToSjisWidth(const std::string& s, std::size_t maxBytes);
+// cut never splits a character (nor a surrogate pair). With `wholeCodes`,
+// the text is a Shift-JIS file's: an escaped lead byte and the escaped
+// trail byte after it are one double-byte code, never cut apart.
+std::string CutToSjisWidth(const std::string& s, std::size_t maxBytes, bool wholeCodes = false);
 
 // ASCII letters folded to upper case, as names compare in the settings file.
 std::string FoldCase(const std::string& s);

@@ -288,7 +288,7 @@ std::string_view ProfileFile::LineValue(Offset line, std::string_view rest) cons
 
 std::string ProfileFile::ValueText(const Found& found) const {
   std::string out;
-  AssignCut(out, ValueView(found));
+  AssignCut(out, ValueView(found), ShiftJis());
   return out;
 }
 
@@ -312,7 +312,9 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
   dirty_ = true;
   const Found found = FindKey(sectionName, keyName);
   if (found.added) {
-    const_cast<AddedKey*>(found.added)->line = KeyLine(keyName, value);
+    AddedKey& added = const_cast<AddedKey&>(*found.added);
+    std::string stored;
+    added.line = KeyLine(keyName, AsStored(added.line, keyName, value, false, stored));
     return;
   }
   if (found) {
@@ -387,14 +389,29 @@ void ProfileFile::Rescan(Offset header) {
   Keep(header).added = std::move(added);
 }
 
+std::string_view ProfileFile::AsStored(std::string_view line, std::string_view key, std::string_view value,
+                                       bool quoted, std::string& stored) const {
+  const std::size_t q = quoted ? 1 : 0, v = key.size() + 1 + q;
+  if (form_ != Form::ShiftJis || line.size() < v + q || line[key.size()] != '=' ||
+      (quoted && (line[v - 1] != '"' || line.back() != '"')) || !SameBytes(line.data(), key))
+    return value;
+  const std::string_view held = line.substr(v, line.size() - v - q);
+  if (!HasEscapedBytes(held) || ShownText(held, codePage_) != value) return value;
+  stored.assign(held);
+  return stored;
+}
+
 void ProfileFile::Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value,
                           bool quoted) {
+  auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(line);
+  const std::size_t q = quoted ? 1 : 0, v = key.size() + 1 + q;
+  std::string stored;
+  value = AsStored(rewritten != replaced_.end() ? std::string_view(rewritten->second) : text, key, value, quoted,
+                   stored);
   // A line that already reads "key=value" stays as it is: the flush
   // writes the file's own bytes for it, with no edit to place. Only the
   // last line of a file without a final line end is written all the same,
   // so that it gets its line end as every written line does.
-  auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(line);
-  const std::size_t q = quoted ? 1 : 0, v = key.size() + 1 + q;
   const bool hasLineEnd = line + text.size() < bytes_.size();
   if (rewritten == replaced_.end() && hasLineEnd && text.size() == v + value.size() + q && text[key.size()] == '=' &&
       (!quoted || (text[v - 1] == '"' && text.back() == '"')) && SameBytes(text.data(), key) &&

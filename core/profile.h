@@ -149,6 +149,11 @@ class ProfileFile {
   // `keys` (trimmed names) that are not removed, in order; `end` is then
   // where they end.
   bool SectionReads(Offset header, const KeyWrite* keys, std::size_t count, Offset& end) const;
+  // The value to store in a key line that reads `line` now: the line's own
+  // bytes when they show as `value` (a Shift-JIS file's duplicate codes),
+  // else `value`. `stored` holds them.
+  std::string_view AsStored(std::string_view line, std::string_view key, std::string_view value, bool quoted,
+                            std::string& stored) const;
   // Stores "key=value" for an original key line (unless it reads so already).
   void Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value, bool quoted);
   // A found key's value as read: trimmed, one pair of quotes removed; as
@@ -158,6 +163,8 @@ class ProfileFile {
   // The value of an original key line whose text after '=' is `rest`.
   std::string_view LineValue(Offset line, std::string_view rest) const;
   std::vector<std::string_view> Pieces() const;
+  // The code page that shows a Shift-JIS file's values; none for UTF-16.
+  const CodePage* ShiftJis() const { return form_ == Form::ShiftJis ? &codePage_ : nullptr; }
   // Takes an original key line out of the file.
   void DeleteLine(Offset line);
   bool Deleted(Offset line) const;

@@ -79,7 +79,7 @@ void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t 
     // A section new to the file, one with keys added, or an odd batch.
     for (std::size_t i = 0; i < count; ++i) {
       const Found found = FindKey(section, keys[i].key);
-      if (found) AssignCut(*keys[i].value, ValueView(found));
+      if (found) AssignCut(*keys[i].value, ValueView(found), ShiftJis());
       keys[i].found = static_cast<bool>(found);
     }
     return;
@@ -93,7 +93,7 @@ void ProfileFile::ReadKeys(std::string_view section, KeyRead* keys, std::size_t 
         for (std::size_t n = 0, i = expect; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
           if (keys[i].found) continue;
           if (!(line.hinted && i == expect) && !FoldEqual(keys[i].key, line.name)) continue;
-          AssignCut(*keys[i].value, LineValue(line.at, line.rest));
+          AssignCut(*keys[i].value, LineValue(line.at, line.rest), ShiftJis());
           keys[i].found = true;
           expect = i + 1 == count ? 0 : i + 1;
           return;

@@ -50,9 +50,13 @@ struct ProfileFile::Found {
 };
 
 // A value as a caller sees it: within the read buffer (in Shift-JIS
-// bytes), never splitting a character.
-inline void AssignCut(std::string& out, std::string_view value) {
-  if (value.size() > ProfileFile::kValueBufferSize - 1)
+// bytes), never splitting a character. A Shift-JIS file's (`shiftJis`
+// given) shows its duplicate codes as their characters, and is never cut
+// inside a double-byte code.
+inline void AssignCut(std::string& out, std::string_view value, const CodePage* shiftJis) {
+  if (shiftJis && HasEscapedBytes(value))
+    out = CutToSjisWidth(ShownText(value, *shiftJis), ProfileFile::kValueBufferSize - 1, true);
+  else if (value.size() > ProfileFile::kValueBufferSize - 1)
     out = CutToSjisWidth(std::string(value), ProfileFile::kValueBufferSize - 1);
   else
     out.assign(value);

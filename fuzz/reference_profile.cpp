@@ -387,7 +387,7 @@ void ReferenceProfile::WriteString(const std::string& section, const std::string
   const std::string_view text = Keep(keyName, "=", value);
   if (const Key* k = FindIn(sec, keyName)) {
     Line& line = sec.lines[k->line];
-    line.text = text;
+    if (!ShownAlike(line.text, text)) line.text = text;
     if (line.eol.empty()) line.eol = kCrLf;
     return;
   }
@@ -401,6 +401,18 @@ void ReferenceProfile::WriteString(const std::string& section, const std::string
   sec.keys.push_back(Key{text.substr(0, keyName.size()), at});
   if (sec.bigIndex) sec.bigIndex->emplace(sec.keys.back().name, sec.keys.size() - 1);
   sec.lastKey = at;
+}
+
+bool ReferenceProfile::ShownAlike(std::string_view then, std::string_view now) const {
+  if (utf16_ || !duplicate || then.size() != now.size()) return false;
+  for (std::size_t i = 0; i < then.size();) {
+    const std::size_t n = CharLength(then, i);
+    if (CharLength(now, i) != n) return false;
+    if (then.substr(i, n) != now.substr(i, n) && (n != 2 || !duplicate(then.substr(i, 2), now.substr(i, 2))))
+      return false;
+    i += n;
+  }
+  return true;
 }
 
 void ReferenceProfile::DeleteKey(const std::string& section, const std::string& key) {

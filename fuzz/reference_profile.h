@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,6 +37,10 @@ class ReferenceProfile {
   explicit ReferenceProfile(std::string bytes);
 
   bool Utf16() const { return utf16_; }
+  // Whether the code page writes the character of the double-byte code
+  // `then` (a duplicate code) as `now`: a value written back as it was shown
+  // keeps the file's code.
+  std::function<bool(std::string_view then, std::string_view now)> duplicate;
 
   bool Existed() const { return existed_; }
   std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
@@ -93,6 +98,8 @@ class ReferenceProfile {
   std::string_view Keep(std::string_view a, std::string_view b = {}, std::string_view c = {});
 
   bool existed_ = true;
+  // Whether a key line that reads `then` already shows as `now`.
+  bool ShownAlike(std::string_view then, std::string_view now) const;
   bool utf16_ = false;
   std::string oddByte_;                          // a UTF-16 file's odd last byte, written last
   std::string bytes_;                            // the file as read; unchanged lines point into it

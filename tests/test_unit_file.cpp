@@ -335,3 +335,52 @@ TEST_F(SettingsFile, ARefusedSaveRaisesTheErrorAndKeepsTheFile) {
 }
 
 }  // namespace vx::test
+
+namespace vx::test {
+
+// Windows' code page 932 decodes some characters from two codes; files of
+// older Japanese programs hold the second. Each shows and starts as the
+// character, and goes back as the same bytes while it is unchanged.
+TEST_F(SettingsFile, DuplicateCodesShowAsTheirCharactersAndStayTheFilesBytes) {
+  struct Duplicate {
+    const char *code, *character;
+  };
+  for (const Duplicate& d : std::vector<Duplicate>{{"\x87\x90", "\xE2\x89\x92"},   // ≒ (0x81E0)
+                                                   {"\xEE\xE0", "\xE9\xAB\x99"},   // 髙 (0xFBFC)
+                                                   {"\xEE\xEF", "\xE2\x85\xB0"}})  // ⅰ (0xFA40)
+  {
+    SCOPED_TRACE(d.character);
+    const std::string file = std::string(";Vorlex Initialize File\r\n[Basic]\r\nCount=1\r\n[0]\r\nName=\"a") + d.code +
+                             "\"\r\nExe=\"C:\\" + d.code + "\\x.exe\"\r\n";
+    WriteFile(IniFileName.utf8, file);
+    LoadSettings();
+    ASSERT_EQ(ExeList->Count(), 1);
+    EXPECT_EQ(ExeList->Items(0)->Name, std::string("a") + d.character);
+    EXPECT_EQ(ExeList->Items(0)->Exe, std::string("C:\\") + d.character + "\\x.exe");
+    SaveSettings();
+    const std::string saved = ReadFile(IniFileName.utf8);
+    EXPECT_NE(saved.find(std::string("Name=\"a") + d.code + "\""), std::string::npos);
+    EXPECT_NE(saved.find(std::string("Exe=\"C:\\") + d.code + "\\x.exe\""), std::string::npos);
+    // Changed, the name is written as the code page writes it.
+    ExeList->Items(0)->Name = std::string("b") + d.character;
+    SaveSettings();
+    EXPECT_NE(ReadFile(IniFileName.utf8).find("Name=\"b" + SjisBytes(d.character) + "\""), std::string::npos);
+  }
+}
+
+// A value is seen through a buffer of 2047 Shift-JIS bytes; a double-byte
+// code the file holds escaped (a duplicate, or one the code page lacks) is
+// never cut in two.
+TEST_F(SettingsFile, TheValueBufferNeverCutsADoubleByteCode) {
+  const std::string a(2046, 'a');
+  for (const char* code : {"\x87\x90", "\x85\x40"}) {
+    WriteFile(IniFileName.utf8, std::string("[s]\r\nk=") + a + code + "\r\n");
+    ProfileFile ini(p.files(), IniFileName, p.codePage());
+    EXPECT_EQ(ini.ReadString("s", "k", ""), a);
+  }
+  WriteFile(IniFileName.utf8, std::string("[s]\r\nk=") + a.substr(1) + "\x87\x90\r\n");
+  ProfileFile ini(p.files(), IniFileName, p.codePage());
+  EXPECT_EQ(ini.ReadString("s", "k", ""), a.substr(1) + "\xE2\x89\x92");
+}
+
+}  // namespace vx::test
