@@ -208,7 +208,7 @@ void TForm_Main::PopupFolderMenu(int index, Point cursor) {
   auto contents = std::make_shared<FolderContents>();
   const std::string name = "MI_" + std::to_string(index);
   P.RunAside([contents, folder = ItemFolder(*ExeList->Items(index)), &P] { *contents = ListFolderMenu(folder, P); },
-             [this, contents, index, name, cursor] {
+             WhileAlive([this, contents, index, name, cursor] {
                // The launch menu may have been made anew meanwhile.
                auto* entry = dynamic_cast<TMenuItem*>(FindComponent(name));
                auto* menu = entry ? dynamic_cast<TFolderMenu*>(entry->Submenu()) : nullptr;
@@ -221,7 +221,7 @@ void TForm_Main::PopupFolderMenu(int index, Point cursor) {
                TFolderMenu::NewShowing();
                menu->Fill(*contents);
                TI_Main->PopupMenuAt(cursor, menu);
-             });
+             }));
 }
 
 void TForm_Main::DrawAllMenuIcons() {

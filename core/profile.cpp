@@ -389,8 +389,8 @@ void ProfileFile::Rescan(Offset header) {
   Keep(header).added = std::move(added);
 }
 
-std::string_view ProfileFile::AsStored(std::string_view line, std::string_view key, std::string_view value,
-                                       bool quoted, std::string& stored) const {
+std::string_view ProfileFile::AsStored(std::string_view line, std::string_view key, std::string_view value, bool quoted,
+                                       std::string& stored) const {
   const std::size_t q = quoted ? 1 : 0, v = key.size() + 1 + q;
   if (form_ != Form::ShiftJis || line.size() < v + q || line[key.size()] != '=' ||
       (quoted && (line[v - 1] != '"' || line.back() != '"')) || !SameBytes(line.data(), key))
@@ -406,8 +406,8 @@ void ProfileFile::Rewrite(Offset line, std::string_view text, std::string_view k
   auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(line);
   const std::size_t q = quoted ? 1 : 0, v = key.size() + 1 + q;
   std::string stored;
-  value = AsStored(rewritten != replaced_.end() ? std::string_view(rewritten->second) : text, key, value, quoted,
-                   stored);
+  value =
+      AsStored(rewritten != replaced_.end() ? std::string_view(rewritten->second) : text, key, value, quoted, stored);
   // A line that already reads "key=value" stays as it is: the flush
   // writes the file's own bytes for it, with no edit to place. Only the
   // last line of a file without a final line end is written all the same,

@@ -190,13 +190,13 @@ void TForm_Set::Edt_ExeChange(TObject*) {
   };
   // Answered aside: only the answer for what the field still holds counts.
   const std::string asked = Edt_Exe->Text();
-  FindStartsProgram(asked, [this, asked, offer](bool program) {
-    if (Edt_Exe->Text() == asked) offer(program);
-  });
+  FindStartsProgram(asked, WhileAlive([this, asked, offer](bool program) {
+                      if (Edt_Exe->Text() == asked) offer(program);
+                    }));
   // Only a folder opens as a menu.
-  FindNamesFolder(asked, [this, asked](bool folder) {
-    if (Edt_Exe->Text() == asked) CB_Submenu->SetEnabled(folder);
-  });
+  FindNamesFolder(asked, WhileAlive([this, asked](bool folder) {
+                    if (Edt_Exe->Text() == asked) CB_Submenu->SetEnabled(folder);
+                  }));
 }
 
 void TForm_Set::CB_LeftDoubleClickMenuClick(TObject*) {

@@ -62,7 +62,7 @@ groups=(
   "Wine|need|run|wine wine64"
   "the desktop|need|run|xvfb x11-utils openbox"
   "Japanese fonts|want|run|fonts-ipafont-gothic fonts-ipafont-mincho"
-  "native compiler and tests|need|test|g++ libgtest-dev"
+  "native compiler and tests|need|test|g++ libgtest-dev valgrind"
   "clang (format check and fuzzing)|need|test|clang-14 clang-format-14 libclang-rt-14-dev"
   "real input|need|test|xdotool python3 python3-xlib"
   "locales|need|test|locales"

@@ -13,6 +13,7 @@ TComponent::TComponent(TComponent* owner) {
 }
 
 TComponent::~TComponent() {
+  alive_.reset();
   // Whoever asked for a notice learns of the removal while this one's
   // address is still meaningful to them.
   while (!freeNotifies_.empty()) {
@@ -26,6 +27,7 @@ TComponent::~TComponent() {
 }
 
 void TComponent::Free() {
+  alive_.reset();
   BeforeDestruction();
   DestroyComponents();
   delete this;

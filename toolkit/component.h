@@ -49,6 +49,17 @@ class TComponent {
   const std::string& Name() const { return name_; }
   void SetName(const std::string& name);
 
+  // `f` made into a handler that runs only while this component lives: an
+  // answer that comes later (work done aside, a message that a modal
+  // loop hands on while the program ends) finds nothing freed. Its life
+  // ends as its destruction begins.
+  template <class F>
+  auto WhileAlive(F f) const {
+    return [alive = std::weak_ptr<const char>(alive_), f = std::move(f)](auto&&... args) {
+      if (!alive.expired()) f(std::forward<decltype(args)>(args)...);
+    };
+  }
+
  protected:
   // Asks to hear, through Notification, of every insertion and removal of
   // the other components of this one's owner. Only components that act on
@@ -60,6 +71,7 @@ class TComponent {
   void InsertComponent(TComponent* c);
   void RemoveComponent(TComponent* c);
   void RemoveFreeNotification(TComponent* c);
+  std::shared_ptr<const char> alive_ = std::make_shared<const char>('\0');
 
   TComponent* owner_ = nullptr;
   std::string name_;

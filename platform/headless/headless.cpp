@@ -1,6 +1,7 @@
 #include "platform/headless/headless.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 
 #include "base/cleanup.h"
@@ -276,6 +277,15 @@ std::uint32_t HeadlessPlatform::RegisterWindowMessage(const std::string& name) {
 
 void HeadlessPlatform::MessageBox(const std::string& text, const std::string& caption, BoxKind kind) {
   messageBoxes.push_back(Box{text, caption, kind});
+  // While the person reads the box, its modal loop handles the thread's
+  // posted messages and whatever falls due meanwhile; a quit stays queued.
+  const std::uint64_t until = tick + boxShownMs;
+  for (;;) {
+    while (!queue_.empty()) PumpMessage(false);
+    if (scheduled_.empty() || scheduled_.begin()->first > until) break;
+    RunNextScheduled();
+  }
+  AdvanceTo(until);
 }
 
 Handle HeadlessPlatform::NewIcon() {
@@ -476,13 +486,28 @@ void HeadlessPlatform::ShareLookUp(const std::string& path) {
 void HeadlessPlatform::RunAside(std::function<void()> work, std::function<void()> done) {
   // The worker answers before the UI thread looks again, unless its
   // look-ups wait for a slow share: then the answer comes that much later.
+  // An exception of the work is raised where `done` would run, as the
+  // Win32 worker carries it.
   aside_ = true;
   asideMs_ = 0;
-  ThenCleanUp(work, [this] { aside_ = false; });
+  std::exception_ptr failure;
+  try {
+    work();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  aside_ = false;
+  // The answer comes as a message does: inside the error boundary.
+  auto answer = [failure, done = std::move(done)] {
+    RunInBoundary([&] {
+      if (failure) std::rethrow_exception(failure);
+      done();
+    });
+  };
   if (asideMs_ == 0)
-    done();
+    answer();
   else
-    Schedule(asideMs_, std::move(done));
+    Schedule(asideMs_, std::move(answer));
 }
 
 bool HeadlessPlatform::SameFile(const FilePath& a, const FilePath& b) {

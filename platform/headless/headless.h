@@ -239,6 +239,10 @@ class HeadlessPlatform : public Platform {
     BoxKind kind;
   };
   std::vector<Box> messageBoxes;
+  // How long a person reads each box (0: it is closed at once). Meanwhile
+  // its modal loop handles the posted messages and what falls due, as
+  // Windows' does.
+  std::uint32_t boxShownMs = 0;
   std::vector<Popup> popups;
   std::vector<std::pair<std::uint32_t, std::uintptr_t>> helpCalls;
   std::vector<std::uint32_t> beeps;

@@ -29,7 +29,11 @@ void RestrictDllSearch() {
 int RunProgram(int (*program)(Platform&)) {
   RestrictDllSearch();  // before the first window, shell or COM call
   Win32Platform platform;
-  return program(platform);
+  const int code = program(platform);
+  // A look-up aside may still wait on a share that is offline, and its
+  // work calls the platform when the share answers. The process ends here,
+  // with the platform whole: ExitProcess ends that thread first.
+  ExitProcess(static_cast<UINT>(code));
 }
 
 }  // namespace vx::win32

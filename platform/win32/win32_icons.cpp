@@ -1,5 +1,6 @@
 // The Win32 backend's icons: the program's own, the files' icons looked up
 // by a worker thread of their own, and icons as menu images.
+#include <exception>
 #include <memory>
 #include <thread>
 
@@ -84,7 +85,12 @@ void LookupWorker::Work(std::shared_ptr<LookupWorker> self) {
       }
     }
     if (found) {
-      job.work(job.ticket);
+      // A job's own failure is its own (RunAside carries it to the UI
+      // thread); nothing it throws may end the thread, or the process.
+      try {
+        job.work(job.ticket);
+      } catch (...) {
+      }
       std::lock_guard<std::mutex> held(self->lock);
       if (self->stop) {
         self->running = false;
@@ -151,9 +157,22 @@ void Win32Platform::RunAside(std::function<void()> work, std::function<void()> d
     desc.className = "VorlexAside";
     CreateWindow(desc, &aside_);
   }
-  const std::uintptr_t ticket =
-      lookups_->Add([work = std::move(work)](std::uintptr_t) { work(); }, H(aside_.window), AsideDone::kDoneMessage);
-  aside_.pending[ticket] = std::move(done);
+  // An exception of the work is raised where `done` would run, inside the
+  // window's error boundary: the person is told, and the worker goes on.
+  auto failure = std::make_shared<std::exception_ptr>();
+  const std::uintptr_t ticket = lookups_->Add(
+      [work = std::move(work), failure](std::uintptr_t) {
+        try {
+          work();
+        } catch (...) {
+          *failure = std::current_exception();
+        }
+      },
+      H(aside_.window), AsideDone::kDoneMessage);
+  aside_.pending[ticket] = [failure, done = std::move(done)] {
+    if (*failure) std::rethrow_exception(*failure);
+    done();
+  };
 }
 
 std::intptr_t AsideDone::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
