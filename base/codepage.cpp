@@ -1,11 +1,17 @@
 #include "base/codepage.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 
 #include "base/text.h"
 
 namespace vx {
+
+CodePage::CodePage() {
+  static std::atomic<std::uint64_t> made{0};
+  serial_ = ++made;
+}
 
 namespace {
 

@@ -3,6 +3,7 @@
 // after a byte-order mark. And the paths of the program's own files.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,9 +20,15 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 // page does not define as U+FFFD or as Windows' default character.
 class CodePage {
  public:
+  CodePage();
   virtual ~CodePage() = default;
+  // Told apart from every other code page made in this run.
+  std::uint64_t Serial() const { return serial_; }
   virtual std::string Encode(std::u16string_view text) const = 0;
   virtual std::u16string Decode(std::string_view sjis) const = 0;
+
+ private:
+  std::uint64_t serial_;
 };
 
 // The settings file's text. A Shift-JIS file becomes UTF-8 whole; a byte

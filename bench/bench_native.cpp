@@ -8,8 +8,9 @@
 #include "bench/profile_bench.h"
 #include "platform/headless/headless.h"
 
-// Arguments: optionally one item count and a number of rounds, to run just
-// that (for instruction counts under callgrind).
+// Arguments: optionally one item count and a number of rounds, and one
+// kind of names (ascii, japanese, unicode), to run just that (for
+// instruction counts under callgrind).
 int main(int argc, char** argv) {
   char tmpl[] = "/tmp/vorlex-bench-XXXXXX";
   const std::string dir = ::mkdtemp(tmpl);
@@ -19,7 +20,9 @@ int main(int argc, char** argv) {
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 25;
   if (argc > 1) counts = {std::atoi(argv[1])};
   using vx::bench::Names;
-  for (Names names : {Names::Ascii, Names::Japanese, Names::Unicode}) {
+  std::vector<Names> kinds{Names::Ascii, Names::Japanese, Names::Unicode};
+  if (argc > 3) kinds = {argv[3][0] == 'a' ? Names::Ascii : argv[3][0] == 'j' ? Names::Japanese : Names::Unicode};
+  for (Names names : kinds) {
     std::printf("\n%s\n\n", names == Names::Ascii ? "ASCII names (Shift-JIS file)"
                             : names == Names::Japanese
                                 ? "Japanese names (Shift-JIS file)"

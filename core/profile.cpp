@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "base/text.h"
 #include "core/ini_lines.h"
@@ -23,6 +24,49 @@ const AddedKey* FindAdded(const std::vector<AddedKey>& keys, std::string_view na
   for (const AddedKey& k : keys)
     if (FoldEqual(k.name, name)) return &k;
   return nullptr;
+}
+
+// The last conversion of a settings file, both ways: its bytes, and its
+// text. Every routine reads the file anew, and a save writes what it read
+// with a few lines changed; when the bytes read are those of the last
+// conversion (the file read again, or just written), or the text to write
+// is, the other side is known without converting the whole file twice
+// more. Only files that needed converting are kept, up to kMemoLimit.
+struct Conversion {
+  std::uint64_t codePage = 0;  // its serial
+  bool utf16 = false;
+  std::string raw, text;
+};
+constexpr std::size_t kMemoLimit = 16u << 20;
+std::mutex g_memoLock;
+Conversion g_memo;
+bool g_remembering = true;
+
+bool RecallText(const CodePage& codePage, std::string_view raw, std::string& text) {
+  std::lock_guard<std::mutex> held(g_memoLock);
+  if (!g_remembering || g_memo.codePage != codePage.Serial() || g_memo.raw != raw) return false;
+  text = g_memo.text;
+  return true;
+}
+
+bool RecallRaw(const CodePage& codePage, bool utf16, std::string_view text, std::string& raw) {
+  std::lock_guard<std::mutex> held(g_memoLock);
+  if (!g_remembering || g_memo.codePage != codePage.Serial() || g_memo.utf16 != utf16 || g_memo.text != text)
+    return false;
+  raw = g_memo.raw;
+  return true;
+}
+
+void Remember(const CodePage& codePage, bool utf16, std::string_view raw, std::string_view text) {
+  std::lock_guard<std::mutex> held(g_memoLock);
+  if (!g_remembering || raw.size() > kMemoLimit || text.size() > kMemoLimit) {
+    g_memo = Conversion{};
+    return;
+  }
+  g_memo.codePage = codePage.Serial();
+  g_memo.utf16 = utf16;
+  g_memo.raw.assign(raw);
+  g_memo.text.assign(text);
 }
 
 }  // namespace
@@ -78,6 +122,12 @@ void ProfileFile::LineTable::Insert(std::string_view bytes, Offset line) {
   ++count_;
 }
 
+void ProfileFile::RememberConversions(bool on) {
+  std::lock_guard<std::mutex> held(g_memoLock);
+  g_remembering = on;
+  g_memo = Conversion{};
+}
+
 ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
     : files_(files), path_(std::move(path)), codePage_(codePage), sections_(SectionNameAt) {
   std::string raw;
@@ -97,16 +147,23 @@ ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
   if (le || be) {
     form_ = Form::Utf16;
     const std::string_view units = std::string_view(raw).substr(2);
-    bytes_ = Utf16FileToText(units, be);
     // An odd last byte is no unit; it is kept, last, as it was.
     if (units.size() % 2) oddByte_ = units.back();
+    if (!le || !oddByte_.empty() || !RecallText(codePage_, raw, bytes_)) {
+      bytes_ = Utf16FileToText(units, be);
+      if (le && oddByte_.empty()) Remember(codePage_, true, raw, bytes_);
+    }
   } else if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     form_ = Form::Utf16;
     // A byte that is no UTF-8 has no UTF-16 form either: U+FFFD, as any
     // program that reads the file shows it.
     bytes_ = Utf16ToUtf8(Utf8ToUtf16(std::string_view(raw).substr(3)));
-  } else {
-    bytes_ = SjisFileToText(std::move(raw), codePage_);
+  } else if (IsAscii(raw)) {
+    bytes_ = std::move(raw);  // the same bytes in the text
+    asciiText_ = true;
+  } else if (!RecallText(codePage_, raw, bytes_)) {
+    bytes_ = SjisFileToText(raw, codePage_);
+    Remember(codePage_, false, raw, bytes_);
   }
   // Offsets into the text take 26 bits.
   if (bytes_.size() > kMaxFileSize) throw std::runtime_error(Format(Tr(kMsgTooLarge), path_.utf8));
@@ -495,19 +552,26 @@ void ProfileFile::Flush() {
   // is. Anything else is converted whole into `converted`.
   Form form = form_;
   std::string converted;
+  // Of the file's own text, only what was written needs asking.
   bool ascii = form == Form::ShiftJis;
-  for (std::size_t i = 0; ascii && i < pieces.size(); ++i) ascii = IsAscii(pieces[i]);
+  const char* const text0 = bytes_.data();
+  for (std::size_t i = 0; ascii && i < pieces.size(); ++i)
+    ascii = (asciiText_ && pieces[i].data() >= text0 && pieces[i].data() < text0 + bytes_.size()) || IsAscii(pieces[i]);
   if (!ascii) {
     std::string text;
     text.reserve(textSize);
     for (std::string_view piece : pieces) text += piece;
-    if (form == Form::ShiftJis && !TextToSjisFile(text, codePage_, converted)) form = Form::Utf16;
-    if (form == Form::Utf16) {
+    // A file written in its own form as it was read, or as it was last
+    // written, is known already.
+    const bool known = RecallRaw(codePage_, form == Form::Utf16, text, converted);
+    if (!known && form == Form::ShiftJis && !TextToSjisFile(text, codePage_, converted)) form = Form::Utf16;
+    if (!known && form == Form::Utf16) {
       // Escaped bytes of a Shift-JIS file become the characters they stand for.
       if (!TextToUtf16File(text, form_ == Form::ShiftJis ? &codePage_ : nullptr, converted))
         throw std::runtime_error(Format(Tr(kMsgCannotConvert), path_.utf8));
       converted.insert(0, "\xFF\xFE", 2);
     }
+    if (!known && oddByte_.empty()) Remember(codePage_, form == Form::Utf16, converted, text);
     pieces.assign(1, converted);
   }
   if (!oddByte_.empty()) pieces.push_back(oddByte_);

@@ -59,6 +59,12 @@ class ProfileFile {
   ProfileFile(const ProfileFile&) = delete;
   ProfileFile& operator=(const ProfileFile&) = delete;
 
+  // Whether the last conversion of a file, both ways, is kept for the next
+  // routine that reads or writes the same bytes or text (on by default).
+  // Off, every routine converts the whole file: the fuzzing tests the
+  // conversions themselves.
+  static void RememberConversions(bool on);
+
   bool Existed() const { return existed_; }
   enum class Form { ShiftJis, Utf16 };
   Form FileForm() const { return form_; }
@@ -196,6 +202,7 @@ class ProfileFile {
   std::size_t deletions_ = 0;
   mutable BatchMemo batchMemo_;
   std::string oddByte_;                                      // the odd last byte of a UTF-16 file, kept last
+  bool asciiText_ = false;                                   // the file as read holds ASCII alone
   bool endsWithLineEnd_ = false;                             // the file's last line is written with a line end
   std::vector<std::unique_ptr<NewSection>> added_;           // sections new to the file, in order
   std::unordered_map<std::string, NewSection*> addedIndex_;  // folded name -> section

@@ -265,6 +265,8 @@ void CheckLoadSave(const std::string& file) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool converting = (ProfileFile::RememberConversions(false), true);
+  (void)converting;
   const std::uint8_t* zero = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
   const std::size_t fileSize = zero ? static_cast<std::size_t>(zero - data) : size;
   std::string file(reinterpret_cast<const char*>(data), fileSize);

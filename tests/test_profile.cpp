@@ -449,3 +449,23 @@ TEST_F(Profile, ASaveOverTheLimitIsRefusedBeforeAnythingIsWritten) {
 }
 
 }  // namespace vx::test
+
+namespace vx::test {
+
+// The last conversion is kept, but the file is read anew by every routine:
+// a change made by another program in between is seen, and a text written
+// back as it was read is the file's own bytes.
+TEST_F(Profile, AKeptConversionNeverHidesAChangeMadeBetweenRoutines) {
+  const std::string before = SjisBytes("[項目]\r\n名前=一\r\n"), after = SjisBytes("[項目]\r\n名前=二\r\n");
+  ASSERT_EQ(before.size(), after.size());
+  WriteFile(path(), before);
+  EXPECT_EQ(ProfileFile(files, FilePath(path()), Sjis()).ReadString("項目", "名前", ""), "一");
+  WriteFile(path(), after);
+  ProfileFile ini(files, FilePath(path()), Sjis());
+  EXPECT_EQ(ini.ReadString("項目", "名前", ""), "二");
+  ini.WriteString("項目", "名前", "二");
+  ini.Flush();
+  EXPECT_EQ(ReadFile(path()), after);
+}
+
+}  // namespace vx::test
