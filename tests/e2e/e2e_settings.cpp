@@ -164,3 +164,60 @@ TEST_F(E2E, ASettingsFileHeldForLongIsStillReportedAndKept) {
   }
   EXPECT_EQ(ReadBytes(Ini()), before);  // never written over
 }
+
+namespace {
+// How many names the file has.
+DWORD Links(const std::wstring& path) {
+  ScopedHandle h(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  return h.Valid() && GetFileInformationByHandle(h.Get(), &info) ? info.nNumberOfLinks : 0;
+}
+}  // namespace
+
+// A package manager keeps a portable program's settings under a second
+// name (a hard link): every save reaches both names.
+TEST_F(E2E, ASettingsFileWithTwoNamesHoldsTheSameBytesUnderBothAfterOkAndExit) {
+  WriteBytes(Ini(), Items(folder));
+  const std::wstring persist = folder + L"\\persist", other = persist + L"\\Vorlex.ini";
+  ASSERT_TRUE(CreateDirectoryW(persist.c_str(), nullptr));
+  ASSERT_TRUE(CreateHardLinkW(other.c_str(), Ini().c_str(), nullptr));
+  Vorlex v(folder);
+  StartReady(v);
+  HWND editor = OpenEditor(v);
+  ASSERT_NE(editor, nullptr);
+  Retype(ChildOfClass(editor, L"Edit", 0), L"Renamed");
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_NE(ReadBytes(other).find("Name=\"Renamed\""), std::string::npos);
+  EXPECT_EQ(ReadBytes(other), ReadBytes(Ini()));
+  EXPECT_EQ(v.Close(), 0u);
+  const std::string saved = ReadBytes(Ini());
+  EXPECT_NE(TimeValue(saved, "Last"), L"<none>");
+  EXPECT_EQ(ReadBytes(other), saved);
+  EXPECT_EQ(Links(Ini()), 2u);
+  EXPECT_FALSE(FileExists(Ini() + L".vxjnl"));
+}
+
+// A save stopped between ReplaceFileW's two renames (a forced shutdown, a
+// power cut) leaves the file under its backup name alone, perhaps with the
+// new one under the temporary name: the next start shows the items, and
+// leaves nothing beside the file.
+TEST_F(E2E, AStartFromTheBackupAloneShowsTheItems) {
+  for (bool withTemp : {false, true}) {
+    SCOPED_TRACE(withTemp ? "with the new file beside it" : "alone");
+    DeleteFileW(Ini().c_str());
+    DeleteFileW((folder + L"\\work\\a.txt").c_str());
+    WriteBytes(Ini() + L".vxbak", Items(folder));
+    if (withTemp) WriteBytes(Ini() + L".vxtmp", Items(folder) + "[Time]\r\nLogFile=0\r\n");
+    Vorlex v(folder);
+    StartReady(v);
+    EXPECT_FALSE(HotKeyFree(kCtrlAlt, VK_F9));
+    PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
+    EXPECT_TRUE(WaitFile(folder + L"\\work\\a.txt", 15000));
+    EXPECT_EQ(v.Close(), 0u);
+    EXPECT_NE(ReadBytes(Ini()).find("[2]\r\nName=\"Item C\""), std::string::npos);
+    EXPECT_FALSE(FileExists(Ini() + L".vxbak"));
+    EXPECT_FALSE(FileExists(Ini() + L".vxtmp"));
+  }
+}
