@@ -95,7 +95,16 @@ TEST_F(PersonsText, StoredValuesLongerThanAFieldAreShownWholeAndKeptUnlessEdited
   ASSERT_TRUE(d.p.TypeAtCaret(Wnd(), "Edt_Par", u"x"));
   d.Pump();
   EXPECT_EQ(Field("Edt_Par"), par);
-  Click("Btn_Cancel");
+  // Pasted over a part of it, with room for four units in the native box,
+  // which counts UTF-16 units and cuts the pair in two: the text stays
+  // shorter than it was, so only the half left over goes, from the field
+  // and from the file.
+  d.p.SetEditSelection(d.p.FindControl(Wnd(), "Edt_Par"), 250, 600);
+  ASSERT_TRUE(d.p.Paste(Wnd(), "Edt_Par", u"xyz\U0001F600"));
+  d.Pump();
+  EXPECT_EQ(d.p.Control(Wnd(), "Edt_Par").editText, std::u16string(250, u'p') + u"xyz");
+  Click("Btn_Ok");
+  EXPECT_NE(d.IniText().find("Par=\"" + std::string(250, 'p') + "xyz\"\r\n"), std::string::npos);
 }
 
 TEST_F(PersonsText, TypingPastAFieldsLimitStopsThereAndTheCaretStaysWhereThePersonTypes) {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "core/Unit_All.h"
 #include "core/profile.h"
 
 #include "tests/harness.h"
@@ -357,6 +358,9 @@ TEST_F(SettingsFile, DuplicateCodesShowAsTheirCharactersAndStayTheFilesBytes) {
     ASSERT_EQ(ExeList->Count(), 1);
     EXPECT_EQ(ExeList->Items(0)->Name, std::string("a") + d.character);
     EXPECT_EQ(ExeList->Items(0)->Exe, std::string("C:\\") + d.character + "\\x.exe");
+    ExecItem(0);
+    ASSERT_FALSE(p.launches.empty());
+    EXPECT_EQ(p.launches.back().file, std::string("C:\\") + d.character + "\\x.exe");
     SaveSettings();
     const std::string saved = ReadFile(IniFileName.utf8);
     EXPECT_NE(saved.find(std::string("Name=\"a") + d.code + "\""), std::string::npos);
