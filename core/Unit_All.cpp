@@ -57,7 +57,7 @@ bool TVorlexType::operator==(const TVorlexType& other) const {
 
 const TItemField& ItemField(const char* key) {
   for (const TItemField& f : kItemFields)
-    if (std::string_view(f.key) == key) return f;
+    if (f.key == key) return f;
   throw std::logic_error(std::string("no item field ") + key);
 }
 

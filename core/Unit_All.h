@@ -57,7 +57,7 @@ struct TItemField {
     HotKey,  // the ShortCut, written as a number
     Option,  // a small number, 0 to values - 1: written only when not 0, removed when 0
   };
-  const char* key;
+  std::string_view key;
   Kind kind;
   std::string TVorlexType::*text = nullptr;     // a Text's or Path's member
   std::uint8_t TVorlexType::*option = nullptr;  // an Option's member

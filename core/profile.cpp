@@ -161,9 +161,12 @@ ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
   } else if (IsAscii(raw)) {
     bytes_ = std::move(raw);  // the same bytes in the text
     asciiText_ = true;
-  } else if (!RecallText(codePage_, raw, bytes_)) {
-    bytes_ = SjisFileToText(raw, codePage_);
-    Remember(codePage_, false, raw, bytes_);
+  } else {
+    if (!RecallText(codePage_, raw, bytes_)) {
+      bytes_ = SjisFileToText(raw, codePage_);
+      Remember(codePage_, false, raw, bytes_);
+    }
+    mayHoldEscapes_ = HasEscapedBytes(bytes_);
   }
   // Offsets into the text take 26 bits.
   if (bytes_.size() > kMaxFileSize) throw std::runtime_error(Format(Tr(kMsgTooLarge), path_.utf8));
@@ -367,6 +370,7 @@ std::int32_t ProfileFile::ReadInteger(std::string_view section, std::string_view
 void ProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   const std::string_view sectionName = Trim(section), keyName = Trim(key);
   dirty_ = true;
+  NoteWritten(value);
   const Found found = FindKey(sectionName, keyName);
   if (found.added) {
     AddedKey& added = const_cast<AddedKey&>(*found.added);
@@ -460,6 +464,7 @@ std::string_view ProfileFile::AsStored(std::string_view line, std::string_view k
 
 void ProfileFile::Rewrite(Offset line, std::string_view text, std::string_view key, std::string_view value,
                           bool quoted) {
+  NoteWritten(value);
   auto rewritten = replaced_.empty() ? replaced_.end() : replaced_.find(line);
   const std::size_t q = quoted ? 1 : 0, v = key.size() + 1 + q;
   std::string stored;

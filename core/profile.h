@@ -37,6 +37,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/codepage.h"
 #include "platform/platform.h"
 
 namespace vx {
@@ -169,8 +170,13 @@ class ProfileFile {
   // The value of an original key line whose text after '=' is `rest`.
   std::string_view LineValue(Offset line, std::string_view rest) const;
   std::vector<std::string_view> Pieces() const;
-  // The code page that shows a Shift-JIS file's values; none for UTF-16.
-  const CodePage* ShiftJis() const { return form_ == Form::ShiftJis ? &codePage_ : nullptr; }
+  // The code page that shows a Shift-JIS file's values, when any of them
+  // may hold an escaped byte; none for UTF-16.
+  const CodePage* ShiftJis() const { return mayHoldEscapes_ ? &codePage_ : nullptr; }
+  // A value written into a Shift-JIS file may hold escaped bytes too.
+  void NoteWritten(std::string_view value) {
+    if (!mayHoldEscapes_ && form_ == Form::ShiftJis && HasEscapedBytes(value)) mayHoldEscapes_ = true;
+  }
   // Takes an original key line out of the file.
   void DeleteLine(Offset line);
   bool Deleted(Offset line) const;
@@ -201,10 +207,11 @@ class ProfileFile {
   std::unordered_map<Offset, std::string> replaced_;
   std::size_t deletions_ = 0;
   mutable BatchMemo batchMemo_;
-  std::string oddByte_;                                      // the odd last byte of a UTF-16 file, kept last
-  bool asciiText_ = false;                                   // the file as read holds ASCII alone
-  bool endsWithLineEnd_ = false;                             // the file's last line is written with a line end
-  std::vector<std::unique_ptr<NewSection>> added_;           // sections new to the file, in order
+  std::string oddByte_;                             // the odd last byte of a UTF-16 file, kept last
+  bool asciiText_ = false;                          // the file as read holds ASCII alone
+  bool mayHoldEscapes_ = false;                     // a Shift-JIS file whose text holds an escaped byte, or may
+  bool endsWithLineEnd_ = false;                    // the file's last line is written with a line end
+  std::vector<std::unique_ptr<NewSection>> added_;  // sections new to the file, in order
   std::unordered_map<std::string, NewSection*> addedIndex_;  // folded name -> section
 };
 

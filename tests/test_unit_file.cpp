@@ -103,7 +103,7 @@ TEST_F(SettingsFile, EveryFieldOfTheTableIsStoredComparedAndEmptied) {
   for (const TItemField& f : kItemFields) {
     TVorlexType item;
     if (f.text)
-      item.*f.text = std::string("value of ") + f.key;
+      item.*f.text = "value of " + std::string(f.key);
     else if (f.option)
       item.*f.option = static_cast<std::uint8_t>(f.values - 1);
     else
