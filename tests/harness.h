@@ -155,10 +155,10 @@ class Desktop {
 
 // The shared state of the launcher on a headless platform with an empty item
 // list, without the toolkit or the program's windows: for tests of the core
-// routines.
-class CoreTest : public ::testing::Test {
- protected:
-  CoreTest() : p(system, dir / "Vorlex.exe") {
+// routines. Nothing in its folder is read before a routine runs.
+class CoreSession {
+ public:
+  CoreSession() : p(system, dir / "Vorlex.exe") {
     SetCorePlatform(&p);
     ExeList = new TExeList;
     AtomName = "Atom_Vorlex";
@@ -166,12 +166,22 @@ class CoreTest : public ::testing::Test {
     ExeFileName = "Vorlex.exe";
     HotKeyWnd = p.CreateWindow(WindowSpec{}, nullptr);
   }
-  ~CoreTest() override {
+  ~CoreSession() {
     delete ExeList;
     ExeList = nullptr;
     FinalizeUnitAll();
     SetCorePlatform(nullptr);
   }
+  CoreSession(const CoreSession&) = delete;
+  CoreSession& operator=(const CoreSession&) = delete;
+
+  TempDir dir;
+  HeadlessSystem system;
+  HeadlessPlatform p;
+};
+
+class CoreTest : public ::testing::Test, protected CoreSession {
+ protected:
   TVorlexType* AddItem(const std::string& name, ShortCut hotKey = 0, const std::string& exe = "") {
     TVorlexType* r = ExeList->Add();
     r->Name = name;
@@ -179,10 +189,6 @@ class CoreTest : public ::testing::Test {
     r->Exe = exe;
     return r;
   }
-
-  TempDir dir;
-  HeadlessSystem system;
-  HeadlessPlatform p;
 };
 
 }  // namespace vx::test

@@ -185,21 +185,11 @@ std::vector<Disk> CrashStates(const Scenario& run, const Disk& start) {
 // The header's write as the very first thing done on the folder, then the
 // load: the items it finds, whatever the program reads first.
 V HeaderFirst(const Disk& disk) {
-  TempDir dir;
-  Lay(dir.path(), disk);
-  HeadlessSystem system;
-  HeadlessPlatform p(system, dir / "Vorlex.exe");
-  SetCorePlatform(&p);
-  ExeList = new TExeList;
-  IniFileName = FilePath(dir / "Vorlex.ini");
-  ExeFileName = "Vorlex.exe";
+  CoreSession core;
+  Lay(core.dir.path(), disk);
   WriteIniHeader();
   LoadSettings();
-  const V names = Names();
-  delete ExeList;
-  ExeList = nullptr;
-  SetCorePlatform(nullptr);
-  return names;
+  return Names();
 }
 
 }  // namespace
