@@ -26,48 +26,9 @@ const AddedKey* FindAdded(const std::vector<AddedKey>& keys, std::string_view na
   return nullptr;
 }
 
-// The last conversion of a settings file, both ways: its bytes, and its
-// text. Every routine reads the file anew, and a save writes what it read
-// with a few lines changed; when the bytes read are those of the last
-// conversion (the file read again, or just written), or the text to write
-// is, the other side is known without converting the whole file twice
-// more. Only files that needed converting are kept, up to kMemoLimit.
-struct Conversion {
-  std::uint64_t codePage = 0;  // its serial
-  bool utf16 = false;
-  std::string raw, text;
-};
-constexpr std::size_t kMemoLimit = 16u << 20;
-std::mutex g_memoLock;
-Conversion g_memo;
+constexpr std::size_t kKeptLimit = 4u << 20;
+std::mutex g_keptLock;
 bool g_remembering = true;
-
-bool RecallText(const CodePage& codePage, std::string_view raw, std::string& text) {
-  std::lock_guard<std::mutex> held(g_memoLock);
-  if (!g_remembering || g_memo.codePage != codePage.Serial() || g_memo.raw != raw) return false;
-  text = g_memo.text;
-  return true;
-}
-
-bool RecallRaw(const CodePage& codePage, bool utf16, std::string_view text, std::string& raw) {
-  std::lock_guard<std::mutex> held(g_memoLock);
-  if (!g_remembering || g_memo.codePage != codePage.Serial() || g_memo.utf16 != utf16 || g_memo.text != text)
-    return false;
-  raw = g_memo.raw;
-  return true;
-}
-
-void Remember(const CodePage& codePage, bool utf16, std::string_view raw, std::string_view text) {
-  std::lock_guard<std::mutex> held(g_memoLock);
-  if (!g_remembering || raw.size() > kMemoLimit || text.size() > kMemoLimit) {
-    g_memo = Conversion{};
-    return;
-  }
-  g_memo.codePage = codePage.Serial();
-  g_memo.utf16 = utf16;
-  g_memo.raw.assign(raw);
-  g_memo.text.assign(text);
-}
 
 }  // namespace
 
@@ -122,12 +83,6 @@ void ProfileFile::LineTable::Insert(std::string_view bytes, Offset line) {
   ++count_;
 }
 
-void ProfileFile::RememberConversions(bool on) {
-  std::lock_guard<std::mutex> held(g_memoLock);
-  g_remembering = on;
-  g_memo = Conversion{};
-}
-
 ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
     : files_(files), path_(std::move(path)), codePage_(codePage), sections_(SectionNameAt) {
   std::string raw;
@@ -139,38 +94,123 @@ ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
     throw std::runtime_error(Format(Tr(kMsgCannotRead), path_.utf8) + "\r\n" + e.what());
   }
   if (!existed_) return;
+  if (Recall(raw)) return;
   // UTF-16 LE is the Unicode form Windows' profile functions write. A file
   // in UTF-16 BE or UTF-8 with a byte-order mark is read whole in its own
   // form and saved as UTF-16 LE: never Shift-JIS lines appended to it.
   const bool le = raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE';
   const bool be = raw.size() >= 2 && raw[0] == '\xFE' && raw[1] == '\xFF';
+  bool kept = true;  // a flush of the text in its form writes these very bytes
   if (le || be) {
     form_ = Form::Utf16;
     const std::string_view units = std::string_view(raw).substr(2);
+    bytes_ = Utf16FileToText(units, be);
     // An odd last byte is no unit; it is kept, last, as it was.
     if (units.size() % 2) oddByte_ = units.back();
-    if (!le || !oddByte_.empty() || !RecallText(codePage_, raw, bytes_)) {
-      bytes_ = Utf16FileToText(units, be);
-      if (le && oddByte_.empty()) Remember(codePage_, true, raw, bytes_);
-    }
+    kept = le && oddByte_.empty();
   } else if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     form_ = Form::Utf16;
     // A byte that is no UTF-8 has no UTF-16 form either: U+FFFD, as any
     // program that reads the file shows it.
     bytes_ = Utf16ToUtf8(Utf8ToUtf16(std::string_view(raw).substr(3)));
+    kept = false;
   } else if (IsAscii(raw)) {
     bytes_ = std::move(raw);  // the same bytes in the text
     asciiText_ = true;
   } else {
-    if (!RecallText(codePage_, raw, bytes_)) {
-      bytes_ = SjisFileToText(raw, codePage_);
-      Remember(codePage_, false, raw, bytes_);
-    }
+    bytes_ = SjisFileToText(raw, codePage_);
     mayHoldEscapes_ = HasEscapedBytes(bytes_);
   }
   // Offsets into the text take 26 bits.
   if (bytes_.size() > kMaxFileSize) throw std::runtime_error(Format(Tr(kMsgTooLarge), path_.utf8));
   Parse();
+  if (kept) Remember(asciiText_ ? bytes_ : raw, true);
+}
+
+// The last file read or written, both ways: its bytes, its text and, once
+// it was read, its sections. Every routine reads the file anew, and a save
+// writes what it read with a few lines changed; when the bytes read are
+// those kept (the file read again, or just written), or the text to write
+// is, the rest is known without converting or parsing the whole file
+// again. Only files in a form a flush writes, up to kKeptLimit.
+struct ProfileFile::Kept {
+  std::uint64_t codePage = 0;  // its serial; 0: nothing kept
+  Form form = Form::ShiftJis;
+  bool ascii = false;  // the text is the bytes
+  bool mayHoldEscapes = false;
+  bool parsed = false;  // `sections` is the text's
+  std::string raw, text;
+  LineTable sections{SectionNameAt};
+};
+
+ProfileFile::Kept& ProfileFile::TheKept() {
+  static Kept kept;
+  return kept;
+}
+
+bool ProfileFile::Recall(std::string& raw) {
+  bool parsed = false;
+  {
+    std::lock_guard<std::mutex> held(g_keptLock);
+    const Kept& k = TheKept();
+    if (!g_remembering || k.codePage == 0 || k.codePage != codePage_.Serial() || k.raw != raw) return false;
+    form_ = k.form;
+    asciiText_ = k.ascii;
+    mayHoldEscapes_ = k.mayHoldEscapes;
+    if (k.ascii)
+      bytes_ = std::move(raw);
+    else
+      bytes_ = k.text;
+    parsed = k.parsed;
+    if (parsed) sections_ = k.sections;
+  }
+  // Just written: known, but not yet parsed.
+  if (!parsed) {
+    Parse();
+    Remember(asciiText_ ? std::string_view(bytes_) : std::string_view(raw), true);
+  }
+  return true;
+}
+
+bool ProfileFile::RecallBytes(Form form, const std::vector<std::string_view>& text, std::string& raw) const {
+  // The text is compared in the pieces a flush streams, where they stand.
+  std::lock_guard<std::mutex> held(g_keptLock);
+  const Kept& k = TheKept();
+  if (!g_remembering || k.codePage != codePage_.Serial() || k.form != form || k.ascii) return false;
+  std::size_t at = 0;
+  for (std::string_view piece : text) {
+    if (k.text.compare(at, piece.size(), piece) != 0) return false;
+    at += piece.size();
+  }
+  if (at != k.text.size()) return false;
+  raw = k.raw;
+  return true;
+}
+
+void ProfileFile::Remember(std::string_view raw, bool parsed) const {
+  std::lock_guard<std::mutex> held(g_keptLock);
+  Kept& k = TheKept();
+  if (!g_remembering || raw.size() > kKeptLimit || bytes_.size() > kKeptLimit) {
+    k = Kept{};
+    return;
+  }
+  k.codePage = codePage_.Serial();
+  k.form = form_;
+  k.ascii = asciiText_;
+  k.mayHoldEscapes = mayHoldEscapes_;
+  k.parsed = parsed;
+  k.raw.assign(raw);
+  if (asciiText_)
+    k.text.clear();
+  else
+    k.text.assign(bytes_);
+  k.sections = parsed ? sections_ : LineTable(SectionNameAt);
+}
+
+void ProfileFile::RememberConversions(bool on) {
+  std::lock_guard<std::mutex> held(g_keptLock);
+  g_remembering = on;
+  TheKept() = Kept{};
 }
 
 ProfileFile::~ProfileFile() = default;
@@ -562,23 +602,35 @@ void ProfileFile::Flush() {
   const char* const text0 = bytes_.data();
   for (std::size_t i = 0; ascii && i < pieces.size(); ++i)
     ascii = (asciiText_ && pieces[i].data() >= text0 && pieces[i].data() < text0 + bytes_.size()) || IsAscii(pieces[i]);
-  if (!ascii) {
+  // A file written in its own form as it was read, or as it was last
+  // written, is known already; anything else is converted whole.
+  if (!ascii && !RecallBytes(form, pieces, converted)) {
     std::string text;
     text.reserve(textSize);
     for (std::string_view piece : pieces) text += piece;
-    // A file written in its own form as it was read, or as it was last
-    // written, is known already.
-    const bool known = RecallRaw(codePage_, form == Form::Utf16, text, converted);
-    if (!known && form == Form::ShiftJis && !TextToSjisFile(text, codePage_, converted)) form = Form::Utf16;
-    if (!known && form == Form::Utf16) {
+    if (form == Form::ShiftJis && !TextToSjisFile(text, codePage_, converted)) form = Form::Utf16;
+    if (form == Form::Utf16) {
       // Escaped bytes of a Shift-JIS file become the characters they stand for.
       if (!TextToUtf16File(text, form_ == Form::ShiftJis ? &codePage_ : nullptr, converted))
         throw std::runtime_error(Format(Tr(kMsgCannotConvert), path_.utf8));
       converted.insert(0, "\xFF\xFE", 2);
     }
-    if (!known && oddByte_.empty()) Remember(codePage_, form == Form::Utf16, converted, text);
-    pieces.assign(1, converted);
+    if (oddByte_.empty()) {
+      // Kept as the file it is now: these bytes, this text, not yet parsed.
+      std::lock_guard<std::mutex> held(g_keptLock);
+      Kept& k = TheKept();
+      if (g_remembering && converted.size() <= kKeptLimit && text.size() <= kKeptLimit) {
+        k.codePage = codePage_.Serial();
+        k.form = form;
+        k.ascii = false;
+        k.mayHoldEscapes = form == Form::ShiftJis && HasEscapedBytes(text);
+        k.parsed = false;
+        k.raw = converted;
+        k.text = std::move(text);
+      }
+    }
   }
+  if (!ascii) pieces.assign(1, converted);
   if (!oddByte_.empty()) pieces.push_back(oddByte_);
   // A file the next start could not read (its bytes, or its text) is
   // not written.

@@ -27,7 +27,8 @@
 // without joining them, unless they must be converted. So a file of any
 // shape costs at most two and a half times its text (three times while a
 // flush converts it), and a file is taken only while its text is within
-// kMaxFileSize.
+// kMaxFileSize. The last file of up to 4 MiB is kept besides (its bytes,
+// its text where that differs, its section table).
 #pragma once
 
 #include <cstdint>
@@ -60,10 +61,11 @@ class ProfileFile {
   ProfileFile(const ProfileFile&) = delete;
   ProfileFile& operator=(const ProfileFile&) = delete;
 
-  // Whether the last conversion of a file, both ways, is kept for the next
-  // routine that reads or writes the same bytes or text (on by default).
-  // Off, every routine converts the whole file: the fuzzing tests the
-  // conversions themselves.
+  // Whether the last file read or written is kept (its bytes, its text and
+  // its sections, up to 4 MiB) for the next routine that reads the same
+  // bytes or writes the same text (on by default). Every routine still
+  // reads the file. Off, every routine converts and parses the whole file:
+  // the fuzzing tests the conversions themselves.
   static void RememberConversions(bool on);
 
   bool Existed() const { return existed_; }
@@ -145,6 +147,16 @@ class ProfileFile {
   struct Section;
   struct NewSection;
   struct Found;
+  struct Kept;
+  static Kept& TheKept();
+  // Takes the text, its form and its sections from the file kept last when
+  // `raw` is its bytes (an ASCII file's bytes are moved into the text).
+  bool Recall(std::string& raw);
+  // The bytes that the text, in pieces, makes in `form`, when it is the
+  // kept file's.
+  bool RecallBytes(Form form, const std::vector<std::string_view>& text, std::string& raw) const;
+  // Keeps this file: `raw` its bytes as read, with its sections if parsed.
+  void Remember(std::string_view raw, bool parsed) const;
 
   void Parse();
   Offset HeaderOf(std::string_view section) const;  // kNone when not in the file

@@ -1,7 +1,5 @@
 #include "platform/safe_files.h"
 
-#include <cstring>
-
 namespace vx {
 
 namespace {
