@@ -104,7 +104,7 @@ ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
   if (le || be) {
     form_ = Form::Utf16;
     const std::string_view units = std::string_view(raw).substr(2);
-    bytes_ = Utf16FileToText(units, be);
+    SetText(Utf16FileToText(units, be));
     // An odd last byte is no unit; it is kept, last, as it was.
     if (units.size() % 2) oddByte_ = units.back();
     kept = le && oddByte_.empty();
@@ -112,19 +112,24 @@ ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
     form_ = Form::Utf16;
     // A byte that is no UTF-8 has no UTF-16 form either: U+FFFD, as any
     // program that reads the file shows it.
-    bytes_ = Utf16ToUtf8(Utf8ToUtf16(std::string_view(raw).substr(3)));
+    SetText(Utf16ToUtf8(Utf8ToUtf16(std::string_view(raw).substr(3))));
     kept = false;
   } else if (IsAscii(raw)) {
-    bytes_ = std::move(raw);  // the same bytes in the text
+    SetText(std::move(raw));  // the same bytes in the text
     asciiText_ = true;
   } else {
-    bytes_ = SjisFileToText(raw, codePage_);
+    SetText(SjisFileToText(raw, codePage_));
     mayHoldEscapes_ = HasEscapedBytes(bytes_);
   }
   // Offsets into the text take 26 bits.
   if (bytes_.size() > kMaxFileSize) throw std::runtime_error(Format(Tr(kMsgTooLarge), path_.utf8));
   Parse();
-  if (kept) Remember(asciiText_ ? bytes_ : raw, true);
+  if (kept) Remember(asciiText_ ? text_ : std::make_shared<const std::string>(std::move(raw)));
+}
+
+void ProfileFile::SetText(std::string text) {
+  text_ = std::make_shared<const std::string>(std::move(text));
+  bytes_ = *text_;
 }
 
 // The last file read or written, both ways: its bytes, its text and, once
@@ -132,14 +137,15 @@ ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
 // writes what it read with a few lines changed; when the bytes read are
 // those kept (the file read again, or just written), or the text to write
 // is, the rest is known without converting or parsing the whole file
-// again. Only files in a form a flush writes, up to kKeptLimit.
+// again, and the text is shared, not copied. Only files in a form a flush
+// writes, up to kKeptLimit.
 struct ProfileFile::Kept {
   std::uint64_t codePage = 0;  // its serial; 0: nothing kept
   Form form = Form::ShiftJis;
   bool ascii = false;  // the text is the bytes
   bool mayHoldEscapes = false;
   bool parsed = false;  // `sections` is the text's
-  std::string raw, text;
+  std::shared_ptr<const std::string> raw, text;
   LineTable sections{SectionNameAt};
 };
 
@@ -148,49 +154,51 @@ ProfileFile::Kept& ProfileFile::TheKept() {
   return kept;
 }
 
-bool ProfileFile::Recall(std::string& raw) {
+bool ProfileFile::Recall(const std::string& raw) {
   bool parsed = false;
   {
     std::lock_guard<std::mutex> held(g_keptLock);
     const Kept& k = TheKept();
-    if (!g_remembering || k.codePage == 0 || k.codePage != codePage_.Serial() || k.raw != raw) return false;
+    if (!g_remembering || !k.raw || k.codePage != codePage_.Serial() || *k.raw != raw) return false;
     form_ = k.form;
     asciiText_ = k.ascii;
     mayHoldEscapes_ = k.mayHoldEscapes;
-    if (k.ascii)
-      bytes_ = std::move(raw);
-    else
-      bytes_ = k.text;
+    text_ = k.text;
+    bytes_ = *text_;
     parsed = k.parsed;
     if (parsed) sections_ = k.sections;
   }
   // Just written: known, but not yet parsed.
   if (!parsed) {
     Parse();
-    Remember(asciiText_ ? std::string_view(bytes_) : std::string_view(raw), true);
+    std::lock_guard<std::mutex> held(g_keptLock);
+    Kept& k = TheKept();
+    if (k.text == text_) {
+      k.sections = sections_;
+      k.parsed = true;
+    }
   }
   return true;
 }
 
-bool ProfileFile::RecallBytes(Form form, const std::vector<std::string_view>& text, std::string& raw) const {
+std::shared_ptr<const std::string> ProfileFile::RecallBytes(Form form,
+                                                            const std::vector<std::string_view>& text) const {
   // The text is compared in the pieces a flush streams, where they stand.
   std::lock_guard<std::mutex> held(g_keptLock);
   const Kept& k = TheKept();
-  if (!g_remembering || k.codePage != codePage_.Serial() || k.form != form || k.ascii) return false;
+  if (!g_remembering || !k.raw || k.codePage != codePage_.Serial() || k.form != form || k.ascii) return nullptr;
   std::size_t at = 0;
   for (std::string_view piece : text) {
-    if (k.text.compare(at, piece.size(), piece) != 0) return false;
+    if (k.text->compare(at, piece.size(), piece) != 0) return nullptr;
     at += piece.size();
   }
-  if (at != k.text.size()) return false;
-  raw = k.raw;
-  return true;
+  return at == k.text->size() ? k.raw : nullptr;
 }
 
-void ProfileFile::Remember(std::string_view raw, bool parsed) const {
+void ProfileFile::Remember(std::shared_ptr<const std::string> raw) const {
   std::lock_guard<std::mutex> held(g_keptLock);
   Kept& k = TheKept();
-  if (!g_remembering || raw.size() > kKeptLimit || bytes_.size() > kKeptLimit) {
+  if (!g_remembering || raw->size() > kKeptLimit || bytes_.size() > kKeptLimit) {
     k = Kept{};
     return;
   }
@@ -198,13 +206,10 @@ void ProfileFile::Remember(std::string_view raw, bool parsed) const {
   k.form = form_;
   k.ascii = asciiText_;
   k.mayHoldEscapes = mayHoldEscapes_;
-  k.parsed = parsed;
-  k.raw.assign(raw);
-  if (asciiText_)
-    k.text.clear();
-  else
-    k.text.assign(bytes_);
-  k.sections = parsed ? sections_ : LineTable(SectionNameAt);
+  k.parsed = true;
+  k.raw = std::move(raw);
+  k.text = text_;
+  k.sections = sections_;
 }
 
 void ProfileFile::RememberConversions(bool on) {
@@ -596,7 +601,6 @@ void ProfileFile::Flush() {
   // Text that is all ASCII is the same bytes in Shift-JIS: it streams as it
   // is. Anything else is converted whole into `converted`.
   Form form = form_;
-  std::string converted;
   // Of the file's own text, only what was written needs asking.
   bool ascii = form == Form::ShiftJis;
   const char* const text0 = bytes_.data();
@@ -604,8 +608,9 @@ void ProfileFile::Flush() {
     ascii = (asciiText_ && pieces[i].data() >= text0 && pieces[i].data() < text0 + bytes_.size()) || IsAscii(pieces[i]);
   // A file written in its own form as it was read, or as it was last
   // written, is known already; anything else is converted whole.
-  if (!ascii && !RecallBytes(form, pieces, converted)) {
-    std::string text;
+  std::shared_ptr<const std::string> written = ascii ? nullptr : RecallBytes(form, pieces);
+  if (!ascii && !written) {
+    std::string text, converted;
     text.reserve(textSize);
     for (std::string_view piece : pieces) text += piece;
     if (form == Form::ShiftJis && !TextToSjisFile(text, codePage_, converted)) form = Form::Utf16;
@@ -615,22 +620,23 @@ void ProfileFile::Flush() {
         throw std::runtime_error(Format(Tr(kMsgCannotConvert), path_.utf8));
       converted.insert(0, "\xFF\xFE", 2);
     }
+    written = std::make_shared<const std::string>(std::move(converted));
     if (oddByte_.empty()) {
       // Kept as the file it is now: these bytes, this text, not yet parsed.
       std::lock_guard<std::mutex> held(g_keptLock);
       Kept& k = TheKept();
-      if (g_remembering && converted.size() <= kKeptLimit && text.size() <= kKeptLimit) {
+      if (g_remembering && written->size() <= kKeptLimit && text.size() <= kKeptLimit) {
         k.codePage = codePage_.Serial();
         k.form = form;
         k.ascii = false;
         k.mayHoldEscapes = form == Form::ShiftJis && HasEscapedBytes(text);
         k.parsed = false;
-        k.raw = converted;
-        k.text = std::move(text);
+        k.raw = written;
+        k.text = std::make_shared<const std::string>(std::move(text));
       }
     }
   }
-  if (!ascii) pieces.assign(1, converted);
+  if (written) pieces.assign(1, *written);
   if (!oddByte_.empty()) pieces.push_back(oddByte_);
   // A file the next start could not read (its bytes, or its text) is
   // not written.

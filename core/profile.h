@@ -149,14 +149,16 @@ class ProfileFile {
   struct Found;
   struct Kept;
   static Kept& TheKept();
+  void SetText(std::string text);
   // Takes the text, its form and its sections from the file kept last when
-  // `raw` is its bytes (an ASCII file's bytes are moved into the text).
-  bool Recall(std::string& raw);
+  // `raw` is its bytes.
+  bool Recall(const std::string& raw);
   // The bytes that the text, in pieces, makes in `form`, when it is the
-  // kept file's.
-  bool RecallBytes(Form form, const std::vector<std::string_view>& text, std::string& raw) const;
-  // Keeps this file: `raw` its bytes as read, with its sections if parsed.
-  void Remember(std::string_view raw, bool parsed) const;
+  // kept file's; null otherwise.
+  std::shared_ptr<const std::string> RecallBytes(Form form, const std::vector<std::string_view>& text) const;
+  // Keeps this file, parsed: `raw` its bytes as read (an ASCII file's are
+  // its text).
+  void Remember(std::shared_ptr<const std::string> raw) const;
 
   void Parse();
   Offset HeaderOf(std::string_view section) const;  // kNone when not in the file
@@ -202,7 +204,10 @@ class ProfileFile {
   Form form_ = Form::ShiftJis;
   bool existed_ = false;
   bool dirty_ = false;
-  std::string bytes_;   // the file's text as read, UTF-8
+  // The file's text as read, UTF-8: held (and shared with the kept file)
+  // by text_, and seen through bytes_.
+  std::shared_ptr<const std::string> text_;
+  std::string_view bytes_;
   LineTable sections_;  // the header of each distinct section (the first of duplicates)
   // The sections that were read or written, by header offset.
   mutable std::unordered_map<Offset, std::unique_ptr<Section>> touched_;
