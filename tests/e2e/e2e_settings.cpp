@@ -221,3 +221,23 @@ TEST_F(E2E, AStartFromTheBackupAloneShowsTheItems) {
     EXPECT_FALSE(FileExists(Ini() + L".vxtmp"));
   }
 }
+
+// After a ReplaceFileW that failed with 1177, the new file stays beside a
+// hidden settings file under the temporary name, hidden too; CREATE_ALWAYS
+// refuses a hidden file, so every later save failed after two seconds of
+// waiting. It goes first now: the exit saves at once.
+TEST_F(E2E, AHiddenTemporaryFileLeftBesideAHiddenSettingsFileHoldsUpNoSave) {
+  WriteBytes(Ini(), Items(folder));
+  WriteBytes(Ini() + L".vxtmp", "left by a failed save");
+  ASSERT_TRUE(SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SetFileAttributesW((Ini() + L".vxtmp").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  Vorlex v(folder);
+  StartReady(v);
+  const ULONGLONG before = GetTickCount64();
+  EXPECT_EQ(v.Close(), 0u);
+  EXPECT_LT(GetTickCount64() - before, 1500u);
+  EXPECT_EQ(v.TakeMessageBox(300).second, L"");
+  EXPECT_NE(TimeValue(ReadBytes(Ini()), "Last"), L"<none>");
+  EXPECT_TRUE(GetFileAttributesW(Ini().c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_FALSE(FileExists(Ini() + L".vxtmp"));
+}
