@@ -239,9 +239,9 @@ class HeadlessPlatform : public Platform {
     BoxKind kind;
   };
   std::vector<Box> messageBoxes;
-  // How long a person reads each box (0: it is closed at once). Meanwhile
-  // its modal loop handles the posted messages and what falls due, as
-  // Windows' does.
+  // How long a person reads each box (0: it is closed at once). Its modal
+  // loop handles the messages already posted, and meanwhile what falls
+  // due, as Windows' does.
   std::uint32_t boxShownMs = 0;
   std::vector<Popup> popups;
   std::vector<std::pair<std::uint32_t, std::uintptr_t>> helpCalls;
