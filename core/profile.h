@@ -159,6 +159,8 @@ class ProfileFile {
   // Keeps this file, parsed: `raw` its bytes as read (an ASCII file's are
   // its text).
   void Remember(std::shared_ptr<const std::string> raw) const;
+  // Keeps `file` in place of the last, unless it is none or too large.
+  static void KeepFile(Kept file);
 
   void Parse();
   Offset HeaderOf(std::string_view section) const;  // kNone when not in the file

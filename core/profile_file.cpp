@@ -132,20 +132,18 @@ std::shared_ptr<const std::string> ProfileFile::RecallBytes(Form form,
 }
 
 void ProfileFile::Remember(std::shared_ptr<const std::string> raw) const {
+  // Sized first: the section table is copied only for a file that is kept.
+  if (raw->size() > kKeptLimit || bytes_.size() > kKeptLimit) return KeepFile(Kept{});
+  KeepFile(Kept{codePage_.Serial(), form_, asciiText_, mayHoldEscapes_, true, std::move(raw), text_, sections_});
+}
+
+void ProfileFile::KeepFile(Kept file) {
   std::lock_guard<std::mutex> held(g_keptLock);
   Kept& k = TheKept();
-  if (!g_remembering || raw->size() > kKeptLimit || bytes_.size() > kKeptLimit) {
+  if (!g_remembering || !file.raw || file.raw->size() > kKeptLimit || file.text->size() > kKeptLimit)
     k = Kept{};
-    return;
-  }
-  k.codePage = codePage_.Serial();
-  k.form = form_;
-  k.ascii = asciiText_;
-  k.mayHoldEscapes = mayHoldEscapes_;
-  k.parsed = true;
-  k.raw = std::move(raw);
-  k.text = text_;
-  k.sections = sections_;
+  else
+    k = std::move(file);
 }
 
 void ProfileFile::RememberConversions(bool on) {
@@ -162,7 +160,7 @@ void ProfileFile::Flush() {
   std::size_t textSize = 0;
   for (std::string_view piece : pieces) textSize += piece.size();
   // Text that is all ASCII is the same bytes in Shift-JIS: it streams as it
-  // is. Anything else is converted whole into `converted`.
+  // is. Anything else is converted whole, unless it is the kept file's.
   Form form = form_;
   // Of the file's own text, only what was written needs asking.
   bool ascii = form == Form::ShiftJis;
@@ -184,19 +182,11 @@ void ProfileFile::Flush() {
       converted.insert(0, "\xFF\xFE", 2);
     }
     written = std::make_shared<const std::string>(std::move(converted));
+    // Kept as the file it is now: these bytes, this text, not yet parsed.
     if (oddByte_.empty()) {
-      // Kept as the file it is now: these bytes, this text, not yet parsed.
-      std::lock_guard<std::mutex> held(g_keptLock);
-      Kept& k = TheKept();
-      if (g_remembering && written->size() <= kKeptLimit && text.size() <= kKeptLimit) {
-        k.codePage = codePage_.Serial();
-        k.form = form;
-        k.ascii = false;
-        k.mayHoldEscapes = form == Form::ShiftJis && HasEscapedBytes(text);
-        k.parsed = false;
-        k.raw = written;
-        k.text = std::make_shared<const std::string>(std::move(text));
-      }
+      const bool escapes = form == Form::ShiftJis && HasEscapedBytes(text);
+      KeepFile(Kept{codePage_.Serial(), form, false, escapes, false, written,
+                    std::make_shared<const std::string>(std::move(text)), LineTable(SectionNameAt)});
     }
   }
   if (written) pieces.assign(1, *written);
