@@ -2,6 +2,8 @@
 // messages and what becomes of an exception that leaves a handler.
 #include "platform/platform.h"
 
+#include <exception>
+#include <memory>
 #include <utility>
 
 namespace vx {
@@ -24,6 +26,21 @@ void RunInBoundary(const std::function<void()>& work) noexcept {
   } catch (...) {
     // The sink itself failed (no memory for the box): the message ends here.
   }
+}
+
+AsideJob CarryingFailure(std::function<void()> work, std::function<void()> done) {
+  auto failure = std::make_shared<std::exception_ptr>();
+  return AsideJob{[failure, work = std::move(work)] {
+                    try {
+                      work();
+                    } catch (...) {
+                      *failure = std::current_exception();
+                    }
+                  },
+                  [failure, done = std::move(done)] {
+                    if (*failure) std::rethrow_exception(*failure);
+                    done();
+                  }};
 }
 
 std::intptr_t WindowProc::Dispatch(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) noexcept {

@@ -158,6 +158,15 @@ void SetEscapedErrorSink(EscapedErrorSink sink);
 // from the system into the program's code goes through here.
 void RunInBoundary(const std::function<void()>& work) noexcept;
 
+// Work done aside and its answer, made so that an exception of the work is
+// caught where it runs and raised where the answer runs (inside a window's
+// error boundary): the person is told, and the worker goes on. Each
+// backend's RunAside runs these.
+struct AsideJob {
+  std::function<void()> work, done;
+};
+AsideJob CarryingFailure(std::function<void()> work, std::function<void()> done);
+
 // Receives the messages of one window. Dispatch() is the only entry the
 // backends call; it hands an exception that leaves WndProc to the sink.
 class WindowProc {

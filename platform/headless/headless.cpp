@@ -1,7 +1,6 @@
 #include "platform/headless/headless.h"
 
 #include <algorithm>
-#include <exception>
 #include <filesystem>
 
 #include "base/cleanup.h"
@@ -486,24 +485,13 @@ void HeadlessPlatform::ShareLookUp(const std::string& path) {
 void HeadlessPlatform::RunAside(std::function<void()> work, std::function<void()> done) {
   // The worker answers before the UI thread looks again, unless its
   // look-ups wait for a slow share: then the answer comes that much later.
-  // An exception of the work is raised where `done` would run, as the
-  // Win32 worker carries it.
+  AsideJob job = CarryingFailure(std::move(work), std::move(done));
   aside_ = true;
   asideMs_ = 0;
-  std::exception_ptr failure;
-  try {
-    work();
-  } catch (...) {
-    failure = std::current_exception();
-  }
+  job.work();
   aside_ = false;
   // The answer comes as a message does: inside the error boundary.
-  auto answer = [failure, done = std::move(done)] {
-    RunInBoundary([&] {
-      if (failure) std::rethrow_exception(failure);
-      done();
-    });
-  };
+  auto answer = [done = std::move(job.done)] { RunInBoundary(done); };
   if (asideMs_ == 0)
     answer();
   else

@@ -1,6 +1,5 @@
 // The Win32 backend's icons: the program's own, the files' icons looked up
 // by a worker thread of their own, and icons as menu images.
-#include <exception>
 #include <memory>
 #include <thread>
 
@@ -157,22 +156,11 @@ void Win32Platform::RunAside(std::function<void()> work, std::function<void()> d
     desc.className = "VorlexAside";
     CreateWindow(desc, &aside_);
   }
-  // An exception of the work is raised where `done` would run, inside the
-  // window's error boundary: the person is told, and the worker goes on.
-  auto failure = std::make_shared<std::exception_ptr>();
-  const std::uintptr_t ticket = lookups_->Add(
-      [work = std::move(work), failure](std::uintptr_t) {
-        try {
-          work();
-        } catch (...) {
-          *failure = std::current_exception();
-        }
-      },
-      H(aside_.window), AsideDone::kDoneMessage);
-  aside_.pending[ticket] = [failure, done = std::move(done)] {
-    if (*failure) std::rethrow_exception(*failure);
-    done();
-  };
+  // The answer runs in the hidden window's WndProc, inside its boundary.
+  AsideJob job = CarryingFailure(std::move(work), std::move(done));
+  const std::uintptr_t ticket = lookups_->Add([work = std::move(job.work)](std::uintptr_t) { work(); },
+                                              H(aside_.window), AsideDone::kDoneMessage);
+  aside_.pending[ticket] = std::move(job.done);
 }
 
 std::intptr_t AsideDone::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
