@@ -68,7 +68,7 @@ TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, kMainFormClass, kMainFo
     // The images are made at the DPI of the monitor the menu opens on; on
     // another monitor's they are made anew.
     Platform& P = Application->P;
-    const Point size = P.LargeIconSize(P.DpiAt(PM_Left->PopupPoint()));
+    const Point size = P.icons().LargeIconSize(P.icons().DpiAt(PM_Left->PopupPoint()));
     if (size.x != menuIconSize_.x || size.y != menuIconSize_.y) {
       menuIconSize_ = size;
       iconTickets_.clear();  // icons of the old size still to come are let go
@@ -77,6 +77,7 @@ TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, kMainFormClass, kMainFo
     DrawAllMenuIcons();
     TFolderMenu::NewShowing();  // each folder's menu is listed anew as it opens
   };
+  PM_Left->OnClose = [](TObject*) { TFolderMenu::Closed(); };
 }
 
 TMenuItem* TForm_Main::AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*)) {
@@ -140,16 +141,25 @@ void TForm_Main::DeleteAll() {
 
 void TForm_Main::CreateMI_Exe() {
   DeleteMI_Exe();
+  ++menusMade_;
   for (int i = 0; i < ExeList->Count(); ++i) {
     auto* item = new TMenuItem(this);
     item->SetName("MI_" + std::to_string(i));
     item->OnClick = [this](TObject* s) { MI_ExeClick(s); };
-    // A folder that opens as a menu; whether the item names a folder is
-    // found when it opens (a file shows "開く" alone), never here.
+    // A folder that opens as a menu. Whether the item names a folder is
+    // found aside, for it may wait for a share: one that names a file
+    // becomes a plain entry again when the answer comes.
     const TVorlexType* rec = ExeList->Items(i);
     if (rec->Submenu && !rec->Exe.empty()) {
       item->OnClick = nullptr;
       item->SetSubmenu(new TFolderMenu(item, ItemFolder(*rec), FolderMenuCalls(), [this, item] { MI_ExeClick(item); }));
+      FindNamesFolder(rec->Exe, WhileAlive([this, item, menus = menusMade_](bool folder) {
+        if (folder || menus != menusMade_ || !item->Submenu()) return;  // the menu was made anew meanwhile
+        TPopupMenu* sub = item->Submenu();
+        item->SetSubmenu(nullptr);
+        sub->Free();
+        item->OnClick = [this](TObject* s) { MI_ExeClick(s); };
+      }));
     }
     PM_Left->Add(item);
   }
@@ -157,7 +167,7 @@ void TForm_Main::CreateMI_Exe() {
   // Made while no menu is up: at the DPI of the monitor under the cursor,
   // where the menu will most likely open (made anew if it opens elsewhere).
   Platform& P = Application->P;
-  menuIconSize_ = P.LargeIconSize(P.DpiAt(P.GetCursorPos()));
+  menuIconSize_ = P.icons().LargeIconSize(P.icons().DpiAt(P.GetCursorPos()));
   SetMI_Caption();
 }
 
@@ -169,7 +179,7 @@ bool TForm_Main::DrawNextMenuIcon() {
     // missing icon leaves it blank.
     Platform& P = Application->P;
     TMenuItem* item = PM_Left->Items(index);
-    item->SetBitmap(P.IconBitmap(0, menuIconSize_));
+    item->SetBitmap(P.icons().IconBitmap(0, menuIconSize_));
     iconTickets_[RequestItemIcon(ExeList->Items(index)->Exe, GetHandle(), kWmMenuIcon)] = item;
   }
   return nextMenuIcon_ < PM_Left->Count();
@@ -178,12 +188,12 @@ bool TForm_Main::DrawNextMenuIcon() {
 void TForm_Main::MenuIconCame(std::uintptr_t ticket) {
   Platform& P = Application->P;
   TIcon icon;
-  icon.SetHandle(P.TakeFileIcon(ticket));
+  icon.SetHandle(P.icons().TakeFileIcon(ticket));
   auto it = iconTickets_.find(ticket);
   if (it == iconTickets_.end()) return;  // its entry is gone: the icon goes too
   TMenuItem* item = it->second;
   iconTickets_.erase(it);
-  if (!icon.Empty()) item->SetBitmap(P.IconBitmap(icon.GetHandle(), menuIconSize_));
+  if (!icon.Empty()) item->SetBitmap(P.icons().IconBitmap(icon.GetHandle(), menuIconSize_));
 }
 
 TFolderMenu::Calls TForm_Main::FolderMenuCalls() {
@@ -191,8 +201,8 @@ TFolderMenu::Calls TForm_Main::FolderMenuCalls() {
   calls.requestIcon = [this](TMenuItem* item, const FilePath& path) {
     if (!VisibleMenuIcon) return;
     Platform& P = Application->P;
-    item->SetBitmap(P.IconBitmap(0, menuIconSize_));
-    iconTickets_[P.RequestFileIcon(path, GetHandle(), kWmMenuIcon)] = item;
+    item->SetBitmap(P.icons().IconBitmap(0, menuIconSize_));
+    iconTickets_[P.icons().RequestFileIcon(path, GetHandle(), kWmMenuIcon, TFolderMenu::ShowingHolder())] = item;
   };
   calls.forgetIcons = [this](TMenuItem* item) {
     for (auto it = iconTickets_.begin(); it != iconTickets_.end();)
@@ -201,27 +211,13 @@ TFolderMenu::Calls TForm_Main::FolderMenuCalls() {
   return calls;
 }
 
-void TForm_Main::PopupFolderMenu(int index, Point cursor) {
-  // The folder is listed aside first; the menu pops up when the listing has
-  // come. An item that names no folder starts as it always has.
-  Platform& P = Application->P;
-  auto contents = std::make_shared<FolderContents>();
-  const std::string name = "MI_" + std::to_string(index);
-  P.RunAside([contents, folder = ItemFolder(*ExeList->Items(index)), &P] { *contents = ListFolderMenu(folder, P); },
-             WhileAlive([this, contents, index, name, cursor] {
-               // The launch menu may have been made anew meanwhile.
-               auto* entry = dynamic_cast<TMenuItem*>(FindComponent(name));
-               auto* menu = entry ? dynamic_cast<TFolderMenu*>(entry->Submenu()) : nullptr;
-               if (!menu) return;
-               if (!contents->isFolder) {
-                 ExecItem(index);
-                 return;
-               }
-               if (!PM_Left->AutoPopup) return;  // as the launch menu's own hotkey
-               TFolderMenu::NewShowing();
-               menu->Fill(*contents);
-               TI_Main->PopupMenuAt(cursor, menu);
-             }));
+void TForm_Main::PopupFolderMenu(TPopupMenu* menu, Point cursor) {
+  // One press, one menu, at once: a press while a menu is up shows no
+  // other. The folder is listed as the menu opens, which waits a moment
+  // for the listing and otherwise shows "..." until it comes.
+  if (TPopupMenu::AnyShowing() || !PM_Left->AutoPopup) return;  // as the launch menu's own hotkey
+  TFolderMenu::NewShowing();
+  TI_Main->PopupMenuAt(cursor, menu);
 }
 
 void TForm_Main::DrawAllMenuIcons() {
@@ -312,7 +308,7 @@ void TForm_Main::WMHotKey(std::uintptr_t wParam) {
       if (entry && entry->Submenu()) {
         const Point cursor = P.GetCursorPos();
         TI_MainClick(this);
-        PopupFolderMenu(i, cursor);
+        PopupFolderMenu(entry->Submenu(), cursor);
         return;
       }
       ExecItem(i);

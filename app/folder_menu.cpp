@@ -9,6 +9,7 @@ namespace vx {
 
 namespace {
 int g_showing = 0;  // how often a menu that holds folders' menus was shown
+std::shared_ptr<const void> g_holder;  // lives while that menu is up
 
 // A name as a menu shows it: "&" would underline the next letter.
 std::string MenuText(const std::string& name) {
@@ -28,7 +29,9 @@ TFolderMenu::TFolderMenu(TComponent* owner, FilePath folder, const Calls& calls,
       calls_(calls),
       open_(std::move(open)),
       self_(std::make_shared<TFolderMenu*>(this)) {
+  OnHighlight = [this](TObject*) { StartListing(); };
   OnPopup = [this](TObject*) { Opening(); };
+  OnClose = [](TObject*) { Closed(); };  // popped up alone, by the item's hotkey
 }
 
 TFolderMenu::~TFolderMenu() {
@@ -36,7 +39,14 @@ TFolderMenu::~TFolderMenu() {
   for (int i = 0; i < Count(); ++i) calls_.forgetIcons(Items(i));
 }
 
-void TFolderMenu::NewShowing() { ++g_showing; }
+void TFolderMenu::NewShowing() {
+  ++g_showing;
+  g_holder = std::make_shared<int>(g_showing);
+}
+
+void TFolderMenu::Closed() { g_holder.reset(); }
+
+std::shared_ptr<const void> TFolderMenu::ShowingHolder() { return g_holder; }
 
 bool ChosenElevated() {
   auto down = [](int vk) { return (Application->P.GetKeyState(vk) & 0x8000) != 0; };
@@ -59,27 +69,40 @@ void TFolderMenu::Clear() {
   }
 }
 
-void TFolderMenu::Opening() {
+void TFolderMenu::StartListing() {
   if (listedIn_ == g_showing) return;  // listed already while this menu is up
   listedIn_ = g_showing;
-  Clear();
-  AddEntry(Tr(kFolderOpen), open_);
-  AddEntry("-", nullptr);
-  AddEntry(kFolderListing, nullptr)->Enabled = false;
   const int listing = ++listing_;
   auto contents = std::make_shared<FolderContents>();
   std::weak_ptr<TFolderMenu*> self = self_;
   Platform& P = Application->P;
-  P.RunAside([contents, folder = folder_, &P] { *contents = ListFolderMenu(folder, P); },
-             [self, contents, listing] {
-               const auto menu = self.lock();
-               if (menu && *menu && (*menu)->listing_ == listing) (*menu)->Fill(*contents);
-             });
+  JobSpec job;
+  job.lane = Lane::Listing;
+  job.path = folder_.utf8;
+  job.work = [contents, folder = folder_, &P] { *contents = ListFolderMenu(folder, P); };
+  job.done = [self, contents, listing] {
+    const auto menu = self.lock();
+    if (menu && *menu && (*menu)->listing_ == listing) (*menu)->Fill(*contents);
+  };
+  if (g_holder) job.HeldBy(g_holder);
+  listingJob_ = P.jobs().RunAside(std::move(job));
+}
+
+void TFolderMenu::Opening() {
+  StartListing();
+  // A listing begun as the person moved onto the entry has mostly come by
+  // now; one under way is given a moment more, so that the menu opens at
+  // its full size.
+  if (filledIn_ != g_showing) Application->P.jobs().Await(listingJob_, kListingWaitMs);
+  if (filledIn_ == g_showing) return;
+  Clear();
+  AddEntry(Tr(kFolderOpen), open_);
+  AddEntry("-", nullptr);
+  AddEntry(kFolderListing, nullptr)->Enabled = false;
 }
 
 void TFolderMenu::Fill(const FolderContents& contents) {
-  listedIn_ = g_showing;
-  ++listing_;  // a listing still under way is older than this one
+  filledIn_ = g_showing;
   Clear();
   AddEntry(Tr(kFolderOpen), open_);
   if (contents.isFolder) {

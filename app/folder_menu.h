@@ -1,10 +1,13 @@
 // A folder that opens as a menu: "開く", a line, its sub-folders (each a
-// menu of its own) and its files. It is listed aside each time the menu it
-// is in opens anew, when it opens itself, so that a large folder or one on
-// a share that is offline never holds up the menu it is in; until its
-// listing comes it shows a greyed "...".
+// menu of its own) and its files. It is listed aside once each time the
+// menu it is in opens anew: from the moment the person moves onto its
+// entry, so that it opens with its entries, as the shell's own menus do.
+// A large folder or one on a share that is offline never holds up the menu
+// it is in: when opening it has waited a moment for its listing, it shows
+// a greyed "..." until the listing comes.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -30,22 +33,30 @@ class TFolderMenu : public TPopupMenu {
   TFolderMenu(TComponent* owner, FilePath folder, const Calls& calls, std::function<void()> open);
   ~TFolderMenu() override;
 
+  // How long a menu that opens waits for a listing under way.
+  static constexpr std::uint32_t kListingWaitMs = 100;
   // Every folder's menu is listed anew the next time it opens: the menu
   // that holds them is opening now.
   static void NewShowing();
-  // Shows a listing found beforehand (the item's hotkey finds it before the
-  // menu pops up): the menu shows it as it opens this time.
-  void Fill(const FolderContents& contents);
+  // The menu that holds them has closed: listings and icons not yet begun
+  // for it are dropped.
+  static void Closed();
+  // What holds the look-ups for the menus shown now (JobSpec::HeldBy).
+  static std::shared_ptr<const void> ShowingHolder();
 
  private:
+  void StartListing();
   void Opening();
+  void Fill(const FolderContents& contents);
   void Clear();
   TMenuItem* AddEntry(const std::string& caption, std::function<void()> click);
   FilePath folder_;
   Calls calls_;
   std::function<void()> open_;
-  int listedIn_ = -1;  // the showing this menu was listed in
+  int listedIn_ = -1;  // the showing this menu was listed (or is being listed) in
+  int filledIn_ = -1;  // the showing whose listing it shows
   int listing_ = 0;    // the listing under way; an older one's answer is dropped
+  JobId listingJob_ = 0;
   // Gone with the menu: an answer that comes after it finds nothing to fill.
   std::shared_ptr<TFolderMenu*> self_;
 };

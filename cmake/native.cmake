@@ -5,8 +5,9 @@ find_package(Threads REQUIRED)
 include(GoogleTest)
 
 vx_layer(vorlex_headless SOURCES platform/headless/headless.cpp platform/headless/headless_menus.cpp platform/headless/headless_controls.cpp
+                                 platform/headless/headless_jobs.cpp platform/headless/headless_icons.cpp platform/headless/headless_shell.cpp
                                  platform/headless/posix_files.cpp platform/headless/iconv_codepage.cpp
-         SEES base platform/platform.h platform/patient_files.h platform/safe_files.h platform/headless
+         SEES base platform/platform.h platform/interface platform/patient_files.h platform/safe_files.h platform/headless
          LINKS vorlex_platform)
 
 add_executable(vorlex_tests

@@ -7,7 +7,7 @@ add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
 vx_layer(vorlex_win32 SOURCES platform/win32/win32_platform.cpp platform/win32/win32_menus.cpp platform/win32/win32_icons.cpp
                               platform/win32/win32_programs.cpp platform/win32/win32_startup.cpp platform/win32/win32_controls.cpp
                               platform/win32/win32_files.cpp platform/win32/entry.cpp
-         SEES base platform/platform.h platform/patient_files.h platform/safe_files.h platform/win32
+         SEES base platform/platform.h platform/interface platform/patient_files.h platform/safe_files.h platform/win32
          LINKS vorlex_platform)
 target_link_libraries(vorlex_win32 PUBLIC shell32 shlwapi ole32 uuid comctl32 comdlg32 user32 gdi32 advapi32 kernel32)
 

@@ -1,6 +1,8 @@
 #include "core/Unit_All.h"
 
+#include <exception>
 #include <memory>
+#include <set>
 
 #include "base/text.h"
 #include "core/launch.h"
@@ -237,40 +239,49 @@ int ShowCommand(std::uint8_t show) {
 }  // namespace
 
 namespace {
-// Starts what the shell is asked to open as the options say. A start the
-// shell refuses is not reported again: the shell has shown the person its
-// own message, with the cause. A person who declines the elevation prompt
-// has said so already, and sees nothing more.
+// The starts under way, by what they start: a second press meanwhile (the
+// share still looking) starts no second copy.
+std::set<std::string> g_starting;
+
+// Starts what the shell is asked to open as the options say, aside: the
+// shell's start, which program the item runs (a shortcut is read) and
+// which of its windows is open (paths are compared) may all wait for a
+// share that is offline. A start the shell refuses is not reported again:
+// the shell has shown the person its own message, with the cause, in a box
+// owned by Vorlex's window. A person who declines the elevation prompt has
+// said so already, and sees nothing more. The options are a program's: a
+// document, a folder or a URL has no "runas" verb and no window of its own
+// to look for.
 void Start(const LaunchRequest& request, const std::string& named, bool activate, bool runAs, int show) {
   Platform& p = CorePlatform();
-  if (!activate && !runAs) {
-    p.ShellExecute("OPEN", request, show);
-    return;
-  }
-  // The options are a program's: a document, a folder or a URL has no
-  // "runas" verb and no window of its own to look for. Which program the
-  // item runs (a shortcut is read) and which of its windows is open (paths
-  // are compared) may wait for a share that is offline: that is found
-  // aside, and the start follows on the UI thread when it is.
+  const std::string key = FoldCase(request.file.utf8) + '\n' + request.params + (runAs ? "\nrunas" : "");
+  if (!g_starting.insert(key).second) return;
   struct Found {
-    FilePath program;
     Handle window = 0;
+    std::exception_ptr failure;
   };
   auto found = std::make_shared<Found>();
-  p.RunAside(
-      [found, named, activate, &p] {
-        found->program = ProgramOf(named, p);
-        if (activate && !found->program.empty()) found->window = WindowToBringForward(found->program, p);
-      },
-      [found, request, activate, runAs, show, &p] {
-        // Refused the foreground, the window flashes on the taskbar: the
-        // person sees where it is, and a second copy would only add to it.
-        if (activate && found->window) {
-          p.BringForward(found->window);
-          return;
-        }
-        p.ShellExecute(runAs && !found->program.empty() ? "runas" : "OPEN", request, show);
-      });
+  const Handle foreground = activate ? p.shell().ForegroundWindow() : 0;  // at the press or click
+  JobSpec job;
+  job.lane = Lane::Start;
+  job.path = named;
+  job.work = [found, request, named, activate, runAs, show, foreground, owner = HotKeyWnd, &p] {
+    try {
+      const FilePath program = activate || runAs ? ProgramOf(named, p) : FilePath();
+      if (activate && !program.empty()) found->window = WindowToBringForward(program, p, foreground);
+      // Refused the foreground, the window flashes on the taskbar: the
+      // person sees where it is, and a second copy would only add to it.
+      if (!found->window) p.shell().ShellExecute(runAs && !program.empty() ? "runas" : "OPEN", request, show, owner);
+    } catch (...) {
+      found->failure = std::current_exception();
+    }
+  };
+  job.done = [found, key, &p] {
+    g_starting.erase(key);
+    if (found->failure) std::rethrow_exception(found->failure);
+    if (found->window) p.shell().BringForward(found->window);
+  };
+  p.jobs().RunAside(std::move(job));
 }
 
 // Finds aside what `find` says of an item's Exe, resolved; `answer` hears
@@ -279,13 +290,16 @@ void FindOfExe(const std::string& exe, std::function<bool(const std::string&, Pl
                std::function<void(bool)> answer) {
   Platform& p = CorePlatform();
   auto yes = std::make_shared<bool>(false);
-  p.RunAside(
-      [yes, exe, find = std::move(find), &p] {
-        std::string named;
-        ResolveLaunch(exe, "", "", p, &named);
-        *yes = find(named, p);
-      },
-      [yes, answer = std::move(answer)] { answer(*yes); });
+  JobSpec job;
+  job.lane = Lane::Check;
+  job.path = exe;
+  job.work = [yes, exe, find = std::move(find), &p] {
+    std::string named;
+    ResolveLaunch(exe, "", "", p, &named);
+    *yes = find(named, p);
+  };
+  job.done = [yes, answer = std::move(answer)] { answer(*yes); };
+  p.jobs().RunAside(std::move(job));
 }
 }  // namespace
 
@@ -307,7 +321,7 @@ void FindNamesFolder(const std::string& exe, std::function<void(bool)> answer) {
   FindOfExe(
       exe,
       [](const std::string& named, Platform& p) {
-        return !named.empty() && p.IsFolder(FilePath(AsSystemHasIt(named, p)));
+        return !named.empty() && p.shell().IsFolder(FilePath(AsSystemHasIt(named, p)));
       },
       std::move(answer));
 }
@@ -324,7 +338,7 @@ void OpenFolderEntry(const FilePath& path, bool elevated) {
 
 std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg) {
   Platform& p = CorePlatform();
-  return p.RequestFileIcon(ResolveLaunch(exe, "", "", p).file, wnd, msg);
+  return p.icons().RequestFileIcon(ResolveLaunch(exe, "", "", p).file, wnd, msg, nullptr);
 }
 
 std::string KeyNameText(std::uint16_t vk) {

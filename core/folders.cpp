@@ -22,14 +22,14 @@ FolderContents ListFolderMenu(const FilePath& folder, Platform& p) {
   std::vector<FolderItem> items;
   // Read as 64-bit Windows has it (System32 is not SysWOW64); the entries
   // keep the folder's name as given.
-  contents.isFolder = p.ListFolder(FilePath(AsSystemHasIt(folder.utf8, p)), items);
+  contents.isFolder = p.shell().ListFolder(FilePath(AsSystemHasIt(folder.utf8, p)), items);
   items.erase(
       std::remove_if(items.begin(), items.end(),
                      [](const FolderItem& i) { return i.hidden || FoldCase(i.name) == FoldCase("desktop.ini"); }),
       items.end());
   std::sort(items.begin(), items.end(), [&p](const FolderItem& a, const FolderItem& b) {
     if (a.folder != b.folder) return a.folder;
-    return p.NameBefore(a.name, b.name);
+    return p.shell().NameBefore(a.name, b.name);
   });
   contents.more = items.size() > kMaxFolderEntries;
   if (contents.more) items.resize(kMaxFolderEntries);

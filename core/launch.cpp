@@ -1,5 +1,6 @@
 #include "core/launch.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/text.h"
@@ -168,28 +169,30 @@ FilePath ProgramOf(const std::string& named, Platform& p) {
     // The target as stored, its variables expanded as 64-bit Windows has
     // them: a link to "%ProgramFiles%\\App\\app.exe" names the 64-bit
     // program, which the 32-bit build's shell would place under "(x86)".
-    if (!p.ShortcutTarget(FilePath(named), target)) return FilePath();
+    if (!p.shell().ShortcutTarget(FilePath(named), target)) return FilePath();
     target = FilePath(ExpandVariables(target.utf8, p));
     return IsProgramPath(target.utf8, p) ? target : FilePath();
   }
   return IsProgramPath(named, p) ? FilePath(named) : FilePath();
 }
 
-Handle WindowToBringForward(const FilePath& program, Platform& p) {
+Handle WindowToBringForward(const FilePath& program, Platform& p, Handle foreground) {
   const bool byName = program.utf8.find_first_of("\\/:") == std::string::npos;
   std::vector<Handle> windows;  // the program's, front first
-  // The window in front is the frontmost one a person sees, whatever took
-  // the foreground since: the taskbar when the icon was clicked, Vorlex's
-  // own window while its menu was open.
-  Handle inFront = 0;
-  for (const ProgramWindow& w : p.ProgramWindows()) {
-    if (!inFront && !w.minimized) inFront = w.wnd;
-    const bool same =
-        byName ? FoldCase(FileNamePart(w.image.utf8)) == FoldCase(program.utf8) : p.SameFile(w.image, program);
+  Handle inFront = 0, frontmost = 0;
+  for (const ProgramWindow& w : p.shell().ProgramWindows()) {
+    if (!w.minimized && w.wnd == foreground) inFront = w.wnd;
+    if (!frontmost && !w.minimized && !w.topmost) frontmost = w.wnd;
+    const bool same = byName ? FoldCase(FileNamePart(w.image.utf8)) == FoldCase(program.utf8)
+                             : p.shell().SameFile(w.image, program);
     if (same) windows.push_back(w.wnd);
   }
+  if (!inFront) inFront = frontmost;
   if (windows.empty()) return 0;
-  return windows.size() > 1 && windows.front() == inFront ? windows.back() : windows.front();
+  auto at = std::find(windows.begin(), windows.end(), inFront);
+  if (at == windows.end() || windows.size() == 1) return windows.front();
+  windows.erase(at);
+  return windows.back();
 }
 
 }  // namespace vx

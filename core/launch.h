@@ -37,15 +37,17 @@ std::string AsSystemHasIt(const std::string& path, Platform& p);
 // folder or a URL, which the shell opens with a program of its choosing.
 FilePath ProgramOf(const std::string& named, Platform& p);
 
-// The window of the running program to bring forward (Platform::
-// BringForward), or 0 when none is open. The frontmost window of the
-// program comes forward; when it is the window in front already (the frontmost of the
-// windows a person switches to, not minimized) and the program has more,
-// the backmost one does, so that repeated calls go through them all, from a
-// hotkey and from the launch menu alike.
+// The window of the running program to bring forward (Shell::
+// BringForward), or 0 when none is open. The window in front is
+// `foreground`, the one the person worked in at the press or click, when
+// it is a window a person switches to; otherwise (the click was in the
+// launch menu) the frontmost such window not minimized and not kept on
+// top. When one of the program's windows is in front and it has more, the
+// backmost of the others comes forward, so that repeated presses go
+// through them all; otherwise its frontmost window does.
 // A program named without a folder (found by the shell's search) is
 // matched by its file name; any other by its full path.
-Handle WindowToBringForward(const FilePath& program, Platform& p);
+Handle WindowToBringForward(const FilePath& program, Platform& p, Handle foreground);
 
 // Whether the path names a program that Windows starts itself: its
 // extension is one of PATHEXT's (".COM;.EXE;.BAT;.CMD" when it is not set),

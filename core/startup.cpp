@@ -13,17 +13,17 @@ std::string CommandProgram(const std::string& command) {
 }
 
 bool StartsWithWindows(Platform& platform) {
-  const Platform::StartupEntry entry = platform.GetStartupEntry(kStartupValueName);
+  const Shell::StartupEntry entry = platform.shell().GetStartupEntry(kStartupValueName);
   if (!entry.exists || entry.disabled) return false;
   const std::string program = CommandProgram(entry.command);
-  return !program.empty() && platform.SameFile(FilePath(program), platform.ExePath());
+  return !program.empty() && platform.shell().SameFile(FilePath(program), platform.ExePath());
 }
 
 void SetStartWithWindows(Platform& platform, bool on) {
   if (on)
-    platform.SetStartupEntry(kStartupValueName, "\"" + platform.ExePath().utf8 + "\"");
+    platform.shell().SetStartupEntry(kStartupValueName, "\"" + platform.ExePath().utf8 + "\"");
   else
-    platform.RemoveStartupEntry(kStartupValueName);
+    platform.shell().RemoveStartupEntry(kStartupValueName);
 }
 
 }  // namespace vx

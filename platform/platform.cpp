@@ -2,9 +2,12 @@
 // messages and what becomes of an exception that leaves a handler.
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <utility>
+
+#include "base/text.h"
 
 namespace vx {
 
@@ -41,6 +44,66 @@ AsideJob CarryingFailure(std::function<void()> work, std::function<void()> done)
                     if (*failure) std::rethrow_exception(*failure);
                     done();
                   }};
+}
+
+std::string PlaceOf(const std::string& path) {
+  auto separator = [](char c) { return c == '\\' || c == '/'; };
+  if (path.size() >= 2 && path[1] == ':') return FoldCase(path.substr(0, 2));
+  if (path.size() < 3 || !separator(path[0]) || !separator(path[1])) return "";
+  // "\\server\share\..." (and "\\?\UNC\server\share"): up to the share's end.
+  std::size_t from = 2;
+  if (path.compare(2, 6, "?\\UNC\\") == 0) from = 8;
+  else if (path.compare(2, 2, "?\\") == 0) return path.size() >= 6 ? FoldCase(path.substr(4, 2)) : "";
+  std::size_t end = from, parts = 0;
+  while (end < path.size() && parts < 2) {
+    end = std::find_if(path.begin() + static_cast<std::ptrdiff_t>(end), path.end(), separator) - path.begin();
+    if (++parts < 2 && end < path.size()) ++end;
+  }
+  return FoldCase("\\\\" + path.substr(from, end - from));
+}
+
+JobId JobQueue::Add(JobSpec spec) {
+  Queued job;
+  job.id = ++last_;
+  job.place = PlaceOf(spec.path);
+  job.spec = std::move(spec);
+  waiting_.push_back(std::move(job));
+  return last_;
+}
+
+bool JobQueue::Take(Queued& job, std::vector<JobId>& dropped) {
+  for (auto it = waiting_.begin(); it != waiting_.end();) {
+    if (it->spec.held && it->spec.holder.expired()) {
+      dropped.push_back(it->id);
+      it = waiting_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  if (running_ >= kThreads) return false;
+  const int iconsRunning = static_cast<int>(iconPlaces_.size());
+  for (Lane lane : {Lane::Listing, Lane::Start, Lane::Check, Lane::Icon}) {
+    for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
+      if (it->spec.lane != lane) continue;
+      if (lane == Lane::Icon &&
+          (iconsRunning >= kIconThreads ||
+           std::find(iconPlaces_.begin(), iconPlaces_.end(), it->place) != iconPlaces_.end()))
+        continue;
+      job = std::move(*it);
+      waiting_.erase(it);
+      ++running_;
+      if (lane == Lane::Icon) iconPlaces_.push_back(job.place);
+      return true;
+    }
+  }
+  return false;
+}
+
+void JobQueue::Finished(const Queued& job) {
+  --running_;
+  if (job.spec.lane != Lane::Icon) return;
+  auto it = std::find(iconPlaces_.begin(), iconPlaces_.end(), job.place);
+  if (it != iconPlaces_.end()) iconPlaces_.erase(it);
 }
 
 std::intptr_t WindowProc::Dispatch(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) noexcept {

@@ -26,7 +26,7 @@ TApplication::TApplication(Platform& platform) : TComponent(nullptr), P(platform
     SetEscapedErrorSink(nullptr);
     throw;
   }
-  Icon.SetHandle(P.LoadMainIcon());
+  Icon.SetHandle(P.icons().LoadMainIcon());
 }
 
 TApplication::~TApplication() {

@@ -277,7 +277,7 @@ void TImage::SetIcon(const TIcon* icon) {
   icon_.Assign(icon);
   // The image takes its picture's size in 96-DPI pixels, as every bound
   // is; the form scales it for its DPI once.
-  const Point size = Application->P.LargeIconSize(96);
+  const Point size = Application->P.icons().LargeIconSize(96);
   const Rect& b = BoundsRect();
   SetBounds(b.left, b.top, size.x, size.y);
   if (GetHandle()) Application->P.SetImageIcon(GetHandle(), icon_.GetHandle());

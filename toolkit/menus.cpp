@@ -15,13 +15,13 @@ namespace vx {
 TIcon::~TIcon() { SetHandle(0); }
 
 void TIcon::SetHandle(Handle icon) {
-  if (handle_ && handle_ != icon && Application) Application->P.DestroyIcon(handle_);
+  if (handle_ && handle_ != icon && Application) Application->P.icons().DestroyIcon(handle_);
   handle_ = icon;
 }
 
 void TIcon::Assign(const TIcon* other) {
   if (other == this) return;
-  SetHandle(other && other->handle_ ? Application->P.CopyIcon(other->handle_) : 0);
+  SetHandle(other && other->handle_ ? Application->P.icons().CopyIcon(other->handle_) : 0);
 }
 
 // ----------------------------------------------------------------- TMenuItem
@@ -39,8 +39,8 @@ void TMenuItem::SetBitmap(Handle bitmap) {
   // An open menu shows the new image at once, and lets go of the old one
   // before it is destroyed.
   const int shownAt = parent_ ? parent_->ShownIndex(this) : -1;
-  if (shownAt >= 0 && Application) Application->P.SetShownMenuBitmap(shownAt, bitmap);
-  if (old && old != bitmap && Application) Application->P.DestroyBitmap(old);
+  if (shownAt >= 0 && Application) Application->P.menus().SetShownMenuBitmap(shownAt, bitmap);
+  if (old && old != bitmap && Application) Application->P.icons().DestroyBitmap(old);
 }
 
 void TMenuItem::Click() {
@@ -48,6 +48,10 @@ void TMenuItem::Click() {
 }
 
 // ---------------------------------------------------------------- TPopupMenu
+
+namespace {
+int g_menusUp = 0;  // pop-up menus shown now (one, or one inside another's loop)
+}  // namespace
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner) {}
 
@@ -108,29 +112,46 @@ void TPopupMenu::Popup(int x, int y) {
   shown_.clear();
   shownIn_ = this;
   shownAs_ = -1;
-  const std::vector<MenuEntrySpec> entries = ShownEntries();
+  ++g_menusUp;
+  std::vector<MenuEntrySpec> entries;
+  try {
+    entries = ShownEntries();
+  } catch (...) {
+    shown_.clear();
+    shownIn_ = nullptr;
+    --g_menusUp;
+    throw;
+  }
   int chosen = -1;
   std::vector<TMenuItem*> shown;  // once the menu is down; an entry removed while it was up is null here
   ThenCleanUp(
       [&] {
-        chosen = Application->P.TrackPopupMenu(entries, Point{x, y}, Application->GetHandle(),
-                                               [this](int id) { SubmenuOpens(id); });
+        chosen = Application->P.menus().TrackPopupMenu(entries, Point{x, y}, Application->GetHandle(),
+                                               [this](int id, bool opening) { SubmenuEvent(id, opening); });
       },
       [&] {
         shown = std::exchange(shown_, {});
         for (TPopupMenu* sub : std::exchange(opened_, {})) sub->shownIn_ = nullptr;
         shownIn_ = nullptr;
+        --g_menusUp;
       });
+  if (OnClose) OnClose(this);
   if (chosen < 0 || chosen >= static_cast<int>(shown.size())) return;
   TMenuItem* item = shown[static_cast<std::size_t>(chosen)];
   // The handler may have rebuilt the menu meanwhile; only a live entry runs.
   if (item && item->Parent() && !item->IsLine() && !item->Submenu()) item->Click();
 }
 
-void TPopupMenu::SubmenuOpens(int id) {
+bool TPopupMenu::AnyShowing() { return g_menusUp > 0; }
+
+void TPopupMenu::SubmenuEvent(int id, bool opening) {
   if (id < 0 || id >= static_cast<int>(shown_.size()) || !shown_[static_cast<std::size_t>(id)]) return;
   TPopupMenu* sub = shown_[static_cast<std::size_t>(id)]->Submenu();
   if (!sub || sub == this) return;
+  if (!opening) {
+    if (sub->OnHighlight) sub->OnHighlight(sub);
+    return;
+  }
   if (sub->shownIn_ != this) opened_.push_back(sub);
   sub->shownIn_ = this;
   sub->shownAs_ = id;
@@ -146,7 +167,7 @@ void TPopupMenu::Refresh() {
     if (e && e->parent_ == this) e = nullptr;
   const int firstId = static_cast<int>(shownIn_->shown_.size());
   const std::vector<MenuEntrySpec> entries = ShownEntries();
-  Application->P.SetShownMenu(shownAs_, firstId, entries);
+  Application->P.menus().SetShownMenu(shownAs_, firstId, entries);
 }
 
 }  // namespace vx

@@ -68,6 +68,14 @@ class TPopupMenu : public TComponent {
   // Runs just before the menu is shown: popped up, or opened as the
   // submenu of an entry of a menu that is up.
   TNotifyEvent OnPopup;
+  // Runs when the person moves onto the entry that opens this menu, before
+  // it opens: what it shows can be found meanwhile.
+  TNotifyEvent OnHighlight;
+  // Runs when this menu, popped up, has closed, before the chosen entry's
+  // click handler.
+  TNotifyEvent OnClose;
+  // Whether a pop-up menu of the program's is up now.
+  static bool AnyShowing();
   // Where the menu is shown, or was last.
   Point PopupPoint() const { return popupPoint_; }
 
@@ -88,7 +96,7 @@ class TPopupMenu : public TComponent {
  private:
   // The entries as shown, numbered on in the shown menu.
   std::vector<MenuEntrySpec> ShownEntries();
-  void SubmenuOpens(int id);
+  void SubmenuEvent(int id, bool opening);
   std::vector<TMenuItem*> items_;
   // While this menu is up, or opened inside the menu that is: that menu.
   TPopupMenu* shownIn_ = nullptr;

@@ -41,14 +41,14 @@ void TTrayIcon::ShowIcon() {
   wanted_ = true;
   FillIconData();
   if (shown_) {
-    if (Application->P.ShellNotifyIcon(NotifyOp::Modify, iconData_)) return;
+    if (Application->P.shell().ShellNotifyIcon(NotifyOp::Modify, iconData_)) return;
     shown_ = false;  // the shell lost the icon: it is added anew
   }
   AddIcon();
 }
 
 void TTrayIcon::AddIcon() {
-  if (Application->P.ShellNotifyIcon(NotifyOp::Add, iconData_)) {
+  if (Application->P.shell().ShellNotifyIcon(NotifyOp::Add, iconData_)) {
     shown_ = true;
     StopRetry();
     return;
@@ -67,7 +67,7 @@ void TTrayIcon::RetryAdd() {
   FillIconData();
   // An add that timed out may have reached the shell all the same; then the
   // icon is there and a modify brings it up to date.
-  if (P.ShellNotifyIcon(NotifyOp::Modify, iconData_) || P.ShellNotifyIcon(NotifyOp::Add, iconData_)) {
+  if (P.shell().ShellNotifyIcon(NotifyOp::Modify, iconData_) || P.shell().ShellNotifyIcon(NotifyOp::Add, iconData_)) {
     shown_ = true;
     StopRetry();
     return;
@@ -84,7 +84,7 @@ void TTrayIcon::StopRetry() {
 void TTrayIcon::HideIcon() {
   wanted_ = false;
   StopRetry();
-  if (shown_) Application->P.ShellNotifyIcon(NotifyOp::Delete, iconData_);
+  if (shown_) Application->P.shell().ShellNotifyIcon(NotifyOp::Delete, iconData_);
   shown_ = false;
 }
 
@@ -112,7 +112,7 @@ void TTrayIcon::SetIcon(const TIcon* icon) {
 
 void TTrayIcon::UseProgramIcon() {
   programIcon_ = true;
-  icon_.SetHandle(Application->P.LoadSmallMainIcon());
+  icon_.SetHandle(Application->P.icons().LoadSmallMainIcon());
   if (wanted_) ShowIcon();
 }
 

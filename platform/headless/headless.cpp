@@ -43,7 +43,11 @@ const HeadlessSystem::Window* HeadlessSystem::FindWindowRecord(Handle wnd) const
 // ---------------------------------------------------------- HeadlessPlatform
 
 HeadlessPlatform::HeadlessPlatform(HeadlessSystem& sys, std::string path)
-    : system(sys),
+    : HeadlessJobs(*this),
+      HeadlessMenus(*this),
+      HeadlessIcons(*this),
+      HeadlessShell(*this),
+      system(sys),
       patientFiles(
           posixFiles, [this] { return tick; }, [this](std::uint32_t ms) { Sleep(ms); }),
       exePath(std::move(path)) {
@@ -246,6 +250,14 @@ void HeadlessPlatform::Sleep(std::uint32_t ms) {
   AdvanceTo(until);
 }
 
+HeadlessPlatform::~HeadlessPlatform() = default;
+
+void HeadlessPlatform::SleepWhile(std::uint32_t ms, const std::function<bool()>& waiting) {
+  const std::uint64_t until = tick + ms;
+  while (waiting() && !scheduled_.empty() && scheduled_.begin()->first <= until) RunNextScheduled();
+  if (waiting()) AdvanceTo(until);
+}
+
 void HeadlessPlatform::RunNextScheduled() {
   auto next = scheduled_.begin();
   AdvanceTo(next->first);
@@ -287,52 +299,9 @@ void HeadlessPlatform::MessageBox(const std::string& text, const std::string& ca
   AdvanceTo(until);
 }
 
-Handle HeadlessPlatform::NewIcon() {
-  const Handle h = system.nextHandle++;
-  liveIcons.insert(h);
-  return h;
-}
 
-Handle HeadlessPlatform::LookUpFileIcon(const std::string& path) {
-  iconLookups.push_back(path);
-  if (path.empty()) return 0;
-  std::error_code ec;
-  if (filesWithIcons.count(path) || std::filesystem::exists(path, ec)) return NewIcon();
-  return 0;
-}
 
-std::uintptr_t HeadlessPlatform::RequestFileIcon(const FilePath& file, Handle wnd, std::uint32_t msg) {
-  const std::uintptr_t ticket = ++lastIconTicket_;
-  auto answer = [this, path = file.utf8, wnd, msg, ticket] {
-    iconAnswers_[ticket] = LookUpFileIcon(path);
-    PostMessage(wnd, msg, ticket, 0);
-  };
-  auto slow = slowIcons.find(file.utf8);
-  if (slow == slowIcons.end())
-    answer();  // the worker answers before the UI thread looks again
-  else
-    Schedule(slow->second, answer);
-  return ticket;
-}
 
-Handle HeadlessPlatform::TakeFileIcon(std::uintptr_t ticket) {
-  auto it = iconAnswers_.find(ticket);
-  if (it == iconAnswers_.end()) return 0;
-  const Handle icon = it->second;
-  iconAnswers_.erase(it);
-  return icon;
-}
-
-HeadlessPlatform::~HeadlessPlatform() {
-  for (const auto& [ticket, icon] : iconAnswers_) liveIcons.erase(icon);
-}
-
-Handle HeadlessPlatform::IconBitmap(Handle, Point size) {
-  const Handle h = system.nextHandle++;
-  liveBitmaps.insert(h);
-  bitmapSizes[h] = size;
-  return h;
-}
 
 std::int16_t HeadlessPlatform::GetKeyState(int vk) {
   return (vk >= 0 && vk < 256 && keys[static_cast<std::size_t>(vk)]) ? static_cast<std::int16_t>(0x8000) : 0;
@@ -430,139 +399,14 @@ bool HeadlessPlatform::UnregisterHotKey(Handle wnd, int id) {
   return true;
 }
 
-bool HeadlessPlatform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
-  launches.push_back(Launch{verb, target.file.utf8, target.params, target.dir.utf8, show});
-  if (unopenable.count(target.file.utf8)) return false;
-  if (system.windowedPrograms.count(target.file.utf8))
-    system.OpenProgramWindow(target.file.utf8, show == kSwShowMinNoActive);
-  return true;
-}
 
-Handle HeadlessSystem::OpenProgramWindow(const std::string& image, bool minimized) {
-  const Handle wnd = nextHandle++;
-  otherWindows.insert(otherWindows.begin(), OtherWindow{wnd, image, minimized});
-  if (!minimized) foreground = wnd;
-  return wnd;
-}
 
-std::vector<ProgramWindow> HeadlessPlatform::ProgramWindows() {
-  std::vector<ProgramWindow> out;
-  for (const auto& w : system.otherWindows) out.push_back(ProgramWindow{w.wnd, FilePath(w.image), w.minimized});
-  return out;
-}
 
-bool HeadlessPlatform::BringForward(Handle wnd) {
-  auto& all = system.otherWindows;
-  auto it = std::find_if(all.begin(), all.end(), [wnd](const auto& w) { return w.wnd == wnd; });
-  if (it == all.end()) return false;
-  it->minimized = false;
-  trace.push_back("bring forward");
-  if (system.foregroundLocked) return false;
-  std::rotate(all.begin(), it, it + 1);
-  system.foreground = wnd;
-  return true;
-}
 
-bool HeadlessPlatform::ShortcutTarget(const FilePath& link, FilePath& target) {
-  ShareLookUp(link.utf8);
-  auto it = system.shortcuts.find(link.utf8);
-  if (it == system.shortcuts.end()) return false;
-  target = FilePath(it->second);
-  return true;
-}
 
-void HeadlessPlatform::ShareLookUp(const std::string& path) {
-  for (const auto& [folder, ms] : slowShares) {
-    if (FoldCase(path).rfind(FoldCase(folder), 0) != 0) continue;
-    if (aside_)
-      asideMs_ += ms;
-    else
-      tick += ms;  // the UI thread hangs: nothing else is handled meanwhile
-    return;
-  }
-}
 
-void HeadlessPlatform::RunAside(std::function<void()> work, std::function<void()> done) {
-  // The worker answers before the UI thread looks again, unless its
-  // look-ups wait for a slow share: then the answer comes that much later.
-  AsideJob job = CarryingFailure(std::move(work), std::move(done));
-  aside_ = true;
-  asideMs_ = 0;
-  job.work();
-  aside_ = false;
-  // The answer comes as a message does: inside the error boundary.
-  auto answer = [done = std::move(job.done)] { RunInBoundary(done); };
-  if (asideMs_ == 0)
-    answer();
-  else
-    Schedule(asideMs_, std::move(answer));
-}
 
-bool HeadlessPlatform::SameFile(const FilePath& a, const FilePath& b) {
-  ShareLookUp(a.utf8);
-  ShareLookUp(b.utf8);
-  // A short name stands for its long one; then letters compare as the file
-  // system compares them (ASCII folding is this desktop's whole rule).
-  auto longForm = [this](const std::string& path) {
-    for (const auto& [longName, shortName] : shortNames)
-      if (FoldCase(Utf16ToUtf8(shortName)) == FoldCase(path)) return FoldCase(Utf16ToUtf8(longName));
-    return FoldCase(path);
-  };
-  return longForm(a.utf8) == longForm(b.utf8);
-}
 
-bool HeadlessPlatform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {
-  notifyCalls.emplace_back(op, data);
-  trace.push_back(op == NotifyOp::Add ? "tray add" : op == NotifyOp::Modify ? "tray modify" : "tray delete");
-  const auto key = std::make_pair(data.hWnd, data.uID);
-  auto it = system.trayIcons.find(key);
-  switch (op) {
-    case NotifyOp::Add:
-      if (system.trayAddsRefused > 0) {
-        --system.trayAddsRefused;
-        if (system.trayAddsTakenAnyway > 0) {
-          --system.trayAddsTakenAnyway;
-          system.trayIcons.emplace(key, data);
-        }
-        return false;
-      }
-      return system.trayIcons.emplace(key, data).second;  // an icon the shell has already is refused
-    case NotifyOp::Modify:
-      if (it == system.trayIcons.end()) return false;
-      it->second = data;
-      return true;
-    case NotifyOp::Delete:
-      if (it == system.trayIcons.end()) return false;
-      system.trayIcons.erase(it);
-      return true;
-  }
-  return false;
-}
 
-Platform::StartupEntry HeadlessPlatform::GetStartupEntry(const std::string& name) {
-  StartupEntry entry;
-  auto it = system.runValues.find(name);
-  if (it != system.runValues.end()) {
-    entry.exists = true;
-    entry.command = it->second;
-  }
-  entry.disabled = system.disabledStartup.count(name) != 0;
-  return entry;
-}
-
-void HeadlessPlatform::SetStartupEntry(const std::string& name, const std::string& command) {
-  // RegSetValueExW returns its error; the value stays as it was.
-  if (system.refuseRegistry)
-    throw SystemError("RegSetValueExW (" + std::to_string(system.refuseRegistry) + "): refused", system.refuseRegistry);
-  system.runValues[name] = command;
-  system.disabledStartup.erase(name);
-}
-
-void HeadlessPlatform::RemoveStartupEntry(const std::string& name) {
-  if (system.refuseRegistry)
-    throw SystemError("RegDeleteValueW (" + std::to_string(system.refuseRegistry) + "): refused",
-                      system.refuseRegistry);
-  system.runValues.erase(name);
-}
 
 }  // namespace vx

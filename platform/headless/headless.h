@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless_roles.h"
 #include "platform/patient_files.h"
 #include "platform/platform.h"
 #include "platform/safe_files.h"
@@ -169,6 +170,7 @@ class HeadlessSystem {
     Handle wnd;
     std::string image;
     bool minimized = false;
+    bool topmost = false;  // kept in front of the others
   };
   std::vector<OtherWindow> otherWindows;
   // The foreground stays where it is when a program asks for it, as
@@ -179,37 +181,21 @@ class HeadlessSystem {
   std::set<std::string> windowedPrograms;
   std::map<std::string, std::string> shortcuts;
   // A program's window opens in front of the others; its handle.
-  Handle OpenProgramWindow(const std::string& image, bool minimized = false);
+  Handle OpenProgramWindow(const std::string& image, bool minimized = false, bool topmost = false);
+  // Where a window that comes to the front goes: behind those kept on top.
+  std::vector<OtherWindow>::iterator FrontOfPlainWindows();
   Handle nextHandle = 0x1000;
 };
 
 // The system's edit box class: its text is what a person types.
 inline bool IsEdit(const HeadlessSystem::Window& w) { return w.isControl && w.control.className == "EDIT"; }
 
-class HeadlessPlatform : public Platform {
+class HeadlessPlatform : public Platform,
+                         public HeadlessJobs,
+                         public HeadlessMenus,
+                         public HeadlessIcons,
+                         public HeadlessShell {
  public:
-  // What the shell was asked to open; paths and parameters in UTF-8.
-  struct Launch {
-    std::string verb, file, params, dir;
-    int show;
-  };
-  // A menu as shown, with the submenus filled while it was up.
-  struct Shown {
-    int firstId = 0;  // the id of its first entry
-    std::vector<MenuEntrySpec> entries;
-  };
-  struct Popup {
-    std::vector<MenuEntrySpec> entries;
-    Point at;
-    Handle owner;
-    int firstId = 0;                // the entries' first id; past 0 once the menu was filled anew
-    std::map<int, Shown> submenus;  // by the id of the entry that opens each
-    // The entry with that id, in the menu or a submenu; null for none.
-    const MenuEntrySpec* Entry(int id) const;
-    // The submenu of entry `id` as it shows now; null when it never opened.
-    const Shown* Submenu(int id) const;
-  };
-
   HeadlessPlatform(HeadlessSystem& system, std::string exePath);
   ~HeadlessPlatform() override;
 
@@ -218,11 +204,9 @@ class HeadlessPlatform : public Platform {
   PatientFiles patientFiles;  // posixFiles, waiting on the scripted clock for a held file
   IconvCodePage cp932;
   std::string exePath;  // UTF-8
-  // The environment's variables (names without regard to case), the short
-  // (8.3) names the file system gives, and whether this is a 32-bit
-  // program on 64-bit Windows.
+  // The environment's variables (names without regard to case), and
+  // whether this is a 32-bit program on 64-bit Windows.
   std::map<std::string, std::string> environment;
-  std::map<std::u16string, std::u16string> shortNames;
   bool wow64 = false;
   // The window classes whose windows the system refuses to make, and
   // whether it refuses timers, as Windows does for a process out of its
@@ -232,8 +216,6 @@ class HeadlessPlatform : public Platform {
   int exitCode = -1;  // set by ExitProcess
   Point cursor{100, 200};
   std::array<bool, 256> keys{};
-  std::vector<Launch> launches;
-  std::set<std::string> unopenable;  // files the shell cannot start (launches record them all the same)
   struct Box {
     std::string text, caption;
     BoxKind kind;
@@ -243,30 +225,8 @@ class HeadlessPlatform : public Platform {
   // loop handles the messages already posted, and meanwhile what falls
   // due, as Windows' does.
   std::uint32_t boxShownMs = 0;
-  std::vector<Popup> popups;
   std::vector<std::pair<std::uint32_t, std::uintptr_t>> helpCalls;
   std::vector<std::uint32_t> beeps;
-  // Chooses an entry of a pop-up menu by its id (-1: none); runs while the
-  // menu is up, and may open submenus first (OpenSubmenu).
-  std::function<int(const Popup&)> onPopup;
-  // While a menu is up: a person moves onto entry `id` and its submenu opens.
-  void OpenSubmenu(int id);
-  // The folders a test lists (ListFolder reads the real file system) hold
-  // these hidden or system files.
-  std::set<std::string> hiddenFiles;
-  std::vector<std::string> listedFolders;  // the folders ListFolder was asked for, in order
-  std::set<Handle> liveIcons, liveBitmaps;
-  std::map<Handle, Point> bitmapSizes;  // each image's size, as it was made
-  std::vector<std::pair<NotifyOp, NotifyIconData>> notifyCalls;
-  std::set<std::string> filesWithIcons;  // paths the shell has an icon for
-  // How long the shell takes to find a path's icon (an offline share, a
-  // sleeping drive); the rest are found at once.
-  std::map<std::string, std::uint32_t> slowIcons;
-  // Folders on a share that answers slowly: a look-up of a path below one
-  // (a shortcut read, a path compared) takes this many milliseconds. Only
-  // work done aside may take them: the UI thread's look-ups stand for none.
-  std::map<std::string, std::uint32_t> slowShares;
-  std::vector<std::string> iconLookups;  // the paths asked for, in order
   // What this process did to the desktop, in order: windows created and
   // destroyed, hotkeys registered and released, tray icon calls, files replaced.
   std::vector<std::string> trace;
@@ -334,6 +294,10 @@ class HeadlessPlatform : public Platform {
   std::uint64_t timerMessages = 0;  // WM_TIMER messages posted so far
 
   Files& files() override { return patientFiles; }
+  Menus& menus() override { return *this; }
+  Icons& icons() override { return *this; }
+  Shell& shell() override { return *this; }
+  Jobs& jobs() override { return *this; }
   // Lets `ms` of the scripted clock pass without handling a message, as a
   // thread that sleeps; scheduled work due meanwhile runs.
   void Sleep(std::uint32_t ms);
@@ -381,9 +345,6 @@ class HeadlessPlatform : public Platform {
     return true;
   }
   std::string UiLanguage() override { return system.uiLanguage; }
-  StartupEntry GetStartupEntry(const std::string& name) override;
-  void SetStartupEntry(const std::string& name, const std::string& command) override;
-  void RemoveStartupEntry(const std::string& name) override;
   int GetDpi(Handle) override { return system.dpi; }
   void SetClientSize(Handle wnd, int width, int height) override;
   // The headless desktop draws no frames: the window is its client area.
@@ -415,28 +376,6 @@ class HeadlessPlatform : public Platform {
     helpCalls.emplace_back(command, data);
   }
   void MessageBeep(std::uint32_t type) override { beeps.push_back(type); }
-  int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner,
-                     const SubmenuOpens& opens) override;
-  void SetShownMenu(int id, int firstId, const std::vector<MenuEntrySpec>& entries) override;
-  // The menu shown now is the last of `popups`: the entry with that id, in
-  // it or in a submenu, takes the image.
-  void SetShownMenuBitmap(int id, Handle bitmap) override;
-
-  Handle LoadMainIcon() override { return NewIcon(); }
-  Handle LoadSmallMainIcon() override {
-    ++smallIconLoads;
-    return NewIcon();
-  }
-  int smallIconLoads = 0;
-  Handle CopyIcon(Handle icon) override { return icon ? NewIcon() : 0; }
-  void DestroyIcon(Handle icon) override { liveIcons.erase(icon); }
-  std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) override;
-  void RunAside(std::function<void()> work, std::function<void()> done) override;
-  Handle TakeFileIcon(std::uintptr_t ticket) override;
-  Point LargeIconSize(int dpi) override { return Point{32 * dpi / 96, 32 * dpi / 96}; }
-  int DpiAt(Point) override { return system.dpi; }
-  Handle IconBitmap(Handle icon, Point size) override;
-  void DestroyBitmap(Handle bitmap) override { liveBitmaps.erase(bitmap); }
 
   Point GetCursorPos() override { return cursor; }
   std::int16_t GetKeyState(int vk) override;
@@ -447,15 +386,10 @@ class HeadlessPlatform : public Platform {
   bool RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) override;
   bool UnregisterHotKey(Handle wnd, int id) override;
 
-  bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show) override;
-  bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
-  std::vector<ProgramWindow> ProgramWindows() override;
-  bool BringForward(Handle wnd) override;
-  bool ShortcutTarget(const FilePath& link, FilePath& target) override;
-  bool SameFile(const FilePath& a, const FilePath& b) override;
-  bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) override;
-  bool IsFolder(const FilePath& path) override;
-  bool NameBefore(const std::string& a, const std::string& b) override;
+  // Lets `ms` of the scripted clock pass on the UI thread without handling
+  // a message, until `waiting` turns false; scheduled work due meanwhile
+  // runs.
+  void SleepWhile(std::uint32_t ms, const std::function<bool()>& waiting);
 
  private:
   struct Queued {
@@ -465,17 +399,6 @@ class HeadlessPlatform : public Platform {
     std::intptr_t l;
     std::array<bool, 256> keys;
   };
-  Handle NewIcon();
-  Handle LookUpFileIcon(const std::string& path);
-  // A look-up below a slow share: its time passes aside, or, on the UI
-  // thread, the whole desktop's clock waits for it.
-  void ShareLookUp(const std::string& path);
-  bool aside_ = false;
-  std::uint32_t asideMs_ = 0;
-  std::map<std::uintptr_t, Handle> iconAnswers_;
-  std::uintptr_t lastIconTicket_ = 0;
-  bool menuShown_ = false;
-  SubmenuOpens opens_;  // of the menu up now
   // Lets the clock run to the earliest scheduled work and runs it.
   void RunNextScheduled();
   // The control a person can reach, or null.

@@ -28,7 +28,7 @@ class Key {
 
 }  // namespace
 
-Platform::StartupEntry Win32Platform::GetStartupEntry(const std::string& name) {
+Shell::StartupEntry Win32Platform::GetStartupEntry(const std::string& name) {
   StartupEntry entry;
   const std::wstring value = Wide(name);
   const Key run(kRunKey, KEY_QUERY_VALUE);
