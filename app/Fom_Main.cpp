@@ -154,12 +154,13 @@ void TForm_Main::CreateMI_Exe() {
       item->OnClick = nullptr;
       item->SetSubmenu(new TFolderMenu(item, ItemFolder(*rec), FolderMenuCalls(), [this, item] { MI_ExeClick(item); }));
       FindNamesFolder(rec->Exe, WhileAlive([this, item, menus = menusMade_](bool folder) {
-        if (folder || menus != menusMade_ || !item->Submenu()) return;  // the menu was made anew meanwhile
-        TPopupMenu* sub = item->Submenu();
-        item->SetSubmenu(nullptr);
-        sub->Free();
-        item->OnClick = [this](TObject* s) { MI_ExeClick(s); };
-      }));
+                        if (folder || menus != menusMade_ || !item->Submenu())
+                          return;  // the menu was made anew meanwhile
+                        TPopupMenu* sub = item->Submenu();
+                        item->SetSubmenu(nullptr);
+                        sub->Free();
+                        item->OnClick = [this](TObject* s) { MI_ExeClick(s); };
+                      }));
     }
     PM_Left->Add(item);
   }

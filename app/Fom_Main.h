@@ -74,7 +74,7 @@ class TForm_Main : public TForm {
   int nextMenuIcon_ = 0;                              // the first launch entry whose icon is not asked for yet
   Point menuIconSize_{32, 32};                        // the entries' images' size: the menu's monitor's
   std::map<std::uintptr_t, TMenuItem*> iconTickets_;  // lookups under way, by ticket
-  int menusMade_ = 0;  // how often the launch menu's entries were made
+  int menusMade_ = 0;                                 // how often the launch menu's entries were made
 
   // A folder item's menu: its entries' icons come as the launch entries'
   // do; its hotkey pops it up at the cursor once the folder is listed.

@@ -8,7 +8,7 @@
 namespace vx {
 
 namespace {
-int g_showing = 0;  // how often a menu that holds folders' menus was shown
+int g_showing = 0;                     // how often a menu that holds folders' menus was shown
 std::shared_ptr<const void> g_holder;  // lives while that menu is up
 
 // A name as a menu shows it: "&" would underline the next letter.

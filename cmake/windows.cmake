@@ -6,14 +6,14 @@ add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601)
 
 vx_layer(vorlex_win32 SOURCES platform/win32/win32_platform.cpp platform/win32/win32_menus.cpp platform/win32/win32_icons.cpp
                               platform/win32/win32_programs.cpp platform/win32/win32_startup.cpp platform/win32/win32_controls.cpp
-                              platform/win32/win32_files.cpp platform/win32/entry.cpp
+                              platform/win32/win32_files.cpp platform/win32/win32_jobs.cpp platform/win32/entry.cpp
          SEES base platform/platform.h platform/interface platform/patient_files.h platform/safe_files.h platform/win32
          LINKS vorlex_platform)
 target_link_libraries(vorlex_win32 PUBLIC shell32 shlwapi ole32 uuid comctl32 comdlg32 user32 gdi32 advapi32 kernel32)
 
 # The program's entry stands in app/ and sees the backend's entry alone.
 add_executable(Vorlex WIN32 app/main.cpp res/Vorlex.rc)
-vx_view(Vorlex base platform/platform.h platform/win32/entry.h app)
+vx_view(Vorlex base platform/platform.h platform/interface platform/win32/entry.h app)
 target_link_libraries(Vorlex PRIVATE vorlex_app vorlex_win32)
 set_target_properties(Vorlex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # Terminal-server aware: on a Remote Desktop host Windows gives it no

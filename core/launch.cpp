@@ -183,8 +183,8 @@ Handle WindowToBringForward(const FilePath& program, Platform& p, Handle foregro
   for (const ProgramWindow& w : p.shell().ProgramWindows()) {
     if (!w.minimized && w.wnd == foreground) inFront = w.wnd;
     if (!frontmost && !w.minimized && !w.topmost) frontmost = w.wnd;
-    const bool same = byName ? FoldCase(FileNamePart(w.image.utf8)) == FoldCase(program.utf8)
-                             : p.shell().SameFile(w.image, program);
+    const bool same =
+        byName ? FoldCase(FileNamePart(w.image.utf8)) == FoldCase(program.utf8) : p.shell().SameFile(w.image, program);
     if (same) windows.push_back(w.wnd);
   }
   if (!inFront) inFront = frontmost;

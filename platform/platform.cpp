@@ -52,8 +52,10 @@ std::string PlaceOf(const std::string& path) {
   if (path.size() < 3 || !separator(path[0]) || !separator(path[1])) return "";
   // "\\server\share\..." (and "\\?\UNC\server\share"): up to the share's end.
   std::size_t from = 2;
-  if (path.compare(2, 6, "?\\UNC\\") == 0) from = 8;
-  else if (path.compare(2, 2, "?\\") == 0) return path.size() >= 6 ? FoldCase(path.substr(4, 2)) : "";
+  if (path.compare(2, 6, "?\\UNC\\") == 0)
+    from = 8;
+  else if (path.compare(2, 2, "?\\") == 0)
+    return path.size() >= 6 ? FoldCase(path.substr(4, 2)) : "";
   std::size_t end = from, parts = 0;
   while (end < path.size() && parts < 2) {
     end = std::find_if(path.begin() + static_cast<std::ptrdiff_t>(end), path.end(), separator) - path.begin();
@@ -85,9 +87,8 @@ bool JobQueue::Take(Queued& job, std::vector<JobId>& dropped) {
   for (Lane lane : {Lane::Listing, Lane::Start, Lane::Check, Lane::Icon}) {
     for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
       if (it->spec.lane != lane) continue;
-      if (lane == Lane::Icon &&
-          (iconsRunning >= kIconThreads ||
-           std::find(iconPlaces_.begin(), iconPlaces_.end(), it->place) != iconPlaces_.end()))
+      if (lane == Lane::Icon && (iconsRunning >= kIconThreads ||
+                                 std::find(iconPlaces_.begin(), iconPlaces_.end(), it->place) != iconPlaces_.end()))
         continue;
       job = std::move(*it);
       waiting_.erase(it);

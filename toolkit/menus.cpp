@@ -127,7 +127,7 @@ void TPopupMenu::Popup(int x, int y) {
   ThenCleanUp(
       [&] {
         chosen = Application->P.menus().TrackPopupMenu(entries, Point{x, y}, Application->GetHandle(),
-                                               [this](int id, bool opening) { SubmenuEvent(id, opening); });
+                                                       [this](int id, bool opening) { SubmenuEvent(id, opening); });
       },
       [&] {
         shown = std::exchange(shown_, {});

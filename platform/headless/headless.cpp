@@ -299,10 +299,6 @@ void HeadlessPlatform::MessageBox(const std::string& text, const std::string& ca
   AdvanceTo(until);
 }
 
-
-
-
-
 std::int16_t HeadlessPlatform::GetKeyState(int vk) {
   return (vk >= 0 && vk < 256 && keys[static_cast<std::size_t>(vk)]) ? static_cast<std::int16_t>(0x8000) : 0;
 }
@@ -398,15 +394,5 @@ bool HeadlessPlatform::UnregisterHotKey(Handle wnd, int id) {
   trace.push_back("unregister hotkey");
   return true;
 }
-
-
-
-
-
-
-
-
-
-
 
 }  // namespace vx

@@ -26,7 +26,7 @@ const HeadlessMenus::Shown* HeadlessMenus::Popup::Submenu(int id) const {
 }
 
 int HeadlessMenus::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner,
-                                     const SubmenuOpens& opens) {
+                                  const SubmenuOpens& opens) {
   popups.push_back(Popup{entries, at, owner, 0, {}});
   menuShown_ = true;
   opens_ = opens;
@@ -55,7 +55,7 @@ void HeadlessMenus::Highlight(int id) {
 
 void HeadlessMenus::OpenSubmenu(int id) {
   Highlight(id);
-  SubmenuEntry(id);  // still shown
+  SubmenuEntry(id);            // still shown
   popups.back().submenus[id];  // it shows, empty until it is filled
   if (opens_) opens_(id, true);
 }

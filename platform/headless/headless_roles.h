@@ -36,6 +36,8 @@ class HeadlessJobs : public Jobs {
   void ShareLookUp(const std::string& path);
   // Time the work under way takes beside its look-ups (a slow icon).
   void TakesAside(std::uint32_t ms) { asideMs_ += ms; }
+  // How long the work under way has taken so far (0 on the UI thread).
+  std::uint32_t AsideSoFar() const { return aside_ ? asideMs_ : 0; }
 
  private:
   // Hands waiting jobs to the free threads.
@@ -93,7 +95,7 @@ class HeadlessIcons : public Icons {
   explicit HeadlessIcons(HeadlessPlatform& host) : host_(host) {}
   ~HeadlessIcons() override;
   std::set<Handle> liveIcons, liveBitmaps;
-  std::map<Handle, Point> bitmapSizes;  // each image's size, as it was made
+  std::map<Handle, Point> bitmapSizes;   // each image's size, as it was made
   std::set<std::string> filesWithIcons;  // paths the shell has an icon for
   // How long the shell takes to find a path's icon (an offline share, a
   // sleeping drive); the rest are found at once.

@@ -10,12 +10,18 @@
 namespace vx {
 
 bool HeadlessShell::ShellExecute(const std::string& verb, const LaunchRequest& target, int show, Handle owner) {
+  // On a slow share the program starts once the share has answered.
   host_.ShareLookUp(target.file.utf8);
-  launches.push_back(Launch{verb, target.file.utf8, target.params, target.dir.utf8, show, owner});
-  if (unopenable.count(target.file.utf8)) return false;
-  if (host_.system.windowedPrograms.count(target.file.utf8))
-    host_.system.OpenProgramWindow(target.file.utf8, show == kSwShowMinNoActive);
-  return true;
+  auto start = [this, launch = Launch{verb, target.file.utf8, target.params, target.dir.utf8, show, owner}] {
+    launches.push_back(launch);
+    if (!unopenable.count(launch.file) && host_.system.windowedPrograms.count(launch.file))
+      host_.system.OpenProgramWindow(launch.file, launch.show == kSwShowMinNoActive);
+  };
+  if (const std::uint32_t ms = host_.AsideSoFar())
+    host_.Schedule(ms, start);
+  else
+    start();
+  return !unopenable.count(target.file.utf8);
 }
 
 std::vector<HeadlessSystem::OtherWindow>::iterator HeadlessSystem::FrontOfPlainWindows() {
@@ -117,7 +123,8 @@ Shell::StartupEntry HeadlessShell::GetStartupEntry(const std::string& name) {
 void HeadlessShell::SetStartupEntry(const std::string& name, const std::string& command) {
   // RegSetValueExW returns its error; the value stays as it was.
   if (host_.system.refuseRegistry)
-    throw SystemError("RegSetValueExW (" + std::to_string(host_.system.refuseRegistry) + "): refused", host_.system.refuseRegistry);
+    throw SystemError("RegSetValueExW (" + std::to_string(host_.system.refuseRegistry) + "): refused",
+                      host_.system.refuseRegistry);
   host_.system.runValues[name] = command;
   host_.system.disabledStartup.erase(name);
 }

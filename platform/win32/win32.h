@@ -51,6 +51,7 @@
 #include "platform/platform.h"
 #include "platform/safe_files.h"
 #include "platform/win32/scoped.h"
+#include "platform/win32/win32_roles.h"
 
 namespace vx::win32 {
 
@@ -106,48 +107,17 @@ HICON LookUpFileIcon(const std::wstring& path);
 // about to open (heard, and false: the window handles it as well).
 bool ShownMenuMessage(UINT msg, WPARAM w, LPARAM l);
 
-// Look-ups on a thread of their own with its own COM apartment: the files'
-// icons, whose answers are kept until the UI thread takes them, and the
-// work that RunAside hands over. Each job's `work` runs on the thread, given its ticket;
-// then, unless the platform has ended meanwhile, `msg` is posted to `wnd`
-// with the job's ticket. `wake` (an auto-reset event) is set for each new
-// job and for the stop.
-struct LookupWorker : std::enable_shared_from_this<LookupWorker> {
-  struct Job {
-    std::uintptr_t ticket;
-    std::function<void(std::uintptr_t ticket)> work;
-    HWND wnd;
-    UINT msg;
-  };
-  std::mutex lock;
-  ScopedHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-  std::deque<Job> jobs;
-  std::map<std::uintptr_t, HICON> answers;
-  std::uintptr_t lastTicket = 0;
-  bool stop = false;
-  bool running = false;
-  static void Work(std::shared_ptr<LookupWorker> self);
-  // Queues a job, starting the thread when none runs; its ticket.
-  std::uintptr_t Add(std::function<void(std::uintptr_t ticket)> work, HWND wnd, UINT msg);
-};
-
-// The UI thread's end of RunAside: a hidden window that runs each job's
-// `done` when the worker has finished its work.
-class AsideDone : public WindowProc {
- public:
-  static constexpr UINT kDoneMessage = WM_APP + 0x200;
-  std::map<std::uintptr_t, std::function<void()>> pending;
-
- protected:
-  std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
-};
-
-class Win32Platform : public Platform {
+class Win32Platform : public Platform, public Win32Jobs, public Win32Menus, public Win32Icons, public Win32Shell {
  public:
   Win32Platform();
   ~Win32Platform() override;
 
   Files& files() override { return patientFiles_; }
+  Menus& menus() override { return *this; }
+  Icons& icons() override { return *this; }
+  Shell& shell() override { return *this; }
+  Jobs& jobs() override { return *this; }
+  HINSTANCE Instance() const { return instance_; }
   const CodePage& codePage() override { return codePage_; }
   FilePath ExePath() override;
   bool GetEnvironmentVariable(const std::string& nameUtf8, std::string& valueUtf8) override;
@@ -188,9 +158,6 @@ class Win32Platform : public Platform {
   bool FontInstalled(const std::string& face) override;
   bool MessageFont(std::string& face, int& height) override;
   std::string UiLanguage() override;
-  StartupEntry GetStartupEntry(const std::string& name) override;
-  void SetStartupEntry(const std::string& name, const std::string& command) override;
-  void RemoveStartupEntry(const std::string& name) override;
   int GetDpi(Handle wnd) override;
   void SetClientSize(Handle wnd, int width, int height) override;
   void SetWindowBounds(Handle wnd, const EdgeRect& bounds) override;
@@ -216,22 +183,6 @@ class Win32Platform : public Platform {
   void MessageBox(const std::string& text, const std::string& caption, BoxKind kind) override;
   void WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) override;
   void MessageBeep(std::uint32_t type) override;
-  int TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner,
-                     const SubmenuOpens& opens) override;
-  void SetShownMenu(int id, int firstId, const std::vector<MenuEntrySpec>& entries) override;
-  void SetShownMenuBitmap(int id, Handle bitmap) override;
-
-  Handle LoadMainIcon() override;
-  Handle LoadSmallMainIcon() override;
-  Handle CopyIcon(Handle icon) override;
-  void DestroyIcon(Handle icon) override;
-  std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) override;
-  void RunAside(std::function<void()> work, std::function<void()> done) override;
-  Handle TakeFileIcon(std::uintptr_t ticket) override;
-  Point LargeIconSize(int dpi) override;
-  int DpiAt(Point at) override;
-  Handle IconBitmap(Handle icon, Point size) override;
-  void DestroyBitmap(Handle bitmap) override;
 
   Point GetCursorPos() override;
   std::int16_t GetKeyState(int vk) override;
@@ -242,24 +193,7 @@ class Win32Platform : public Platform {
   bool RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) override;
   bool UnregisterHotKey(Handle wnd, int id) override;
 
-  bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show) override;
-  bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
-  std::vector<ProgramWindow> ProgramWindows() override;
-  bool BringForward(Handle wnd) override;
-  bool ShortcutTarget(const FilePath& link, FilePath& target) override;
-  bool SameFile(const FilePath& a, const FilePath& b) override;
-  bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) override;
-  bool IsFolder(const FilePath& path) override;
-  bool NameBefore(const std::string& a, const std::string& b) override;
-
-  struct ShownMenu;
-
  private:
-  // Appends the entries to a menu that is shown, numbered from `firstId`.
-  void FillMenu(HMENU menu, int firstId, const std::vector<MenuEntrySpec>& entries);
-  // Lets go of what is known of a submenu and its own submenus.
-  void Forget(HMENU menu);
-  void RedrawOpenMenus();
   void RegisterClassOnce(const std::wstring& name);
   Win32Files files_;
   PatientFiles patientFiles_{files_, [] { return GetTickCount64(); }, [](std::uint32_t ms) { ::Sleep(ms); }};
@@ -267,12 +201,7 @@ class Win32Platform : public Platform {
   HINSTANCE instance_;
   ScopedHandle mutex_;
   std::set<std::wstring> classes_;
-  ScopedComInit com_;           // the shell's icon and launch functions want COM on this thread
-  ShownMenu* shown_ = nullptr;  // the menu TrackPopupMenu shows now
-  // The look-ups' worker (icons, RunAside) and its queue, shared with the thread, which
-  // may outlive the platform while a lookup hangs on a share.
-  std::shared_ptr<LookupWorker> lookups_;
-  AsideDone aside_;
+  ScopedComInit com_;  // the shell's icon and launch functions want COM on this thread
 };
 
 }  // namespace vx::win32

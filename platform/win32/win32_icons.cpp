@@ -1,18 +1,18 @@
 // The Win32 backend's icons: the program's own, the files' icons looked up
-// by a worker thread of their own, and icons as menu images.
+// aside, and icons as menu images.
 #include <memory>
-#include <thread>
+#include <utility>
 
 #include "base/pixels.h"
 #include "platform/win32/win32.h"
 
 namespace vx::win32 {
 
-Handle Win32Platform::LoadMainIcon() {
-  return reinterpret_cast<Handle>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+Handle Win32Icons::LoadMainIcon() {
+  return reinterpret_cast<Handle>(LoadImageW(host_.Instance(), L"MAINICON", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
 }
 
-Handle Win32Platform::LoadSmallMainIcon() {
+Handle Win32Icons::LoadSmallMainIcon() {
   // The icon file holds the small icon drawn at 100 to 200 %; LoadImage
   // takes the image of the exact size, so the icon shows sharp.
   // The size is the taskbar's: its monitor's DPI may have changed since
@@ -24,14 +24,12 @@ Handle Win32Platform::LoadSmallMainIcon() {
   HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
   const UINT dpi = taskbar && windowDpi ? windowDpi(taskbar) : 0;
   const int size = dpi && metricsForDpi ? metricsForDpi(SM_CXSMICON, dpi) : GetSystemMetrics(SM_CXSMICON);
-  return reinterpret_cast<Handle>(LoadImageW(instance_, L"MAINICON", IMAGE_ICON, size, size, 0));
+  return reinterpret_cast<Handle>(LoadImageW(host_.Instance(), L"MAINICON", IMAGE_ICON, size, size, 0));
 }
 
-Handle Win32Platform::CopyIcon(Handle icon) {
-  return reinterpret_cast<Handle>(::CopyIcon(reinterpret_cast<HICON>(icon)));
-}
+Handle Win32Icons::CopyIcon(Handle icon) { return reinterpret_cast<Handle>(::CopyIcon(reinterpret_cast<HICON>(icon))); }
 
-void Win32Platform::DestroyIcon(Handle icon) { ::DestroyIcon(reinterpret_cast<HICON>(icon)); }
+void Win32Icons::DestroyIcon(Handle icon) { ::DestroyIcon(reinterpret_cast<HICON>(icon)); }
 
 HICON LookUpFileIcon(const std::wstring& wide) {
   // For a program given by its full path the shell's large icon is the
@@ -49,141 +47,49 @@ HICON LookUpFileIcon(const std::wstring& wide) {
 
 namespace {
 
-// Handles every message waiting in this thread's queue.
-void DispatchWaiting() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+// An icon looked up aside, destroyed unless its answer took it.
+struct FoundIcon {
+  HICON icon = nullptr;
+  ~FoundIcon() {
+    if (icon) ::DestroyIcon(icon);
   }
-}
+};
 
 }  // namespace
 
-void LookupWorker::Work(std::shared_ptr<LookupWorker> self) {
-  // SHGetFileInfo wants COM initialised on the thread that calls it: a
-  // single-threaded apartment, which needs a message loop even without
-  // objects, for the broadcasts that some programs send and wait for (DDE
-  // for a file association, an installer's WM_SETTINGCHANGE). So the worker
-  // waits for its jobs and its messages alike, and handles the messages
-  // between jobs.
-  const ScopedComInit com;
-  for (;;) {
-    Job job{};
-    bool found = false;
-    {
-      std::lock_guard<std::mutex> held(self->lock);
-      if (self->stop) {
-        self->running = false;
-        return;
-      }
-      if (!self->jobs.empty()) {
-        job = std::move(self->jobs.front());
-        self->jobs.pop_front();
-        found = true;
-      }
-    }
-    if (found) {
-      // A job's own failure is its own (RunAside carries it to the UI
-      // thread); nothing it throws may end the thread, or the process.
-      try {
-        job.work(job.ticket);
-      } catch (...) {
-      }
-      std::lock_guard<std::mutex> held(self->lock);
-      if (self->stop) {
-        self->running = false;
-        return;
-      }
-      PostMessageW(job.wnd, job.msg, job.ticket, 0);
-    } else {
-      // MWMO_INPUTAVAILABLE: messages already seen but not handled wake it
-      // too. The event stays set for a job that came meanwhile.
-      // Without its event (the system had none to give) it looks again
-      // every 50 ms.
-      HANDLE wake = self->wake.Get();
-      if (self->wake.Valid())
-        MsgWaitForMultipleObjectsEx(1, &wake, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-      else
-        MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-    DispatchWaiting();
-  }
-}
-
-std::uintptr_t LookupWorker::Add(std::function<void(std::uintptr_t)> work, HWND wnd, UINT msg) {
-  std::lock_guard<std::mutex> held(lock);
-  const std::uintptr_t ticket = ++lastTicket;
-  jobs.push_back(Job{ticket, std::move(work), wnd, msg});
-  if (!running) {
-    // One worker; detached, so that a lookup hanging on a share cannot hold
-    // up the end of the program (the thread keeps the queue alive).
-    std::thread(Work, shared_from_this()).detach();
-    running = true;
-  }
-  SetEvent(wake.Get());
+std::uintptr_t Win32Icons::RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg,
+                                           const std::shared_ptr<const void>& holder) {
+  // The answer is kept under the ticket until the UI thread takes it; one
+  // whose answer never runs (the platform ended) is destroyed.
+  const std::uintptr_t ticket = ++lastTicket_;
+  auto found = std::make_shared<FoundIcon>();
+  JobSpec job;
+  job.lane = Lane::Icon;
+  job.path = path.utf8;
+  job.work = [found, wide = WidePath(path)] { found->icon = LookUpFileIcon(wide); };
+  job.done = [this, found, ticket, wnd, msg] {
+    answers_[ticket] = std::exchange(found->icon, nullptr);
+    PostMessageW(H(wnd), msg, ticket, 0);
+  };
+  if (holder) job.HeldBy(holder);
+  host_.RunAside(std::move(job));
   return ticket;
 }
 
-std::uintptr_t Win32Platform::RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg) {
-  if (!lookups_) lookups_ = std::make_shared<LookupWorker>();
-  // The answer is kept under the job's ticket until the UI thread takes it;
-  // one that comes after the platform's end is destroyed.
-  std::weak_ptr<LookupWorker> lookups = lookups_;
-  return lookups_->Add(
-      [lookups, wide = WidePath(path)](std::uintptr_t ticket) {
-        HICON icon = LookUpFileIcon(wide);
-        const auto self = lookups.lock();
-        if (!self) {
-          if (icon) ::DestroyIcon(icon);
-          return;
-        }
-        std::lock_guard<std::mutex> held(self->lock);
-        if (self->stop) {
-          if (icon) ::DestroyIcon(icon);
-          return;
-        }
-        self->answers[ticket] = icon;
-      },
-      H(wnd), msg);
-}
-
-void Win32Platform::RunAside(std::function<void()> work, std::function<void()> done) {
-  if (!lookups_) lookups_ = std::make_shared<LookupWorker>();
-  if (!aside_.window) {
-    WindowSpec desc;
-    desc.kind = WindowKind::Utility;
-    desc.className = "VorlexAside";
-    CreateWindow(desc, &aside_);
-  }
-  // The answer runs in the hidden window's WndProc, inside its boundary.
-  AsideJob job = CarryingFailure(std::move(work), std::move(done));
-  const std::uintptr_t ticket = lookups_->Add([work = std::move(job.work)](std::uintptr_t) { work(); },
-                                              H(aside_.window), AsideDone::kDoneMessage);
-  aside_.pending[ticket] = std::move(job.done);
-}
-
-std::intptr_t AsideDone::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
-  if (msg != kDoneMessage) return DefWindowProcW(H(window), msg, wParam, lParam);
-  auto it = pending.find(wParam);
-  if (it == pending.end()) return 0;
-  const std::function<void()> done = std::move(it->second);
-  pending.erase(it);
-  done();
-  return 0;
-}
-
-Handle Win32Platform::TakeFileIcon(std::uintptr_t ticket) {
-  if (!lookups_) return 0;
-  std::lock_guard<std::mutex> held(lookups_->lock);
-  auto it = lookups_->answers.find(ticket);
-  if (it == lookups_->answers.end()) return 0;
+Handle Win32Icons::TakeFileIcon(std::uintptr_t ticket) {
+  auto it = answers_.find(ticket);
+  if (it == answers_.end()) return 0;
   const Handle icon = reinterpret_cast<Handle>(it->second);
-  lookups_->answers.erase(it);
+  answers_.erase(it);
   return icon;
 }
 
-Point Win32Platform::LargeIconSize(int dpi) {
+Win32Icons::~Win32Icons() {
+  for (const auto& [ticket, icon] : answers_)
+    if (icon) ::DestroyIcon(icon);
+}
+
+Point Win32Icons::LargeIconSize(int dpi) {
   // GetSystemMetrics answers at the system DPI (the one at sign-in), which a
   // per-monitor aware program must not take for every monitor's.
   using ForDpiFn = int(WINAPI*)(int, UINT);
@@ -194,7 +100,7 @@ Point Win32Platform::LargeIconSize(int dpi) {
   return Point{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
 }
 
-int Win32Platform::DpiAt(Point at) {
+int Win32Icons::DpiAt(Point at) {
   using ForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
   static const auto forMonitor = reinterpret_cast<ForMonitorFn>(
       reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"shcore.dll"), "GetDpiForMonitor")));
@@ -226,7 +132,7 @@ HBITMAP NewDib(Point size, std::uint32_t*& pixels) {
 
 }  // namespace
 
-Handle Win32Platform::IconBitmap(Handle icon, Point size) {
+Handle Win32Icons::IconBitmap(Handle icon, Point size) {
   // Menus of Windows Vista and later blend a 32-bit image by its
   // premultiplied alpha. The icon is drawn on black and on white, which
   // gives its alpha whether it has an alpha channel or a mask (see
@@ -255,6 +161,6 @@ Handle Win32Platform::IconBitmap(Handle icon, Point size) {
   return reinterpret_cast<Handle>(bmp.Release());
 }
 
-void Win32Platform::DestroyBitmap(Handle bitmap) { DeleteObject(reinterpret_cast<HGDIOBJ>(bitmap)); }
+void Win32Icons::DestroyBitmap(Handle bitmap) { DeleteObject(reinterpret_cast<HGDIOBJ>(bitmap)); }
 
 }  // namespace vx::win32

@@ -11,12 +11,13 @@ namespace vx::win32 {
 
 // The menu TrackPopupMenu shows now: where each entry is, by its id, and
 // each submenu by the id of the entry that opens it.
-struct Win32Platform::ShownMenu {
+struct Win32Menus::ShownMenu {
   HMENU root = nullptr;
   SubmenuOpens opens;
   std::map<int, std::pair<HMENU, UINT>> places;  // the menu that holds the entry, and its position
   std::map<HMENU, int> submenus;
   HMENU opening = nullptr;  // the submenu being filled as it opens (WM_INITMENUPOPUP)
+  bool showAgain = false;   // the menu itself was filled anew while open: it shows again at its size
 };
 
 namespace {
@@ -30,8 +31,8 @@ bool RunsOnWine() {
   return wine;
 }
 
-bool g_menuDrawsImages = false;               // a menu whose images its owner draws is up
-Win32Platform::ShownMenu* g_shown = nullptr;  // the menu up now
+bool g_menuDrawsImages = false;            // a menu whose images its owner draws is up
+Win32Menus::ShownMenu* g_shown = nullptr;  // the menu up now
 
 // WM_MEASUREITEM and WM_DRAWITEM for such an image, whose bitmap is the
 // entry's item data; false for any other.
@@ -90,22 +91,30 @@ std::vector<HWND> OpenMenuWindows(HMENU menu) {
 
 bool ShownMenuMessage(UINT msg, WPARAM w, LPARAM l) {
   if (g_menuDrawsImages && (msg == WM_MEASUREITEM || msg == WM_DRAWITEM) && w == 0) return MenuImageMessage(msg, l);
-  if (msg == WM_INITMENUPOPUP && g_shown && HIWORD(l) == 0) {
-    // A submenu is about to show: the program fills it now. The window
-    // that owns the menu still gets the message.
-    auto it = g_shown->submenus.find(reinterpret_cast<HMENU>(w));
-    if (it != g_shown->submenus.end() && g_shown->opens) {
-      const int id = it->second;
-      const SubmenuOpens opens = g_shown->opens;
-      g_shown->opening = it->first;
-      RunInBoundary([&] { opens(id); });
-      if (g_shown) g_shown->opening = nullptr;
-    }
+  if (!g_shown || !g_shown->opens) return false;
+  // The person moved onto an entry that opens a submenu (its position in
+  // the menu that holds it), or the submenu is about to show: the program
+  // finds its entries, or fills it now. The owner still gets the message.
+  HMENU submenu = nullptr;
+  if (msg == WM_MENUSELECT && (HIWORD(w) & MF_POPUP) && HIWORD(w) != 0xFFFF && l)
+    submenu = GetSubMenu(reinterpret_cast<HMENU>(l), LOWORD(w));
+  else if (msg == WM_INITMENUPOPUP && HIWORD(l) == 0)
+    submenu = reinterpret_cast<HMENU>(w);
+  auto it = submenu ? g_shown->submenus.find(submenu) : g_shown->submenus.end();
+  if (it == g_shown->submenus.end()) return false;
+  const int id = it->second;
+  const SubmenuOpens opens = g_shown->opens;
+  if (msg == WM_MENUSELECT) {
+    RunInBoundary([&] { opens(id, false); });
+    return false;
   }
+  g_shown->opening = submenu;
+  RunInBoundary([&] { opens(id, true); });
+  if (g_shown) g_shown->opening = nullptr;
   return false;
 }
 
-void Win32Platform::FillMenu(HMENU menu, int firstId, const std::vector<MenuEntrySpec>& entries) {
+void Win32Menus::FillMenu(HMENU menu, int firstId, const std::vector<MenuEntrySpec>& entries) {
   // Called for a menu that is not up, or as it opens (WM_INITMENUPOPUP):
   // the entries it has are changed in place, the rest added or taken away
   // at its end. An entry's submenu is made anew, as empty as it is asked
@@ -153,7 +162,7 @@ void Win32Platform::FillMenu(HMENU menu, int firstId, const std::vector<MenuEntr
   }
 }
 
-void Win32Platform::Forget(HMENU menu) {
+void Win32Menus::Forget(HMENU menu) {
   if (!menu) return;
   for (int pos = 0, n = GetMenuItemCount(menu); pos < n; ++pos) Forget(GetSubMenu(menu, pos));
   shown_->submenus.erase(menu);
@@ -161,11 +170,11 @@ void Win32Platform::Forget(HMENU menu) {
     it = it->second.first == menu ? shown_->places.erase(it) : std::next(it);
 }
 
-int Win32Platform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner,
-                                  const SubmenuOpens& opens) {
+int Win32Menus::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Point at, Handle owner,
+                               const SubmenuOpens& opens) {
   std::unique_ptr<std::remove_pointer<HMENU>::type, decltype(&DestroyMenu)> menu(CreatePopupMenu(), &DestroyMenu);
   if (!menu) ThrowLastError("CreatePopupMenu");
-  ShownMenu shown{menu.get(), opens, {}, {}};
+  ShownMenu shown{menu.get(), opens, {}, {}, nullptr, false};
   // A menu popped up while another is up (a hotkey handled in its loop)
   // has its own entries; the other's come back when it closes.
   ShownMenu* const outer = std::exchange(shown_, &shown);
@@ -183,8 +192,13 @@ int Win32Platform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Poi
     g_shown = &shown;
     // Without TPM_NONOTIFY the owner hears WM_INITMENUPOPUP as a submenu
     // opens; TPM_RETURNCMD still keeps the choice from becoming WM_COMMAND.
-    chosen = ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, menuOwner,
-                              nullptr);
+    // A menu filled anew while it was open is ended and shown again, at
+    // the same place, at its new size.
+    do {
+      shown.showAgain = false;
+      chosen = ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, menuOwner,
+                                nullptr);
+    } while (chosen == 0 && shown.showAgain);
     // A task switch must reach the owner before the menu shows again, or its
     // second showing may vanish at once (TrackPopupMenu's remarks).
     PostMessageW(menuOwner, WM_NULL, 0, 0);
@@ -200,28 +214,24 @@ int Win32Platform::TrackPopupMenu(const std::vector<MenuEntrySpec>& entries, Poi
   return chosen > 0 ? chosen - 1 : -1;
 }
 
-void Win32Platform::SetShownMenu(int id, int firstId, const std::vector<MenuEntrySpec>& entries) {
+void Win32Menus::SetShownMenu(int id, int firstId, const std::vector<MenuEntrySpec>& entries) {
   if (!shown_) return;
   HMENU menu = id == -1 ? shown_->root : nullptr;
   for (const auto& [sub, opener] : shown_->submenus)
     if (opener == id) menu = sub;
   if (!menu) return;  // the submenu of an entry that is no longer shown
-  // An open submenu is not changed: its window keeps the size it opened
-  // with and draws no entry it gained, and Wine ends the whole menu. It is
-  // closed and opened again, as a person does with the arrow keys on the
-  // menu that holds it (Left closes its open submenu, Right opens the
-  // selected entry's), and its WM_INITMENUPOPUP then takes the entries. The
-  // keys go to that menu's window, which stays open: one sent to the
-  // submenu's own window, hidden by then, would end the menu under Wine.
-  if (id != -1 && menu != shown_->opening && !OpenMenuWindows(menu).empty()) {
-    auto place = shown_->places.find(id);
-    const std::vector<HWND> parent =
-        place == shown_->places.end() ? std::vector<HWND>{} : OpenMenuWindows(place->second.first);
-    if (!parent.empty()) {
-      PostMessageW(parent.front(), WM_KEYDOWN, VK_LEFT, 0);
-      PostMessageW(parent.front(), WM_KEYDOWN, VK_RIGHT, 0);
+  // An open menu's window keeps the size it opened with and draws no
+  // entry it gained, and Wine ends the whole menu. The menu popped up is
+  // ended and shown again; an open submenu is opened again.
+  if (menu != shown_->opening && !OpenMenuWindows(menu).empty()) {
+    if (id != -1) {
+      ReopenSubmenu(menu, id);
+      return;
     }
-    return;
+    if (GetMenuItemCount(menu) != static_cast<int>(entries.size())) {
+      shown_->showAgain = true;
+      EndMenu();
+    }
   }
   // What was known of the entries shown before goes; FillMenu knows them anew.
   for (auto it = shown_->places.begin(); it != shown_->places.end();)
@@ -230,7 +240,7 @@ void Win32Platform::SetShownMenu(int id, int firstId, const std::vector<MenuEntr
   RedrawOpenMenus();
 }
 
-void Win32Platform::SetShownMenuBitmap(int id, Handle bitmap) {
+void Win32Menus::SetShownMenuBitmap(int id, Handle bitmap) {
   if (!shown_) return;
   auto it = shown_->places.find(id);
   if (it == shown_->places.end()) return;
@@ -240,7 +250,32 @@ void Win32Platform::SetShownMenuBitmap(int id, Handle bitmap) {
   RedrawOpenMenus();
 }
 
-void Win32Platform::RedrawOpenMenus() {
+void Win32Menus::ReopenSubmenu(HMENU menu, int id) {
+  // Keys reach the menu that holds the selection, whatever window they
+  // are posted to: the submenu is opened again only while it is the
+  // deepest menu open, where the person's keys and mouse act. Elsewhere
+  // it takes its entries the next time it opens.
+  for (int pos = 0, n = GetMenuItemCount(menu); pos < n; ++pos) {
+    HMENU inner = GetSubMenu(menu, pos);
+    if (inner && !OpenMenuWindows(inner).empty()) return;
+  }
+  auto place = shown_->places.find(id);
+  if (place == shown_->places.end()) return;
+  const std::vector<HWND> parent = OpenMenuWindows(place->second.first);
+  if (parent.empty()) return;
+  // The selection is in the submenu (opened by keys, or the mouse moved
+  // into it): Left closes it and Right opens it again. Still on its entry
+  // in the menu that holds it (opened by the mouse resting there): Right
+  // moves into the submenu first. Its WM_INITMENUPOPUP then fills it.
+  bool inSubmenu = false;
+  for (int pos = 0, n = GetMenuItemCount(menu); pos < n; ++pos)
+    if (GetMenuState(menu, static_cast<UINT>(pos), MF_BYPOSITION) & MF_HILITE) inSubmenu = true;
+  if (!inSubmenu) PostMessageW(parent.front(), WM_KEYDOWN, VK_RIGHT, 0);
+  PostMessageW(parent.front(), WM_KEYDOWN, VK_LEFT, 0);
+  PostMessageW(parent.front(), WM_KEYDOWN, VK_RIGHT, 0);
+}
+
+void Win32Menus::RedrawOpenMenus() {
   for (HWND wnd : OpenMenuWindows(nullptr)) InvalidateRect(wnd, nullptr, TRUE);
 }
 

@@ -68,24 +68,14 @@ LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 
 }  // namespace
 
-Win32Platform::Win32Platform() : instance_(GetModuleHandleW(nullptr)) {
+Win32Platform::Win32Platform()
+    : Win32Jobs(*this), Win32Menus(*this), Win32Icons(*this), instance_(GetModuleHandleW(nullptr)) {
   // The manifest asks for the themed controls; they come with this call.
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_HOTKEY_CLASS};
   InitCommonControlsEx(&icc);
 }
 
-Win32Platform::~Win32Platform() {
-  // Work still aside ends unheard: its `done` goes with the window.
-  if (aside_.window) ::DestroyWindow(H(aside_.window));
-  if (!lookups_) return;
-  std::lock_guard<std::mutex> held(lookups_->lock);
-  lookups_->stop = true;
-  lookups_->jobs.clear();
-  for (const auto& [ticket, icon] : lookups_->answers)
-    if (icon) ::DestroyIcon(icon);
-  lookups_->answers.clear();
-  SetEvent(lookups_->wake.Get());
-}
+Win32Platform::~Win32Platform() = default;
 
 FilePath Win32Platform::ExePath() {
   std::wstring buf(32768, L'\0');
@@ -330,7 +320,7 @@ bool Win32Platform::UnregisterHotKey(Handle wnd, int id) { return ::UnregisterHo
 
 // ----------------------------------------------------------- The tray
 
-bool Win32Platform::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {
+bool Win32Shell::ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) {
   NOTIFYICONDATAW nid{};
   nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
   nid.hWnd = H(data.hWnd);

@@ -11,17 +11,30 @@
 
 namespace vx::win32 {
 
-bool Win32Platform::ShellExecute(const std::string& verb, const LaunchRequest& target, int show) {
+bool Win32Shell::ShellExecute(const std::string& verb, const LaunchRequest& target, int show, Handle owner) {
   // Vorlex received the input that starts the item, so it may hand the
   // right to take the foreground on: the started program's window comes to
   // the front instead of flashing behind the current one.
   AllowSetForegroundWindow(ASFW_ANY);
-  // Without an owner window the shell shows its own message for a failure
-  // (a missing file, no program for a document).
-  const HINSTANCE result = ShellExecuteW(nullptr, Wide(verb).c_str(), WidePath(target.file).c_str(),
-                                         Wide(target.params).c_str(), WidePath(target.dir).c_str(), show);
-  return reinterpret_cast<INT_PTR>(result) > 32;  // 32 and below are the shell's error numbers
+  // Called aside, on a thread with its own apartment: SEE_MASK_NOASYNC
+  // keeps the start whole before the call returns (a DDE conversation, the
+  // elevation prompt). A failure (a missing file, no program for a
+  // document) is told by the shell itself, in a box owned by `owner`.
+  const std::wstring wideVerb = Wide(verb), file = WidePath(target.file), params = Wide(target.params),
+                     dir = WidePath(target.dir);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOASYNC;
+  info.hwnd = H(owner);
+  info.lpVerb = wideVerb.c_str();
+  info.lpFile = file.c_str();
+  info.lpParameters = params.c_str();
+  info.lpDirectory = dir.c_str();
+  info.nShow = show;
+  return ShellExecuteExW(&info) != FALSE;
 }
+
+Handle Win32Shell::ForegroundWindow() { return ToHandle(GetForegroundWindow()); }
 
 // ------------------------------------------------- Other programs' windows
 
@@ -68,12 +81,13 @@ BOOL CALLBACK TakeProgramWindow(HWND wnd, LPARAM param) {
   auto known = w.images.find(pid);
   if (known == w.images.end()) known = w.images.emplace(pid, ImageOf(pid)).first;
   if (!known->second.empty())
-    w.found.push_back(ProgramWindow{ToHandle(wnd), FilePath(Narrow(known->second)), IsIconic(wnd) != FALSE});
+    w.found.push_back(ProgramWindow{ToHandle(wnd), FilePath(Narrow(known->second)), IsIconic(wnd) != FALSE,
+                                    (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0});
   return TRUE;
 }
 }  // namespace
 
-std::vector<ProgramWindow> Win32Platform::ProgramWindows() {
+std::vector<ProgramWindow> Win32Shell::ProgramWindows() {
   // EnumWindows goes through the top-level windows in their Z order, the
   // frontmost first.
   WindowWalk walk;
@@ -81,7 +95,7 @@ std::vector<ProgramWindow> Win32Platform::ProgramWindows() {
   return walk.found;
 }
 
-bool Win32Platform::BringForward(Handle wnd) {
+bool Win32Shell::BringForward(Handle wnd) {
   // Asynchronously: a program that hangs must not hang Vorlex with it.
   if (IsIconic(H(wnd))) ShowWindowAsync(H(wnd), SW_RESTORE);
   // Vorlex may take the foreground here: it received the input (the
@@ -90,7 +104,7 @@ bool Win32Platform::BringForward(Handle wnd) {
   return ::SetForegroundWindow(H(wnd)) != FALSE;
 }
 
-bool Win32Platform::ShortcutTarget(const FilePath& link, FilePath& target) {
+bool Win32Shell::ShortcutTarget(const FilePath& link, FilePath& target) {
   ScopedCom<IShellLinkW> shellLink;
   ScopedCom<IPersistFile> file;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.Out())) ||
@@ -123,7 +137,7 @@ std::wstring LongForm(const std::wstring& path) {
 }
 }  // namespace
 
-bool Win32Platform::SameFile(const FilePath& a, const FilePath& b) {
+bool Win32Shell::SameFile(const FilePath& a, const FilePath& b) {
   const std::wstring x = LongForm(WidePath(a)), y = LongForm(WidePath(b));
   // The file system's own rule for names: ordinal, case ignored by its
   // upper-case table (so "Jürgen" and "JÜRGEN" are one folder).
@@ -133,12 +147,12 @@ bool Win32Platform::SameFile(const FilePath& a, const FilePath& b) {
 
 // ----------------------------------------------------------- Folders
 
-bool Win32Platform::IsFolder(const FilePath& path) {
+bool Win32Shell::IsFolder(const FilePath& path) {
   const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool Win32Platform::ListFolder(const FilePath& folder, std::vector<FolderItem>& items) {
+bool Win32Shell::ListFolder(const FilePath& folder, std::vector<FolderItem>& items) {
   items.clear();
   if (!IsFolder(folder)) return false;
   std::wstring path = WidePath(folder);
@@ -163,7 +177,7 @@ bool Win32Platform::ListFolder(const FilePath& folder, std::vector<FolderItem>& 
   return true;
 }
 
-bool Win32Platform::NameBefore(const std::string& a, const std::string& b) {
+bool Win32Shell::NameBefore(const std::string& a, const std::string& b) {
   return StrCmpLogicalW(Wide(a).c_str(), Wide(b).c_str()) < 0;
 }
 

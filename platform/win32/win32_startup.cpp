@@ -28,7 +28,7 @@ class Key {
 
 }  // namespace
 
-Shell::StartupEntry Win32Platform::GetStartupEntry(const std::string& name) {
+Shell::StartupEntry Win32Shell::GetStartupEntry(const std::string& name) {
   StartupEntry entry;
   const std::wstring value = Wide(name);
   const Key run(kRunKey, KEY_QUERY_VALUE);
@@ -59,7 +59,7 @@ Shell::StartupEntry Win32Platform::GetStartupEntry(const std::string& name) {
   return entry;
 }
 
-void Win32Platform::SetStartupEntry(const std::string& name, const std::string& command) {
+void Win32Shell::SetStartupEntry(const std::string& name, const std::string& command) {
   // The registry functions return their error rather than setting the
   // thread's last error.
   HKEY run = nullptr;
@@ -76,7 +76,7 @@ void Win32Platform::SetStartupEntry(const std::string& name, const std::string& 
   if (approved.status == ERROR_SUCCESS) RegDeleteValueW(approved.get(), value.c_str());
 }
 
-void Win32Platform::RemoveStartupEntry(const std::string& name) {
+void Win32Shell::RemoveStartupEntry(const std::string& name) {
   const Key run(kRunKey, KEY_SET_VALUE);
   if (run.status == ERROR_FILE_NOT_FOUND) return;  // no Run key: nothing to remove
   if (run.status != ERROR_SUCCESS) ThrowLastError("RegOpenKeyExW", static_cast<DWORD>(run.status));
