@@ -240,4 +240,62 @@ TEST_F(FolderMenu, EveryImageAndMenuGoesOnce) {
   EXPECT_TRUE(d.p.liveIcons.empty());
 }
 
+// On a share that answers slowly, the hotkey's menu shows at once with
+// "...", fills when the listing comes, and a press meanwhile adds no menu.
+// An item whose Exe is a file is a plain entry in the launch menu.
+TEST_F(FolderMenu, ItsHotkeyShowsOneMenuAtOnceAndAFileItemIsAPlainEntry) {
+  d.p.slowShares[tools] = 5000;
+  const std::uint64_t pressed = d.p.tick;
+  V first, filled;
+  d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {
+    first = Captions(pop.entries);
+    EXPECT_LE(d.p.tick - pressed, TFolderMenu::kListingWaitMs);
+    EXPECT_TRUE(d.system().PressHotKey(kModControl | kModAlt, 'T'));
+    d.p.RunClock(6000);
+    filled = Captions(d.p.popups.back().entries);
+    return -1;
+  };
+  ASSERT_TRUE(d.system().PressHotKey(kModControl | kModAlt, 'T'));
+  d.Pump();
+  EXPECT_EQ(d.p.popups.size(), 1u);
+  EXPECT_EQ(first, (V{"開く", "-", "(...)"}));
+  ASSERT_GE(filled.size(), 3u);
+  EXPECT_EQ(filled[2], "Beta");
+
+  d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {
+    EXPECT_FALSE(pop.entries.at(static_cast<std::size_t>(Choose(pop, "Notes"))).submenu);
+    EXPECT_TRUE(pop.entries.at(static_cast<std::size_t>(Choose(pop, "Tools"))).submenu);
+    return Choose(pop, "Notes");
+  };
+  d.p.keys[kVkLButton] = true;
+  d.Tray(kWmLButtonDown);
+  d.p.keys[kVkLButton] = false;
+  d.Tray(kWmLButtonUp);
+  d.Pump();
+  ASSERT_EQ(d.p.launches.size(), 1u);
+  EXPECT_EQ(d.p.launches[0].file, tools + "/b.txt");
+}
+
+// Every thread is held by starts on a share that does not answer: the
+// listing begun as the person moved onto the folder, and its icons, are
+// dropped when the launch menu closes, not run for nobody later.
+TEST_F(FolderMenu, LookUpsForAClosedMenuAreDropped) {
+  d.p.slowShares["\\\\nas\\"] = 30000;
+  for (int i = 0; i < JobQueue::kThreads; ++i)
+    d.p.RunAside(JobSpec{Lane::Start, "\\\\nas\\x", [&] { d.p.ShareLookUp("\\\\nas\\x"); }, [] {}});
+  d.p.listedFolders.clear();
+  d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {
+    d.p.Highlight(Choose(pop, "Tools"));
+    return -1;
+  };
+  d.p.keys[kVkLButton] = true;
+  d.Tray(kWmLButtonDown);
+  d.p.keys[kVkLButton] = false;
+  d.Tray(kWmLButtonUp);
+  d.Pump();
+  d.p.RunClock(31000);
+  EXPECT_TRUE(d.p.listedFolders.empty());
+  EXPECT_TRUE(d.p.JobsIdle());
+}
+
 }  // namespace vx::test

@@ -23,7 +23,7 @@ class Win32Platform;
 // which may outlive the platform while a look-up hangs on a share.
 struct JobThreads : std::enable_shared_from_this<JobThreads> {
   std::mutex lock;
-  std::condition_variable ended;  // a job's work has ended
+  std::condition_variable ended;                                    // a job's work has ended
   ScopedHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // auto-reset: a job may be taken
   JobQueue queue;
   std::set<JobId> endedJobs;  // work ended, answer not yet run
