@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <string>
 
 using namespace e2e;
 
@@ -135,12 +136,58 @@ TEST_F(Folders, TheItemsHotkeyPopsTheFolderUpAtTheCursorAndAShortcutInItStarts) 
   ASSERT_TRUE(GetWindowRect(menu, &r));
   EXPECT_LE(std::abs(r.left - x), 2);
   EXPECT_LE(std::abs(r.top - y), 2);
-  // 開く, a line, Scripts, Marker: the shortcut, shown without ".lnk".
-  Key(VK_DOWN);
-  Key(VK_DOWN);
-  Key(VK_DOWN);
+  // The shortcut shows without ".lnk".
+  static const char* const kEntries[] = {"開く", "-", "Scripts", "Marker", "notes.txt"};
+  for (int i = 0; i < MenuDowns(kEntries, "Marker"); ++i) Key(VK_DOWN);
   PressKeys({}, VK_RETURN);
   EXPECT_TRUE(WaitFile(folder + L"\\lnk.txt", 15000));
   EXPECT_FALSE(FileExists(tools + L"\\Scripts\\bat.txt"));
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+// A folder of 5,000 files takes a while to list. Its submenu, opened by
+// the mouse resting on its entry and then by keys, opens with its entries
+// at its full height: no "..." first, and no jump when the listing comes.
+TEST_F(Folders, ASlowFolderOpensFilledByMouseAndByKeys) {
+  const std::wstring many = folder + L"\\Many";
+  ASSERT_TRUE(CreateDirectoryW(many.c_str(), nullptr));
+  std::wstring unix = many.substr(2);  // the drive Z: is the host's root
+  std::replace(unix.begin(), unix.end(), L'\\', L'/');
+  ASSERT_TRUE(RunUnix(L"cd '" + unix + L"' && seq -f 'f%05g.txt' 1 5000 | xargs touch", 60000));
+  WriteUtf16Ini(Ini(), L";Vorlex Initialize File\r\n[Basic]\r\nCount=1\r\n[0]\r\nName=\"Many\"\r\nExe=\"" + many +
+                           L"\"\r\nSubmenu=1\r\n");
+  Vorlex v(folder);
+  StartReady(v);
+  RECT icon;
+  ASSERT_TRUE(WineTrayIconRect(icon));
+  const int rows = 20;  // far more than the three of "開く", a line and "..."
+  auto filled = [&] {
+    const std::vector<RECT> menus = OpenMenus(v.Pid());
+    return menus.size() == 2 && menus.back().bottom - menus.back().top >= rows * GetSystemMetrics(SM_CYMENU);
+  };
+  auto opensFilled = [&] {
+    // The first size the submenu shows is its full one, and it keeps it.
+    if (!WaitUntil([&] { return OpenMenus(v.Pid()).size() == 2; }, 5000)) return false;
+    return filled() && HoldsFor(filled, 1000);
+  };
+  // By the mouse: onto the entry, resting there until its submenu opens.
+  ASSERT_TRUE(PersonClick(icon, true, 1));
+  ASSERT_NE(WaitMenuReady(v.Pid(), 10000), nullptr);
+  const RECT launch = OpenMenus(v.Pid()).front();
+  ASSERT_TRUE(RunUnix(L"/usr/bin/xdotool mousemove " + std::to_wstring((launch.left + launch.right) / 2) + L" " +
+                      std::to_wstring(launch.top + GetSystemMetrics(SM_CYMENU) / 2 + 2)));
+  EXPECT_TRUE(opensFilled());
+  PressKeys({}, VK_ESCAPE);
+  PressKeys({}, VK_ESCAPE);
+  EXPECT_TRUE(WaitNoWindowOf(v.Pid(), L"#32768", 5000));
+  // By keys: Down onto the entry, then Right.
+  ASSERT_TRUE(PersonClick(icon, true, 1));
+  ASSERT_NE(WaitMenuReady(v.Pid(), 10000), nullptr);
+  Key(VK_DOWN);
+  PressKeys({}, VK_RIGHT);
+  EXPECT_TRUE(opensFilled());
+  PressKeys({}, VK_ESCAPE);
+  PressKeys({}, VK_ESCAPE);
+  EXPECT_TRUE(WaitNoWindowOf(v.Pid(), L"#32768", 5000));
   EXPECT_EQ(v.Close(), 0u);
 }

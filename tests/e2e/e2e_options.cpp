@@ -136,6 +136,35 @@ TEST_F(StartOptions, ASecondPressBringsTheRunningProgramForwardInsteadOfAnotherC
   EXPECT_EQ(v.Close(), 0u);
 }
 
+// Two windows of the program open, another program in front: three
+// presses of the item's hotkey bring them forward in turn.
+TEST_F(StartOptions, ThreePressesGoThroughTheProgramsTwoWindowsInTurn) {
+  Vorlex v(folder);
+  StartWithWindowItems(v);
+  HWND a = Press(VK_F6, L"maximized");
+  HWND b = Press(VK_F7, L"minimized");
+  HWND other = Press(VK_F10, L"second");
+  ASSERT_TRUE(a && b && other);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other; }, 5000));
+  std::vector<HWND> seen;
+  for (int i = 0; i < 3; ++i) {
+    const HWND before = GetForegroundWindow();
+    PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          const HWND now = GetForegroundWindow();
+          return now != before && (now == a || now == b);
+        },
+        5000))
+        << "press " << i;
+    seen.push_back(GetForegroundWindow());
+  }
+  EXPECT_NE(seen[0], seen[1]);
+  EXPECT_EQ(seen[0], seen[2]);
+  EXPECT_EQ(Started(Log(L"first")), 0u);  // nothing new started
+  EXPECT_EQ(v.Close(), 0u);
+}
+
 TEST_F(StartOptions, ProgramsStartMinimizedOrMaximizedAsTheirItemsSay) {
   Vorlex v(folder);
   StartWithWindowItems(v);

@@ -33,7 +33,7 @@ TEST_F(E2E, DoubleClicksStartEachButtonsItemAndTheirLastButtonUpOpensNoMenu) {
     ASSERT_TRUE(v.CloseMenu());
     // The double-click's button-down comes while the button is held.
     MouseButton(left, true);
-    Sleep(200);
+    ASSERT_TRUE(WaitUntil([&] { return GetAsyncKeyState(left ? VK_LBUTTON : VK_RBUTTON) < 0; }, 2000));
     v.Tray(left ? WM_LBUTTONDBLCLK : WM_RBUTTONDBLCLK);
     Sleep(300);
     MouseButton(left, false);
