@@ -64,6 +64,13 @@ std::string PlaceOf(const std::string& path) {
   return FoldCase("\\\\" + path.substr(from, end - from));
 }
 
+JobSpec IconJob(const std::string& path, std::function<void()> work, std::function<void()> done,
+                const std::shared_ptr<const void>& holder) {
+  JobSpec job{Lane::Icon, path, std::move(work), std::move(done)};
+  if (holder) job.HeldBy(holder);
+  return job;
+}
+
 JobId JobQueue::Add(JobSpec spec) {
   Queued job;
   job.id = ++last_;

@@ -112,36 +112,21 @@ void EndSession(Desktop& d) {
 const V kABC = {"A", "B", "C"};
 
 std::vector<Scenario> Runs() {
+  const std::string buero = "B\xC3\xBCro \xE2\x98\x95 \xEB\xB0\x9C\xED\x91\x9C";  // outside Shift-JIS
+  auto renameFirst = [](std::string name) { return [name](Desktop& d) { RenameFirstInEditor(d, name); }; };
+  auto endSession = [](Desktop& d) {
+    ExeList->Items(1)->Name = "B2";
+    EndSession(d);
+  };
+  // clang-format off
   return {
       {"the first start", false, false, [](Desktop&) {}, {}, {}},
-      {"the editor's Ok, the exit save and the log",
-       true,
-       false,
-       [](Desktop& d) { RenameFirstInEditor(d, "A2"); },
-       kABC,
-       {"A2", "B", "C"}},
-      {"the exit save inside WM_ENDSESSION",
-       true,
-       false,
-       [](Desktop& d) {
-         ExeList->Items(1)->Name = "B2";
-         EndSession(d);
-       },
-       kABC,
-       {"A", "B2", "C"}},
-      {"the conversion to UTF-16",
-       true,
-       false,
-       [](Desktop& d) { RenameFirstInEditor(d, "B\xC3\xBCro \xE2\x98\x95 \xEB\xB0\x9C\xED\x91\x9C"); },
-       kABC,
-       {"B\xC3\xBCro \xE2\x98\x95 \xEB\xB0\x9C\xED\x91\x9C", "B", "C"}},
-      {"the save of a file with two names",
-       true,
-       true,
-       [](Desktop& d) { RenameFirstInEditor(d, "A2"); },
-       kABC,
-       {"A2", "B", "C"}},
+      {"the editor's Ok, the exit save and the log", true, false, renameFirst("A2"), kABC, {"A2", "B", "C"}},
+      {"the exit save inside WM_ENDSESSION", true, false, endSession, kABC, {"A", "B2", "C"}},
+      {"the conversion to UTF-16", true, false, renameFirst(buero), kABC, {buero, "B", "C"}},
+      {"the save of a file with two names", true, true, renameFirst("A2"), kABC, {"A2", "B", "C"}},
   };
+  // clang-format on
 }
 
 // The folder before each file call of the run, and with each write cut

@@ -162,7 +162,32 @@ TEST_F(SettingsFile, StartOptionsAreStoredOnlyWhenSetAndRemovedWhenCleared) {
   EXPECT_EQ(ReadFile(IniFileName.utf8), untouched);
 }
 
-TEST_F(SettingsFile, AnOptionValueItDoesNotKnowLoadsAsTheDefault) {
+TEST_F(SettingsFile, DamagedValuesLoadAsDefaults) {
+  WriteFile(IniFileName.utf8,
+            "[Basic]\r\nCount=3\r\nShortCutView=7\r\nVisibleMenuIcon=yes\r\nLeftDoubleClickMenuNo=abc\r\n"
+            "[-1]\r\nHotKey=70000\r\n"
+            "[0]\r\nName=\"a\"\r\nHotKey=0x41\r\n"
+            "[1]\r\nHotKey=$41\r\n"
+            "[2]\r\nHotKey=letters\r\n");
+  LoadSettings();
+  ASSERT_EQ(ExeList->Count(), 3);
+  EXPECT_EQ(ExeList->Items(0)->HotKey, 65);
+  EXPECT_EQ(ExeList->Items(1)->HotKey, 65);
+  EXPECT_EQ(ExeList->Items(1)->Name, "");
+  EXPECT_EQ(ExeList->Items(2)->HotKey, 0);
+  EXPECT_TRUE(ShortCutView);
+  EXPECT_TRUE(VisibleMenuIcon);
+  EXPECT_EQ(LeftDoubleClickMenuNo, -1);
+  // A hotkey outside 0..65535 does not fit: no hotkey, and the load goes on.
+  EXPECT_EQ(MenuHotKeyItem.HotKey, 0);
+  EXPECT_EQ(MenuHotKeyItem.Name, "MenuHotKey");
+
+  WriteFile(IniFileName.utf8, "[Basic]\r\nCount=-3\r\nVisibleMenuIcon=0\r\n[0]\r\nName=\"x\"\r\n[-1]\r\nHotKey=-1\r\n");
+  LoadSettings();
+  EXPECT_EQ(ExeList->Count(), 0);
+  EXPECT_FALSE(VisibleMenuIcon);
+  EXPECT_EQ(MenuHotKeyItem.HotKey, 0);
+  // An option value it does not know loads as the default.
   WriteFile(IniFileName.utf8,
             "[Basic]\r\nCount=4\r\n[0]\r\nShow=3\r\nRunAs=-1\r\n[1]\r\nShow=x\r\nActivate=2\r\n"
             "[2]\r\nShow=\" 2\"\r\nActivate=0x1\r\n[3]\r\nShow=1\r\nShow=2\r\n");
@@ -202,33 +227,6 @@ TEST_F(SettingsFile, ShrinkingLeavesOldSectionsUnread) {
   EXPECT_NE(ReadFile(IniFileName.utf8).find("[4]\r\nName=\"item4\""), std::string::npos);
   LoadSettings();
   EXPECT_EQ(ExeList->Count(), 3);
-}
-
-TEST_F(SettingsFile, DamagedValuesLoadAsDefaults) {
-  WriteFile(IniFileName.utf8,
-            "[Basic]\r\nCount=3\r\nShortCutView=7\r\nVisibleMenuIcon=yes\r\nLeftDoubleClickMenuNo=abc\r\n"
-            "[-1]\r\nHotKey=70000\r\n"
-            "[0]\r\nName=\"a\"\r\nHotKey=0x41\r\n"
-            "[1]\r\nHotKey=$41\r\n"
-            "[2]\r\nHotKey=letters\r\n");
-  LoadSettings();
-  ASSERT_EQ(ExeList->Count(), 3);
-  EXPECT_EQ(ExeList->Items(0)->HotKey, 65);
-  EXPECT_EQ(ExeList->Items(1)->HotKey, 65);
-  EXPECT_EQ(ExeList->Items(1)->Name, "");
-  EXPECT_EQ(ExeList->Items(2)->HotKey, 0);
-  EXPECT_TRUE(ShortCutView);
-  EXPECT_TRUE(VisibleMenuIcon);
-  EXPECT_EQ(LeftDoubleClickMenuNo, -1);
-  // A hotkey outside 0..65535 does not fit: no hotkey, and the load goes on.
-  EXPECT_EQ(MenuHotKeyItem.HotKey, 0);
-  EXPECT_EQ(MenuHotKeyItem.Name, "MenuHotKey");
-
-  WriteFile(IniFileName.utf8, "[Basic]\r\nCount=-3\r\nVisibleMenuIcon=0\r\n[0]\r\nName=\"x\"\r\n[-1]\r\nHotKey=-1\r\n");
-  LoadSettings();
-  EXPECT_EQ(ExeList->Count(), 0);
-  EXPECT_FALSE(VisibleMenuIcon);
-  EXPECT_EQ(MenuHotKeyItem.HotKey, 0);
 }
 
 TEST_F(SettingsFile, ACountAboveTheLimitLoadsTheLimitAndSaysSoOnce) {

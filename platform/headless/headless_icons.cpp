@@ -25,21 +25,19 @@ std::uintptr_t HeadlessIcons::RequestFileIcon(const FilePath& file, Handle wnd, 
                                               const std::shared_ptr<const void>& holder) {
   const std::uintptr_t ticket = ++lastIconTicket_;
   auto icon = std::make_shared<Handle>(0);
-  JobSpec job;
-  job.lane = Lane::Icon;
-  job.path = file.utf8;
-  job.work = [this, icon, path = file.utf8] {
-    auto slow = slowIcons.find(path);
-    if (slow != slowIcons.end()) host_.TakesAside(slow->second);
-    host_.ShareLookUp(path);
-    *icon = LookUpFileIcon(path);
-  };
-  job.done = [this, icon, wnd, msg, ticket] {
-    iconAnswers_[ticket] = *icon;
-    host_.PostMessage(wnd, msg, ticket, 0);
-  };
-  if (holder) job.HeldBy(holder);
-  host_.RunAside(std::move(job));
+  host_.RunAside(IconJob(
+      file.utf8,
+      [this, icon, path = file.utf8] {
+        auto slow = slowIcons.find(path);
+        if (slow != slowIcons.end()) host_.TakesAside(slow->second);
+        host_.ShareLookUp(path);
+        *icon = LookUpFileIcon(path);
+      },
+      [this, icon, wnd, msg, ticket] {
+        iconAnswers_[ticket] = *icon;
+        host_.PostMessage(wnd, msg, ticket, 0);
+      },
+      holder));
   return ticket;
 }
 

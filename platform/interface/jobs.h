@@ -65,6 +65,11 @@ class Jobs {
   virtual bool Await(JobId job, std::uint32_t ms) = 0;
 };
 
+// A file's icon looked up aside (Lane::Icon), held by `holder` when one
+// is given: the job both backends' RequestFileIcon hand on.
+JobSpec IconJob(const std::string& path, std::function<void()> work, std::function<void()> done,
+                const std::shared_ptr<const void>& holder);
+
 // The place a path lies in, as far as its answers go: the share
 // ("\\server\share") or the drive ("C:"), folded; empty for any other.
 std::string PlaceOf(const std::string& path);

@@ -63,16 +63,13 @@ std::uintptr_t Win32Icons::RequestFileIcon(const FilePath& path, Handle wnd, std
   // whose answer never runs (the platform ended) is destroyed.
   const std::uintptr_t ticket = ++lastTicket_;
   auto found = std::make_shared<FoundIcon>();
-  JobSpec job;
-  job.lane = Lane::Icon;
-  job.path = path.utf8;
-  job.work = [found, wide = WidePath(path)] { found->icon = LookUpFileIcon(wide); };
-  job.done = [this, found, ticket, wnd, msg] {
-    answers_[ticket] = std::exchange(found->icon, nullptr);
-    PostMessageW(H(wnd), msg, ticket, 0);
-  };
-  if (holder) job.HeldBy(holder);
-  host_.RunAside(std::move(job));
+  host_.RunAside(IconJob(
+      path.utf8, [found, wide = WidePath(path)] { found->icon = LookUpFileIcon(wide); },
+      [this, found, ticket, wnd, msg] {
+        answers_[ticket] = std::exchange(found->icon, nullptr);
+        PostMessageW(H(wnd), msg, ticket, 0);
+      },
+      holder));
   return ticket;
 }
 

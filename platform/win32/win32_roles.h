@@ -109,15 +109,17 @@ class Win32Icons : public Icons {
 
 class Win32Shell : public Shell {
  public:
+  // Starting and finding programs, folders (win32_programs.cpp).
   bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show, Handle owner) override;
   Handle ForegroundWindow() override;
   std::vector<ProgramWindow> ProgramWindows() override;
   bool BringForward(Handle wnd) override;
   bool ShortcutTarget(const FilePath& link, FilePath& target) override;
   bool SameFile(const FilePath& a, const FilePath& b) override;
-  bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) override;
   bool IsFolder(const FilePath& path) override;
+  bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) override;
   bool NameBefore(const std::string& a, const std::string& b) override;
+  // The Run key (win32_startup.cpp) and the notification area (win32_platform.cpp).
   StartupEntry GetStartupEntry(const std::string& name) override;
   void SetStartupEntry(const std::string& name, const std::string& command) override;
   void RemoveStartupEntry(const std::string& name) override;

@@ -170,7 +170,7 @@ void JudgeChanges(const char* file, const std::vector<Change>& changes, const st
   }
 }
 
-TEST(ProfileJudge, AfterTheSameWritesEveryKeyReadsTheSame) {
+TEST(ProfileJudge, AfterTheSameWritesAndRemovalsEveryKeyReadsTheSame) {
   const char* const files[] = {
       "[Basic]\r\nCount=1\r\n[0]\r\nName=\"a\"\r\nHotKey=65\r\nExe=\"C:\\x.exe\"\r\n",
       "[0]\nname=lower\nExe=first\nexe=second\n",
@@ -188,6 +188,13 @@ TEST(ProfileJudge, AfterTheSameWritesEveryKeyReadsTheSame) {
                                        {"0", "Exe", "\"C:\\Präsentationen 발표\\x.exe\""},
                                        {"Jürgen", "名前", "¥ 〜"}};
   JudgeChanges("[0]\r\nName=\"a\"\r\n", unicode, {"0", "Jürgen"}, {"Name", "Exe", "名前"}, Form::Utf16);
+  // A key removed reads as the system's removal leaves it: gone, or
+  // answered by a later line of the same name.
+  for (const char* file : {"[0]\r\nName=\"a\"\r\nRunAs=1\r\nShow=2\r\nActivate=1\r\n[1]\r\nShow=1\r\n",
+                           "[0]\nshow=first\nSHOW=second\nRunAs=1\n[0]\nActivate=dup section\n",
+                           "[0]\r\nName=x\r\nShow=no final line end"})
+    JudgeChanges(file, {{"0", "Show", nullptr}, {"0", "RunAs", nullptr}, {"0", "Missing", nullptr}}, {"0", "1"},
+                 {"Name", "Show", "RunAs", "Activate"});
 }
 
 // A Shift-JIS file that the engine must make UTF-16 reads, through the
@@ -205,18 +212,6 @@ TEST(ProfileJudge, AFileTheEngineMakesUtf16ReadsTheSameThroughTheSystem) {
   EXPECT_EQ(SystemRead(ini, "0", "Name"), "Büro ☕ 발표");
   EXPECT_EQ(SystemRead(ini, "Foreign", "mine"), "項目");
   DeleteFileW(Wide(ini).c_str());
-}
-
-// A key removed reads as the system's removal leaves it: gone, or answered
-// by a later line of the same name.
-TEST(ProfileJudge, AfterTheSameRemovalsEveryKeyReadsTheSame) {
-  const char* const files[] = {
-      "[0]\r\nName=\"a\"\r\nRunAs=1\r\nShow=2\r\nActivate=1\r\n[1]\r\nShow=1\r\n",
-      "[0]\nshow=first\nSHOW=second\nRunAs=1\n[0]\nActivate=dup section\n",
-      "[0]\r\nName=x\r\nShow=no final line end",
-  };
-  const std::vector<Change> removals = {{"0", "Show", nullptr}, {"0", "RunAs", nullptr}, {"0", "Missing", nullptr}};
-  for (const char* file : files) JudgeChanges(file, removals, {"0", "1"}, {"Name", "Show", "RunAs", "Activate"});
 }
 
 }  // namespace
