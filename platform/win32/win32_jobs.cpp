@@ -50,8 +50,11 @@ void JobThreads::Work(std::shared_ptr<JobThreads> self) {
       }
       found = self->queue.Take(job, dropped);
       if (found) {
+        // Another job may start beside this one: an idle thread looks (one
+        // wake stands for any number of jobs added), or a new one starts.
         --self->idle;
-        self->MoreThreadsIfNeeded();  // another job may start beside this one
+        self->MoreThreadsIfNeeded();
+        SetEvent(self->wake.Get());
       }
       for (JobId id : dropped) PostMessageW(self->answerWnd, Win32Jobs::kAnswerMessage, id, 1);  // dropped unbegun
     }
