@@ -77,7 +77,7 @@ class TForm_Main : public TForm {
   int menusMade_ = 0;                                 // how often the launch menu's entries were made
 
   // A folder item's menu: its entries' icons come as the launch entries'
-  // do; its hotkey pops it up at the cursor once the folder is listed.
+  // do; its hotkey pops it up at the cursor at once.
   TFolderMenu::Calls FolderMenuCalls();
   void PopupFolderMenu(TPopupMenu* menu, Point cursor);
 

@@ -76,14 +76,12 @@ void TFolderMenu::StartListing() {
   auto contents = std::make_shared<FolderContents>();
   std::weak_ptr<TFolderMenu*> self = self_;
   Platform& P = Application->P;
-  JobSpec job;
-  job.lane = Lane::Listing;
-  job.path = folder_.utf8;
-  job.work = [contents, folder = folder_, &P] { *contents = ListFolderMenu(folder, P); };
-  job.done = [self, contents, listing] {
-    const auto menu = self.lock();
-    if (menu && *menu && (*menu)->listing_ == listing) (*menu)->Fill(*contents);
-  };
+  JobSpec job(
+      Lane::Listing, folder_.utf8, [contents, folder = folder_, &P] { *contents = ListFolderMenu(folder, P); },
+      [self, contents, listing] {
+        const auto menu = self.lock();
+        if (menu && *menu && (*menu)->listing_ == listing) (*menu)->Fill(*contents);
+      });
   if (g_holder) job.HeldBy(g_holder);
   listingJob_ = P.jobs().RunAside(std::move(job));
 }

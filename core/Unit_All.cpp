@@ -262,10 +262,7 @@ void Start(const LaunchRequest& request, const std::string& named, bool activate
   };
   auto found = std::make_shared<Found>();
   const Handle foreground = activate ? p.shell().ForegroundWindow() : 0;  // at the press or click
-  JobSpec job;
-  job.lane = Lane::Start;
-  job.path = named;
-  job.work = [found, request, named, activate, runAs, show, foreground, owner = HotKeyWnd, &p] {
+  auto work = [found, request, named, activate, runAs, show, foreground, owner = HotKeyWnd, &p] {
     try {
       const FilePath program = activate || runAs ? ProgramOf(named, p) : FilePath();
       if (activate && !program.empty()) found->window = WindowToBringForward(program, p, foreground);
@@ -276,12 +273,12 @@ void Start(const LaunchRequest& request, const std::string& named, bool activate
       found->failure = std::current_exception();
     }
   };
-  job.done = [found, key, &p] {
+  auto done = [found, key, &p] {
     g_starting.erase(key);
     if (found->failure) std::rethrow_exception(found->failure);
     if (found->window) p.shell().BringForward(found->window);
   };
-  p.jobs().RunAside(std::move(job));
+  p.jobs().RunAside(JobSpec(Lane::Start, named, std::move(work), std::move(done)));
 }
 
 // Finds aside what `find` says of an item's Exe, resolved; `answer` hears
@@ -290,16 +287,14 @@ void FindOfExe(const std::string& exe, std::function<bool(const std::string&, Pl
                std::function<void(bool)> answer) {
   Platform& p = CorePlatform();
   auto yes = std::make_shared<bool>(false);
-  JobSpec job;
-  job.lane = Lane::Check;
-  job.path = exe;
-  job.work = [yes, exe, find = std::move(find), &p] {
-    std::string named;
-    ResolveLaunch(exe, "", "", p, &named);
-    *yes = find(named, p);
-  };
-  job.done = [yes, answer = std::move(answer)] { answer(*yes); };
-  p.jobs().RunAside(std::move(job));
+  p.jobs().RunAside(JobSpec(
+      Lane::Check, exe,
+      [yes, exe, find = std::move(find), &p] {
+        std::string named;
+        ResolveLaunch(exe, "", "", p, &named);
+        *yes = find(named, p);
+      },
+      [yes, answer = std::move(answer)] { answer(*yes); }));
 }
 }  // namespace
 

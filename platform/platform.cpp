@@ -66,7 +66,7 @@ std::string PlaceOf(const std::string& path) {
 
 JobSpec IconJob(const std::string& path, std::function<void()> work, std::function<void()> done,
                 const std::shared_ptr<const void>& holder) {
-  JobSpec job{Lane::Icon, path, std::move(work), std::move(done)};
+  JobSpec job(Lane::Icon, path, std::move(work), std::move(done));
   if (holder) job.HeldBy(holder);
   return job;
 }

@@ -225,7 +225,9 @@ TEST_F(FolderMenu, EveryImageAndMenuGoesOnce) {
       d.p.OpenSubmenu(Choose(*pop.Submenu(opener), "Beta"));
       // Each entry shows an image of the icon's size, the icon drawn in it.
       for (const auto& e : pop.Submenu(opener)->entries)
-        if (!e.separator && e.caption != "開く") EXPECT_NE(e.bitmap, 0u) << e.caption;
+        if (!e.separator && e.caption != "開く") {
+          EXPECT_NE(e.bitmap, 0u) << e.caption;
+        }
       return -1;
     });
   }
@@ -282,7 +284,8 @@ TEST_F(FolderMenu, ItsHotkeyShowsOneMenuAtOnceAndAFileItemIsAPlainEntry) {
 TEST_F(FolderMenu, LookUpsForAClosedMenuAreDropped) {
   d.p.slowShares["\\\\nas\\"] = 30000;
   for (int i = 0; i < JobQueue::kThreads; ++i)
-    d.p.RunAside(JobSpec{Lane::Start, "\\\\nas\\x", [&] { d.p.ShareLookUp("\\\\nas\\x"); }, [] {}});
+    d.p.RunAside(JobSpec(
+        Lane::Start, "\\\\nas\\x", [&] { d.p.ShareLookUp("\\\\nas\\x"); }, [] {}));
   d.p.listedFolders.clear();
   d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {
     d.p.Highlight(Choose(pop, "Tools"));

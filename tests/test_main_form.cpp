@@ -292,8 +292,9 @@ TEST_F(MainForm, IconsHeldOnSharesDelayNoOtherLookUp) {
       {"folder's listing",
        [&] {
          auto items = std::make_shared<std::vector<FolderItem>>();
-         d.p.RunAside(JobSpec{Lane::Listing, d.dir / "", [&, items] { d.p.ListFolder(FilePath(d.dir / ""), *items); },
-                              [&] { listed = true; }});
+         d.p.RunAside(JobSpec(
+             Lane::Listing, d.dir / "", [&, items] { d.p.ListFolder(FilePath(d.dir / ""), *items); },
+             [&] { listed = true; }));
        },
        [&] { return listed; }},
   };

@@ -70,9 +70,10 @@ TEST_F(Quit, ALookUpStuckOnAShareNeitherHoldsUpTheEndNorItsSave) {
 // program goes on, and its next job is answered.
 TEST_F(Quit, AJobThatFailsIsToldAndTheNextIsAnswered) {
   bool answered = false;
-  d.p.RunAside(JobSpec{Lane::Check, "", [] { throw std::runtime_error("the share went away"); },
-                       [] { ADD_FAILURE() << "no answer"; }});
-  d.p.RunAside(JobSpec{Lane::Check, "", [] {}, [&] { answered = true; }});
+  d.p.RunAside(JobSpec(
+      Lane::Check, "", [] { throw std::runtime_error("the share went away"); }, [] { ADD_FAILURE() << "no answer"; }));
+  d.p.RunAside(JobSpec(
+      Lane::Check, "", [] {}, [&] { answered = true; }));
   ASSERT_EQ(d.p.messageBoxes.size(), 1u);
   EXPECT_NE(d.p.messageBoxes[0].text.find("the share went away"), std::string::npos);
   EXPECT_TRUE(answered);

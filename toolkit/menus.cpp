@@ -112,16 +112,8 @@ void TPopupMenu::Popup(int x, int y) {
   shown_.clear();
   shownIn_ = this;
   shownAs_ = -1;
+  const std::vector<MenuEntrySpec> entries = ShownEntries();
   ++g_menusUp;
-  std::vector<MenuEntrySpec> entries;
-  try {
-    entries = ShownEntries();
-  } catch (...) {
-    shown_.clear();
-    shownIn_ = nullptr;
-    --g_menusUp;
-    throw;
-  }
   int chosen = -1;
   std::vector<TMenuItem*> shown;  // once the menu is down; an entry removed while it was up is null here
   ThenCleanUp(

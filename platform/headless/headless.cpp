@@ -44,7 +44,6 @@ const HeadlessSystem::Window* HeadlessSystem::FindWindowRecord(Handle wnd) const
 
 HeadlessPlatform::HeadlessPlatform(HeadlessSystem& sys, std::string path)
     : HeadlessJobs(*this),
-      HeadlessMenus(*this),
       HeadlessIcons(*this),
       HeadlessShell(*this),
       system(sys),

@@ -51,7 +51,7 @@ class HeadlessJobs : public Jobs {
 
 class HeadlessMenus : public Menus {
  public:
-  explicit HeadlessMenus(HeadlessPlatform& host) : host_(host) {}
+  HeadlessMenus() = default;
   // A menu as shown, with the submenus filled while it was up.
   struct Shown {
     int firstId = 0;  // the id of its first entry
@@ -85,7 +85,6 @@ class HeadlessMenus : public Menus {
 
  private:
   const MenuEntrySpec& SubmenuEntry(int id) const;
-  HeadlessPlatform& host_;
   bool menuShown_ = false;
   SubmenuOpens opens_;  // of the menu up now
 };

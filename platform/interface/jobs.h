@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vx {
@@ -34,6 +35,9 @@ struct AsideJob {
 AsideJob CarryingFailure(std::function<void()> work, std::function<void()> done);
 
 struct JobSpec {
+  JobSpec() = default;
+  JobSpec(Lane lane_, std::string path_, std::function<void()> work_, std::function<void()> done_)
+      : lane(lane_), path(std::move(path_)), work(std::move(work_)), done(std::move(done_)) {}
   Lane lane = Lane::Check;
   // The path the work looks at: icons of one share or drive are looked up
   // one at a time, so that a share that does not answer holds one thread.
