@@ -15,7 +15,13 @@ enum class Language { Japanese, English };
 struct TextEntry {
   const char* ja;
   const char* en;
+  // Where one Japanese text says two things in English: the use it has
+  // there (kOpensWindow), or null.
+  const char* context = nullptr;
 };
+// A command that opens a window, where English adds "..." and Japanese
+// does not.
+inline constexpr char kOpensWindow[] = "opens a window";
 extern const TextEntry kTextTable[];
 extern const std::size_t kTextTableSize;
 
@@ -23,10 +29,11 @@ extern const std::size_t kTextTableSize;
 void SetLanguage(Language language);
 Language CurrentLanguage();
 
-// `ja` in the current language. `ja` is one of the table's Japanese texts;
-// one that is not comes back as it is, and, unless it is all ASCII, is
-// counted (TextsMissing).
-const char* Tr(const char* ja);
+// `ja` in the current language, in the use `context` says (null: the
+// plain one). `ja` is one of the table's Japanese texts; one that is not
+// comes back as it is, and, unless it is all ASCII, is counted
+// (TextsMissing).
+const char* Tr(const char* ja, const char* context = nullptr);
 std::size_t TextsMissing();
 
 // The language for Windows' UI language ("ja-JP", "en-US", "de-DE"):

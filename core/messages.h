@@ -23,6 +23,8 @@ inline constexpr char kMsgCannotWrite[] = "%s に書き込めません";
 inline constexpr char kMsgCannotCreate[] = "%s を作成できません";
 inline constexpr char kMsgCannotRead[] = "%s を読み込めません";
 inline constexpr char kMsgTooLarge[] = "%s は大きすぎます (設定ファイルは 64 MiB までです)";
+// The file's bytes fit, but its text (held as UTF-8) would not.
+inline constexpr char kMsgTooLargeText[] = "%s は大きすぎます (日本語の多い設定ファイルは約 43 MiB までです)";
 // A Shift-JIS settings file that must become UTF-16 to hold a new character,
 // but holds bytes that are no Shift-JIS characters (edited by hand).
 inline constexpr char kMsgCannotConvert[] =

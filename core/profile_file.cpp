@@ -58,7 +58,7 @@ ProfileFile::ProfileFile(Files& files, FilePath path, const CodePage& codePage)
     mayHoldEscapes_ = HasEscapedBytes(bytes_);
   }
   // Offsets into the text take 26 bits.
-  if (bytes_.size() > kMaxFileSize) throw std::runtime_error(Format(Tr(kMsgTooLarge), path_.utf8));
+  if (bytes_.size() > kMaxFileSize) throw std::runtime_error(Format(Tr(kMsgTooLargeText), path_.utf8));
   Parse();
   if (kept) Remember(asciiText_ ? text_ : std::make_shared<const std::string>(std::move(raw)));
 }
@@ -196,7 +196,7 @@ void ProfileFile::Flush() {
   std::size_t fileSize = 0;
   for (std::string_view piece : pieces) fileSize += piece.size();
   if (fileSize > kMaxFileSize || textSize > kMaxFileSize)
-    throw std::runtime_error(Format(Tr(kMsgTooLarge), path_.utf8));
+    throw std::runtime_error(Format(Tr(fileSize > kMaxFileSize ? kMsgTooLarge : kMsgTooLargeText), path_.utf8));
   try {
     files_.Replace(path_, pieces);
   } catch (const SystemError&) {

@@ -57,7 +57,7 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   Btn_Down                = Place<TButton>  ("Btn_Down",                nullptr, 168, 264,  75,  25, "Down",       14);
   Btn_Add                 = Place<TButton>  ("Btn_Add",                 nullptr, 256, 232,  75,  25, "追加",       15);
   Btn_Del                 = Place<TButton>  ("Btn_Del",                 nullptr, 256, 264,  75,  25, "削除",       16);
-  Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 459, 264,  99,  25, "その他の設定", 17);
+  Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 459, 264,  99,  25, Tr("その他の設定", kOpensWindow), 17);
   Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 571, 232,  75,  25, "Ok",         18);
   Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 571, 264,  75,  25, "Cancel",     19);
   // clang-format on

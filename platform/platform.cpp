@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/text.h"
+#include "base/texts.h"
 
 namespace vx {
 
@@ -24,7 +25,7 @@ void RunInBoundary(const std::function<void()>& work) noexcept {
     } catch (const std::exception& e) {
       if (g_sink) g_sink(e);
     } catch (...) {
-      if (g_sink) g_sink(std::runtime_error("Unknown error"));
+      if (g_sink) g_sink(std::runtime_error(Tr("不明なエラー")));
     }
   } catch (...) {
     // The sink itself failed (no memory for the box): the message ends here.

@@ -1,5 +1,8 @@
 #include "platform/safe_files.h"
 
+#include "base/text.h"
+#include "base/texts.h"
+
 namespace vx {
 
 namespace {
@@ -47,7 +50,8 @@ SafeFiles::Attributes SafeFiles::RefuseReadOnly(const FilePath& path, const char
   // root, or a POSIX owner, would not, so the attribute is asked first.
   const Attributes attributes = GetAttributes(path);
   if (attributes.directory || attributes.readOnly)
-    throw ReadOnlyFile(std::string(function) + " (5): " + path.utf8 + " is read-only", kErrorAccessDenied);
+    throw ReadOnlyFile(std::string(function) + " (5): " + Format(Tr("%s は読み取り専用です"), path.utf8),
+                       kErrorAccessDenied);
   return attributes;
 }
 

@@ -33,7 +33,7 @@ TEST(Texts, EveryEntryHasBothLanguagesWithTheSamePlaceholders) {
     EXPECT_FALSE(std::string(e.en).empty()) << e.ja;
     EXPECT_FALSE(HasJapanese(e.en)) << e.en;
     EXPECT_EQ(Placeholders(e.ja), Placeholders(e.en)) << e.ja;
-    EXPECT_TRUE(keys.insert(e.ja).second) << "twice: " << e.ja;
+    EXPECT_TRUE(keys.insert(std::string(e.ja) + "|" + (e.context ? e.context : "")).second) << "twice: " << e.ja;
   }
   // The log's column line keeps its widths and bars in English.
   SetLanguage(Language::English);
@@ -41,6 +41,30 @@ TEST(Texts, EveryEntryHasBothLanguagesWithTheSamePlaceholders) {
   SetLanguage(Language::Japanese);
   EXPECT_EQ(columns.size(), 41u);
   for (std::size_t bar : {9u, 20u, 31u}) EXPECT_EQ(columns[bar], '|') << bar;
+}
+
+// Words an English reader took for something else, as they read now.
+TEST(Texts, EnglishSaysWhatTheProgramDoes) {
+  const struct {
+    const char *ja, *context, *en;
+  } cases[] = {
+      {"スタンバイ,休止状態の時刻も使う", nullptr, "End the run at standby or hibernation"},
+      {"次回の起動から有効", nullptr, "Applies when Vorlex restarts"},
+      {"前回終了", nullptr, "Last ended"},
+      {"経過時間", nullptr, "Elapsed"},
+      {kMsgNoItemForKey, nullptr, "No item has this hotkey."},
+      {kMsgOneFileOnly, nullptr, "Only one file can be dropped."},
+      {"メニュー項目設定", nullptr, "Edit items"},
+      {"その他の設定", nullptr, "More settings"},
+      {"その他の設定", kOpensWindow, "More settings..."},
+      {"ファイルへのアクセスが拒否されました", nullptr, "Access to the file was denied"},
+  };
+  SetLanguage(Language::English);
+  for (const auto& c : cases) EXPECT_STREQ(Tr(c.ja, c.context), c.en) << c.ja;
+  EXPECT_EQ(Format(Format(Tr(kMsgPathTooLong), "Program"), 300LL),
+            "The Program field holds at most 254 bytes.\r\nThis path is 300 bytes long, so it cannot be used.");
+  SetLanguage(Language::Japanese);
+  EXPECT_STREQ(Tr("その他の設定", kOpensWindow), "その他の設定");  // Japanese adds no dots
 }
 
 TEST(Texts, TheLanguageFollowsWindowsUnlessTheSettingNamesOne) {
@@ -121,7 +145,7 @@ TEST_F(InEnglish, UnderAnEnglishUiNoWindowMenuOrMessageShowsJapanese) {
   Click("Btn_SetEtc");
   ASSERT_TRUE(d.p.DropFiles(Wnd(), {"C:\\a.txt", "C:\\b.txt"}));
   d.Pump();
-  EXPECT_EQ(d.p.messageBoxes.back().text, "Drop one file only.");
+  EXPECT_EQ(d.p.messageBoxes.back().text, "Only one file can be dropped.");
   for (const std::string& text : Shown()) {
     // The drop-down's own choice of Japanese is the one text written in it.
     if (text == "日本語") continue;
@@ -152,10 +176,10 @@ TEST(Language, TheSettingFixesTheLanguageWhateverWindowsSays) {
   const std::size_t basic = three.find("[Basic]\r\n") + 9;
   auto with = [&](const char* line) { return three.substr(0, basic) + line + three.substr(basic); };
   EXPECT_EQ(EditorCaptionOn("ja-JP", kThree), "メニュー項目設定");
-  EXPECT_EQ(EditorCaptionOn("en-US", kThree), "Edit Items");
-  EXPECT_EQ(EditorCaptionOn("ja-JP", with("Language=en\r\n")), "Edit Items");
+  EXPECT_EQ(EditorCaptionOn("en-US", kThree), "Edit items");
+  EXPECT_EQ(EditorCaptionOn("ja-JP", with("Language=en\r\n")), "Edit items");
   EXPECT_EQ(EditorCaptionOn("en-US", with("Language=ja\r\n")), "メニュー項目設定");
-  EXPECT_EQ(EditorCaptionOn("de-DE", with("Language=fr\r\n")), "Edit Items");
+  EXPECT_EQ(EditorCaptionOn("de-DE", with("Language=fr\r\n")), "Edit items");
 }
 
 TEST_F(InEnglish, TheDropDownWritesTheKeyOnOkAndRemovesItForAutomatic) {

@@ -36,21 +36,21 @@ TEST_F(English, TheCommandMenuOpensTheEditorAndItsOtherSettingsInEnglish) {
   ASSERT_TRUE(ChooseEnglishCommand(v, "Edit items..."));
   HWND editor = WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
   ASSERT_NE(editor, nullptr);
-  EXPECT_EQ(WindowText(editor), L"Edit Items");
+  EXPECT_EQ(WindowText(editor), L"Edit items");
   // The labels just before their fields, and the buttons, read from the controls.
   ExpectLabelsBeforeFields(editor, {L"Name", L"Hotkey", L"Program", L"Parameters", L"Start in"});
   EXPECT_EQ(FieldText(ChildOfClass(editor, L"Edit", 1)), folder + L"\\vx_marker.exe");
   for (const wchar_t* text :
        {L"Browse...", L"Double-click", L"Left button", L"Right button", L"Window", L"Run as administrator",
-        L"Bring to front if running", L"Up", L"Down", L"Add", L"Delete", L"More settings", L"OK", L"Cancel"})
+        L"Bring to front if running", L"Up", L"Down", L"Add", L"Delete", L"More settings...", L"OK", L"Cancel"})
     EXPECT_NE(ChildWithText(editor, text), nullptr) << text;
   // The other settings, opened with a person's click.
-  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"More settings")));
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"More settings...")));
   HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 5000, true);
   ASSERT_NE(etc, nullptr);
   EXPECT_EQ(WindowText(etc), L"More settings");
   for (const wchar_t* text :
-       {L"Hotkey to show the menu", L"Show icons in the menu", L"Language", L"Used from the next start", L"Close"})
+       {L"Hotkey to show the menu", L"Show icons in the menu", L"Language", L"Applies when Vorlex restarts", L"Close"})
     EXPECT_NE(ChildWithText(etc, text), nullptr) << text;
   ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"Close")));
   ASSERT_TRUE(WaitHidden(etc));
@@ -59,8 +59,8 @@ TEST_F(English, TheCommandMenuOpensTheEditorAndItsOtherSettingsInEnglish) {
 
 TEST_F(English, ATakenHotkeyIsReportedInEnglish) {
   const auto [text, keys] = StartWithCtrlAltF9Taken();
-  EXPECT_EQ(text,
-            L"The hotkey could not be registered.\r\nAnother program may already use it.\r\n[項目 A (" + keys + L")]");
+  EXPECT_EQ(text, L"The hotkey could not be registered.\r\nAnother program may already be using it.\r\n[項目 A (" +
+                      keys + L")]");
 }
 
 TEST_F(English, ANewLogGetsItsColumnLineInEnglish) {
@@ -69,7 +69,7 @@ TEST_F(English, ANewLogGetsItsColumnLineInEnglish) {
   StartReady(v);
   EXPECT_EQ(v.Close(), 0u);
   const std::string log = ReadBytes(folder + L"\\Vorlex.log");
-  EXPECT_EQ(log.rfind("[Vorlex LogFile]\r\nDate     | Started  | Ended    | Duration\r\n", 0), 0u) << log;
+  EXPECT_EQ(log.rfind("[Vorlex LogFile]\r\nDate     | Started  | Ended    | Elapsed \r\n", 0), 0u) << log;
 }
 
 TEST_F(English, TheSettingGivesJapaneseUnderEnglish) {

@@ -149,7 +149,7 @@ bool MenusAndDialogs(const std::wstring& out, DWORD dpi) {
   if (ChooseCommand(v, "MI_Set")) {  // the editor
     HWND editor = WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true);
     ok = editor && Shoot(editor, out + L"\\editor" + suffix) && ok;
-    if (editor && ClickWindow(ChildWithText(editor, Say(L"その他の設定", L"More settings")))) {
+    if (editor && ClickWindow(ChildWithText(editor, Say(L"その他の設定", L"More settings...")))) {
       HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 10000, true);
       ok = etc && Shoot(etc, out + L"\\other-settings" + suffix) && ok;
       if (etc) ClickWindow(ChildWithText(etc, Say(L"閉じる", L"Close")));
