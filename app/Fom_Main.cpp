@@ -24,6 +24,11 @@ constexpr std::uintptr_t kPbtApmSuspend = 4;
 constexpr std::uintptr_t kPbtApmResumeSuspend = 7;
 // A launch entry's icon has come from the icon lookups (WM_APP + 1).
 constexpr std::uint32_t kWmMenuIcon = 0x8001;
+// A file in the settings file's folder changed (WM_APP + 2).
+constexpr std::uint32_t kWmSettingsFolderChanged = 0x8002;
+// How long the notices must pause before the file is read: an editor that
+// saves in two steps has finished by then.
+constexpr std::uint32_t kSettingsSettleMs = 500;
 }  // namespace
 
 TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, kMainFormClass, kMainFormCaption) {
@@ -78,6 +83,12 @@ TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, kMainFormClass, kMainFo
     TFolderMenu::NewShowing();  // each folder's menu is listed anew as it opens
   };
   PM_Left->OnClose = [](TObject*) { TFolderMenu::Closed(); };
+  settingsCheck_ = new TTimer(this);
+  settingsCheck_->Interval = kSettingsSettleMs;
+  settingsCheck_->OnTimer = [this](TObject*) {
+    settingsCheck_->SetEnabled(false);
+    ReloadChangedSettings();
+  };
 }
 
 TMenuItem* TForm_Main::AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*)) {
@@ -115,6 +126,35 @@ void TForm_Main::HotKeySet() {
   MI_ShortCutView->Checked = ShortCutView;
   CreateMI_Exe();
   Form_Time->FormTimeIniSave_StartTime();
+  Application->P.shell().WatchFolder(IniFileName.Folder(), GetHandle(), kWmSettingsFolderChanged);
+}
+
+void TForm_Main::ReloadChangedSettings() {
+  if (Form_Set->Editing) return;   // its Ok asks
+  if (TPopupMenu::AnyShowing()) {  // its entries stay while the person chooses
+    settingsCheck_->SetEnabled(true);
+    return;
+  }
+  bool changed = false;
+  try {
+    changed = SettingsChangedOutside();
+  } catch (const std::exception& e) {
+    // A file that cannot be read now is said once; the running items stay.
+    if (unreadable_ != e.what()) {
+      unreadable_ = e.what();
+      throw;
+    }
+    return;
+  }
+  unreadable_.clear();
+  if (!changed) return;
+  UnregisterAllHotKeys();
+  ThenCleanUp([] { LoadSettings(); },
+              [this] {
+                RegisterAllHotKeys();
+                MI_ShortCutView->Checked = ShortCutView;
+                CreateMI_Exe();
+              });
 }
 
 void TForm_Main::FormClose(TCloseAction& /*action*/) { ShortCutView = MI_ShortCutView->Checked; }
@@ -289,6 +329,10 @@ std::intptr_t TForm_Main::WndProc(std::uint32_t msg, std::uintptr_t wParam, std:
       return WMPowerBroadcast(wParam, lParam);
     case kWmMenuIcon:
       MenuIconCame(wParam);
+      return 0;
+    case kWmSettingsFolderChanged:
+      settingsCheck_->SetEnabled(false);  // counted from the last notice
+      settingsCheck_->SetEnabled(true);
       return 0;
     default:
       return TForm::WndProc(msg, wParam, lParam);

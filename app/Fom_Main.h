@@ -82,6 +82,13 @@ class TForm_Main : public TForm {
   void PopupFolderMenu(TPopupMenu* menu, Point cursor);
 
   TMenuItem* AddCommand(const char* name, const char* caption, void (TForm_Main::*handler)(TObject*));
+
+  // The settings file changed (a notice of its folder): once the notices
+  // have paused, a change another program made is read, and the items,
+  // hotkeys and menus follow it; while the editor is open its Ok asks.
+  void ReloadChangedSettings();
+  TTimer* settingsCheck_ = nullptr;
+  std::string unreadable_;  // the last failure to read the changed file, said once
 };
 
 extern TForm_Main* Form_Main;

@@ -70,6 +70,10 @@ const TextEntry kTextTable[] = {
     {"その他の設定", "More settings...", kOpensWindow},
     {"Ok", "OK"},
     {"新規", "New item"},
+    {"メニュー項目設定を開いている間に、設定ファイルが別のプログラムで変更されました。\r\n"
+     "この画面の内容で上書きしますか？\r\n(「いいえ」を選ぶと、ファイルの内容を読み込みます)",
+     "Another program changed the settings file while the items were being edited.\r\n"
+     "Save your changes over it?\r\n(No loads the file's items instead.)"},
     {"ドロップできるファイルは１つです。", "Only one file can be dropped."},
     {"%s に入るのは 254 バイトまでです。\r\nこのパスは %d バイトあるため、使えません。",
      "The %s field holds at most 254 bytes.\r\nThis path is %d bytes long, so it cannot be used."},

@@ -24,6 +24,7 @@ add_executable(vorlex_tests
   tests/test_program.cpp
   tests/test_main_form.cpp
   tests/test_folder_menu.cpp
+  tests/test_settings_watch.cpp
   tests/test_time_form.cpp
   tests/test_set_form.cpp
   tests/test_editor_text.cpp

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "base/text.h"
+#include "core/Unit_File.h"
 #include "core/launch.h"
 #include "core/messages.h"
 
@@ -119,6 +120,7 @@ void ClearExeList() {
 }
 
 void FinalizeUnitAll() {
+  ForgetSettings();
   AtomName.clear();
   IniFileName = FilePath();
   ExeFileName.clear();

@@ -1,5 +1,7 @@
 #include "core/Unit_File.h"
 
+#include <optional>
+
 #include "base/text.h"
 #include "core/Unit_All.h"
 #include "core/messages.h"
@@ -70,6 +72,32 @@ void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& 
   ini.WriteKeys(section, keys, kItemFieldCount);
 }
 
+// The items and shared settings as the file holds them, as one text: what
+// SaveSettings writes and LoadSettings reads, and nothing else (the run's
+// times and foreign sections change without them).
+std::string SettingsOf(const ProfileFile& ini) {
+  std::string all;
+  auto add = [&all](const std::string& value) {
+    all += value;
+    all += '\0';
+  };
+  for (const char* key : {"AtomName", "Count", "ShortCutView", "LeftDoubleClickMenuNo", "RightDoubleClickMenuNo",
+                          "VisibleMenuIcon", "Language"})
+    add(ini.ReadString("Basic", key, "\x01"));
+  std::int32_t count = ini.ReadInteger("Basic", "Count", 0);
+  if (count > kMaxItems) count = kMaxItems;
+  for (std::int32_t i = -1; i < count; ++i) {
+    std::string values[kItemFieldCount];
+    ProfileFile::KeyRead keys[kItemFieldCount];
+    for (std::size_t k = 0; k < kItemFieldCount; ++k) keys[k] = ProfileFile::KeyRead{kItemFields[k].key, &values[k]};
+    ini.ReadKeys(std::to_string(i), keys, kItemFieldCount);
+    for (std::size_t k = 0; k < kItemFieldCount; ++k) add(keys[k].found ? values[k] : "\x01");
+  }
+  return all;
+}
+
+std::optional<std::string> g_settings;  // as last loaded or saved (SettingsOf); none yet
+
 }  // namespace
 
 void WriteIniHeader() {
@@ -94,6 +122,7 @@ void LoadSettings() {
   // bytes.
   ProfileFile ini(CorePlatform().files(), IniFileName, CorePlatform().codePage());
   ExeList->Clear();
+  g_settings = SettingsOf(ini);
   if (!ini.Existed()) return;
 
   AtomName = ini.ReadString("Basic", "AtomName", kDefaultAtomName);
@@ -113,9 +142,10 @@ void LoadSettings() {
   for (std::int32_t i = 0; i < count; ++i) ReadItem(ini, std::to_string(i), *ExeList->Add(), "");
 }
 
-void SaveSettings() {
+void SaveSettings(bool overwrite) {
   if (ExeList->Count() == 0) return;
   ProfileFile ini(CorePlatform().files(), IniFileName, CorePlatform().codePage());
+  if (!overwrite && g_settings && SettingsOf(ini) != *g_settings) return;  // the file's are newer than these
   ini.WriteString("Basic", "AtomName", Quoted(AtomName));
   ini.WriteString("Basic", "Count", std::to_string(ExeList->Count()));
   ini.WriteString("Basic", "ShortCutView", Flag(ShortCutView));
@@ -131,7 +161,15 @@ void SaveSettings() {
   WriteItem(ini, "-1", MenuHotKeyItem, hotKey);
   for (int i = 0; i < ExeList->Count(); ++i) WriteItem(ini, std::to_string(i), *ExeList->Items(i), hotKey);
   ini.Flush();
+  g_settings = SettingsOf(ini);
 }
+
+bool SettingsChangedOutside() {
+  ProfileFile ini(CorePlatform().files(), IniFileName, CorePlatform().codePage());
+  return ini.Existed() && !ini.Blank() && g_settings && SettingsOf(ini) != *g_settings;
+}
+
+void ForgetSettings() { g_settings.reset(); }
 
 Language ChooseLanguage(Platform& platform, const FilePath& iniFile) {
   Language language = LanguageOfUi(platform.UiLanguage());

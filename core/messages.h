@@ -53,6 +53,11 @@ inline constexpr char kMsgOneFileOnly[] = "ドロップできるファイルは�
 inline constexpr char kMsgPathTooLong[] =
     "%s に入るのは 254 バイトまでです。\r\nこのパスは %d バイトあるため、使えません。";
 inline constexpr char kNewItemName[] = "新規";
+// The editor's Ok, when another program changed the settings file while
+// the editor was open: Yes saves the editor's, No loads the file's.
+inline constexpr char kMsgChangedWhileEditing[] =
+    "メニュー項目設定を開いている間に、設定ファイルが別のプログラムで変更されました。\r\n"
+    "この画面の内容で上書きしますか？\r\n(「いいえ」を選ぶと、ファイルの内容を読み込みます)";
 inline constexpr char kCopyrightLine[] = "Copyright (C) 2026 Vorlex";
 
 // The time record and its log.

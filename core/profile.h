@@ -69,6 +69,8 @@ class ProfileFile {
   static void RememberConversions(bool on);
 
   bool Existed() const { return existed_; }
+  // Whether the file as read holds no text at all.
+  bool Blank() const { return bytes_.empty(); }
   enum class Form { ShiftJis, Utf16 };
   Form FileForm() const { return form_; }
   std::string ReadString(std::string_view section, std::string_view key, const std::string& def) const;

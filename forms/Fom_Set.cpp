@@ -296,11 +296,15 @@ void TForm_Set::FormClose(TCloseAction&) {
   try {
     ThenCleanUp(
         [this] {
+          // Another program changed the file while the editor was open:
+          // the person chooses whose items are kept.
+          if (OkClicked && SettingsChangedOutside() && !Application->Ask(Tr(kMsgChangedWhileEditing)))
+            OkClicked = false;
           if (OkClicked) {
             MenuHotKeyItem.HotKey = ShortCutFromHotKeyControl(Form_SetEtc->HK_HotKey->Value());
             VisibleMenuIcon = Form_SetEtc->CB_VisibleMenuIcon->Checked();
             LanguageSetting = Form_SetEtc->ChosenLanguage(LanguageSetting);
-            SaveSettings();
+            SaveSettings(true);
             // The registry after the file: a refused write is reported
             // and changes nothing else.
             const bool start = Form_SetEtc->CB_StartWithWindows->Checked();

@@ -138,8 +138,9 @@ class Platform {
 
   // Dialogs and help. A message box is modal with one OK button; an error
   // box carries the stop sign.
-  enum class BoxKind { Plain, Error };
-  virtual void MessageBox(const std::string& text, const std::string& caption, BoxKind kind) = 0;
+  // A question has Yes and No; the answer is true for Yes (and for OK).
+  enum class BoxKind { Plain, Error, Question };
+  virtual bool MessageBox(const std::string& text, const std::string& caption, BoxKind kind) = 0;
   virtual void WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) = 0;
   virtual void MessageBeep(std::uint32_t type) = 0;
 

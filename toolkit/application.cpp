@@ -112,6 +112,8 @@ void TApplication::ShowException(const std::exception& e) { P.MessageBox(e.what(
 
 void TApplication::MessageBox(const std::string& text) { P.MessageBox(text, title_, Platform::BoxKind::Plain); }
 
+bool TApplication::Ask(const std::string& text) { return P.MessageBox(text, title_, Platform::BoxKind::Question); }
+
 void TApplication::HelpCommand(std::uint32_t command, std::uintptr_t data) {
   P.WinHelp(handle_, HelpFile, command, data);
 }

@@ -72,6 +72,8 @@ class TApplication : public TComponent, public WindowProc {
   void HelpCommand(std::uint32_t command, std::uintptr_t data);
   // The plain message dialog: modal, one OK button, the title as caption.
   void MessageBox(const std::string& text);
+  // A question with Yes and No; true for Yes.
+  bool Ask(const std::string& text);
 
   std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
 

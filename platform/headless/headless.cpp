@@ -285,7 +285,7 @@ std::uint32_t HeadlessPlatform::RegisterWindowMessage(const std::string& name) {
   return id;
 }
 
-void HeadlessPlatform::MessageBox(const std::string& text, const std::string& caption, BoxKind kind) {
+bool HeadlessPlatform::MessageBox(const std::string& text, const std::string& caption, BoxKind kind) {
   messageBoxes.push_back(Box{text, caption, kind});
   // While the person reads the box, its modal loop handles the thread's
   // posted messages and whatever falls due meanwhile; a quit stays queued.
@@ -296,6 +296,7 @@ void HeadlessPlatform::MessageBox(const std::string& text, const std::string& ca
     RunNextScheduled();
   }
   AdvanceTo(until);
+  return kind != BoxKind::Question || !onQuestion || onQuestion(messageBoxes.back());
 }
 
 std::int16_t HeadlessPlatform::GetKeyState(int vk) {

@@ -371,7 +371,9 @@ class HeadlessPlatform : public Platform,
 
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
 
-  void MessageBox(const std::string& text, const std::string& caption, BoxKind kind) override;
+  bool MessageBox(const std::string& text, const std::string& caption, BoxKind kind) override;
+  // The person's answer to a question box (true: Yes).
+  std::function<bool(const Box&)> onQuestion;
   void WinHelp(Handle, const std::string&, std::uint32_t command, std::uintptr_t data) override {
     helpCalls.emplace_back(command, data);
   }

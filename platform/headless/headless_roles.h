@@ -144,6 +144,12 @@ class HeadlessShell : public Shell {
   std::vector<std::pair<NotifyOp, NotifyIconData>> notifyCalls;
   // The short (8.3) names the file system gives.
   std::map<std::u16string, std::u16string> shortNames;
+  struct Watch {
+    std::string folder;
+    Handle wnd;
+    std::uint32_t msg;
+  };
+  std::vector<Watch> watches;
 
   bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show, Handle owner) override;
   bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
@@ -155,6 +161,9 @@ class HeadlessShell : public Shell {
   bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) override;
   bool IsFolder(const FilePath& path) override;
   bool NameBefore(const std::string& a, const std::string& b) override;
+  void WatchFolder(const FilePath& folder, Handle wnd, std::uint32_t msg) override;
+  // A file in `folder` changed: each watcher of the folder hears it.
+  void FolderChanged(const std::string& folder);
   StartupEntry GetStartupEntry(const std::string& name) override;
   void SetStartupEntry(const std::string& name, const std::string& command) override;
   void RemoveStartupEntry(const std::string& name) override;

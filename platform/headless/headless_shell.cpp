@@ -36,6 +36,15 @@ Handle HeadlessSystem::OpenProgramWindow(const std::string& image, bool minimize
   return wnd;
 }
 
+void HeadlessShell::WatchFolder(const FilePath& folder, Handle wnd, std::uint32_t msg) {
+  watches.push_back(Watch{folder.utf8, wnd, msg});
+}
+
+void HeadlessShell::FolderChanged(const std::string& folder) {
+  for (const Watch& w : watches)
+    if (w.folder == folder) host_.PostMessage(w.wnd, w.msg, 0, 0);
+}
+
 Handle HeadlessShell::ForegroundWindow() { return host_.system.foreground; }
 
 std::vector<ProgramWindow> HeadlessShell::ProgramWindows() {

@@ -88,6 +88,11 @@ class Shell {
   virtual bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) = 0;
   // Whether the path names a folder, asked without listing it; aside too.
   virtual bool IsFolder(const FilePath& path) = 0;
+  // From now on, `msg` is posted to `wnd` each time a file in the folder
+  // is written, made, deleted or renamed, by any program (this one too),
+  // until the platform ends. A folder that cannot be watched (gone, a share
+  // that offers no notices) gives none.
+  virtual void WatchFolder(const FilePath& folder, Handle wnd, std::uint32_t msg) = 0;
   // Whether `a` sorts before `b` as Explorer sorts names: letter case
   // ignored, and a run of digits by its number ("File 2" before "File 10").
   virtual bool NameBefore(const std::string& a, const std::string& b) = 0;

@@ -180,7 +180,7 @@ class Win32Platform : public Platform, public Win32Jobs, public Win32Menus, publ
 
   std::uint32_t RegisterWindowMessage(const std::string& name) override;
 
-  void MessageBox(const std::string& text, const std::string& caption, BoxKind kind) override;
+  bool MessageBox(const std::string& text, const std::string& caption, BoxKind kind) override;
   void WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) override;
   void MessageBeep(std::uint32_t type) override;
 

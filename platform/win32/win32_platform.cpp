@@ -279,9 +279,14 @@ Handle Win32Platform::FindWindow(const std::string& className, const std::string
 
 // ------------------------------------------------------ Dialogs, help
 
-void Win32Platform::MessageBox(const std::string& text, const std::string& caption, BoxKind kind) {
-  const UINT icon = kind == BoxKind::Error ? MB_ICONSTOP : 0;
-  MessageBoxW(GetActiveWindow(), Wide(text).c_str(), Wide(caption).c_str(), MB_OK | MB_SETFOREGROUND | icon);
+bool Win32Platform::MessageBox(const std::string& text, const std::string& caption, BoxKind kind) {
+  const UINT style = kind == BoxKind::Error      ? MB_OK | MB_ICONSTOP
+                     : kind == BoxKind::Question ? MB_YESNO | MB_ICONQUESTION
+                                                 : MB_OK;
+  // 0 when the box could not be shown: no question is taken as answered.
+  const int answer =
+      MessageBoxW(GetActiveWindow(), Wide(text).c_str(), Wide(caption).c_str(), style | MB_SETFOREGROUND);
+  return kind == BoxKind::Question ? answer == IDYES : answer != 0;
 }
 
 void Win32Platform::WinHelp(Handle wnd, const std::string& file, std::uint32_t command, std::uintptr_t data) {

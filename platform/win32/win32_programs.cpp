@@ -3,6 +3,7 @@
 // shortcut's target and the file system's comparison of paths.
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/win32.h"
@@ -175,6 +176,36 @@ bool Win32Shell::ListFolder(const FilePath& folder, std::vector<FolderItem>& ite
   } while (FindNextFileW(find, &data));
   FindClose(find);
   return true;
+}
+
+void Win32Shell::WatchFolder(const FilePath& folder, Handle wnd, std::uint32_t msg) {
+  // FindFirstChangeNotificationW's handle is signalled at a change and
+  // again, after FindNextChangeNotification, at the next. A thread of its
+  // own waits on it and on the stop; the handles it waits on are its own
+  // copies, so that the platform's end never closes one under the wait.
+  HANDLE change = FindFirstChangeNotificationW(
+      WidePath(folder).c_str(), FALSE,
+      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+  if (change == INVALID_HANDLE_VALUE) return;
+  HANDLE stop = nullptr;
+  if (!stopWatching_.Valid() || !DuplicateHandle(GetCurrentProcess(), stopWatching_.Get(), GetCurrentProcess(), &stop,
+                                                 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    FindCloseChangeNotification(change);
+    return;
+  }
+  std::thread([change, stop, wnd = H(wnd), msg] {
+    const ScopedHandle ownStop(stop);
+    const HANDLE both[] = {change, stop};
+    while (WaitForMultipleObjects(2, both, FALSE, INFINITE) == WAIT_OBJECT_0) {
+      PostMessageW(wnd, msg, 0, 0);
+      if (!FindNextChangeNotification(change)) break;
+    }
+    FindCloseChangeNotification(change);
+  }).detach();
+}
+
+Win32Shell::~Win32Shell() {
+  if (stopWatching_.Valid()) SetEvent(stopWatching_.Get());
 }
 
 bool Win32Shell::NameBefore(const std::string& a, const std::string& b) {

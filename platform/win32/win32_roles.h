@@ -109,6 +109,7 @@ class Win32Icons : public Icons {
 
 class Win32Shell : public Shell {
  public:
+  ~Win32Shell() override;
   // Starting and finding programs, folders (win32_programs.cpp).
   bool ShellExecute(const std::string& verb, const LaunchRequest& target, int show, Handle owner) override;
   Handle ForegroundWindow() override;
@@ -119,11 +120,15 @@ class Win32Shell : public Shell {
   bool IsFolder(const FilePath& path) override;
   bool ListFolder(const FilePath& folder, std::vector<FolderItem>& items) override;
   bool NameBefore(const std::string& a, const std::string& b) override;
+  void WatchFolder(const FilePath& folder, Handle wnd, std::uint32_t msg) override;
   // The Run key (win32_startup.cpp) and the notification area (win32_platform.cpp).
   StartupEntry GetStartupEntry(const std::string& name) override;
   void SetStartupEntry(const std::string& name, const std::string& command) override;
   void RemoveStartupEntry(const std::string& name) override;
   bool ShellNotifyIcon(NotifyOp op, const NotifyIconData& data) override;
+
+ private:
+  ScopedHandle stopWatching_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // manual-reset: every watch ends
 };
 
 }  // namespace vx::win32
