@@ -35,3 +35,26 @@ TEST_F(E2E, AHotkeyMessageWithoutAnItemIsReported) {
   EXPECT_EQ(text, L"Error[キーに対応するアプリが無い]");
   EXPECT_EQ(v.Close(), 0u);
 }
+
+// An item added to the settings file by hand while Vorlex runs, as a text
+// editor saves it: its hotkey starts it at once, and the exit keeps it.
+TEST_F(E2E, AnItemAddedByHandWhileRunningStartsByItsHotkeyAndStays) {
+  Vorlex v(folder);
+  StartWithItems(v);
+  std::string ini = Items(folder);
+  ini.replace(ini.find("Count=3"), 7, "Count=4");
+  ini += "[3]\r\nName=\"D\"\r\nHotKey=" + std::to_string(0x4000 | 0x8000 | VK_F8) + "\r\nExe=\"" + Cp932(folder) +
+         "\\vx_marker.exe\"\r\nPar=\"d.txt\"\r\nDir=\"" + Cp932(folder) + "\"\r\n";
+  WriteBytes(Ini(), ini);
+  const std::wstring marker = folder + L"\\d.txt";
+  // Read once the folder's notices have paused: pressed until it starts.
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        PressHotkey({VK_CONTROL, VK_MENU}, VK_F8);
+        return WaitFile(marker, 500);
+      },
+      10000));
+  EXPECT_EQ(v.Close(), 0u);
+  EXPECT_NE(ReadBytes(Ini()).find("Count=4\r\n"), std::string::npos);
+  EXPECT_NE(ReadBytes(Ini()).find("[3]\r\nName=\"D\""), std::string::npos);
+}
