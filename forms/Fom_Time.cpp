@@ -73,7 +73,6 @@ std::int64_t TForm_Time::ElapsedNow() const {
 
 void TForm_Time::FormCreate() {
   LogFileName = Application->P.ExePath().WithExtension(".log");
-  OptionHeight = Pnl_Option->Height();
   FormTimeStartProcess();
 }
 
@@ -199,7 +198,7 @@ void TForm_Time::Btn_OptionClick(TObject*) {
     SetClientHeight(Pnl_Main->Height());
     Pnl_Option->SetVisible(false);
   } else {
-    SetClientHeight(Pnl_Main->Height() + OptionHeight);
+    SetClientHeight(Pnl_Main->Height() + Pnl_Option->FittedBounds().height);
     Pnl_Option->SetVisible(true);
   }
 }

@@ -44,7 +44,6 @@ class TForm_Time : public TForm {
   TDateTime StartTime = 0;
   TDateTime EndTime = 0;   // the previous end after a load, this run's after its end
   TDateTime LastTime = 0;  // the previous end as stored; 0: none
-  int OptionHeight = 0;    // the option panel's height as described
 
   void FormCreate() override;
   void FormShow() override;

@@ -93,6 +93,9 @@ class Platform {
   // A font by face, character height in pixels and character set.
   virtual Handle CreateFont(const std::string& face, int height, int charset) = 0;
   virtual void DestroyFont(Handle font) = 0;
+  // The size in pixels of one line of `text` drawn in the font (0: the
+  // system's): its advance and its line height.
+  virtual Point TextExtent(Handle font, const std::string& text) = 0;
   // Whether a font family of that face is installed.
   virtual bool FontInstalled(const std::string& face) = 0;
   // The system's message font (Segoe UI on Windows 10 and 11): its face

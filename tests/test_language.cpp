@@ -217,49 +217,69 @@ TEST_F(InEnglish, TheDropDownWritesTheKeyOnOkAndRemovesItForAutomatic) {
 }
 
 // The windows' layouts, in each language: every control inside its parent
-// and off its neighbours (a bevel frames others by design), at each DPI.
-TEST(Language, EveryControlLiesInsideItsParentAndOffTheOthers) {
+// and off its neighbours (a bevel frames others by design), at each DPI and
+// with the message font at 1, 1.5 and 2 times its size; each as large as
+// its text in its font, and in Japanese each where it is described.
+TEST(Language, EveryControlShowsItsTextWholeInsideItsParentAndOffTheOthers) {
   for (const char* ui : {"ja-JP", "en-US"})
-    for (int dpi : {96, 144, 192}) {
-      Desktop d;
-      d.system().uiLanguage = ui;
-      d.system().dpi = dpi;
-      d.WriteIni(kThree);
-      ASSERT_EQ(d.Start(), -1);
-      for (TForm* form : std::vector<TForm*>{Form_Set, Form_SetEtc, Form_About, Form_Time}) {
-        form->GetHandle();
-        Form_Time->Pnl_Option->SetVisible(true);
-        std::vector<const HeadlessSystem::Window*> controls;
-        for (const auto& [handle, w] : d.system().windows)
-          if (w.isControl && w.process == &d.p && w.control.name.rfind("Bvl", 0) != 0 && w.control.name != "Bevel1")
-            controls.push_back(&w);
-        // A drop-down's window takes in its opened list; the box is the rest.
-        auto box = [dpi](const HeadlessSystem::Window* w) {
-          Rect r = w->control.bounds;
-          if (w->control.className == "COMBOBOX")
-            r.height -= static_cast<int>(((16 * w->items.size() + 8) * dpi + 48) / 96);
-          return r;
-        };
-        for (const auto* c : controls) {
-          const Rect b = c->control.bounds;
-          const auto* parent = d.system().FindWindowRecord(c->parent);
-          ASSERT_NE(parent, nullptr);
-          const int width = parent->isControl ? parent->control.bounds.width : parent->desc.width;
-          const int height = parent->isControl ? parent->control.bounds.height : parent->desc.height;
-          SCOPED_TRACE(::testing::Message() << ui << " at " << dpi << " DPI: " << c->control.name);
-          EXPECT_TRUE(b.left >= 0 && b.top >= 0 && b.left + b.width <= width && box(c).top + box(c).height <= height);
-          for (const auto* o : controls) {
-            if (o == c || o->parent != c->parent) continue;
-            const Rect x = box(c), y = box(o);
-            EXPECT_FALSE(x.left < y.left + y.width && y.left < x.left + x.width && x.top < y.top + y.height &&
-                         y.top < x.top + x.height)
-                << "overlaps " << o->control.name;
+    for (int dpi : {96, 144, 192})
+      for (int font : {12, 18, 24}) {
+        Desktop d;
+        d.system().uiLanguage = ui;
+        d.system().dpi = dpi;
+        d.system().messageFontHeight = font;
+        d.WriteIni(kThree);
+        ASSERT_EQ(d.Start(), -1);
+        for (TForm* form : std::vector<TForm*>{Form_Set, Form_SetEtc, Form_About, Form_Time}) {
+          form->GetHandle();
+          Form_Time->Pnl_Option->SetVisible(true);
+          for (int i = 0; i < form->ComponentCount(); ++i) {
+            auto* c = dynamic_cast<TControl*>(form->Components(i));
+            if (!c || !c->GetHandle()) continue;
+            SCOPED_TRACE(::testing::Message() << ui << " at " << dpi << " DPI, font " << font << ": " << c->Name());
+            const Rect shown = d.system().FindWindowRecord(c->GetHandle())->control.bounds;
+            const Point text = c->TextNeed(d.p, form->FontHandle());
+            EXPECT_GE(shown.width, text.x);
+            EXPECT_GE(dynamic_cast<TComboBox*>(c) ? form->Scale(c->FittedBounds().height) : shown.height, text.y);
+            if (std::string(ui) == "ja-JP" && c->Align == TAlign::alNone) {
+              EXPECT_EQ(c->FittedBounds().left, c->DescribedBounds().left);
+              EXPECT_EQ(c->FittedBounds().top, c->DescribedBounds().top);
+              EXPECT_EQ(c->FittedBounds().width, c->DescribedBounds().width);
+              EXPECT_EQ(c->FittedBounds().height, c->DescribedBounds().height);
+            }
+          }
+          std::vector<const HeadlessSystem::Window*> controls;
+          for (const auto& [handle, w] : d.system().windows)
+            if (w.isControl && w.process == &d.p && w.control.name.rfind("Bvl", 0) != 0 && w.control.name != "Bevel1")
+              controls.push_back(&w);
+          // A drop-down's window takes in its opened list; the box is the rest.
+          auto box = [dpi](const HeadlessSystem::Window* w) {
+            Rect r = w->control.bounds;
+            if (w->control.className == "COMBOBOX")
+              r.height -= static_cast<int>(((16 * w->items.size() + 8) * dpi + 48) / 96);
+            return r;
+          };
+          for (const auto* c : controls) {
+            const Rect b = c->control.bounds;
+            const auto* parent = d.system().FindWindowRecord(c->parent);
+            ASSERT_NE(parent, nullptr);
+            const int width = parent->isControl ? parent->control.bounds.width : parent->desc.width;
+            const int height = parent->isControl ? parent->control.bounds.height : parent->desc.height;
+            SCOPED_TRACE(::testing::Message() << ui << " at " << dpi << " DPI: " << c->control.name);
+            EXPECT_TRUE(b.left >= 0 && b.top >= 0 && b.left + b.width <= width && box(c).top + box(c).height <= height);
+            for (const auto* o : controls) {
+              if (o == c || o->parent != c->parent) continue;
+              const Rect x = box(c), y = box(o);
+              EXPECT_FALSE(x.left < y.left + y.width && y.left < x.left + x.width && x.top < y.top + y.height &&
+                           y.top < x.top + x.height)
+                  << "overlaps " << o->control.name;
+            }
           }
         }
+        EXPECT_EQ(d.Close(), 0);
+        SetLanguage(Language::Japanese);
+        if (std::string(ui) == "ja-JP") break;  // the message font is the English windows'
       }
-      EXPECT_EQ(d.Close(), 0);
-      SetLanguage(Language::Japanese);
-    }
 }
 
 }  // namespace vx::test

@@ -37,8 +37,11 @@ ControlDesc TControl::Desc() const {
   ControlDesc desc;
   desc.name = Name();
   desc.caption = caption_;
-  desc.bounds = Rect{form_->Scale(bounds_.left), form_->Scale(bounds_.top), form_->Scale(bounds_.width),
-                     form_->Scale(bounds_.height)};
+  // By its edges, so that controls that meet in 96-DPI pixels meet at any
+  // DPI, never a pixel over each other.
+  const int left = form_->Scale(bounds_.left), top = form_->Scale(bounds_.top);
+  desc.bounds = Rect{left, top, form_->Scale(bounds_.left + bounds_.width) - left,
+                     form_->Scale(bounds_.top + bounds_.height) - top};
   desc.id = id_;
   desc.visible = visible_;
   desc.enabled = enabled_;
@@ -135,7 +138,12 @@ void TControl::ApplyBounds() {
 void TControl::SetCaption(const std::string& caption) {
   if (caption == caption_) return;  // an unchanged text is not drawn again
   caption_ = caption;
-  if (handle_) Application->P.SetWindowText(handle_, caption);
+  if (!handle_) return;
+  Application->P.SetWindowText(handle_, caption);
+  // A text longer than the control shows is fitted anew, the form with it.
+  const Point need = TextNeed(Application->P, form_->FontHandle());
+  const Rect shown = Desc().bounds;
+  if (need.x > shown.width || need.y > shown.height) form_->Refit();
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
@@ -299,6 +307,34 @@ bool TOpenDialog::Execute() {
 std::intptr_t TPanel::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
   if (msg == kWmCommand && Reflect(wParam, lParam)) return 0;
   return Application->P.DefWindowProc(window, msg, wParam, lParam);
+}
+
+// ------------------------------------------------------- Room for the text
+// Beside the text: a button's edges, a check box's box and the gap after
+// it, a drop-down's arrow, a field's border; in 96-DPI pixels.
+
+Point TLabel::TextNeed(Platform& P, Handle font) const {
+  return Caption().empty() ? Point{} : P.TextExtent(font, Caption());
+}
+
+Point TButton::TextNeed(Platform& P, Handle font) const {
+  const Point text = P.TextExtent(font, Caption());
+  return Point{text.x + Form()->Scale(2), text.y + Form()->Scale(4)};
+}
+
+Point TCheckBox::TextNeed(Platform& P, Handle font) const {
+  const Point text = P.TextExtent(font, Caption());
+  return Point{text.x + Form()->Scale(18), std::max(text.y, Form()->Scale(13))};
+}
+
+Point TComboBox::TextNeed(Platform& P, Handle font) const {
+  int widest = 0, line = P.TextExtent(font, "").y;
+  for (int i = 0; i < Count(); ++i) widest = std::max(widest, P.TextExtent(font, Item(i)).x);
+  return Point{widest + Form()->Scale(24), line + Form()->Scale(6)};
+}
+
+Point THotKey::TextNeed(Platform& P, Handle font) const {
+  return Point{0, P.TextExtent(font, "").y + Form()->Scale(4)};
 }
 
 }  // namespace vx

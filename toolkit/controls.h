@@ -41,6 +41,10 @@ class TControl : public TComponent {
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
   const Rect& BoundsRect() const { return bounds_; }
+  // Its place and size as described, and as the form's text fitting gave
+  // them (see TForm::FitToText), before panels are aligned.
+  const Rect& DescribedBounds() const { return design_; }
+  const Rect& FittedBounds() const { return fitted_; }
   void SetBounds(int left, int top, int width, int height);
   int Height() const { return bounds_.height; }
   bool Enabled() const { return enabled_; }
@@ -63,6 +67,10 @@ class TControl : public TComponent {
   // messages that give it its earlier state. The common part (name, text,
   // bounds, state, font) is filled in already; bounds are device pixels.
   virtual void Describe(ControlDesc& desc) const = 0;
+  // The least size, in device pixels, that shows the control's text whole
+  // in `font` (a label's line, a check box's box and text, a button's text
+  // with its edges); 0 where it asks for none.
+  virtual Point TextNeed(Platform& /*P*/, Handle /*font*/) const { return Point{}; }
   // The object that receives the messages of the control's own window (a
   // class of the program's), or null.
   virtual WindowProc* OwnWindowProc() { return nullptr; }
@@ -86,6 +94,8 @@ class TControl : public TComponent {
   TPanel* parent_;
   std::string caption_;
   Rect bounds_;
+  Rect design_, fitted_;  // as described; as fitted to the text
+  bool described_ = false;
   bool enabled_ = true, visible_ = true;
   Handle handle_ = 0;
   int id_;
@@ -98,6 +108,7 @@ class TLabel : public TControl {
  public:
   TLabel(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
   void Describe(ControlDesc& desc) const override;
+  Point TextNeed(Platform& P, Handle font) const override;
   // The control this label names. Screen readers name a field after the
   // static text just before it in the window order, so the form makes the
   // label's window just before that control's.
@@ -122,6 +133,7 @@ class TButton : public TControl {
  public:
   TButton(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
   void Describe(ControlDesc& desc) const override;
+  Point TextNeed(Platform& P, Handle font) const override;
   TNotifyEvent OnClick;
   void Command(std::uint16_t code) override;
 };
@@ -130,6 +142,7 @@ class TCheckBox : public TControl {
  public:
   TCheckBox(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
   void Describe(ControlDesc& desc) const override;
+  Point TextNeed(Platform& P, Handle font) const override;
   TNotifyEvent OnClick;
   bool Checked() const { return checked_; }
   // Changes the state and then runs the click handler, as a click does;
@@ -168,7 +181,7 @@ class TListBox : public TCustomList {
  public:
   TListBox(TForm* owner, TPanel* parent) : TCustomList(owner, parent) {}
   void Describe(ControlDesc& desc) const override;
-  int ItemHeight = 16;
+  int ItemHeight = 16;  // as described; rows are at least as tall as the font's line
   TNotifyEvent OnClick;
   void Add(const std::string& text) { Insert(Count(), text); }
   using TCustomList::Delete;
@@ -180,7 +193,9 @@ class TListBox : public TCustomList {
   void DpiChanged() override;
 
  private:
+  friend class TForm;
   void SelectionChanged() override;
+  int designRows_ = 0;  // ItemHeight as described
 };
 
 // A drop-down list: a fixed set of texts, one of them shown; a person's
@@ -189,6 +204,7 @@ class TComboBox : public TCustomList {
  public:
   TComboBox(TForm* owner, TPanel* parent) : TCustomList(owner, parent) {}
   void Describe(ControlDesc& desc) const override;
+  Point TextNeed(Platform& P, Handle font) const override;
   TNotifyEvent OnChange;
   void Add(const std::string& text) { Insert(Count(), text); }
 
@@ -203,6 +219,7 @@ class THotKey : public TControl {
  public:
   THotKey(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
   void Describe(ControlDesc& desc) const override;
+  Point TextNeed(Platform& P, Handle font) const override;
   std::uint16_t Value() const { return value_; }
   void SetValue(std::uint16_t value);
   void Command(std::uint16_t code) override;

@@ -95,4 +95,6 @@ void TEdit::Command(std::uint16_t code) {
   if (OnChange) OnChange(this);
 }
 
+Point TEdit::TextNeed(Platform& P, Handle font) const { return Point{0, P.TextExtent(font, "").y + Form()->Scale(4)}; }
+
 }  // namespace vx

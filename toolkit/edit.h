@@ -21,6 +21,7 @@ class TEdit : public TControl {
  public:
   TEdit(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
   void Describe(ControlDesc& desc) const override;
+  Point TextNeed(Platform& P, Handle font) const override;
   std::size_t MaxLength = 0;  // 0: no limit
   TNotifyEvent OnChange;
   const std::string& Text() const { return Caption(); }

@@ -2,6 +2,7 @@
 #include "toolkit/forms.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "base/text.h"
 #include "toolkit/application.h"
@@ -124,6 +125,123 @@ void TForm::Realign() {
   for (TControl* c : controls) c->ApplyBounds();
 }
 
+namespace {
+
+// Grows each of the controls to what `need` says it needs (96-DPI pixels,
+// across or down, from where it starts now), across then down, making room
+// as TForm::FitToText says; how much their extent grew. Twice, for a
+// control moved on may round to a pixel less at its new place.
+Point FitAmong(const std::vector<TControl*>& kids, const std::function<int(TControl*, bool, int)>& need,
+               const std::function<Rect&(TControl*)>& box) {
+  auto extent = [&] {
+    Point e;
+    for (TControl* c : kids) {
+      e.x = std::max(e.x, box(c).left + box(c).width);
+      e.y = std::max(e.y, box(c).top + box(c).height);
+    }
+    return e;
+  };
+  const Point before = extent();
+  for (int round = 0; round < 2; ++round)
+    for (bool across : {true, false}) {
+      std::vector<TControl*> order = kids;
+      std::stable_sort(order.begin(), order.end(), [&](TControl* a, TControl* b) {
+        return across ? box(a).left < box(b).left : box(a).top < box(b).top;
+      });
+      for (TControl* c : order) {
+        Rect& r = box(c);
+        int& start = across ? r.left : r.top;
+        int& size = across ? r.width : r.height;
+        const int wanted = need(c, across, start);
+        if (wanted <= size) continue;
+        const int edge = start + size, more = wanted - size;
+        size = wanted;
+        for (TControl* o : kids) {
+          if (o == c) continue;
+          Rect& q = box(o);
+          int& oStart = across ? q.left : q.top;
+          int& oSize = across ? q.width : q.height;
+          if (oStart >= edge)
+            oStart += more;
+          else if (oStart + oSize > edge)
+            oSize += more;
+        }
+      }
+    }
+  const Point after = extent();
+  return Point{after.x - before.x, after.y - before.y};
+}
+
+}  // namespace
+
+void TForm::FitToText() {
+  Platform& P = Application->P;
+  const std::vector<TControl*> controls = Controls();
+  if (!described_) {
+    described_ = true;
+    for (TControl* c : controls) c->design_ = c->bounds_;
+  }
+  for (TControl* c : controls) c->fitted_ = c->design_;
+  // The least size in 96-DPI pixels that shows at least `device` pixels
+  // from `start` at this DPI (a control is shown by its edges): the text
+  // never cut, and never a pixel too many.
+  auto in96 = [this](int device, int start) {
+    int v = device * 96 / dpi_;
+    while (Scale(start + v) - Scale(start) < device) ++v;
+    return v;
+  };
+  auto need = [&](TControl* c, bool across, int start) {
+    const Point device = c->TextNeed(P, font_);
+    return in96(across ? device.x : device.y, start);
+  };
+  auto box = [](TControl* c) -> Rect& { return c->fitted_; };
+  for (TControl* c : controls)
+    if (auto* list = dynamic_cast<TListBox*>(c)) {
+      if (!list->designRows_) list->designRows_ = list->ItemHeight;
+      list->ItemHeight = std::max(list->designRows_, in96(P.TextExtent(font_, "").y, 0));
+    }
+  // Each panel's controls first: the panel grows by as much as they did.
+  auto childrenOf = [&](const TPanel* parent) {
+    std::vector<TControl*> kids;
+    for (TControl* c : controls)
+      if (c->Parent() == parent && (parent || c->Align == TAlign::alNone)) kids.push_back(c);
+    return kids;
+  };
+  Point aligned;                                  // the aligned panels' growth: across, the widest; down, all of it
+  std::vector<std::pair<TPanel*, Point>> panels;  // each panel's size for its controls
+  for (TControl* c : controls)
+    if (auto* panel = dynamic_cast<TPanel*>(c)) {
+      const Point grown = FitAmong(childrenOf(panel), need, box);
+      panels.emplace_back(panel, Point{panel->design_.width + grown.x, panel->design_.height + grown.y});
+      if (panel->Align != TAlign::alNone) {
+        aligned.x = std::max(aligned.x, grown.x);
+        aligned.y += grown.y;
+        panel->fitted_.width = panels.back().second.x;
+        panel->fitted_.height = panels.back().second.y;
+      }
+    }
+  const Point grown = FitAmong(
+      childrenOf(nullptr),
+      [&](TControl* c, bool across, int start) {
+        for (const auto& [panel, size] : panels)
+          if (panel == c) return across ? size.x : size.y;
+        return need(c, across, start);
+      },
+      box);
+  for (TControl* c : controls) c->bounds_ = c->fitted_;
+  // The client area grows by as much as its controls did; a size the form
+  // set since (a part shown or hidden) keeps the difference.
+  const Point growth{std::max(grown.x, aligned.x), grown.y + aligned.y};
+  clientWidth_ += growth.x - growth_.x;
+  clientHeight_ += growth.y - growth_.y;
+  growth_ = growth;
+}
+
+void TForm::Refit() {
+  FitToText();
+  SetClientSize(clientWidth_, clientHeight_);
+}
+
 void TForm::SetClientSize(int width, int height) {
   clientWidth_ = width;
   clientHeight_ = height;
@@ -146,6 +264,7 @@ void TForm::ApplyDpi(int dpi, const EdgeRect* suggested) {
       c->DpiChanged();
     }
   if (old) P.DestroyFont(old);
+  FitToText();
   if (!suggested || !handle_) {
     SetClientSize(clientWidth_, clientHeight_);
     return;

@@ -110,6 +110,14 @@ class TForm : public TComponent, public WindowProc {
   void CreateControls(TPanel* parent);
   // Places the aligned panels in the client area, then every control.
   void Realign();
+  // Sizes each control to show its text whole in the form's font at this
+  // DPI, from the description: a control too small for its text grows,
+  // what stands to its right (below) moves on by as much, what spans its
+  // edge stretches, and the form grows with them. Controls whose text fits
+  // keep their described places and sizes exactly.
+  void FitToText();
+  // Fits anew, as a control's text changed, and shows the result.
+  void Refit();
   // Scales everything for the DPI; the window takes the rectangle Windows
   // suggests with a DPI change, or else the client size at the new scale.
   void ApplyDpi(int dpi, const EdgeRect* suggested = nullptr);
@@ -119,6 +127,8 @@ class TForm : public TComponent, public WindowProc {
   std::string className_, caption_;
   Handle handle_ = 0;
   int clientWidth_ = 0, clientHeight_ = 0;
+  bool described_ = false;
+  Point growth_;  // of the client area, for the text
   int dpi_ = 96;
   Handle font_ = 0;
   bool shownOnce_ = false;

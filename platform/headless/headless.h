@@ -153,6 +153,7 @@ class HeadlessSystem {
   std::map<Handle, std::pair<std::string, int>> fonts;  // font -> face, pixel height
   std::set<std::string> missingFonts;                   // faces this desktop lacks; every other face is installed
   std::string uiLanguage = "ja-JP";                     // the person's preferred UI language
+  int messageFontHeight = 12;                           // the message font's, in pixels at 96 DPI
   // The Run key's values (name -> command), the names Task Manager has
   // disabled, and the registry's refusal of writes (an error number, 0: none).
   std::map<std::string, std::string> runValues;
@@ -338,10 +339,15 @@ class HeadlessPlatform : public Platform,
   void SetFont(Handle wnd, Handle font) override;
   Handle CreateFont(const std::string& face, int height, int charset) override;
   void DestroyFont(Handle font) override { system.fonts.erase(font); }
+  // Widths no smaller than Windows draws them: ＭＳ ゴシック and ＭＳ 明朝 as
+  // the monospace fonts they are (a half-width character half the height,
+  // a full-width one the height); any other face with each character at
+  // least as wide as Segoe UI's widest of its kind.
+  Point TextExtent(Handle font, const std::string& text) override;
   bool FontInstalled(const std::string& face) override { return !system.missingFonts.count(face); }
   bool MessageFont(std::string& face, int& height) override {
     face = "Segoe UI";
-    height = 12;
+    height = system.messageFontHeight;
     return true;
   }
   std::string UiLanguage() override { return system.uiLanguage; }

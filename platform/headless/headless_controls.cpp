@@ -3,6 +3,7 @@
 // limit, list boxes, hotkey controls, drops, and a person's input into
 // them (clicks, typing, pasting, selections, dialog keys).
 #include <algorithm>
+#include <cstring>
 
 #include "base/text.h"
 #include "platform/headless/headless.h"
@@ -99,6 +100,27 @@ Handle HeadlessPlatform::CreateFont(const std::string& face, int height, int) {
   const Handle h = system.nextHandle++;
   system.fonts[h] = {face, height};
   return h;
+}
+
+Point HeadlessPlatform::TextExtent(Handle font, const std::string& text) {
+  auto it = system.fonts.find(font);
+  const std::string face = it == system.fonts.end() ? "System" : it->second.first;
+  const int height = it == system.fonts.end() ? 16 : it->second.second;
+  const bool mono = face == "ＭＳ ゴシック" || face == "ＭＳ 明朝";
+  // In 1/20 of the height, Segoe UI's widest of each kind rounded up.
+  auto twentieths = [mono](char32_t c) {
+    const bool half = c < 0x80 || (c >= 0xFF61 && c <= 0xFF9F);  // ASCII, half-width katakana
+    if (mono || !half) return half ? 10 : 20;
+    if (c == 'M' || c == 'W' || c == 'm' || c == '%' || c == '@') return 20;
+    if (c == 'w') return 16;
+    if (c >= 'A' && c <= 'Z') return 16;
+    if (std::strchr("ijlrtfI!.,:;'|() []", static_cast<int>(c))) return 8;
+    return 12;  // other lowercase letters, digits and signs
+  };
+  const std::u16string units = Utf8ToUtf16(text);
+  int total = 0;
+  for (char16_t u : units) total += twentieths(u);
+  return Point{(total * height + 19) / 20, height};
 }
 
 void HeadlessPlatform::SetClientSize(Handle wnd, int width, int height) {

@@ -155,6 +155,7 @@ class Win32Platform : public Platform, public Win32Jobs, public Win32Menus, publ
   void SetFont(Handle wnd, Handle font) override;
   Handle CreateFont(const std::string& face, int height, int charset) override;
   void DestroyFont(Handle font) override;
+  Point TextExtent(Handle font, const std::string& text) override;
   bool FontInstalled(const std::string& face) override;
   bool MessageFont(std::string& face, int& height) override;
   std::string UiLanguage() override;

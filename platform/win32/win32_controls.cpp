@@ -190,6 +190,19 @@ Handle Win32Platform::CreateFont(const std::string& face, int height, int charse
 
 void Win32Platform::DestroyFont(Handle font) { DeleteObject(reinterpret_cast<HGDIOBJ>(font)); }
 
+Point Win32Platform::TextExtent(Handle font, const std::string& text) {
+  // GetTextExtentPoint32W gives the advance of the line as the control
+  // draws it; without a DC or the font's selection it answers nothing.
+  const ScopedGetDC screen(nullptr);
+  if (!screen.Get()) return Point{};
+  const HGDIOBJ shown = font ? reinterpret_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
+  const ScopedSelect selected(screen.Get(), shown);
+  const std::wstring wide = Wide(text.empty() ? std::string("Ag") : text);
+  SIZE size{};
+  if (!GetTextExtentPoint32W(screen.Get(), wide.c_str(), static_cast<int>(wide.size()), &size)) return Point{};
+  return Point{text.empty() ? 0 : size.cx, size.cy};
+}
+
 namespace {
 // EnumFontFamiliesExW runs it once per style of the family; one is enough.
 int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
