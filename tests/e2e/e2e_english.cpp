@@ -81,3 +81,70 @@ TEST_F(English, TheSettingGivesJapaneseUnderEnglish) {
   EXPECT_EQ(WindowText(editor), L"メニュー項目設定");
   EXPECT_TRUE(CancelAndClose(v, editor));
 }
+
+namespace {
+
+// Every label, check box and button of the window shows its text whole,
+// measured with the message font at the window's DPI, as the program makes
+// it (a font handle does not cross into this process).
+void ExpectTextsWhole(HWND window, const LOGFONTW& messageFont) {
+  HDC dc = GetDC(window);
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  LOGFONTW shown = messageFont;
+  shown.lfHeight = -MulDiv(std::abs(messageFont.lfHeight), dpi, 96);
+  shown.lfWeight = FW_NORMAL;
+  const HFONT font = CreateFontIndirectW(&shown);
+  const HGDIOBJ old = SelectObject(dc, font);
+  for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t cls[16] = {};
+    GetClassNameW(c, cls, 16);
+    const std::wstring text = WindowText(c);
+    const bool button = lstrcmpiW(cls, L"Button") == 0, label = lstrcmpiW(cls, L"Static") == 0;
+    if (text.empty() || !IsWindowVisible(c) || !(button || label)) continue;
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const LONG style = GetWindowLongW(c, GWL_STYLE) & 0x0F;
+    const int edges = !button ? 0 : (style == BS_CHECKBOX || style == BS_AUTOCHECKBOX) ? 18 : 2;
+    RECT r;
+    GetClientRect(c, &r);
+    EXPECT_GE(r.right, size.cx + MulDiv(edges, dpi, 96)) << Cp932(text);
+    EXPECT_GE(r.bottom, size.cy) << Cp932(text);
+  }
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(window, dc);
+}
+
+}  // namespace
+
+// The message font at 1.5 and 2 times its size, as a person sets a larger
+// text size: the editor and its other settings show every text whole.
+TEST_F(English, AtALargerTextSizeEveryTextShowsWhole) {
+  NONCLIENTMETRICSW saved{};
+  saved.cbSize = sizeof saved;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof saved, &saved, 0));
+  struct Restore {
+    NONCLIENTMETRICSW metrics;
+    ~Restore() { SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics, SPIF_UPDATEINIFILE); }
+  } restore{saved};
+  for (int percent : {150, 200}) {
+    NONCLIENTMETRICSW larger = saved;
+    larger.lfMessageFont.lfHeight = MulDiv(saved.lfMessageFont.lfHeight, percent, 100);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof larger, &larger, SPIF_UPDATEINIFILE));
+    Vorlex v(folder);
+    StartWithItems(v);
+    HWND editor = OpenEditor(v);
+    ASSERT_NE(editor, nullptr);
+    {
+      SCOPED_TRACE(percent);
+      ExpectTextsWhole(editor, larger.lfMessageFont);
+      ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"More settings...")));
+      HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 5000, true);
+      ASSERT_NE(etc, nullptr);
+      ExpectTextsWhole(etc, larger.lfMessageFont);
+      ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"Close")));
+      ASSERT_TRUE(WaitHidden(etc));
+    }
+    EXPECT_TRUE(CancelAndClose(v, editor));
+  }
+}
