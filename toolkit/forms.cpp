@@ -161,9 +161,13 @@ Point FitAmong(const std::vector<TControl*>& kids, const std::function<int(TCont
           Rect& q = box(o);
           int& oStart = across ? q.left : q.top;
           int& oSize = across ? q.width : q.height;
+          // Across its edge: a frame around it, or a text field, which
+          // stretches (a field keeps its end where the row's others go).
+          const bool beside = across ? q.top < r.top + r.height && r.top < q.top + q.height
+                                     : q.left < r.left + r.width && r.left < q.left + q.width;
           if (oStart >= edge)
             oStart += more;
-          else if (oStart + oSize > edge)
+          else if (oStart + oSize > edge && (beside || (across && dynamic_cast<TEdit*>(o))))
             oSize += more;
         }
       }

@@ -112,8 +112,8 @@ class TForm : public TComponent, public WindowProc {
   void Realign();
   // Sizes each control to show its text whole in the form's font at this
   // DPI, from the description: a control too small for its text grows,
-  // what stands to its right (below) moves on by as much, what spans its
-  // edge stretches, and the form grows with them. Controls whose text fits
+  // what stands to its right (below) moves on by as much, a frame around
+  // it stretches, and the form grows with them. Controls whose text fits
   // keep their described places and sizes exactly.
   void FitToText();
   // Fits anew, as a control's text changed, and shows the result.

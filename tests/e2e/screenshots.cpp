@@ -170,6 +170,35 @@ bool MenusAndDialogs(const std::wstring& out, DWORD dpi) {
   return ok;
 }
 
+// The editor and its other settings with the message font at twice its
+// size, as a person sets a larger text size ("editor-font200.bmp").
+bool AtLargerText(const std::wstring& out) {
+  NONCLIENTMETRICSW saved{};
+  saved.cbSize = sizeof saved;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof saved, &saved, 0)) return false;
+  NONCLIENTMETRICSW larger = saved;
+  larger.lfMessageFont.lfHeight *= 2;
+  SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof larger, &larger, SPIF_UPDATEINIFILE);
+  SetWineDpi(96);
+  const std::wstring folder = NewFolder(L"screenshots-font200");
+  WriteBytes(folder + L"\\Vorlex.ini", Items(folder));
+  Vorlex v(folder);
+  bool ok = v.Start() && v.WaitReady() && ChooseCommand(v, "MI_Set");
+  HWND editor = ok ? WaitWindowOf(v.Pid(), L"TForm_Set", 10000, true) : nullptr;
+  ok = editor && Shoot(editor, out + L"\\editor-font200.bmp");
+  if (ok && ClickWindow(ChildWithText(editor, Say(L"その他の設定", L"More settings...")))) {
+    HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 10000, true);
+    ok = etc && Shoot(etc, out + L"\\other-settings-font200.bmp");
+    if (etc) ClickWindow(ChildWithText(etc, Say(L"閉じる", L"Close")));
+    if (etc) WaitHidden(etc);
+  }
+  if (editor) ClickWindow(ChildWithText(editor, L"Cancel"));
+  if (editor) WaitHidden(editor);
+  v.Close();
+  SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof saved, &saved, SPIF_UPDATEINIFILE);
+  return ok;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -184,6 +213,7 @@ int wmain(int argc, wchar_t** argv) {
     ok = MenusAndDialogs(out, dpi) && ok;
     ok = TimeWindow(out, dpi) && ok;
   }
+  if (english) ok = AtLargerText(out) && ok;  // the Japanese windows keep their own font
   SetWineDpi(96);
   std::fprintf(stderr, ok ? "screenshots written\n" : "some screenshots failed\n");
   return ok ? 0 : 1;
