@@ -72,18 +72,18 @@ JobSpec IconJob(const std::string& path, std::function<void()> work, std::functi
   return job;
 }
 
-JobId JobQueue::Add(JobSpec spec) {
+JobId JobQueue::Add(JobSpec asked) {
   Queued job;
   job.id = ++last_;
-  job.place = PlaceOf(spec.path);
-  job.spec = std::move(spec);
+  job.place = PlaceOf(asked.path);
+  job.asked = std::move(asked);
   waiting_.push_back(std::move(job));
   return last_;
 }
 
 bool JobQueue::Take(Queued& job, std::vector<JobId>& dropped) {
   for (auto it = waiting_.begin(); it != waiting_.end();) {
-    if (it->spec.held && it->spec.holder.expired()) {
+    if (it->asked.held && it->asked.holder.expired()) {
       dropped.push_back(it->id);
       it = waiting_.erase(it);
     } else {
@@ -94,7 +94,7 @@ bool JobQueue::Take(Queued& job, std::vector<JobId>& dropped) {
   const int iconsRunning = static_cast<int>(iconPlaces_.size());
   for (Lane lane : {Lane::Listing, Lane::Start, Lane::Check, Lane::Icon}) {
     for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
-      if (it->spec.lane != lane) continue;
+      if (it->asked.lane != lane) continue;
       if (lane == Lane::Icon && (iconsRunning >= kIconThreads ||
                                  std::find(iconPlaces_.begin(), iconPlaces_.end(), it->place) != iconPlaces_.end()))
         continue;
@@ -110,7 +110,7 @@ bool JobQueue::Take(Queued& job, std::vector<JobId>& dropped) {
 
 void JobQueue::Finished(const Queued& job) {
   --running_;
-  if (job.spec.lane != Lane::Icon) return;
+  if (job.asked.lane != Lane::Icon) return;
   auto it = std::find(iconPlaces_.begin(), iconPlaces_.end(), job.place);
   if (it != iconPlaces_.end()) iconPlaces_.erase(it);
 }

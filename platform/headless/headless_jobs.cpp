@@ -18,10 +18,10 @@ void HeadlessJobs::ShareLookUp(const std::string& path) {
   }
 }
 
-JobId HeadlessJobs::RunAside(JobSpec spec) {
-  AsideJob job = CarryingFailure(std::move(spec.work), std::move(spec.done));
-  spec.work = std::move(job.work);
-  const JobId id = jobQueue_.Add(std::move(spec));
+JobId HeadlessJobs::RunAside(JobSpec asked) {
+  AsideJob job = CarryingFailure(std::move(asked.work), std::move(asked.done));
+  asked.work = std::move(job.work);
+  const JobId id = jobQueue_.Add(std::move(asked));
   answers_[id] = std::move(job.done);
   Dispatch();
   return id;
@@ -36,7 +36,7 @@ void HeadlessJobs::Dispatch() {
     // before the UI thread looks again.
     aside_ = true;
     asideMs_ = 0;
-    job.spec.work();  // carries its own failure to its answer
+    job.asked.work();  // carries its own failure to its answer
     aside_ = false;
     auto finish = [this, job] {
       jobQueue_.Finished(job);

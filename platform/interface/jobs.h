@@ -87,10 +87,10 @@ class JobQueue {
   static constexpr int kIconThreads = 3;  // of them, looking up icons at once
   struct Queued {
     JobId id = 0;
-    JobSpec spec;
+    JobSpec asked;
     std::string place;
   };
-  JobId Add(JobSpec spec);
+  JobId Add(JobSpec asked);
   // The job a free thread takes now: the first of the first lane whose
   // turn it is, an icon only while fewer than kIconThreads icons run and
   // none of its place. False when none may start. Jobs whose holder is gone

@@ -59,7 +59,7 @@ void JobThreads::Work(std::shared_ptr<JobThreads> self) {
       for (JobId id : dropped) PostMessageW(self->answerWnd, Win32Jobs::kAnswerMessage, id, 1);  // dropped unbegun
     }
     if (found) {
-      job.spec.work();  // carries its own failure to its answer
+      job.asked.work();  // carries its own failure to its answer
       std::lock_guard<std::mutex> held(self->lock);
       if (self->stop) {
         SetEvent(self->wake.Get());
@@ -99,7 +99,7 @@ Win32Jobs::~Win32Jobs() {
   SetEvent(threads_->wake.Get());
 }
 
-JobId Win32Jobs::RunAside(JobSpec spec) {
+JobId Win32Jobs::RunAside(JobSpec asked) {
   if (!answers_.window) {
     WindowSpec desc;
     desc.kind = WindowKind::Utility;
@@ -107,11 +107,11 @@ JobId Win32Jobs::RunAside(JobSpec spec) {
     host_.CreateWindow(desc, &answers_);
   }
   // The answer runs in the hidden window's WndProc, inside its boundary.
-  AsideJob job = CarryingFailure(std::move(spec.work), std::move(spec.done));
-  spec.work = std::move(job.work);
+  AsideJob job = CarryingFailure(std::move(asked.work), std::move(asked.done));
+  asked.work = std::move(job.work);
   std::lock_guard<std::mutex> held(threads_->lock);
   threads_->answerWnd = H(answers_.window);
-  const JobId id = threads_->queue.Add(std::move(spec));
+  const JobId id = threads_->queue.Add(std::move(asked));
   pending_[id] = std::move(job.done);
   threads_->MoreThreadsIfNeeded();
   SetEvent(threads_->wake.Get());
