@@ -110,8 +110,9 @@ class TForm : public TComponent, public WindowProc {
   void CreateControls(TPanel* parent);
   // Places the aligned panels in the client area, then every control.
   void Realign();
-  // Sizes each control to show its text whole in the form's font at this
-  // DPI, from the description: a control too small for its text grows,
+  // Sizes each control of a window shown in the message font (English) to
+  // show its text whole at this DPI, from the description: a control too
+  // small for its text grows,
   // what stands to its right (below) moves on by as much, a frame around
   // it stretches, and the form grows with them. Controls whose text fits
   // keep their described places and sizes exactly.

@@ -342,7 +342,7 @@ class HeadlessPlatform : public Platform,
   // Widths no smaller than Windows draws them: ＭＳ ゴシック and ＭＳ 明朝 as
   // the monospace fonts they are (a half-width character half the height,
   // a full-width one the height); any other face with each character at
-  // least as wide as Segoe UI's widest of its kind.
+  // least as wide as Segoe UI's widest of its kind, its line as tall.
   Point TextExtent(Handle font, const std::string& text) override;
   bool FontInstalled(const std::string& face) override { return !system.missingFonts.count(face); }
   bool MessageFont(std::string& face, int& height) override {

@@ -120,7 +120,9 @@ Point HeadlessPlatform::TextExtent(Handle font, const std::string& text) {
   const std::u16string units = Utf8ToUtf16(text);
   int total = 0;
   for (char16_t u : units) total += twentieths(u);
-  return Point{(total * height + 19) / 20, height};
+  // A line: the height itself in the monospace fonts, and Segoe UI's
+  // ascent and descent, a third more than its height, in any other.
+  return Point{(total * height + 19) / 20, mono ? height : (height * 4 + 2) / 3};
 }
 
 void HeadlessPlatform::SetClientSize(Handle wnd, int width, int height) {
