@@ -141,6 +141,7 @@ void TControl::SetCaption(const std::string& caption) {
   if (!handle_) return;
   Application->P.SetWindowText(handle_, caption);
   // A text longer than the control shows is fitted anew, the form with it.
+  if (!form_->FitsToText()) return;
   const Point need = TextNeed(Application->P, form_->FontHandle());
   const Rect shown = Desc().bounds;
   if (need.x > shown.width || need.y > shown.height) form_->Refit();

@@ -186,10 +186,7 @@ void TForm::FitToText() {
     for (TControl* c : controls) c->design_ = c->bounds_;
   }
   for (TControl* c : controls) c->fitted_ = c->design_;
-  // A window in its own fonts (the Japanese ones) keeps its description
-  // exactly: its texts were laid out for those fonts. One in the system's
-  // message font (English) is laid out from its texts.
-  if (!(Font.Height > 0 && CurrentLanguage() == Language::English)) return;
+  if (!FitsToText()) return;
   // The least size in 96-DPI pixels that shows at least `device` pixels
   // from `start` at this DPI (a control is shown by its edges): the text
   // never cut, and never a pixel too many.
@@ -245,7 +242,10 @@ void TForm::FitToText() {
   growth_ = growth;
 }
 
+bool TForm::FitsToText() const { return Font.Height > 0 && CurrentLanguage() == Language::English; }
+
 void TForm::Refit() {
+  if (!FitsToText()) return;
   FitToText();
   SetClientSize(clientWidth_, clientHeight_);
 }

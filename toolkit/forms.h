@@ -117,6 +117,11 @@ class TForm : public TComponent, public WindowProc {
   // it stretches, and the form grows with them. Controls whose text fits
   // keep their described places and sizes exactly.
   void FitToText();
+  // Whether the form is fitted to its texts: a window in its own fonts (the
+  // Japanese ones) keeps its description exactly, its texts laid out for
+  // those fonts; one in the system's message font (English) is laid out
+  // from its texts.
+  bool FitsToText() const;
   // Fits anew, as a control's text changed, and shows the result.
   void Refit();
   // Scales everything for the DPI; the window takes the rectangle Windows

@@ -118,7 +118,8 @@ void ExpectTextsWhole(HWND window, const LOGFONTW& messageFont) {
 }  // namespace
 
 // The message font at 1.5 and 2 times its size, as a person sets a larger
-// text size: the editor and its other settings show every text whole.
+// text size: the editor, its other settings, the time window (its options
+// shown) and the version box show every text whole.
 TEST_F(English, AtALargerTextSizeEveryTextShowsWhole) {
   NONCLIENTMETRICSW saved{};
   saved.cbSize = sizeof saved;
@@ -144,7 +145,19 @@ TEST_F(English, AtALargerTextSizeEveryTextShowsWhole) {
       ExpectTextsWhole(etc, larger.lfMessageFont);
       ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"Close")));
       ASSERT_TRUE(WaitHidden(etc));
+      ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Cancel")));
+      ASSERT_TRUE(WaitHidden(editor));
+      HWND time = OpenTimeWindow(v);
+      ASSERT_NE(time, nullptr);
+      ASSERT_TRUE(ClickWindow(ChildWithText(time, L"Options")));
+      ASSERT_TRUE(WaitUntil([&] { return ChildWithText(time, L"Write a log file") != nullptr; }, 5000));
+      ExpectTextsWhole(time, larger.lfMessageFont);
+      ASSERT_TRUE(ClickWindow(ChildWithText(time, L"Cancel")));
+      ASSERT_TRUE(ChooseCommand(v, "MI_About"));
+      HWND about = WaitWindowOf(v.Pid(), L"TForm_About", 10000, true);
+      ASSERT_NE(about, nullptr);
+      ExpectTextsWhole(about, larger.lfMessageFont);
     }
-    EXPECT_TRUE(CancelAndClose(v, editor));
+    EXPECT_EQ(v.Close(), 0u);
   }
 }
