@@ -29,6 +29,8 @@ constexpr std::uint32_t kWmSettingsFolderChanged = 0x8002;
 // How long the notices must pause before the file is read: an editor that
 // saves in two steps has finished by then.
 constexpr std::uint32_t kSettingsSettleMs = 500;
+// A command line is carried out (WM_APP + 3).
+constexpr std::uint32_t kWmRunCommand = 0x8003;
 }  // namespace
 
 TForm_Main::TForm_Main(TComponent* owner) : TForm(owner, kMainFormClass, kMainFormCaption) {
@@ -127,6 +129,65 @@ void TForm_Main::HotKeySet() {
   CreateMI_Exe();
   Form_Time->FormTimeIniSave_StartTime();
   Application->P.shell().WatchFolder(IniFileName.Folder(), GetHandle(), kWmSettingsFolderChanged);
+}
+
+std::string CommandText(const std::vector<std::string>& args) {
+  std::string text;
+  for (const std::string& arg : args) text += (text.empty() ? "" : "\n") + arg;
+  return text;
+}
+
+std::vector<std::string> CommandArgs(const std::string& text) {
+  std::vector<std::string> args;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    args.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return args;
+}
+
+void TForm_Main::PopupLaunchMenu() {
+  // At the mouse cursor, as the menu's hotkey pops it up.
+  const Point cursor = Application->P.GetCursorPos();
+  TI_MainClick(this);
+  TI_Main->PopupAt(TMouseButton::mbLeft, cursor);
+}
+
+void TForm_Main::RunCommandLater(std::vector<std::string> args) {
+  command_ = std::move(args);
+  Application->P.PostMessage(GetHandle(), kWmRunCommand, 0, 0);
+}
+
+void TForm_Main::RunCommand(const std::vector<std::string>& args) {
+  if (args.empty()) return;
+  // "/menu" or "-menu", in any case.
+  std::string command = FoldCase(args[0]);
+  if (!command.empty() && command[0] == '-') command[0] = '/';
+  std::string rest;
+  for (std::size_t i = 1; i < args.size(); ++i) rest += (i > 1 ? " " : "") + args[i];
+  if (command == "/MENU" && rest.empty()) {
+    PopupLaunchMenu();
+  } else if (command == "/EDIT" && rest.empty()) {
+    MI_SetClick(this);
+  } else if (command == "/EXIT" && rest.empty()) {
+    MI_CloseClick(this);
+  } else if (command == "/RUN" && !rest.empty()) {
+    // The item by its name, else by its number in the settings file.
+    int index = -1;
+    for (int i = 0; i < ExeList->Count() && index < 0; ++i)
+      if (ExeList->Items(i)->Name == rest) index = i;
+    std::int32_t number = -1;
+    if (index < 0 && ParseInt32(rest, number) && number >= 0 && number < ExeList->Count()) index = number;
+    if (index < 0 || ExeList->Items(index)->Exe.empty()) {
+      Application->MessageBox(Format(Tr(kMsgNoSuchItem), rest));
+      return;
+    }
+    ExecItem(index);
+  } else {
+    Application->MessageBox(Format(Tr(kMsgUnknownCommand), CommandText(args)));
+  }
 }
 
 void TForm_Main::ReloadChangedSettings() {
@@ -330,6 +391,12 @@ std::intptr_t TForm_Main::WndProc(std::uint32_t msg, std::uintptr_t wParam, std:
     case kWmMenuIcon:
       MenuIconCame(wParam);
       return 0;
+    case kWmCopyData:
+      RunCommandLater(CommandArgs(reinterpret_cast<const CopiedText*>(lParam)->text));
+      return 1;  // taken: the second copy ends
+    case kWmRunCommand:
+      RunCommand(std::exchange(command_, {}));
+      return 0;
     case kWmSettingsFolderChanged:
       settingsCheck_->SetEnabled(false);  // counted from the last notice
       settingsCheck_->SetEnabled(true);
@@ -342,9 +409,7 @@ std::intptr_t TForm_Main::WndProc(std::uint32_t msg, std::uintptr_t wParam, std:
 void TForm_Main::WMHotKey(std::uintptr_t wParam) {
   Platform& P = Application->P;
   if (wParam == static_cast<std::uintptr_t>(MenuHotKeyItem.Atom)) {
-    const Point cursor = P.GetCursorPos();
-    TI_MainClick(this);
-    TI_Main->PopupAt(TMouseButton::mbLeft, cursor);
+    PopupLaunchMenu();
     return;
   }
   for (int i = 0; i < ExeList->Count(); ++i) {

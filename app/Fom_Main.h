@@ -87,10 +87,27 @@ class TForm_Main : public TForm {
   // have paused, a change another program made is read, and the items,
   // hotkeys and menus follow it; while the editor is open its Ok asks.
   void ReloadChangedSettings();
+
+ public:
+  // The command line's switches (/menu, /edit, /run NAME, /exit), of this
+  // start or carried from a second one: carried out as a message of their
+  // own, once the message that brought them (a second copy's, which waits
+  // for its answer) has been answered.
+  void RunCommandLater(std::vector<std::string> args);
+
+ private:
+  void RunCommand(const std::vector<std::string>& args);
+  void PopupLaunchMenu();
+  std::vector<std::string> command_;
   TTimer* settingsCheck_ = nullptr;
   std::string unreadable_;  // the last failure to read the changed file, said once
 };
 
 extern TForm_Main* Form_Main;
+
+// A command line as one text a second start hands to the running copy
+// (its arguments, a line each), and back.
+std::string CommandText(const std::vector<std::string>& args);
+std::vector<std::string> CommandArgs(const std::string& text);
 
 }  // namespace vx

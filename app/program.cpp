@@ -28,8 +28,15 @@ void VorlexProgram::NotifyRunningCopy() {
 int VorlexProgram::Start() {
   // The guard comes first: a second copy creates nothing, not even the
   // application's window.
+  const std::vector<std::string> args = P.CommandLine();
   if (!P.CreateSingleInstanceMutex(kMutexName)) {
-    NotifyRunningCopy();
+    // A command goes to the running copy, which carries it out; a plain
+    // second start brings it forward.
+    const Handle running = P.FindWindow(kMainFormClass, kMainFormCaption);
+    if (args.empty() || !running)
+      NotifyRunningCopy();
+    else
+      P.SendToWindow(running, CommandText(args));
     return 0;
   }
   SetCorePlatform(&P);
@@ -52,6 +59,7 @@ int VorlexProgram::Start() {
     app->CreateForm(Form_SetEtc);
     app->CreateForm(Form_Time);
     Form_Main->HotKeySet();
+    if (!args.empty()) Form_Main->RunCommandLater(args);  // once the loop runs
   } catch (const std::exception& e) {
     if (Application)
       Application->ShowException(e);

@@ -70,6 +70,9 @@ const TextEntry kTextTable[] = {
     {"その他の設定", "More settings...", kOpensWindow},
     {"Ok", "OK"},
     {"新規", "New item"},
+    {"コマンドライン「%s」は使えません。\r\n/menu、/edit、/run 項目名、/exit のいずれかを指定してください。",
+     "Vorlex does not take the command line \"%s\".\r\nUse /menu, /edit, /run NAME or /exit."},
+    {"「%s」という項目はありません。", "There is no item named \"%s\"."},
     {"メニュー項目設定を開いている間に、設定ファイルが別のプログラムで変更されました。\r\n"
      "この画面の内容で上書きしますか？\r\n(「いいえ」を選ぶと、ファイルの内容を読み込みます)",
      "Another program changed the settings file while the items were being edited.\r\n"

@@ -53,6 +53,10 @@ inline constexpr char kMsgOneFileOnly[] = "ドロップできるファイルは�
 inline constexpr char kMsgPathTooLong[] =
     "%s に入るのは 254 バイトまでです。\r\nこのパスは %d バイトあるため、使えません。";
 inline constexpr char kNewItemName[] = "新規";
+// The command line: a switch Vorlex does not take, and an item not there.
+inline constexpr char kMsgUnknownCommand[] =
+    "コマンドライン「%s」は使えません。\r\n/menu、/edit、/run 項目名、/exit のいずれかを指定してください。";
+inline constexpr char kMsgNoSuchItem[] = "「%s」という項目はありません。";
 // The editor's Ok, when another program changed the settings file while
 // the editor was open: Yes saves the editor's, No loads the file's.
 inline constexpr char kMsgChangedWhileEditing[] =

@@ -52,6 +52,14 @@ class Platform {
   // handle is held until exit.
   virtual bool CreateSingleInstanceMutex(const std::string& name) = 0;
   virtual void ExitProcess(int code) = 0;
+  // The arguments the program was started with, after its own path.
+  virtual std::vector<std::string> CommandLine() = 0;
+  // Hands `text` to a window of another process (WM_COPYDATA), letting
+  // that process take the foreground first, as this one may give it away;
+  // the window's WndProc gets kWmCopyData with a CopiedText. False when it
+  // was refused (a window of higher integrity refuses it, as UIPI does) or
+  // not answered within five seconds.
+  virtual bool SendToWindow(Handle wnd, const std::string& text) = 0;
 
   // Windows and messages.
   virtual Handle CreateWindow(const WindowSpec& desc, WindowProc* proc) = 0;

@@ -345,4 +345,48 @@ TEST(Program, AHandWrittenFileKeepsEveryForeignByte) {
             "Dir=\"\"\r\n");
 }
 
+// The command line, carried by a second start to the running copy, or taken
+// by a first start once it is up: each switch does what its command does;
+// an unknown one or a missing item is told once.
+TEST(Program, TheCommandLineDrivesTheRunningCopy) {
+  Desktop first;
+  PumpResult last = PumpResult::Idle;
+  const struct {
+    std::vector<std::string> args;
+    std::function<bool()> done;
+  } cases[] = {
+      {{"/run", "Shell"}, [&] { return first.p.launches.size() == 2; }},
+      {{"/menu"}, [] { return true; }},
+      {{"/edit"}, [] { return Form_Set->Visible(); }},
+      {{"/run", "0"}, [] { return true; }},
+      {{"/run", "Missing"}, [] { return true; }},
+      {{"/frobnicate"}, [] { return true; }},
+      {{"-EXIT"}, [&] { return last == PumpResult::Quit; }},
+  };
+  first.WriteIni(kTwoItems);
+  first.p.args = {"/run", "Editor"};  // a first start with a command
+  ASSERT_EQ(first.Start(), -1);
+  first.p.onPopup = [](const HeadlessPlatform::Popup&) { return -1; };
+  first.p.PumpMessage(false);
+  ASSERT_EQ(first.p.launches.size(), 1u);
+  EXPECT_EQ(first.p.launches[0].file, "notepad.exe");
+  for (const auto& c : cases) {
+    HeadlessPlatform secondP(first.system(), first.p.exePath);
+    secondP.args = c.args;
+    VorlexProgram second(secondP);
+    EXPECT_EQ(second.Start(), 0) << c.args[0];
+    while ((last = first.p.PumpMessage(false)) == PumpResult::Dispatched) {
+    }
+    EXPECT_TRUE(c.done()) << c.args[0];
+  }
+  ASSERT_EQ(first.p.launches.size(), 3u);
+  EXPECT_EQ(first.p.launches[1].file, "cmd.exe");
+  EXPECT_EQ(first.p.launches[2].file, "notepad.exe");
+  EXPECT_EQ(first.p.popups.size(), 1u);
+  ASSERT_EQ(first.p.messageBoxes.size(), 2u);
+  EXPECT_EQ(first.p.messageBoxes[0].text, Format(Tr(kMsgNoSuchItem), "Missing"));
+  EXPECT_EQ(first.p.messageBoxes[1].text, Format(Tr(kMsgUnknownCommand), "/frobnicate"));
+  EXPECT_EQ(first.Close(), 0);
+}
+
 }  // namespace vx::test

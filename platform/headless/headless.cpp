@@ -251,6 +251,13 @@ void HeadlessPlatform::Sleep(std::uint32_t ms) {
 
 HeadlessPlatform::~HeadlessPlatform() = default;
 
+bool HeadlessPlatform::SendToWindow(Handle wnd, const std::string& text) {
+  const HeadlessSystem::Window* w = system.FindWindowRecord(wnd);
+  if (!w || !w->process) return false;
+  CopiedText copied{text};
+  return w->process->SendMessage(wnd, kWmCopyData, 0, reinterpret_cast<std::intptr_t>(&copied)) != 0;
+}
+
 void HeadlessPlatform::SleepWhile(std::uint32_t ms, const std::function<bool()>& waiting) {
   const std::uint64_t until = tick + ms;
   while (waiting() && !scheduled_.empty() && scheduled_.begin()->first <= until) RunNextScheduled();

@@ -308,6 +308,9 @@ class HeadlessPlatform : public Platform,
   bool IsWow64() override { return wow64; }
   bool CreateSingleInstanceMutex(const std::string& name) override;
   void ExitProcess(int code) override { exitCode = code; }
+  std::vector<std::string> args;  // the command line after the program's path
+  std::vector<std::string> CommandLine() override { return args; }
+  bool SendToWindow(Handle wnd, const std::string& text) override;
 
   Handle CreateWindow(const WindowSpec& desc, WindowProc* proc) override;
   void DestroyWindow(Handle wnd) override;

@@ -45,6 +45,13 @@ enum : std::uint32_t {
   kWmMButtonDown = 0x0207,
   kWmMButtonUp = 0x0208,
   kWmMButtonDblClk = 0x0209,
+  kWmCopyData = 0x004A,  // lParam: the CopiedText, as the backend hands it on
+};
+
+// A text another process handed to a window (Platform::SendToWindow): what
+// WM_COPYDATA carries, as the receiving window's WndProc gets it.
+struct CopiedText {
+  std::string text;
 };
 
 // Virtual-key codes used by the program.

@@ -124,6 +124,8 @@ class Win32Platform : public Platform, public Win32Jobs, public Win32Menus, publ
   bool IsWow64() override;
   bool CreateSingleInstanceMutex(const std::string& name) override;
   void ExitProcess(int code) override;
+  std::vector<std::string> CommandLine() override;
+  bool SendToWindow(Handle wnd, const std::string& text) override;
 
   Handle CreateWindow(const WindowSpec& desc, WindowProc* proc) override;
   void DestroyWindow(Handle wnd) override;

@@ -53,8 +53,19 @@ void ThrowLastError(const char* function, DWORD error) {
 
 namespace {
 
+// WM_COPYDATA's kind for a text of Vorlex's (SendToWindow).
+constexpr ULONG_PTR kCopiedTextKind = 0x56780001;
+
 LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   if (ShownMenuMessage(msg, w, l)) return TRUE;
+  if (msg == WM_COPYDATA) {
+    // Only Vorlex's own kind, as text; the data is valid for this call alone.
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
+    auto* proc = reinterpret_cast<WindowProc*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!data || data->dwData != kCopiedTextKind || !proc) return FALSE;
+    CopiedText copied{std::string(static_cast<const char*>(data->lpData), data->cbData)};
+    return proc->Dispatch(kWmCopyData, w, reinterpret_cast<LPARAM>(&copied));
+  }
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
@@ -76,6 +87,29 @@ Win32Platform::Win32Platform()
 }
 
 Win32Platform::~Win32Platform() = default;
+
+std::vector<std::string> Win32Platform::CommandLine() {
+  int count = 0;
+  LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> out;
+  if (!args) return out;
+  for (int i = 1; i < count; ++i) out.push_back(Narrow(args[i]));
+  LocalFree(args);
+  return out;
+}
+
+bool Win32Platform::SendToWindow(Handle wnd, const std::string& text) {
+  // This process was just started by the person, so it may hand the right
+  // to take the foreground to the running copy, whose menu or editor then
+  // comes to the front.
+  DWORD pid = 0;
+  if (GetWindowThreadProcessId(H(wnd), &pid)) AllowSetForegroundWindow(pid);
+  COPYDATASTRUCT data{kCopiedTextKind, static_cast<DWORD>(text.size()), const_cast<char*>(text.data())};
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutW(H(wnd), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000,
+                             &answer) != 0 &&
+         answer != 0;
+}
 
 FilePath Win32Platform::ExePath() {
   std::wstring buf(32768, L'\0');

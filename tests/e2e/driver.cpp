@@ -226,8 +226,8 @@ Vorlex::~Vorlex() {
   }
 }
 
-bool Vorlex::Start(const std::wstring& workingFolder) {
-  std::wstring cmd = L"\"" + Path(L"Vorlex.exe") + L"\"";
+bool Vorlex::Start(const std::wstring& workingFolder, const std::wstring& args) {
+  std::wstring cmd = L"\"" + Path(L"Vorlex.exe") + L"\"" + (args.empty() ? L"" : L" " + args);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   const std::wstring& cwd = workingFolder.empty() ? folder_ : workingFolder;

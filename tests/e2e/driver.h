@@ -65,8 +65,9 @@ class Vorlex {
   Vorlex(const Vorlex&) = delete;
   Vorlex& operator=(const Vorlex&) = delete;
 
-  // Starts the copy with its own folder as its working folder, or another.
-  bool Start(const std::wstring& workingFolder = L"");
+  // Starts the copy with its own folder as its working folder, or another,
+  // and `args` after its path on the command line.
+  bool Start(const std::wstring& workingFolder = L"", const std::wstring& args = L"");
   // Waits until start-up is done and the message loop waits for input.
   bool WaitReady(DWORD ms = 20000);
   // The exit code, or STILL_ACTIVE after `ms` milliseconds.

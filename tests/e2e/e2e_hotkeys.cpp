@@ -58,3 +58,28 @@ TEST_F(E2E, AnItemAddedByHandWhileRunningStartsByItsHotkeyAndStays) {
   EXPECT_NE(ReadBytes(Ini()).find("Count=4\r\n"), std::string::npos);
   EXPECT_NE(ReadBytes(Ini()).find("[3]\r\nName=\"D\""), std::string::npos);
 }
+
+// A second start with a command line hands it to the running copy and ends
+// with 0: "/run NAME" starts that item there, "/menu" pops the launch menu
+// up at the cursor.
+TEST_F(E2E, TheCommandLineOfASecondStartDrivesTheRunningCopy) {
+  Vorlex v(folder);
+  StartWithItems(v);
+  Vorlex run(folder);
+  ASSERT_TRUE(run.Start(L"", L"/run \"" + Utf16(kItemNames[0]) + L"\""));
+  EXPECT_EQ(run.WaitExit(), 0u);
+  EXPECT_TRUE(WaitFile(folder + L"\\work\\a.txt", 15000));
+  const int x = GetSystemMetrics(SM_CXSCREEN) / 3, y = GetSystemMetrics(SM_CYSCREEN) / 3;
+  SetCursorPos(x, y);
+  Vorlex menu(folder);
+  ASSERT_TRUE(menu.Start(L"", L"/menu"));
+  EXPECT_EQ(menu.WaitExit(), 0u);
+  HWND shown = WaitMenuReady(v.Pid(), 10000);
+  ASSERT_NE(shown, nullptr);
+  RECT r;
+  ASSERT_TRUE(GetWindowRect(shown, &r));
+  EXPECT_LE(std::abs(r.left - x), 2);
+  EXPECT_LE(std::abs(r.top - y), 2);
+  ASSERT_TRUE(v.CloseMenu());
+  EXPECT_EQ(v.Close(), 0u);
+}
