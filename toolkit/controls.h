@@ -142,6 +142,7 @@ class TCheckBox : public TControl {
  public:
   TCheckBox(TForm* owner, TPanel* parent) : TControl(owner, parent) {}
   void Describe(ControlDesc& desc) const override;
+  // The box, the gap after it and the text.
   Point TextNeed(Platform& P, Handle font) const override;
   TNotifyEvent OnClick;
   bool Checked() const { return checked_; }

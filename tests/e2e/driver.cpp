@@ -384,6 +384,12 @@ HWND WaitMenuReady(DWORD pid, DWORD ms) {
   return menu;
 }
 
+bool MenuOpensAt(DWORD pid, POINT at) {
+  HWND menu = WaitMenuReady(pid, 10000);
+  RECT r;
+  return menu && GetWindowRect(menu, &r) && std::abs(r.left - at.x) <= 2 && std::abs(r.top - at.y) <= 2;
+}
+
 namespace {
 // Opens the command menu with a person's right click on the tray icon; the
 // menu's window, shown and ready for input, or null.

@@ -156,6 +156,9 @@ bool ChooseCommand(const Vorlex& v, const char* name);
 bool ChooseCommandAt(const Vorlex& v, int downs);
 // Waits for a pop-up menu of the process to show, ready for keys.
 HWND WaitMenuReady(DWORD pid, DWORD ms);
+// Whether a menu of the process opens, ready, with its top-left corner at
+// the point (within two pixels), as a menu popped up at the cursor does.
+bool MenuOpensAt(DWORD pid, POINT at);
 // The `n`-th (from 0) descendant of `parent` of the window class.
 HWND ChildOfClass(HWND parent, const wchar_t* cls, int n = 0);
 // Types text as a person does, through the keyboard (SendInput).
