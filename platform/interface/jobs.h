@@ -99,7 +99,7 @@ class JobQueue {
   // The thread of `job` is free again.
   void Finished(const Queued& job);
   bool Idle() const { return waiting_.empty() && running_ == 0; }
-  int Running() const { return running_; }
+  bool Waiting() const { return !waiting_.empty(); }
 
  private:
   std::deque<Queued> waiting_;

@@ -100,7 +100,7 @@ class Win32Files : public SafeFiles {
 };
 
 // The shell's icon of a file (its large icon), or null. It may take as long
-// as a network share's time-out: it runs on the icon worker's thread.
+// as a network share's time-out: it runs on a job thread (win32_jobs.cpp).
 HICON LookUpFileIcon(const std::wstring& path);
 // A message to the owner of the menu that is up, answered here: its
 // images' measuring and drawing under Wine (true: answered), a submenu

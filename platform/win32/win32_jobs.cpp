@@ -22,7 +22,7 @@ void DispatchWaiting() {
 }  // namespace
 
 void JobThreads::MoreThreadsIfNeeded() {
-  if (stop || idle > 0 || threads >= JobQueue::kThreads || queue.Idle()) return;
+  if (stop || idle > 0 || threads >= JobQueue::kThreads || !queue.Waiting()) return;
   // Detached, so that a look-up hanging on a share cannot hold up the end
   // of the program (the thread keeps the queue alive).
   std::thread(Work, shared_from_this()).detach();

@@ -52,8 +52,8 @@ TEST_F(E2E, WhileIdleItUsesNoProcessorTime) {
 
 // A program that broadcasts a change and waits for every window's answer
 // (an installer's WM_SETTINGCHANGE) is answered at once: every thread of
-// Vorlex with a window handles messages while it waits, the icon worker's
-// apartment too. (Wine gives that apartment a window only when COM needs
+// Vorlex with a window handles messages while it waits, the job threads'
+// apartments too. (Wine gives that apartment a window only when COM needs
 // one, so under Wine this answers for the UI thread's windows; on Windows
 // the apartment's window is among those asked.)
 TEST_F(E2E, ABroadcastThatWaitsForEveryWindowIsAnsweredAtOnce) {
