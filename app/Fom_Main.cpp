@@ -253,7 +253,16 @@ void TForm_Main::CreateMI_Exe() {
     const TVorlexType* rec = ExeList->Items(i);
     if (rec->Submenu && !rec->Exe.empty()) {
       item->OnClick = nullptr;
-      item->SetSubmenu(new TFolderMenu(item, ItemFolder(*rec), FolderMenuCalls(), [this, item] { MI_ExeClick(item); }));
+      auto* folder = new TFolderMenu(item, ItemFolder(*rec), FolderMenuCalls(), [this, item] { MI_ExeClick(item); });
+      if (!rec->Icon.empty())
+        folder->SetOpenIcon([this, shown = *rec](TMenuItem* open) {
+          if (!VisibleMenuIcon) return;
+          Platform& P = Application->P;
+          open->SetBitmap(P.icons().IconBitmap(0, menuIconSize_));
+          iconTickets_[RequestItemIcon(shown, menuIconSize_, GetHandle(), kWmMenuIcon, TFolderMenu::ShowingHolder())] =
+              open;
+        });
+      item->SetSubmenu(folder);
       FindNamesFolder(rec->Exe, WhileAlive([this, item, menus = menusMade_](bool folder) {
                         if (folder || menus != menusMade_ || !item->Submenu())
                           return;  // the menu was made anew meanwhile
@@ -282,7 +291,7 @@ bool TForm_Main::DrawNextMenuIcon() {
     Platform& P = Application->P;
     TMenuItem* item = PM_Left->Items(index);
     item->SetBitmap(P.icons().IconBitmap(0, menuIconSize_));
-    iconTickets_[RequestItemIcon(ExeList->Items(index)->Exe, GetHandle(), kWmMenuIcon)] = item;
+    iconTickets_[RequestItemIcon(*ExeList->Items(index), menuIconSize_, GetHandle(), kWmMenuIcon)] = item;
   }
   return nextMenuIcon_ < PM_Left->Count();
 }
@@ -340,7 +349,7 @@ void TForm_Main::SetMI_Caption() {
     const TVorlexType* rec = ExeList->Items(n);
     item->Caption = rec->Name;
     if (ShortCutView && item->Caption != "-") {
-      std::string text = ShortCutText(rec->HotKey);
+      std::string text = ShortCutText(rec->HotKey, rec->Win);
       if (text.empty()) text = Tr(kNoHotKeyText);
       item->Caption += " (" + text + ")";
     }

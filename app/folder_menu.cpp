@@ -94,15 +94,20 @@ void TFolderMenu::Opening() {
   if (filledIn_ != g_showing) Application->P.jobs().Await(listingJob_, kListingWaitMs);
   if (filledIn_ == g_showing) return;
   Clear();
-  AddEntry(Tr(kFolderOpen), open_);
+  AddOpenEntry();
   AddEntry("-", nullptr);
   AddEntry(kFolderListing, nullptr)->Enabled = false;
+}
+
+void TFolderMenu::AddOpenEntry() {
+  TMenuItem* open = AddEntry(Tr(kFolderOpen), open_);
+  if (openIcon_) openIcon_(open);
 }
 
 void TFolderMenu::Fill(const FolderContents& contents) {
   filledIn_ = g_showing;
   Clear();
-  AddEntry(Tr(kFolderOpen), open_);
+  AddOpenEntry();
   if (contents.isFolder) {
     AddEntry("-", nullptr);
     for (const FolderEntry& e : contents.entries) {

@@ -43,6 +43,9 @@ class TFolderMenu : public TPopupMenu {
   static void Closed();
   // What holds the look-ups for the menus shown now (JobSpec::HeldBy).
   static std::shared_ptr<const void> ShowingHolder();
+  // Gives the menu's own "開く" entry an icon (the launch item's chosen
+  // one) each time the entry is made.
+  void SetOpenIcon(std::function<void(TMenuItem*)> openIcon) { openIcon_ = std::move(openIcon); }
 
  private:
   void StartListing();
@@ -50,9 +53,11 @@ class TFolderMenu : public TPopupMenu {
   void Fill(const FolderContents& contents);
   void Clear();
   TMenuItem* AddEntry(const std::string& caption, std::function<void()> click);
+  void AddOpenEntry();
   FilePath folder_;
   Calls calls_;
   std::function<void()> open_;
+  std::function<void(TMenuItem*)> openIcon_;
   int listedIn_ = -1;  // the showing this menu was listed (or is being listed) in
   int filledIn_ = -1;  // the showing whose listing it shows
   int listing_ = 0;    // the listing under way; an older one's answer is dropped

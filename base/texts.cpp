@@ -61,6 +61,8 @@ const TextEntry kTextTable[] = {
     {"管理者として実行", "Run as administrator"},
     {"起動中なら前面に表示", "Bring to front if running"},
     {"メニューとして開く", "Open as menu"},
+    {"アイコンの変更...", "Change icon..."},
+    {"アイコン", "Icon"},
     // A folder's menu.
     {"開く", "Open"},
     {"(空)", "(empty)"},

@@ -136,8 +136,9 @@ void FinalizeUnitAll() {
 
 // ---------------------------------------------------------------- ShortCuts
 
-HotKeyParts SplitShortCut(ShortCut hotKey) {
+HotKeyParts SplitShortCut(ShortCut hotKey, bool win) {
   HotKeyParts parts;
+  if (win) parts.modifiers |= kModWin;
   if (hotKey & scAlt) parts.modifiers |= kModAlt;
   if (hotKey & scCtrl) parts.modifiers |= kModControl;
   if (hotKey & scShift) parts.modifiers |= kModShift;
@@ -192,7 +193,7 @@ std::int32_t RegisterItemHotKey(std::int32_t index, ShortCut hotKey) {
     ShowMessage(std::string(Tr(kMsgAtomFailed)) + rec->Name + "]");
     return -1;
   }
-  const HotKeyParts parts = SplitShortCut(hotKey);
+  const HotKeyParts parts = SplitShortCut(hotKey, rec->Win != 0);
   // A held key starts its item once, not once per keyboard repeat.
   if (p.RegisterHotKey(HotKeyWnd, atom, parts.modifiers | kModNoRepeat, parts.vk)) {
     rec->Atom = atom;
@@ -201,9 +202,9 @@ std::int32_t RegisterItemHotKey(std::int32_t index, ShortCut hotKey) {
   p.GlobalDeleteAtom(atom);
   std::string text = Tr(kMsgHotKeyFailed);
   if (index == -1)
-    text += std::string(Tr(kMsgMenuHotKeyLabel)) + ShortCutText(rec->HotKey) + ")]";
+    text += std::string(Tr(kMsgMenuHotKeyLabel)) + ShortCutText(rec->HotKey, rec->Win) + ")]";
   else
-    text += "[" + rec->Name + " (" + ShortCutText(rec->HotKey) + ")]";
+    text += "[" + rec->Name + " (" + ShortCutText(rec->HotKey, rec->Win) + ")]";
   ShowMessage(text);
   return -1;
 }
@@ -333,9 +334,33 @@ void OpenFolderEntry(const FilePath& path, bool elevated) {
   Start(LaunchRequest{file, "", path.Folder()}, path.utf8, false, elevated, ShowCommand(smNormal));
 }
 
-std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg) {
+ItemIconSpec ParseIconText(const std::string& text) {
+  const std::size_t comma = text.rfind(',');
+  std::int32_t index = 0;
+  if (comma == std::string::npos || !ParseInt32(text.substr(comma + 1), index)) return {text, 0};
+  return {text.substr(0, comma), index};
+}
+
+std::string IconText(const std::string& file, int index) { return file + "," + std::to_string(index); }
+
+std::uintptr_t RequestItemIcon(const TVorlexType& item, Point size, Handle wnd, std::uint32_t msg,
+                               const std::shared_ptr<const void>& holder) {
   Platform& p = CorePlatform();
-  return p.icons().RequestFileIcon(ResolveLaunch(exe, "", "", p).file, wnd, msg, nullptr);
+  const FilePath started = ResolveLaunch(item.Exe, "", "", p).file;
+  if (item.Icon.empty()) return p.icons().RequestFileIcon(started, wnd, msg, holder);
+  // A relative icon file lies beside Vorlex, as a relative program does.
+  const ItemIconSpec chosen = ParseIconText(item.Icon);
+  const ChosenIcon icon{ResolveLaunch(chosen.file, "", "", p).file, chosen.index, size};
+  return p.icons().RequestChosenIcon(icon, started, wnd, msg, holder);
+}
+
+ItemIconSpec IconToPick(const TVorlexType& item) {
+  if (!item.Icon.empty()) {
+    ItemIconSpec chosen = ParseIconText(item.Icon);
+    chosen.file = ResolveLaunch(chosen.file, "", "", CorePlatform()).file.utf8;
+    return chosen;
+  }
+  return {ResolveLaunch(item.Exe, "", "", CorePlatform()).file.utf8, 0};
 }
 
 std::string KeyNameText(std::uint16_t vk) {
@@ -345,8 +370,10 @@ std::string KeyNameText(std::uint16_t vk) {
   return CorePlatform().GetKeyNameText(lParam);
 }
 
-std::string ShortCutText(ShortCut hotKey) {
-  std::string text;
+std::string ShortCutText(ShortCut hotKey, bool win) {
+  // Key names come from the keyboard layout; the Windows key's ("Left
+  // Windows") is not the name Windows' own settings give it.
+  std::string text = win && hotKey != 0 ? "Win + " : "";
   if (hotKey & scCtrl) text += KeyNameText(kVkControl) + " + ";
   if (hotKey & scShift) text += KeyNameText(kVkShift) + " + ";
   if (hotKey & scAlt) text += KeyNameText(kVkMenu) + " + ";

@@ -38,6 +38,10 @@ struct TVorlexType {
   std::uint8_t RunAs = 0;     // 1: started elevated (the shell's "runas")
   std::uint8_t Show = 0;      // the started program's first window: a TShowMode
   std::uint8_t Submenu = 0;   // 1: a folder opens as a menu of its files
+  std::uint8_t Win = 0;       // 1: the hotkey also takes a Windows key
+  // The icon the person chose, as "path,index" (IconText); empty: the
+  // icon of what the item starts.
+  std::string Icon;
   // Back to a zero-filled record, every field of it, with the texts'
   // storage kept (for a record the list takes again).
   void Empty();
@@ -56,6 +60,7 @@ struct TItemField {
     Path,    // a text that names a file or folder: a person's path goes in by its short name
     HotKey,  // the ShortCut, written as a number
     Option,  // a small number, 0 to values - 1: written only when not 0, removed when 0
+    IfSet,   // a text written between quotes when not empty, removed when empty
   };
   std::string_view key;
   Kind kind;
@@ -66,6 +71,9 @@ struct TItemField {
 inline const TItemField kItemFields[] = {
     {"Name", TItemField::Kind::Text, &TVorlexType::Name},
     {"HotKey", TItemField::Kind::HotKey},
+    // Beside HotKey rather than in its number, so that a Vorlex that does
+    // not know the Windows key reads the rest of the hotkey as before.
+    {"Win", TItemField::Kind::Option, nullptr, &TVorlexType::Win, 2},
     {"Exe", TItemField::Kind::Path, &TVorlexType::Exe},
     {"Par", TItemField::Kind::Text, &TVorlexType::Par},
     {"Dir", TItemField::Kind::Path, &TVorlexType::Dir},
@@ -73,6 +81,7 @@ inline const TItemField kItemFields[] = {
     {"RunAs", TItemField::Kind::Option, nullptr, &TVorlexType::RunAs, 2},
     {"Show", TItemField::Kind::Option, nullptr, &TVorlexType::Show, 3},
     {"Submenu", TItemField::Kind::Option, nullptr, &TVorlexType::Submenu, 2},
+    {"Icon", TItemField::Kind::IfSet, &TVorlexType::Icon},
 };
 inline constexpr std::size_t kItemFieldCount = sizeof kItemFields / sizeof kItemFields[0];
 // The field with that key; throws std::logic_error for a key the table lacks.
@@ -142,12 +151,13 @@ std::int32_t UnregisterItemHotKey(std::int32_t index);
 void RegisterAllHotKeys();
 void UnregisterAllHotKeys();
 
-// RegisterHotKey's modifiers and key for a ShortCut.
+// RegisterHotKey's modifiers and key for a ShortCut, with or without a
+// Windows key.
 struct HotKeyParts {
   std::uint32_t modifiers = 0;
   std::uint32_t vk = 0;
 };
-HotKeyParts SplitShortCut(ShortCut hotKey);
+HotKeyParts SplitShortCut(ShortCut hotKey, bool win = false);
 // The hotkey control's value (key in the low byte; 0x01 Shift, 0x02 Ctrl,
 // 0x04 Alt in the high byte) and a ShortCut, both ways.
 ShortCut ShortCutFromHotKeyControl(std::uint16_t value);
@@ -171,10 +181,26 @@ FilePath ItemFolder(const TVorlexType& item);
 // in its own folder; `elevated` starts a program (or a shortcut to one)
 // through "runas".
 void OpenFolderEntry(const FilePath& path, bool elevated);
-// Asks for the shell's icon of an item's program, off the UI thread: `msg`
-// comes to `wnd` with the returned ticket when Platform::TakeFileIcon has it.
-std::uintptr_t RequestItemIcon(const std::string& exe, Handle wnd, std::uint32_t msg);
+// An item's chosen icon: the file and the icon's index in it (a negative
+// index is a resource ID), stored as "path,index". A text without a
+// number after its last comma is a file's first icon.
+struct ItemIconSpec {
+  std::string file;
+  int index = 0;
+};
+ItemIconSpec ParseIconText(const std::string& text);
+std::string IconText(const std::string& file, int index);
+// Asks for an item's icon, off the UI thread: the icon the person chose,
+// made at `size`, else (none chosen, or its file or icon cannot be read)
+// the shell's icon of what the item starts. `msg` comes to `wnd` with the
+// returned ticket when Icons::TakeFileIcon has it.
+std::uintptr_t RequestItemIcon(const TVorlexType& item, Point size, Handle wnd, std::uint32_t msg,
+                               const std::shared_ptr<const void>& holder = nullptr);
+// The file and index the icon picker opens on for an item: its chosen
+// icon, else the first icon of the program it starts.
+ItemIconSpec IconToPick(const TVorlexType& item);
 std::string KeyNameText(std::uint16_t vk);
-std::string ShortCutText(ShortCut hotKey);
+// A hotkey as Windows' own settings write it: "Win + Ctrl + Shift + Alt + N".
+std::string ShortCutText(ShortCut hotKey, bool win = false);
 
 }  // namespace vx

@@ -54,8 +54,8 @@ void ReadItem(const ProfileFile& ini, const std::string& section, TVorlexType& r
 
 // An item's keys, written in one pass over its section; the texts go
 // between quotes as they are written, with no string made for them. An
-// option at its default is removed, so that an item without options is
-// stored as it was before they existed.
+// option at its default and an empty IfSet text are removed, so that an
+// item without them is stored as it was before they existed.
 void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& rec, std::string& hotKey) {
   hotKey = std::to_string(rec.HotKey);
   static const char* const kDigits[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
@@ -66,7 +66,9 @@ void WriteItem(ProfileFile& ini, const std::string& section, const TVorlexType& 
       const std::uint8_t v = rec.*f.option;
       keys[i] = ProfileFile::KeyWrite{f.key, kDigits[v < 10 ? v : 0], false, v == 0};
     } else {
-      keys[i] = f.text ? ProfileFile::KeyWrite{f.key, rec.*f.text, true} : ProfileFile::KeyWrite{f.key, hotKey, false};
+      keys[i] = f.text ? ProfileFile::KeyWrite{f.key, rec.*f.text, true,
+                                               f.kind == TItemField::Kind::IfSet && (rec.*f.text).empty()}
+                       : ProfileFile::KeyWrite{f.key, hotKey, false};
     }
   }
   ini.WriteKeys(section, keys, kItemFieldCount);

@@ -53,6 +53,7 @@ inline constexpr char kMsgOneFileOnly[] = "ドロップできるファイルは�
 inline constexpr char kMsgPathTooLong[] =
     "%s に入るのは 254 バイトまでです。\r\nこのパスは %d バイトあるため、使えません。";
 inline constexpr char kNewItemName[] = "新規";
+inline constexpr char kIconFieldName[] = "アイコン";  // the item's chosen icon, named in kMsgPathTooLong
 // The command line: a switch Vorlex does not take, and an item not there.
 inline constexpr char kMsgUnknownCommand[] =
     "コマンドライン「%s」は使えません。\r\n/menu、/edit、/run 項目名、/exit のいずれかを指定してください。";

@@ -14,6 +14,8 @@ TForm_Set* Form_Set = nullptr;
 
 namespace {
 constexpr std::size_t kFieldLength = 254;
+// The item's icon has come from the icon look-ups (WM_APP + 1).
+constexpr std::uint32_t kWmEditorIcon = 0x8001;
 
 void Call(const std::function<void()>& f) {
   if (f) f();
@@ -38,28 +40,31 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   Edt_Name                = Place<TEdit>    ("Edt_Name",                nullptr, 232,   8, 209,  24, "",            1);
   Lbl_HotKey              = Place<TLabel>   ("Lbl_HotKey",              nullptr, 168,  44,  60,  16, "HotKey");
   HK_Main                 = Place<THotKey>  ("HK_Main",                 nullptr, 232,  40, 209,  21, "",            2);
-  Btn_ExeFName            = Place<TButton>  ("Btn_ExeFName",            nullptr, 571,  40,  75,  25, "参照",        3);
+  CB_Win                  = Place<TCheckBox>("CB_Win",                  nullptr, 448,  42,  49,  17, "Win",         3);
+  Btn_ExeFName            = Place<TButton>  ("Btn_ExeFName",            nullptr, 571,  40,  75,  25, "参照",        4);
   Lbl_Exe                 = Place<TLabel>   ("Lbl_Exe",                 nullptr, 168,  76,  60,  16, "ﾌﾟﾛｸﾞﾗﾑ");
-  Edt_Exe                 = Place<TEdit>    ("Edt_Exe",                 nullptr, 232,  72, 412,  24, "",            4);
+  Edt_Exe                 = Place<TEdit>    ("Edt_Exe",                 nullptr, 232,  72, 412,  24, "",            5);
   Lbl_Par                 = Place<TLabel>   ("Lbl_Par",                 nullptr, 168, 108,  60,  16, "ﾊﾟﾗﾒｰﾀ");
-  Edt_Par                 = Place<TEdit>    ("Edt_Par",                 nullptr, 232, 104, 412,  24, "",            5);
+  Edt_Par                 = Place<TEdit>    ("Edt_Par",                 nullptr, 232, 104, 412,  24, "",            6);
   Lbl_Dir                 = Place<TLabel>   ("Lbl_Dir",                 nullptr, 168, 140,  60,  16, "ﾃﾞｨﾚｸﾄﾘ");
-  Edt_Dir                 = Place<TEdit>    ("Edt_Dir",                 nullptr, 232, 136, 412,  24, "",            6);
+  Edt_Dir                 = Place<TEdit>    ("Edt_Dir",                 nullptr, 232, 136, 412,  24, "",            7);
   Lbl_DoubleClick         = Place<TLabel>   ("Lbl_DoubleClick",         nullptr, 168, 168, 108,  16, "ﾀﾞﾌﾞﾙｸﾘｯｸ呼出");
-  CB_LeftDoubleClickMenu  = Place<TCheckBox>("CB_LeftDoubleClickMenu",  nullptr, 280, 168,  88,  17, "左ボタン",    7);
-  CB_RightDoubleClickMenu = Place<TCheckBox>("CB_RightDoubleClickMenu", nullptr, 368, 168,  89,  17, "右ボタン",    8);
+  CB_LeftDoubleClickMenu  = Place<TCheckBox>("CB_LeftDoubleClickMenu",  nullptr, 280, 168,  88,  17, "左ボタン",    8);
+  CB_RightDoubleClickMenu = Place<TCheckBox>("CB_RightDoubleClickMenu", nullptr, 368, 168,  89,  17, "右ボタン",    9);
   Lbl_Show                = Place<TLabel>   ("Lbl_Show",                nullptr, 168, 200,  48,  16, "ｳｨﾝﾄﾞｳ");
-  CmB_Show                = Place<TComboBox>("CmB_Show",                nullptr, 220, 196,  80,  24, "",            9);
-  CB_RunAs                = Place<TCheckBox>("CB_RunAs",                nullptr, 308, 200, 150,  17, "管理者として実行", 10);
-  CB_Activate             = Place<TCheckBox>("CB_Activate",             nullptr, 464, 200, 180,  17, "起動中なら前面に表示", 11);
-  CB_Submenu              = Place<TCheckBox>("CB_Submenu",              nullptr, 464, 168, 180,  17, "メニューとして開く", 12);
-  Btn_Up                  = Place<TButton>  ("Btn_Up",                  nullptr, 168, 232,  75,  25, "Up",         13);
-  Btn_Down                = Place<TButton>  ("Btn_Down",                nullptr, 168, 264,  75,  25, "Down",       14);
-  Btn_Add                 = Place<TButton>  ("Btn_Add",                 nullptr, 256, 232,  75,  25, "追加",       15);
-  Btn_Del                 = Place<TButton>  ("Btn_Del",                 nullptr, 256, 264,  75,  25, "削除",       16);
-  Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 459, 264,  99,  25, Tr("その他の設定", kOpensWindow), 17);
-  Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 571, 232,  75,  25, "Ok",         18);
-  Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 571, 264,  75,  25, "Cancel",     19);
+  CmB_Show                = Place<TComboBox>("CmB_Show",                nullptr, 220, 196,  80,  24, "",            10);
+  CB_RunAs                = Place<TCheckBox>("CB_RunAs",                nullptr, 308, 200, 150,  17, "管理者として実行", 11);
+  CB_Activate             = Place<TCheckBox>("CB_Activate",             nullptr, 464, 200, 180,  17, "起動中なら前面に表示", 12);
+  CB_Submenu              = Place<TCheckBox>("CB_Submenu",              nullptr, 464, 168, 180,  17, "メニューとして開く", 13);
+  Btn_Up                  = Place<TButton>  ("Btn_Up",                  nullptr, 168, 232,  75,  25, "Up",         14);
+  Btn_Down                = Place<TButton>  ("Btn_Down",                nullptr, 168, 264,  75,  25, "Down",       15);
+  Btn_Add                 = Place<TButton>  ("Btn_Add",                 nullptr, 256, 232,  75,  25, "追加",       16);
+  Btn_Del                 = Place<TButton>  ("Btn_Del",                 nullptr, 256, 264,  75,  25, "削除",       17);
+  Img_Icon                = Place<TImage>   ("Img_Icon",                nullptr, 368, 229,  32,  32, "");
+  Btn_Icon                = Place<TButton>  ("Btn_Icon",                nullptr, 408, 232, 150,  25, "アイコンの変更...", 18);
+  Btn_SetEtc              = Place<TButton>  ("Btn_SetEtc",              nullptr, 459, 264,  99,  25, Tr("その他の設定", kOpensWindow), 19);
+  Btn_Ok                  = Place<TButton>  ("Btn_Ok",                  nullptr, 571, 232,  75,  25, "Ok",         20);
+  Btn_Cancel              = Place<TButton>  ("Btn_Cancel",              nullptr, 571, 264,  75,  25, "Cancel",     21);
   // clang-format on
   Lbl_Name->FocusControl = Edt_Name;
   Lbl_HotKey->FocusControl = HK_Main;
@@ -81,7 +86,8 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   CB_RunAs->SetEnabled(false);
   CB_Activate->SetEnabled(false);
   CB_Submenu->SetEnabled(false);  // offered once the program field names a folder
-  options_ = {{&ItemField("Show"), nullptr, CmB_Show},
+  options_ = {{&ItemField("Win"), CB_Win, nullptr},
+              {&ItemField("Show"), nullptr, CmB_Show},
               {&ItemField("RunAs"), CB_RunAs, nullptr},
               {&ItemField("Activate"), CB_Activate, nullptr},
               {&ItemField("Submenu"), CB_Submenu, nullptr}};
@@ -96,6 +102,7 @@ TForm_Set::TForm_Set(TComponent* owner) : TForm(owner, "TForm_Set", "メニュ�
   Btn_Up->OnClick = Handler(&TForm_Set::Btn_UpClick);
   Btn_Down->OnClick = Handler(&TForm_Set::Btn_DownClick);
   Btn_ExeFName->OnClick = Handler(&TForm_Set::Btn_ExeFNameClick);
+  Btn_Icon->OnClick = Handler(&TForm_Set::Btn_IconClick);
   Btn_SetEtc->OnClick = Handler(&TForm_Set::Btn_SetEtcClick);
   Btn_Ok->OnClick = Handler(&TForm_Set::Btn_OkClick);
   Btn_Cancel->OnClick = Handler(&TForm_Set::Btn_CancelClick);
@@ -118,6 +125,7 @@ void TForm_Set::InitForm() {
     Btn_AddClick(this);  // the editor always opens on an item
   }
   Form_SetEtc->HK_HotKey->SetValue(HotKeyControlFromShortCut(MenuHotKeyItem.HotKey));
+  Form_SetEtc->CB_Win->SetChecked(MenuHotKeyItem.Win != 0);
   Form_SetEtc->CB_VisibleMenuIcon->SetChecked(VisibleMenuIcon);
   Form_SetEtc->ShowLanguage(LanguageSetting);
   // Windows' own record says whether this very exe starts with it.
@@ -142,6 +150,27 @@ void TForm_Set::ShowItem() {
   }
   CB_LeftDoubleClickMenu->SetChecked(EditNo != -1 && LeftDoubleClickMenuNo == EditNo);
   CB_RightDoubleClickMenu->SetChecked(EditNo != -1 && RightDoubleClickMenuNo == EditNo);
+  ShowIcon();
+}
+
+void TForm_Set::ShowIcon() {
+  TVorlexType shown;
+  if (EditNo != -1) shown.Icon = ExeList->Items(EditNo)->Icon;
+  shown.Exe = Edt_Exe->Text();
+  Platform& P = Application->P;
+  iconTicket_ = RequestItemIcon(shown, P.icons().LargeIconSize(Dpi()), GetHandle(), kWmEditorIcon);
+}
+
+std::intptr_t TForm_Set::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (msg == kWmEditorIcon) {
+    TIcon icon;
+    icon.SetHandle(Application->P.icons().TakeFileIcon(wParam));
+    if (wParam == iconTicket_) Img_Icon->SetIcon(&icon);  // an older answer goes
+    return 0;
+  }
+  const std::intptr_t result = TForm::WndProc(msg, wParam, lParam);
+  if (msg == kWmDpiChanged) ShowIcon();  // drawn anew for the new monitor
+  return result;
 }
 
 void TForm_Set::StoreItem() {
@@ -153,6 +182,7 @@ void TForm_Set::StoreItem() {
     const int value = box.check ? box.check->Checked() : std::max(0, box.list->ItemIndex());
     item->*box.field->option = static_cast<std::uint8_t>(value);
   }
+  if (item->HotKey == 0) item->Win = 0;  // the Windows key alone is no hotkey
   LB_Select->SetItem(EditNo, item->Name);
   if (CB_LeftDoubleClickMenu->Checked()) LeftDoubleClickMenuNo = EditNo;
   if (CB_RightDoubleClickMenu->Checked()) RightDoubleClickMenuNo = EditNo;
@@ -190,6 +220,7 @@ void TForm_Set::Edt_ExeChange(TObject*) {
   };
   // Answered aside: only the answer for what the field still holds counts.
   const std::string asked = Edt_Exe->Text();
+  ShowIcon();  // without an icon of its own, the item shows its program's
   FindStartsProgram(asked, WhileAlive([this, asked, offer](bool program) {
                       if (Edt_Exe->Text() == asked) offer(program);
                     }));
@@ -266,6 +297,31 @@ void TForm_Set::Btn_ExeFNameClick(TObject*) {
   if (OD_ExeFName->Execute() && TakePath(OD_ExeFName->FileName, path)) Edt_Exe->SetText(path);
 }
 
+void TForm_Set::Btn_IconClick(TObject*) {
+  if (EditNo == -1) return;
+  TVorlexType& item = *ExeList->Items(EditNo);
+  item.Exe = Edt_Exe->Text();  // the picker opens on the program the field names now
+  const ItemIconSpec start = IconToPick(item);
+  std::u16string file = Utf8ToUtf16(start.file);
+  int index = start.index;
+  if (!Application->P.PickIconDialog(GetHandle(), file, index)) return;
+  const std::string chosen = Utf16ToUtf8(file);
+  // The program's own first icon is what an item shows without a choice:
+  // choosing it takes the choice back, and nothing is stored.
+  TVorlexType bare;
+  bare.Exe = item.Exe;
+  const ItemIconSpec program = IconToPick(bare);
+  std::string text;
+  if (index != 0 || FoldCase(chosen) != FoldCase(program.file)) text = IconText(chosen, index);
+  const std::size_t bytes = SjisWidth(text);
+  if (bytes > kFieldLength) {
+    Application->MessageBox(Format(Format(Tr(kMsgPathTooLong), Tr(kIconFieldName)), static_cast<long long>(bytes)));
+    return;
+  }
+  item.Icon = text;
+  ShowIcon();
+}
+
 void TForm_Set::FormDropFiles(std::uintptr_t drop) {
   const std::vector<std::u16string> files = Application->P.DroppedFiles(drop);
   if (files.size() != 1) {
@@ -302,6 +358,7 @@ void TForm_Set::FormClose(TCloseAction&) {
             OkClicked = false;
           if (OkClicked) {
             MenuHotKeyItem.HotKey = ShortCutFromHotKeyControl(Form_SetEtc->HK_HotKey->Value());
+            MenuHotKeyItem.Win = MenuHotKeyItem.HotKey != 0 && Form_SetEtc->CB_Win->Checked();
             VisibleMenuIcon = Form_SetEtc->CB_VisibleMenuIcon->Checked();
             LanguageSetting = Form_SetEtc->ChosenLanguage(LanguageSetting);
             SaveSettings(true);

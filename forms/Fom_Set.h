@@ -21,6 +21,7 @@ class TForm_Set : public TForm {
   TEdit* Edt_Name;
   TLabel* Lbl_HotKey;
   THotKey* HK_Main;
+  TCheckBox* CB_Win;
   TButton* Btn_ExeFName;
   TLabel* Lbl_Exe;
   TEdit* Edt_Exe;
@@ -40,6 +41,8 @@ class TForm_Set : public TForm {
   TButton* Btn_Down;
   TButton* Btn_Add;
   TButton* Btn_Del;
+  TImage* Img_Icon;
+  TButton* Btn_Icon;
   TButton* Btn_SetEtc;
   TButton* Btn_Ok;
   TButton* Btn_Cancel;
@@ -64,6 +67,7 @@ class TForm_Set : public TForm {
   // nobody confirmed is dropped, and the items are the file's again.
   void FormDestroy() override;
   void FormDropFiles(std::uintptr_t drop) override;
+  std::intptr_t WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) override;
 
   void SetLB_Select();
   void ShowItem();
@@ -79,6 +83,7 @@ class TForm_Set : public TForm {
   void Btn_UpClick(TObject* Sender);
   void Btn_DownClick(TObject* Sender);
   void Btn_ExeFNameClick(TObject* Sender);
+  void Btn_IconClick(TObject* Sender);
   void Btn_SetEtcClick(TObject* Sender);
   void Btn_OkClick(TObject* Sender);
   void Btn_CancelClick(TObject* Sender);
@@ -89,6 +94,10 @@ class TForm_Set : public TForm {
   // A dropped or chosen path as the program field takes it, whole; false
   // (with the reason shown) when the field is too short for it.
   bool TakePath(const std::u16string& path, std::string& utf8);
+  // Shows the icon the item will have in the launch menu, looked up aside
+  // at this window's DPI: only the answer asked for last is shown.
+  void ShowIcon();
+  std::uintptr_t iconTicket_ = 0;
   // Moves the item at `from` to the neighbouring place `to`, its list
   // entry, the selection and the double-click choices with it.
   void Exchange(int from, int to);

@@ -5,21 +5,22 @@ namespace vx {
 TForm_SetEtc* Form_SetEtc = nullptr;
 
 TForm_SetEtc::TForm_SetEtc(TComponent* owner) : TForm(owner, "TForm_SetEtc", "その他の設定") {
-  SetClientSize(242, 204);
+  SetClientSize(298, 204);
   Font = TFontSpec{"ＭＳ ゴシック", 16, kShiftJisCharset};
   // The heading names the hotkey field, and lies on the frame's top edge:
   // it is made just before the field, the frame after the rest (below).
   // clang-format off
   //                                       name                  parent   left top width height caption          tab
   Lbl_LHotKey        = Place<TLabel>   ("Lbl_LHotKey",        nullptr,  16,   8, 192, 16, "HotKeyによるメニュー表示");
-  Bvl_HotKey         = Place<TBevel>   ("Bvl_HotKey",         nullptr,   8,  16, 225, 49, "");
+  Bvl_HotKey         = Place<TBevel>   ("Bvl_HotKey",         nullptr,   8,  16, 281, 49, "");
   HK_HotKey          = Place<THotKey>  ("HK_HotKey",          nullptr,  16,  32, 209, 21, "",                 0);
-  CB_VisibleMenuIcon = Place<TCheckBox>("CB_VisibleMenuIcon", nullptr,   8,  72, 217, 17, "メニューのアイコン表示", 1);
-  CB_StartWithWindows = Place<TCheckBox>("CB_StartWithWindows", nullptr, 8,  96, 217, 17, "Windows の起動時に実行", 2);
+  CB_Win             = Place<TCheckBox>("CB_Win",             nullptr, 232,  34,  49, 17, "Win",              1);
+  CB_VisibleMenuIcon = Place<TCheckBox>("CB_VisibleMenuIcon", nullptr,   8,  72, 217, 17, "メニューのアイコン表示", 2);
+  CB_StartWithWindows = Place<TCheckBox>("CB_StartWithWindows", nullptr, 8,  96, 217, 17, "Windows の起動時に実行", 3);
   Lbl_Language       = Place<TLabel>   ("Lbl_Language",       nullptr,   8, 128,  64, 16, "言語");
-  CmB_Language       = Place<TComboBox>("CmB_Language",       nullptr,  76, 124, 157, 24, "",                 3);
+  CmB_Language       = Place<TComboBox>("CmB_Language",       nullptr,  76, 124, 157, 24, "",                 4);
   Lbl_LanguageNote   = Place<TLabel>   ("Lbl_LanguageNote",   nullptr,  76, 152, 160, 16, "次回の起動から有効");
-  Btn_Close          = Place<TButton>  ("Btn_Close",          nullptr, 160, 172,  75, 25, "閉じる",           4);
+  Btn_Close          = Place<TButton>  ("Btn_Close",          nullptr, 215, 172,  75, 25, "閉じる",           5);
   // clang-format on
   Lbl_LHotKey->FocusControl = HK_HotKey;
   Lbl_Language->FocusControl = CmB_Language;

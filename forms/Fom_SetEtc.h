@@ -14,6 +14,7 @@ class TForm_SetEtc : public TForm {
   TLabel* Lbl_LHotKey;
   TBevel* Bvl_HotKey;
   THotKey* HK_HotKey;
+  TCheckBox* CB_Win;
   TCheckBox* CB_VisibleMenuIcon;
   TCheckBox* CB_StartWithWindows;
   TLabel* Lbl_Language;

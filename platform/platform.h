@@ -138,6 +138,9 @@ class Platform {
   // full path when the user confirmed one. A chosen shortcut (.lnk) is the
   // shortcut, not its target.
   virtual bool OpenFileDialog(Handle owner, std::u16string& path) = 0;
+  // Windows' icon picker, opened on the icon at `index` in `file`; true
+  // with the file and index chosen when the person confirmed one.
+  virtual bool PickIconDialog(Handle owner, std::u16string& file, int& index) = 0;
   // Files dropped from the shell: a window that accepts them gets
   // WM_DROPFILES with a drop whose names are read, then released.
   virtual void DragAcceptFiles(Handle wnd, bool accept) = 0;

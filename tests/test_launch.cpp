@@ -5,6 +5,7 @@
 #include <set>
 #include <vector>
 
+#include "core/Unit_All.h"
 #include "core/folders.h"
 #include "core/launch.h"
 #include "platform/headless/headless.h"
@@ -90,6 +91,38 @@ TEST_F(Launch, ARelativeProgramBesideTheExecutableIsThatFileAndOthersGoToTheShel
   EXPECT_TRUE(p.files().Exists(FilePath("E:\\Portable\\Vorlex\\..\\up.exe")));
   EXPECT_EQ(Resolve("x.exe", "", ".\\docs").dir.utf8, "E:\\Portable\\Vorlex\\docs");
   EXPECT_EQ(Resolve("x.exe", "", ".").dir.utf8, "E:\\Portable\\Vorlex");
+}
+
+TEST_F(Launch, AChosenIconsFileAndIndexAndOneBesideTheExecutable) {
+  struct Case {
+    const char* text;
+    const char* file;  // as looked up
+    int index;
+  } const cases[] = {
+      {"C:\\Icons\\set.dll,12", "C:\\Icons\\set.dll", 12},
+      {"%windir%\\System32\\shell32.dll,-16", "C:\\Windows\\System32\\shell32.dll", -16},  // a resource ID
+      {"icons\\mine.ico,0", "E:\\Portable\\Vorlex\\icons\\mine.ico", 0},                   // beside Vorlex
+      {"C:\\a,b\\x.ico", "C:\\a,b\\x.ico", 0},  // no number after the last comma: a file's first icon
+      {"C:\\x.ico,", "C:\\x.ico,", 0},
+  };
+  p.known.present = {"E:\\Portable\\Vorlex\\icons\\mine.ico"};
+  SetCorePlatform(&p);
+  for (const Case& c : cases) {
+    TVorlexType item;
+    item.Exe = "notepad.exe";
+    item.Icon = c.text;
+    const ItemIconSpec picked = IconToPick(item);
+    EXPECT_EQ(picked.file, c.file) << c.text;
+    EXPECT_EQ(picked.index, c.index) << c.text;
+    RequestItemIcon(item, Point{48, 48}, 0, 0);
+    p.RunClock(10);
+    // Asked for, then (it is in no file) the program's icon instead.
+    EXPECT_EQ(p.iconLookups,
+              (std::vector<std::string>{std::string(c.file) + "," + std::to_string(c.index), "notepad.exe"}))
+        << c.text;
+    p.iconLookups.clear();
+  }
+  SetCorePlatform(nullptr);
 }
 
 TEST_F(Launch, Under64BitWindowsOnlySystem32ProgramsGoThroughSysnative) {

@@ -473,6 +473,86 @@ TEST_F(Editor, TheVersionBoxOpensOnceEnterClosesItAndEscapeDoesNot) {
   Click("Btn_Cancel");
 }
 
+// The Win box and a chosen icon, from the editor to the file, the hotkey and
+// the menus; an icon that cannot be read falls back to the program's.
+TEST_F(Editor, TheWindowsKeyAndAChosenIconAreStoredRegisteredAndShown) {
+  const std::string tools = d.dir / "Tools";
+  std::filesystem::create_directories(tools);
+  std::filesystem::create_directories(d.dir / "icons");
+  const std::string icons = d.dir / "icons/set.ico";
+  WriteFile(icons, "x");
+  d.p.iconsInFiles[icons] = {0, 2};
+  d.p.filesWithIcons.insert({"b.exe", "c.exe"});
+  Start(
+      ";Vorlex Initialize File\r\n[Basic]\r\nCount=4\r\nVisibleMenuIcon=1\r\n"
+      "[0]\r\nName=\"A\"\r\nHotKey=49217\r\nExe=\"a.exe\"\r\n"
+      "[1]\r\nName=\"B\"\r\nExe=\"b.exe\"\r\nIcon=\"icons/gone.ico,1\"\r\n"
+      "[2]\r\nName=\"-\"\r\nIcon=\"icons/set.ico,2\"\r\n"
+      "[3]\r\nName=\"T\"\r\nExe=\"" +
+      tools + "\"\r\nSubmenu=1\r\nIcon=\"" + icons + ",0\"\r\n");
+  Open();
+  Click("Btn_Ok");
+  const std::string untouched = d.IniBytes();  // as Vorlex writes the file
+  Open();
+  EXPECT_FALSE(Checked("CB_Win"));
+  std::string openedOn;
+  d.p.onPickIcon = [&](Handle, std::u16string& file, int& index) {
+    openedOn = Utf16ToUtf8(file) + "," + std::to_string(index);
+    file = Utf8ToUtf16(icons);
+    index = 2;
+    return true;
+  };
+  Click("CB_Win");
+  Click("Btn_Icon");
+  EXPECT_EQ(openedOn, "a.exe,0");  // the program's own file by default
+  auto source = [&](Handle bitmapOrIcon) {
+    auto icon = d.p.bitmapIcons.count(bitmapOrIcon) ? d.p.bitmapIcons.at(bitmapOrIcon) : bitmapOrIcon;
+    return d.p.iconSources.count(icon) ? d.p.iconSources.at(icon) : "";
+  };
+  EXPECT_EQ(source(d.p.Control(Wnd(), "Img_Icon").icon), icons + ",2@32");  // the editor shows it
+  Click("Btn_Ok");
+  const std::string saved = d.IniText();
+  const std::string first = saved.substr(saved.find("[0]"), saved.find("[1]") - saved.find("[0]"));
+  EXPECT_NE(first.find("\r\nWin=1\r\n"), std::string::npos) << saved;
+  EXPECT_NE(first.find("\r\nIcon=\"" + icons + ",2\"\r\n"), std::string::npos) << saved;
+  EXPECT_EQ(StartedBy(kModWin | kModControl | kModAlt, 'A'), V{"a.exe"});
+  EXPECT_EQ(StartedBy(kModControl | kModAlt, 'A'), V{});  // without Win, another hotkey
+
+  // The launch menu at 192 DPI: the chosen icon at that size; a missing
+  // one is the program's; "-" stays a line; the folder's "開く" has its item's.
+  d.system().dpi = 192;
+  V shown;
+  d.p.onPopup = [&](const HeadlessPlatform::Popup& pop) {
+    const int folder = Choose(pop, "T");
+    d.p.OpenSubmenu(folder);
+    d.p.RunClock(100);  // the icons come while the menus are up
+    for (const auto& e : d.p.popups.back().entries) shown.push_back(e.separator ? "line" : source(e.bitmap));
+    shown.push_back(source(d.p.popups.back().Submenu(folder)->entries.at(0).bitmap));
+    return -1;
+  };
+  Form_Main->CreateMI_Exe();
+  d.p.keys[kVkLButton] = true;
+  d.Tray(kWmLButtonDown);
+  d.p.keys[kVkLButton] = false;
+  d.Tray(kWmLButtonUp);
+  d.Pump();
+  EXPECT_EQ(shown, (V{icons + ",2@64", "b.exe", "line", icons + ",0@64", icons + ",0@64"}));
+
+  // Choosing the program's own first icon takes the choice back: the file
+  // is as it was before, but for the Win key taken off too.
+  d.system().dpi = 96;
+  Open();
+  d.p.onPickIcon = [&](Handle, std::u16string& file, int& index) {
+    file = u"a.exe";
+    index = 0;
+    return true;
+  };
+  Click("Btn_Icon");
+  Click("CB_Win");
+  Click("Btn_Ok");
+  EXPECT_EQ(d.IniBytes(), untouched);
+}
+
 TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
   Start(kThree);
   const auto& set = *d.system().FindWindowRecord(Form_Set->GetHandle());
@@ -492,6 +572,7 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
                                       "Edt_Name",
                                       "Lbl_HotKey",
                                       "HK_Main",
+                                      "CB_Win",
                                       "Btn_ExeFName",
                                       "Lbl_Exe",
                                       "Edt_Exe",
@@ -511,12 +592,14 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
                                       "Btn_Down",
                                       "Btn_Add",
                                       "Btn_Del",
+                                      "Btn_Icon",
                                       "Btn_SetEtc",
                                       "Btn_Ok",
-                                      "Btn_Cancel"}));
+                                      "Btn_Cancel",
+                                      "Img_Icon"}));
   EXPECT_EQ(d.p.ChildOrder(Form_SetEtc->GetHandle()),
-            (V{"Lbl_LHotKey", "HK_HotKey", "CB_VisibleMenuIcon", "CB_StartWithWindows", "Lbl_Language", "CmB_Language",
-               "Btn_Close", "Bvl_HotKey", "Lbl_LanguageNote"}));
+            (V{"Lbl_LHotKey", "HK_HotKey", "CB_Win", "CB_VisibleMenuIcon", "CB_StartWithWindows", "Lbl_Language",
+               "CmB_Language", "Btn_Close", "Bvl_HotKey", "Lbl_LanguageNote"}));
   const V time = d.p.ChildOrder(Form_Time->Pnl_Main->GetHandle());
   for (const char* label : {"Lbl_NowL", "Lbl_LastL", "Lbl_StartL", "Lbl_SinceL"}) {
     auto at = std::find(time.begin(), time.end(), label);
@@ -524,7 +607,7 @@ TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
     EXPECT_EQ(*std::next(at), std::string(label).substr(0, std::strlen(label) - 1)) << label;  // its value
   }
   const auto& etc = *d.system().FindWindowRecord(Form_SetEtc->GetHandle());
-  EXPECT_EQ(etc.desc.width, 242);
+  EXPECT_EQ(etc.desc.width, 298);
   EXPECT_EQ(etc.desc.height, 204);
   EXPECT_EQ(d.system().fonts.at(d.p.Control(Form_SetEtc->GetHandle(), "Btn_Close").control.font),
             (std::pair<std::string, int>{"ＭＳ ゴシック", 16}));

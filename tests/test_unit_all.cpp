@@ -64,6 +64,47 @@ TEST_F(Hotkeys, AKeyHeldByAnotherProgramIsReported) {
   EXPECT_NE(Boxes()[0].text.find("[F5 item (Shift + F5)]"), std::string::npos);
 }
 
+TEST_F(Hotkeys, AWindowsKeyHotkeyRegistersWithItAndOneWindowsKeepsIsRefused) {
+  struct Case {
+    ShortCut key;
+    bool win;
+    std::uint32_t modifiers;  // registered; 0: refused
+    const char* text;
+  } const cases[] = {
+      {scCtrl | 0x78, true, kModWin | kModControl, "Win + Ctrl + F9"},
+      {scCtrl | 0x78, false, kModControl, "Ctrl + F9"},  // the same keys without Win are another hotkey
+      {scAlt | scShift | scCtrl | 0x4E, true, kModWin | kModControl | kModShift | kModAlt,
+       "Win + Ctrl + Shift + Alt + N"},
+      {0x4C, true, 0, "Win + L"},  // locks the computer
+      {0x45, true, 0, "Win + E"},  // Explorer's
+  };
+  for (const Case& c : cases) AddItem("item", c.key)->Win = c.win;
+  MenuHotKeyItem.HotKey = scCtrl | 0x4D;  // a refused item breaks nothing else
+  RegisterAllHotKeys();
+  std::size_t refused = 0;
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(ShortCutText(c.key, c.win), c.text);
+    const TVorlexType* item = ExeList->Items(static_cast<int>(i));
+    if (c.modifiers == 0) {
+      EXPECT_EQ(item->Atom, 0);
+      ASSERT_GT(Boxes().size(), refused);
+      EXPECT_NE(Boxes()[refused++].text.find(std::string("[item (") + c.text + ")]"), std::string::npos);
+      continue;
+    }
+    ASSERT_NE(item->Atom, 0);
+    EXPECT_TRUE(system.PressHotKey(c.modifiers, c.key & scKeyMask));
+    for (const auto& h : system.hotkeys) {
+      if (h.id == item->Atom) {
+        EXPECT_EQ(h.modifiers, c.modifiers | kModNoRepeat);
+      }
+    }
+  }
+  EXPECT_EQ(Boxes().size(), refused);
+  EXPECT_NE(MenuHotKeyItem.Atom, 0);
+}
+
 TEST_F(Hotkeys, ATooLongAtomNameReportsEveryRecordInTurn) {
   AtomName = std::string(300, 'x');
   AddItem("a", kCtrlAltA);

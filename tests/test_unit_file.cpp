@@ -65,7 +65,13 @@ TEST_F(SettingsFile, SaveThenLoadRoundTripsEveryField) {
   LeftDoubleClickMenuNo = 1;
   RightDoubleClickMenuNo = -1;
   VisibleMenuIcon = false;
-  MenuHotKeyItem = TVorlexType{7, "Menu", 0x4000 | 0x4D, "e", "p", "d"};
+  MenuHotKeyItem = TVorlexType{};
+  MenuHotKeyItem.Atom = 7;
+  MenuHotKeyItem.Name = "Menu";
+  MenuHotKeyItem.HotKey = 0x4000 | 0x4D;
+  MenuHotKeyItem.Exe = "e";
+  MenuHotKeyItem.Par = "p";
+  MenuHotKeyItem.Dir = "d";
   WriteFile(IniFileName.utf8, ";Vorlex Initialize File\r\n");
   SaveSettings();
   const std::string text = ReadFile(IniFileName.utf8);
@@ -122,7 +128,7 @@ TEST_F(SettingsFile, EveryFieldOfTheTableIsStoredComparedAndEmptied) {
   EXPECT_THROW(ItemField("Nonsense"), std::logic_error);
 }
 
-TEST_F(SettingsFile, StartOptionsAreStoredOnlyWhenSetAndRemovedWhenCleared) {
+TEST_F(SettingsFile, OptionsTheWindowsKeyAndAnIconAreStoredOnlyWhenSetAndRemovedWhenCleared) {
   const std::string plain =
       ";Vorlex Initialize File\r\n[Basic]\r\nCount=2\r\n[0]\r\nName=\"A\"\r\nHotKey=0\r\nExe=\"a.exe\"\r\n"
       "Par=\"\"\r\nDir=\"\"\r\nMine=kept\r\n[1]\r\nName=\"B\"\r\nHotKey=0\r\nExe=\"b.exe\"\r\nPar=\"\"\r\n"
@@ -137,14 +143,20 @@ TEST_F(SettingsFile, StartOptionsAreStoredOnlyWhenSetAndRemovedWhenCleared) {
   a->Activate = 1;
   a->RunAs = 1;
   a->Show = smMaximized;
+  a->HotKey = scCtrl | 0x78;
+  a->Win = 1;
   ExeList->Items(1)->Show = smMinimized;
   ExeList->Items(1)->Submenu = 1;
+  ExeList->Items(1)->Icon = "icons\\b.ico,2";
   SaveSettings();
   const std::string set = ReadFile(IniFileName.utf8);
-  EXPECT_NE(set.find("Dir=\"\"\r\nMine=kept\r\nActivate=1\r\nRunAs=1\r\nShow=2\r\n[1]"), std::string::npos) << set;
-  EXPECT_NE(
-      set.find("[1]\r\nName=\"B\"\r\nHotKey=0\r\nExe=\"b.exe\"\r\nPar=\"\"\r\nDir=\"\"\r\nShow=1\r\nSubmenu=1\r\n"),
-      std::string::npos)
+  EXPECT_NE(set.find("HotKey=16504\r\nExe=\"a.exe\"\r\nPar=\"\"\r\nDir=\"\"\r\nMine=kept\r\nWin=1\r\nActivate=1\r\n"
+                     "RunAs=1\r\nShow=2\r\n[1]"),
+            std::string::npos)
+      << set;
+  EXPECT_NE(set.find("[1]\r\nName=\"B\"\r\nHotKey=0\r\nExe=\"b.exe\"\r\nPar=\"\"\r\nDir=\"\"\r\nShow=1\r\nSubmenu=1\r\n"
+                     "Icon=\"icons\\b.ico,2\"\r\n"),
+            std::string::npos)
       << set;
   ExeList->Clear();
   LoadSettings();
@@ -153,11 +165,15 @@ TEST_F(SettingsFile, StartOptionsAreStoredOnlyWhenSetAndRemovedWhenCleared) {
   EXPECT_EQ(ExeList->Items(0)->Show, smMaximized);
   EXPECT_EQ(ExeList->Items(1)->Show, smMinimized);
   EXPECT_EQ(ExeList->Items(1)->Activate, 0);
+  EXPECT_EQ(ExeList->Items(0)->Win, 1);
+  EXPECT_EQ(ExeList->Items(1)->Icon, "icons\\b.ico,2");
   // Cleared again: the keys go, and the file is what it was.
   ExeList->Items(0)->Empty();
-  *ExeList->Items(0) = TVorlexType{0, "A", 0, "a.exe", "", ""};
+  ExeList->Items(0)->Name = "A";
+  ExeList->Items(0)->Exe = "a.exe";
   ExeList->Items(1)->Show = smNormal;
   ExeList->Items(1)->Submenu = 0;
+  ExeList->Items(1)->Icon.clear();
   SaveSettings();
   EXPECT_EQ(ReadFile(IniFileName.utf8), untouched);
 }

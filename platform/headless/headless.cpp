@@ -382,6 +382,7 @@ void HeadlessPlatform::GlobalDeleteAtom(std::uint16_t atom) {
 bool HeadlessPlatform::RegisterHotKey(Handle wnd, int id, std::uint32_t modifiers, std::uint32_t vk) {
   if (!system.FindWindowRecord(wnd)) return false;
   // The combination is the keys; MOD_NOREPEAT is how it reports.
+  if (system.reservedHotKeys.count({modifiers & kModKeys, vk})) return false;
   for (const auto& h : system.hotkeys)
     if (((h.modifiers & kModKeys) == (modifiers & kModKeys) && h.vk == vk) ||
         (h.process == this && h.wnd == wnd && h.id == id))

@@ -144,6 +144,12 @@ class HeadlessSystem {
   std::set<std::string> elevatedMutexes;  // held by an elevated copy: opening one is denied
   std::map<Handle, Window> windows;
   std::vector<HotKey> hotkeys;
+  // The Windows-key combinations Windows keeps for itself (Win+L locks,
+  // Win+D shows the desktop, Win+E opens Explorer...): RegisterHotKey
+  // refuses them as taken.
+  std::set<std::pair<std::uint32_t, std::uint32_t>> reservedHotKeys{
+      {kModWin, 'A'}, {kModWin, 'D'}, {kModWin, 'E'}, {kModWin, 'I'}, {kModWin, 'L'},
+      {kModWin, 'M'}, {kModWin, 'R'}, {kModWin, 'S'}, {kModWin, 'X'}, {kModWin, 0x09 /* Tab */}};
   std::map<std::uint16_t, Atom> atoms;
   std::map<std::string, std::uint16_t> atomNames;  // folded name -> atom
   std::size_t atomCapacity = 0x3FFF;
@@ -272,6 +278,8 @@ class HeadlessPlatform : public Platform,
   std::set<std::uintptr_t> liveDrops;
   // Answers the file-open dialog (false: cancelled); the owner is given.
   std::function<bool(Handle owner, std::u16string& path)> onOpenFile;
+  // The person in the icon picker: what it opened on, and the answer.
+  std::function<bool(Handle owner, std::u16string& file, int& index)> onPickIcon;
 
   // The scripted clock: it stands still until a wait lets time pass. A
   // scheduled piece of work runs when the clock reaches its moment, during a
@@ -371,6 +379,9 @@ class HeadlessPlatform : public Platform,
   std::uint16_t GetHotKeyValue(Handle control) override;
   void SetImageIcon(Handle control, Handle icon) override;
   bool OpenFileDialog(Handle owner, std::u16string& path) override;
+  bool PickIconDialog(Handle owner, std::u16string& file, int& index) override {
+    return onPickIcon && onPickIcon(owner, file, index);
+  }
   void DragAcceptFiles(Handle wnd, bool accept) override;
   std::vector<std::u16string> DroppedFiles(std::uintptr_t drop) override;
   void DragFinish(std::uintptr_t drop) override {

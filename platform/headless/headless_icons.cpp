@@ -7,9 +7,14 @@
 
 namespace vx {
 
-Handle HeadlessIcons::NewIcon() {
+namespace {
+std::string SourceOf(const ChosenIcon& icon) { return icon.file.utf8 + "," + std::to_string(icon.index); }
+}  // namespace
+
+Handle HeadlessIcons::NewIcon(const std::string& source) {
   const Handle h = host_.system.nextHandle++;
   liveIcons.insert(h);
+  if (!source.empty()) iconSources[h] = source;
   return h;
 }
 
@@ -17,21 +22,39 @@ Handle HeadlessIcons::LookUpFileIcon(const std::string& path) {
   iconLookups.push_back(path);
   if (path.empty()) return 0;
   std::error_code ec;
-  if (filesWithIcons.count(path) || std::filesystem::exists(path, ec)) return NewIcon();
+  if (filesWithIcons.count(path) || std::filesystem::exists(path, ec)) return NewIcon(path);
   return 0;
 }
 
 std::uintptr_t HeadlessIcons::RequestFileIcon(const FilePath& file, Handle wnd, std::uint32_t msg,
                                               const std::shared_ptr<const void>& holder) {
+  return RequestIcon(
+      file.utf8, [this, path = file.utf8] { return LookUpFileIcon(path); }, wnd, msg, holder);
+}
+
+std::uintptr_t HeadlessIcons::RequestChosenIcon(const ChosenIcon& chosen, const FilePath& otherwise, Handle wnd,
+                                                std::uint32_t msg, const std::shared_ptr<const void>& holder) {
+  auto lookUp = [this, chosen, otherwise]() -> Handle {
+    iconLookups.push_back(SourceOf(chosen));
+    auto file = iconsInFiles.find(chosen.file.utf8);
+    if (file != iconsInFiles.end() && file->second.count(chosen.index))
+      return NewIcon(SourceOf(chosen) + "@" + std::to_string(chosen.size.x));
+    return LookUpFileIcon(otherwise.utf8);  // silently, as Windows' own shortcuts do
+  };
+  return RequestIcon(chosen.file.utf8, lookUp, wnd, msg, holder);
+}
+
+std::uintptr_t HeadlessIcons::RequestIcon(const std::string& path, std::function<Handle()> lookUp, Handle wnd,
+                                          std::uint32_t msg, const std::shared_ptr<const void>& holder) {
   const std::uintptr_t ticket = ++lastIconTicket_;
   auto icon = std::make_shared<Handle>(0);
   host_.RunAside(IconJob(
-      file.utf8,
-      [this, icon, path = file.utf8] {
+      path,
+      [this, icon, path, lookUp] {
         auto slow = slowIcons.find(path);
         if (slow != slowIcons.end()) host_.TakesAside(slow->second);
         host_.ShareLookUp(path);
-        *icon = LookUpFileIcon(path);
+        *icon = lookUp();
       },
       [this, icon, wnd, msg, ticket] {
         iconAnswers_[ticket] = *icon;
@@ -55,10 +78,11 @@ HeadlessIcons::~HeadlessIcons() {
 
 int HeadlessIcons::DpiAt(Point) { return host_.system.dpi; }
 
-Handle HeadlessIcons::IconBitmap(Handle, Point size) {
+Handle HeadlessIcons::IconBitmap(Handle icon, Point size) {
   const Handle h = host_.system.nextHandle++;
   liveBitmaps.insert(h);
   bitmapSizes[h] = size;
+  bitmapIcons[h] = icon;
   return h;
 }
 

@@ -101,25 +101,41 @@ class HeadlessIcons : public Icons {
   std::map<std::string, std::uint32_t> slowIcons;
   std::vector<std::string> iconLookups;  // the paths asked for, in order
   int smallIconLoads = 0;
+  // Where each icon came from: a file's path for the shell's icon of it,
+  // "file,index@size" for a chosen one; and the icon each image was drawn from.
+  std::map<Handle, std::string> iconSources;
+  std::map<Handle, Handle> bitmapIcons;
+  // The chosen icons a file holds (its indexes); a file not named here
+  // holds none, and one that does not exist cannot be read.
+  std::map<std::string, std::set<int>> iconsInFiles;
 
   Handle LoadMainIcon() override { return NewIcon(); }
   Handle LoadSmallMainIcon() override {
     ++smallIconLoads;
     return NewIcon();
   }
-  Handle CopyIcon(Handle icon) override { return icon ? NewIcon() : 0; }
+  Handle CopyIcon(Handle icon) override {
+    if (!icon) return 0;
+    auto source = iconSources.find(icon);
+    return NewIcon(source == iconSources.end() ? "" : source->second);
+  }
   void DestroyIcon(Handle icon) override { liveIcons.erase(icon); }
   std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg,
                                  const std::shared_ptr<const void>& holder) override;
   Handle TakeFileIcon(std::uintptr_t ticket) override;
+  std::uintptr_t RequestChosenIcon(const ChosenIcon& icon, const FilePath& otherwise, Handle wnd, std::uint32_t msg,
+                                   const std::shared_ptr<const void>& holder) override;
   Point LargeIconSize(int dpi) override { return Point{32 * dpi / 96, 32 * dpi / 96}; }
   int DpiAt(Point) override;
   Handle IconBitmap(Handle icon, Point size) override;
   void DestroyBitmap(Handle bitmap) override { liveBitmaps.erase(bitmap); }
 
  private:
-  Handle NewIcon();
+  Handle NewIcon(const std::string& source = "");
   Handle LookUpFileIcon(const std::string& path);
+  // Looks an icon up as a job aside does, then posts its answer.
+  std::uintptr_t RequestIcon(const std::string& path, std::function<Handle()> lookUp, Handle wnd, std::uint32_t msg,
+                             const std::shared_ptr<const void>& holder);
   HeadlessPlatform& host_;
   std::map<std::uintptr_t, Handle> iconAnswers_;
   std::uintptr_t lastIconTicket_ = 0;

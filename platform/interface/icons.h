@@ -10,6 +10,14 @@
 
 namespace vx {
 
+// An icon a person chose: the one at `index` in `file` (an icon file, a
+// program or a library; a negative index is a resource ID), made at `size`.
+struct ChosenIcon {
+  FilePath file;
+  int index = 0;
+  Point size;
+};
+
 class Icons {
  public:
   virtual ~Icons() = default;
@@ -31,6 +39,10 @@ class Icons {
   virtual std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg,
                                          const std::shared_ptr<const void>& holder) = 0;
   virtual Handle TakeFileIcon(std::uintptr_t ticket) = 0;
+  // As RequestFileIcon, for a chosen icon; when its file or the icon in it
+  // cannot be read, the answer is the shell's icon of `otherwise`.
+  virtual std::uintptr_t RequestChosenIcon(const ChosenIcon& icon, const FilePath& otherwise, Handle wnd,
+                                           std::uint32_t msg, const std::shared_ptr<const void>& holder) = 0;
   // The large-icon size at a DPI (32 pixels at 96), and the DPI of the
   // monitor that holds a point of the screen: a menu's images are made at
   // its monitor's DPI, which may differ from the one at sign-in.

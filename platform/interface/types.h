@@ -68,8 +68,8 @@ enum : std::uint16_t {
 // RegisterHotKey modifiers. With kModNoRepeat a key held down past the
 // keyboard's repeat delay reports one press, not one per repeat (Windows 7
 // and later); it is no part of the combination itself.
-enum : std::uint32_t { kModAlt = 1, kModControl = 2, kModShift = 4, kModNoRepeat = 0x4000 };
-inline constexpr std::uint32_t kModKeys = kModAlt | kModControl | kModShift | 8 /* MOD_WIN */;
+enum : std::uint32_t { kModAlt = 1, kModControl = 2, kModShift = 4, kModWin = 8, kModNoRepeat = 0x4000 };
+inline constexpr std::uint32_t kModKeys = kModAlt | kModControl | kModShift | kModWin;
 
 enum : std::uint32_t { kWsExToolWindow = 0x80 };
 

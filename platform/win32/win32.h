@@ -177,6 +177,7 @@ class Win32Platform : public Platform, public Win32Jobs, public Win32Menus, publ
   std::uint16_t GetHotKeyValue(Handle control) override;
   void SetImageIcon(Handle control, Handle icon) override;
   bool OpenFileDialog(Handle owner, std::u16string& path) override;
+  bool PickIconDialog(Handle owner, std::u16string& file, int& index) override;
   void DragAcceptFiles(Handle wnd, bool accept) override;
   std::vector<std::u16string> DroppedFiles(std::uintptr_t drop) override;
   void DragFinish(std::uintptr_t drop) override;

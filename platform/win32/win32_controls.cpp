@@ -139,6 +139,22 @@ bool Win32Platform::OpenFileDialog(Handle owner, std::u16string& path) {
   return true;
 }
 
+bool Win32Platform::PickIconDialog(Handle owner, std::u16string& file, int& index) {
+  // The buffer must hold MAX_PATH characters at least, or a chosen path
+  // comes back cut; the page asks the caller to check the path it gets.
+  std::wstring buf(32768, L'\0');
+  const std::wstring start = ToWide(file);
+  if (start.size() >= buf.size()) return false;
+  std::copy(start.begin(), start.end(), buf.begin());
+  int chosen = index;
+  if (PickIconDlg(H(owner), &buf[0], static_cast<UINT>(buf.size()), &chosen) != 1) return false;
+  buf.resize(wcslen(buf.c_str()));
+  if (buf.empty()) return false;
+  file = ToU16(buf);
+  index = chosen;
+  return true;
+}
+
 void Win32Platform::DragAcceptFiles(Handle wnd, bool accept) {
   ::DragAcceptFiles(H(wnd), accept);
   // Explorer runs at a lower integrity level than an elevated Vorlex, and

@@ -59,12 +59,33 @@ struct FoundIcon {
 
 std::uintptr_t Win32Icons::RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg,
                                            const std::shared_ptr<const void>& holder) {
+  return RequestIcon(
+      path.utf8, [wide = WidePath(path)] { return LookUpFileIcon(wide); }, wnd, msg, holder);
+}
+
+std::uintptr_t Win32Icons::RequestChosenIcon(const ChosenIcon& icon, const FilePath& otherwise, Handle wnd,
+                                             std::uint32_t msg, const std::shared_ptr<const void>& holder) {
+  auto lookUp = [file = WidePath(icon.file), index = icon.index, size = icon.size,
+                 fallback = WidePath(otherwise)]() -> HICON {
+    // The icon at the exact size, drawn from the image the file holds for
+    // it: S_FALSE when the file has no such icon, E_FAIL when it cannot be
+    // read. Either way the item shows its program's icon, without a word.
+    HICON large = nullptr;
+    const UINT sizes = MAKELONG(static_cast<WORD>(size.x), static_cast<WORD>(size.x));
+    if (SHDefExtractIconW(file.c_str(), index, 0, &large, nullptr, sizes) == S_OK && large) return large;
+    return LookUpFileIcon(fallback);
+  };
+  return RequestIcon(icon.file.utf8, lookUp, wnd, msg, holder);
+}
+
+std::uintptr_t Win32Icons::RequestIcon(const std::string& path, std::function<HICON()> lookUp, Handle wnd,
+                                       std::uint32_t msg, const std::shared_ptr<const void>& holder) {
   // The answer is kept under the ticket until the UI thread takes it; one
   // whose answer never runs (the platform ended) is destroyed.
   const std::uintptr_t ticket = ++lastTicket_;
   auto found = std::make_shared<FoundIcon>();
   host_.RunAside(IconJob(
-      path.utf8, [found, wide = WidePath(path)] { found->icon = LookUpFileIcon(wide); },
+      path, [found, lookUp = std::move(lookUp)] { found->icon = lookUp(); },
       [this, found, ticket, wnd, msg] {
         answers_[ticket] = std::exchange(found->icon, nullptr);
         PostMessageW(H(wnd), msg, ticket, 0);

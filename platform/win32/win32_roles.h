@@ -96,12 +96,17 @@ class Win32Icons : public Icons {
   std::uintptr_t RequestFileIcon(const FilePath& path, Handle wnd, std::uint32_t msg,
                                  const std::shared_ptr<const void>& holder) override;
   Handle TakeFileIcon(std::uintptr_t ticket) override;
+  std::uintptr_t RequestChosenIcon(const ChosenIcon& icon, const FilePath& otherwise, Handle wnd, std::uint32_t msg,
+                                   const std::shared_ptr<const void>& holder) override;
   Point LargeIconSize(int dpi) override;
   int DpiAt(Point at) override;
   Handle IconBitmap(Handle icon, Point size) override;
   void DestroyBitmap(Handle bitmap) override;
 
  private:
+  // Looks an icon up aside, then posts its answer.
+  std::uintptr_t RequestIcon(const std::string& path, std::function<HICON()> lookUp, Handle wnd, std::uint32_t msg,
+                             const std::shared_ptr<const void>& holder);
   Win32Platform& host_;
   std::map<std::uintptr_t, HICON> answers_;  // looked up, not yet taken
   std::uintptr_t lastTicket_ = 0;
