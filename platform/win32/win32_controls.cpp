@@ -143,11 +143,22 @@ bool Win32Platform::PickIconDialog(Handle owner, std::u16string& file, int& inde
   // The buffer must hold MAX_PATH characters at least, or a chosen path
   // comes back cut; the page asks the caller to check the path it gets.
   std::wstring buf(32768, L'\0');
-  const std::wstring start = ToWide(file);
+  const std::wstring start = FromU16(file);
   if (start.size() >= buf.size()) return false;
   std::copy(start.begin(), start.end(), buf.begin());
   int chosen = index;
-  if (PickIconDlg(H(owner), &buf[0], static_cast<UINT>(buf.size()), &chosen) != 1) return false;
+  const int result = PickIconDlg(H(owner), &buf[0], static_cast<UINT>(buf.size()), &chosen);
+  if (result == 0) return false;  // cancelled
+  if (result != 1) {
+    // The page warns that the picker may be changed or missing in later
+    // versions, and some systems answer -1 without showing it: the person
+    // then chooses the icon's file, whose first icon is taken.
+    std::u16string path = file;
+    if (!OpenFileDialog(owner, path)) return false;
+    file = path;
+    index = 0;
+    return true;
+  }
   buf.resize(wcslen(buf.c_str()));
   if (buf.empty()) return false;
   file = ToU16(buf);

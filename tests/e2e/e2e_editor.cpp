@@ -140,9 +140,10 @@ TEST_F(E2E, TabAndShiftTabMoveThroughTheEditorInItsTabOrder) {
   PressKeys({}, VK_TAB);
   EXPECT_TRUE(FocusComesTo(ChildOfClass(editor, L"msctls_hotkey32")));
   PressKeys({}, VK_TAB);
+  EXPECT_TRUE(FocusComesTo(ChildWithText(editor, L"Win")));  // the hotkey's Windows key
+  PressKeys({}, VK_TAB);
   EXPECT_TRUE(FocusComesTo(ChildWithText(editor, L"参照")));
-  PressKeys({VK_SHIFT}, VK_TAB);
-  PressKeys({VK_SHIFT}, VK_TAB);
+  for (int i = 0; i < 3; ++i) PressKeys({VK_SHIFT}, VK_TAB);
   EXPECT_TRUE(FocusComesTo(ChildOfClass(editor, L"Edit", 0)));
   // Enter and Escape press no button of the editor.
   PressKeys({}, VK_RETURN);
@@ -172,4 +173,38 @@ TEST_F(E2E, TheEditorOpensInItsListAndTheSessionEndingLeavesTheItemsAsTheFileHad
   EXPECT_NE(ini.find(Sjis("[0]\r\nName=\"項目 A\"")), std::string::npos);
   EXPECT_NE(ini.find("[2]\r\nName=\"Item C\""), std::string::npos);
   EXPECT_NE(TimeValue(ini, "Last"), L"<none>");  // the run's end is stored as ever
+}
+
+// "Change icon..." opens Windows' icon picker on the item's program; where
+// the system has no picker (Wine answers -1), the icon's file is chosen in
+// the open dialog. The editor shows the chosen icon at once, and Ok stores it.
+TEST_F(E2E, AnIconChosenInTheEditorIsShownThereAndStored) {
+  CreateDirectoryW((folder + L"\\icons").c_str(), nullptr);
+  const std::wstring red = folder + L"\\icons\\red.ico";
+  WriteBytes(red, SolidIcon(32, 0xFF0000));
+  Vorlex v(folder);
+  HWND editor = StartWithEditor(v);
+  ASSERT_NE(editor, nullptr);
+  HWND preview = nullptr;
+  for (int i = 0; HWND c = ChildOfClass(editor, L"Static", i); ++i)
+    if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) preview = c;
+  ASSERT_NE(preview, nullptr);
+  RECT shown;
+  ASSERT_TRUE(GetWindowRect(preview, &shown));
+  EXPECT_EQ(RedPixels(shown), 0);  // the program's own icon
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"アイコンの変更...")));
+  HWND picker = WaitWindowOf(v.Pid(), L"#32770", 10000, true);
+  ASSERT_NE(picker, nullptr);
+  // Wine has no picker: the open dialog's file name field takes the path.
+  HWND name =
+      FindWindowExW(FindWindowExW(GetDlgItem(picker, 1148), nullptr, L"ComboBox", nullptr), nullptr, L"Edit", nullptr);
+  ASSERT_NE(name, nullptr);
+  Retype(name, red);
+  PressKeys({}, VK_RETURN);
+  ASSERT_TRUE(WaitHidden(picker, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return RedPixels(shown) >= 32 * 32 * 3 / 4; }, 5000)) << RedPixels(shown);
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_NE(ReadBytes(Ini()).find("Icon=\"" + Cp932(red) + ",0\"\r\n"), std::string::npos) << ReadBytes(Ini());
+  EXPECT_EQ(v.Close(), 0u);
 }

@@ -56,6 +56,29 @@ inline std::string Items(const std::wstring& folder) {
          kItemNames[2] + "\"\r\nExe=\"" + marker + "\"\r\nPar=\"c.txt\"\r\nDir=\"" + dir + "\"\r\n";
 }
 
+// An icon file of one 32-bit image, every pixel of it the colour (0xRRGGBB).
+inline std::string SolidIcon(int size, DWORD rgb) {
+  auto u16 = [](int v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; };
+  auto u32 = [&u16](int v) { return u16(v & 0xFFFF) + u16((v >> 16) & 0xFFFF); };
+  const int pixels = size * size * 4, mask = ((size + 31) / 32) * 4 * size;
+  std::string ico = u16(0) + u16(1) + u16(1);
+  ico += std::string{static_cast<char>(size), static_cast<char>(size), 0, 0} + u16(1) + u16(32) +
+         u32(40 + pixels + mask) + u32(22);
+  ico += u32(40) + u32(size) + u32(size * 2) + u16(1) + u16(32) + u32(0) + u32(pixels + mask) + std::string(16, '\0');
+  for (int i = 0; i < size * size; ++i)
+    ico += std::string{static_cast<char>(rgb & 0xFF), static_cast<char>((rgb >> 8) & 0xFF),
+                       static_cast<char>((rgb >> 16) & 0xFF), static_cast<char>(0xFF)};
+  return ico + std::string(static_cast<std::size_t>(mask), '\0');
+}
+
+// How many pixels in the rectangle of the screen are pure red, as an icon
+// of SolidIcon(..., 0xFF0000) shows.
+inline int RedPixels(const RECT& r) {
+  int n = 0;
+  for (const DWORD p : CaptureScreen(r)) n += ((p >> 16) & 0xFF) > 220 && ((p >> 8) & 0xFF) < 40 && (p & 0xFF) < 40;
+  return n;
+}
+
 class E2E : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,6 +1,8 @@
 // End-to-end tests of hotkeys and launching.
 #include "tests/e2e/e2e_fixture.h"
 
+#include <commctrl.h>
+
 using namespace e2e;
 
 TEST_F(E2E, AnItemsHotkeyStartsTheItemOnceEachPress) {
@@ -17,6 +19,36 @@ TEST_F(E2E, AnItemsHotkeyStartsTheItemOnceEachPress) {
   PressHotkey({VK_CONTROL, VK_MENU}, VK_F9);
   EXPECT_TRUE(WaitFile(marker, 15000));
   EXPECT_EQ(FindWindowOf(v.Pid(), L"#32770", true), nullptr);
+  EXPECT_EQ(v.Close(), 0u);
+}
+
+// The Win box ticked in the editor by a click, the key typed into the
+// hotkey field: Win+Ctrl+F9 pressed starts the item, Ctrl+F9 alone does not.
+TEST_F(E2E, AWindowsKeyHotkeySetInTheEditorStartsItsItem) {
+  Vorlex v(folder);
+  HWND editor = StartWithEditor(v);
+  ASSERT_NE(editor, nullptr);
+  HWND hotkey = ChildOfClass(editor, L"msctls_hotkey32");
+  ClickWindow(hotkey);
+  FocusComesTo(hotkey);
+  PressKeys({VK_CONTROL}, VK_F9);
+  EXPECT_TRUE(WaitUntil(
+      [hotkey] { return SendMessageW(hotkey, HKM_GETHOTKEY, 0, 0) == ((HOTKEYF_CONTROL << 8) | VK_F9); }, 2000));
+  HWND win = ChildWithText(editor, L"Win");
+  ASSERT_TRUE(ClickWindow(win));
+  EXPECT_TRUE(WaitUntil([win] { return SendMessageW(win, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 2000));
+  ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
+  ASSERT_TRUE(WaitHidden(editor));
+  EXPECT_NE(ReadBytes(Ini()).find("HotKey=" + std::to_string(0x4000 | VK_F9) + "\r\n"), std::string::npos);
+  EXPECT_NE(ReadBytes(Ini()).find("Win=1\r\n"), std::string::npos);
+  EXPECT_FALSE(HotKeyFree(MOD_WIN | MOD_CONTROL, VK_F9));
+  EXPECT_TRUE(HotKeyFree(MOD_CONTROL, VK_F9));
+
+  const std::wstring marker = folder + L"\\work\\a.txt";
+  PressHotkey({VK_CONTROL}, VK_F9);
+  EXPECT_FALSE(WaitFile(marker, 1000));
+  PressHotkey({VK_LWIN, VK_CONTROL}, VK_F9);
+  EXPECT_TRUE(WaitFile(marker, 15000));
   EXPECT_EQ(v.Close(), 0u);
 }
 

@@ -134,3 +134,35 @@ TEST_F(E2E, TheLaunchMenusIconsHaveNoBlackAroundThemAndTheSelectionShowsThroughA
   ASSERT_TRUE(v.CloseMenu());
   EXPECT_EQ(v.Close(), 0u);
 }
+
+// Two items start the same program; the first has an icon of its own, in a
+// file named relative to Vorlex's folder. The launch menu draws that icon's
+// pixels for it, and the program's for the other.
+TEST_F(E2E, AnItemsOwnIconIsDrawnInTheLaunchMenu) {
+  CreateDirectoryW((folder + L"\\icons").c_str(), nullptr);
+  WriteBytes(folder + L"\\icons\\red.ico", SolidIcon(32, 0xFF0000));
+  const std::string marker = Cp932(folder) + "\\vx_marker.exe";
+  WriteBytes(Ini(),
+             ";Vorlex Initialize File\r\n[Basic]\r\nCount=2\r\nVisibleMenuIcon=1\r\n"
+             "[0]\r\nName=\"Own\"\r\nExe=\"" +
+                 marker + "\"\r\nIcon=\"icons\\red.ico,0\"\r\n[1]\r\nName=\"Plain\"\r\nExe=\"" + marker + "\"\r\n");
+  Vorlex v(folder);
+  StartReady(v);
+  RECT icon;
+  ASSERT_TRUE(WineTrayIconRect(icon));
+  ASSERT_TRUE(PersonClick(icon, true, 1));
+  HWND menu = WaitMenuReady(v.Pid(), 10000);
+  ASSERT_NE(menu, nullptr);
+  RECT r;
+  ASSERT_TRUE(GetWindowRect(menu, &r));
+  // The icon column of each half of the menu, one entry each.
+  const int size = GetSystemMetrics(SM_CXICON), middle = (r.top + r.bottom) / 2;
+  const RECT own{r.left, r.top, r.left + size + 6, middle}, plain{r.left, middle, r.left + size + 6, r.bottom};
+  EXPECT_TRUE(WaitUntil([&] { return RedPixels(own) >= size * size / 2; }, 5000)) << RedPixels(own);
+  EXPECT_EQ(RedPixels(plain), 0);  // the program's own icon has no red
+  int blue = 0;
+  for (const DWORD p : CaptureScreen(plain)) blue += (p & 0xFF) > 140 && ((p >> 16) & 0xFF) < 80;
+  EXPECT_GE(blue, size * size / 4);
+  ASSERT_TRUE(v.CloseMenu());
+  EXPECT_EQ(v.Close(), 0u);
+}

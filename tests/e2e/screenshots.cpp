@@ -86,13 +86,13 @@ std::string Items(const std::wstring& folder) {
       std::to_string(0x4000 | 0x8000 | VK_F11) +
       "\r\n"
       "[0]\r\nName=\"メモ帳\"\r\nHotKey=" +
-      std::to_string(0x4000 | 0x8000 | 'N') + "\r\nExe=\"" + marker +
+      std::to_string(0x4000 | 'N') + "\r\nWin=1\r\nExe=\"" + marker +
       "\"\r\nActivate=1\r\nShow=2\r\n"
       "[1]\r\nName=\"ツール\"\r\nExe=\"<folder>\\tools\"\r\nSubmenu=1\r\n"
       "[2]\r\nName=\"-\"\r\n"
       "[3]\r\nName=\"電卓\"\r\nHotKey=" +
       std::to_string(0x4000 | 0x2000 | 'C') + "\r\nExe=\"" + marker +
-      "\"\r\n"
+      "\"\r\nIcon=\"%windir%\\system32\\shell32.dll,22\"\r\n"
       "[4]\r\nName=\"見つからない\"\r\nExe=\"C:\\missing\\gone.exe\"\r\n";
   if (english)
     for (std::size_t i = 0; i < std::size(kShotItems); ++i) {
