@@ -482,6 +482,9 @@ TEST_F(Editor, TheWindowsKeyAndAChosenIconAreStoredRegisteredAndShown) {
   const std::string icons = d.dir / "icons/set.ico";
   WriteFile(icons, "x");
   d.p.iconsInFiles[icons] = {0, 2};
+  // The one chosen lies where Shift-JIS cannot name it: the file becomes UTF-16.
+  const std::string picked = d.dir / "icons/J\xC3\xBCrgen \xE2\x98\x95.dll";
+  d.p.iconsInFiles[picked] = {2};
   d.p.filesWithIcons.insert({"b.exe", "c.exe"});
   Start(
       ";Vorlex Initialize File\r\n[Basic]\r\nCount=4\r\nVisibleMenuIcon=1\r\n"
@@ -492,13 +495,13 @@ TEST_F(Editor, TheWindowsKeyAndAChosenIconAreStoredRegisteredAndShown) {
       tools + "\"\r\nSubmenu=1\r\nIcon=\"" + icons + ",0\"\r\n");
   Open();
   Click("Btn_Ok");
-  const std::string untouched = d.IniBytes();  // as Vorlex writes the file
+  const std::string untouched = d.IniText();  // as Vorlex writes the file
   Open();
   EXPECT_FALSE(Checked("CB_Win"));
   std::string openedOn;
   d.p.onPickIcon = [&](Handle, std::u16string& file, int& index) {
     openedOn = Utf16ToUtf8(file) + "," + std::to_string(index);
-    file = Utf8ToUtf16(icons);
+    file = Utf8ToUtf16(picked);
     index = 2;
     return true;
   };
@@ -509,12 +512,12 @@ TEST_F(Editor, TheWindowsKeyAndAChosenIconAreStoredRegisteredAndShown) {
     auto icon = d.p.bitmapIcons.count(bitmapOrIcon) ? d.p.bitmapIcons.at(bitmapOrIcon) : bitmapOrIcon;
     return d.p.iconSources.count(icon) ? d.p.iconSources.at(icon) : "";
   };
-  EXPECT_EQ(source(d.p.Control(Wnd(), "Img_Icon").icon), icons + ",2@32");  // the editor shows it
+  EXPECT_EQ(source(d.p.Control(Wnd(), "Img_Icon").icon), picked + ",2@32");  // the editor shows it
   Click("Btn_Ok");
   const std::string saved = d.IniText();
   const std::string first = saved.substr(saved.find("[0]"), saved.find("[1]") - saved.find("[0]"));
   EXPECT_NE(first.find("\r\nWin=1\r\n"), std::string::npos) << saved;
-  EXPECT_NE(first.find("\r\nIcon=\"" + icons + ",2\"\r\n"), std::string::npos) << saved;
+  EXPECT_NE(first.find("\r\nIcon=\"" + picked + ",2\"\r\n"), std::string::npos) << saved;
   EXPECT_EQ(StartedBy(kModWin | kModControl | kModAlt, 'A'), V{"a.exe"});
   EXPECT_EQ(StartedBy(kModControl | kModAlt, 'A'), V{});  // without Win, another hotkey
 
@@ -536,10 +539,10 @@ TEST_F(Editor, TheWindowsKeyAndAChosenIconAreStoredRegisteredAndShown) {
   d.p.keys[kVkLButton] = false;
   d.Tray(kWmLButtonUp);
   d.Pump();
-  EXPECT_EQ(shown, (V{icons + ",2@64", "b.exe", "line", icons + ",0@64", icons + ",0@64"}));
+  EXPECT_EQ(shown, (V{picked + ",2@64", "b.exe", "line", icons + ",0@64", icons + ",0@64"}));
 
-  // Choosing the program's own first icon takes the choice back: the file
-  // is as it was before, but for the Win key taken off too.
+  // Choosing the program's own first icon takes the choice back: with the
+  // Win key taken off too, the file holds what it held before.
   d.system().dpi = 96;
   Open();
   d.p.onPickIcon = [&](Handle, std::u16string& file, int& index) {
@@ -550,7 +553,7 @@ TEST_F(Editor, TheWindowsKeyAndAChosenIconAreStoredRegisteredAndShown) {
   Click("Btn_Icon");
   Click("CB_Win");
   Click("Btn_Ok");
-  EXPECT_EQ(d.IniBytes(), untouched);
+  EXPECT_EQ(d.IniText(), untouched);
 }
 
 TEST_F(Editor, TheWindowsAreDescribedInTabOrderAtTheirSizes) {
