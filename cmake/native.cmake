@@ -27,6 +27,7 @@ add_executable(vorlex_tests
   tests/test_settings_watch.cpp
   tests/test_time_form.cpp
   tests/test_set_form.cpp
+  tests/test_win_key_and_icon.cpp
   tests/test_editor_text.cpp
   tests/test_language.cpp
   tests/test_startup.cpp

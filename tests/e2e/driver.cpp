@@ -390,24 +390,20 @@ bool MenuOpensAt(DWORD pid, POINT at) {
   return menu && GetWindowRect(menu, &r) && std::abs(r.left - at.x) <= 2 && std::abs(r.top - at.y) <= 2;
 }
 
-namespace {
-// Opens the command menu with a person's right click on the tray icon; the
-// menu's window, shown and ready for input, or null.
-HWND OpenCommandMenu(const Vorlex& v) {
+HWND OpenTrayMenu(const Vorlex& v, bool left) {
   RECT icon;
   if (WineTrayIconRect(icon)) {
-    PersonClick(icon, false, 1);
+    PersonClick(icon, left, 1);
   } else {
-    v.Tray(WM_RBUTTONDOWN);
-    v.Tray(WM_RBUTTONUP);
+    v.Tray(left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN);
+    v.Tray(left ? WM_LBUTTONUP : WM_RBUTTONUP);
   }
   return WaitMenuReady(v.Pid(), 10000);
 }
-}  // namespace
 
 HWND OpenTimeWindow(const Vorlex& v) {
   static_assert(vx::CommandDowns("MI_Time") == 1, "時間情報 is the command menu's first entry, which a person clicks");
-  HWND menu = OpenCommandMenu(v);
+  HWND menu = OpenTrayMenu(v, false);
   if (!menu) return nullptr;
   RECT r;
   GetWindowRect(menu, &r);
@@ -431,7 +427,7 @@ void SetWineDpi(DWORD dpi) {
 bool ChooseCommand(const Vorlex& v, const char* name) { return ChooseCommandAt(v, vx::CommandDowns(name)); }
 
 bool ChooseCommandAt(const Vorlex& v, int downs) {
-  if (downs == 0 || !OpenCommandMenu(v)) return false;
+  if (downs == 0 || !OpenTrayMenu(v, false)) return false;
   for (int i = 0; i < downs; ++i) PressKeys({}, VK_DOWN);
   PressKeys({}, VK_RETURN);
   return WaitNoWindowOf(v.Pid(), L"#32768", 5000);

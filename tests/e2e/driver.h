@@ -148,6 +148,9 @@ std::vector<DWORD> CaptureScreen(const RECT& r);
 // Opens the time window as a person does: a right click on the tray icon,
 // then a click on the menu's first entry, "時間情報". The window, or null.
 HWND OpenTimeWindow(const Vorlex& v);
+// Opens the launch menu (left) or the command menu with a person's click on
+// the tray icon; the menu's window, shown and ready for input, or null.
+HWND OpenTrayMenu(const Vorlex& v, bool left);
 // Opens the command menu with a person's right click on the tray icon and
 // chooses the entry of that name (kCommandMenu) by real keys: Down until it
 // is selected, then Enter.

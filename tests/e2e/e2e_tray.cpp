@@ -101,10 +101,7 @@ TEST_F(E2E, TheLaunchMenusIconsHaveNoBlackAroundThemAndTheSelectionShowsThroughA
                  "[2]\r\nName=\"Missing\"\r\nExe=\"C:\\missing\\gone.exe\"\r\n");
   Vorlex v(folder);
   StartReady(v);
-  RECT icon;
-  ASSERT_TRUE(WineTrayIconRect(icon));
-  ASSERT_TRUE(PersonClick(icon, true, 1));
-  HWND menu = WaitMenuReady(v.Pid(), 10000);
+  HWND menu = OpenTrayMenu(v, true);
   ASSERT_NE(menu, nullptr);
   for (int i = 0; i < MenuDowns(kNames, "Missing"); ++i) PressKeys({}, VK_DOWN);
   Sleep(500);  // the icons that come late and the selection drawn
@@ -148,10 +145,7 @@ TEST_F(E2E, AnItemsOwnIconIsDrawnInTheLaunchMenu) {
                  marker + "\"\r\nIcon=\"icons\\red.ico,0\"\r\n[1]\r\nName=\"Plain\"\r\nExe=\"" + marker + "\"\r\n");
   Vorlex v(folder);
   StartReady(v);
-  RECT icon;
-  ASSERT_TRUE(WineTrayIconRect(icon));
-  ASSERT_TRUE(PersonClick(icon, true, 1));
-  HWND menu = WaitMenuReady(v.Pid(), 10000);
+  HWND menu = OpenTrayMenu(v, true);
   ASSERT_NE(menu, nullptr);
   RECT r;
   ASSERT_TRUE(GetWindowRect(menu, &r));
