@@ -14,6 +14,7 @@ TForm_SetEtc::TForm_SetEtc(TComponent* owner) : TForm(owner, "TForm_SetEtc", "�
   Lbl_LHotKey        = Place<TLabel>   ("Lbl_LHotKey",        nullptr,  16,   8, 192, 16, "HotKeyによるメニュー表示");
   Bvl_HotKey         = Place<TBevel>   ("Bvl_HotKey",         nullptr,   8,  16, 281, 49, "");
   HK_HotKey          = Place<THotKey>  ("HK_HotKey",          nullptr,  16,  32, 209, 21, "",                 0);
+  // The Windows key, which a hotkey field cannot take, in a box beside it.
   CB_Win             = Place<TCheckBox>("CB_Win",             nullptr, 232,  34,  49, 17, "Win",              1);
   CB_VisibleMenuIcon = Place<TCheckBox>("CB_VisibleMenuIcon", nullptr,   8,  72, 217, 17, "メニューのアイコン表示", 2);
   CB_StartWithWindows = Place<TCheckBox>("CB_StartWithWindows", nullptr, 8,  96, 217, 17, "Windows の起動時に実行", 3);

@@ -2,8 +2,6 @@
 // box, by real clicks and keys.
 #include "tests/e2e/e2e_fixture.h"
 
-#include <commctrl.h>
-
 using namespace e2e;
 
 TEST_F(E2E, AnItemAddedInTheEditorWithRealClicksAndKeysIsSavedAndItsHotkeyStartsIt) {
@@ -36,11 +34,7 @@ TEST_F(E2E, AnItemAddedInTheEditorWithRealClicksAndKeysIsSavedAndItsHotkeyStarts
   Retype(ChildOfClass(editor, L"Edit", 1), folder + L"\\vx_marker.exe");
   Retype(ChildOfClass(editor, L"Edit", 2), L"z.txt");
   Retype(ChildOfClass(editor, L"Edit", 3), folder);
-  HWND hotkey = ChildOfClass(editor, L"msctls_hotkey32");
-  ClickWindow(hotkey);
-  FocusComesTo(hotkey);
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F8);
-  EXPECT_TRUE(WaitUntil([hotkey] { return SendMessageW(hotkey, HKM_GETHOTKEY, 0, 0) != 0; }, 2000));
+  EXPECT_TRUE(TypeHotkey(editor, {VK_CONTROL, VK_MENU}, VK_F8));
   ASSERT_TRUE(ClickWindow(ChildWithText(editor, L"Ok")));
   ASSERT_TRUE(WaitHidden(editor));
 
@@ -81,11 +75,7 @@ TEST_F(E2E, TheOtherSettingsAreModalAndTheirMenuHotkeyPopsTheMenuUpAfterOk) {
   HWND etc = WaitWindowOf(v.Pid(), L"TForm_SetEtc", 10000, true);
   ASSERT_NE(etc, nullptr);
   EXPECT_FALSE(IsWindowEnabled(editor));  // no input for the editor meanwhile
-  HWND menuKey = ChildOfClass(etc, L"msctls_hotkey32");
-  ClickWindow(menuKey);
-  FocusComesTo(menuKey);
-  PressKeys({VK_CONTROL, VK_MENU}, VK_F12);
-  EXPECT_TRUE(WaitUntil([menuKey] { return LOBYTE(SendMessageW(menuKey, HKM_GETHOTKEY, 0, 0)) == VK_F12; }, 2000));
+  EXPECT_TRUE(TypeHotkey(etc, {VK_CONTROL, VK_MENU}, VK_F12));
   ASSERT_TRUE(ClickWindow(ChildWithText(etc, L"閉じる")));
   ASSERT_TRUE(WaitHidden(etc));
   // The editor is enabled again as the modal dialog's loop ends, just after.

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/win32/scoped.h"
+// After windows.h, which scoped.h brings.
+#include <commctrl.h>
 #include "tests/e2e/driver.h"
 
 namespace e2e {
@@ -77,6 +79,16 @@ inline int RedPixels(const RECT& r) {
   int n = 0;
   for (const DWORD p : CaptureScreen(r)) n += ((p >> 16) & 0xFF) > 220 && ((p >> 8) & 0xFF) < 40 && (p & 0xFF) < 40;
   return n;
+}
+
+// Types a hotkey into a window's hotkey field as a person does: a click in
+// it, then the keys. True once the field shows the key (with any modifiers).
+inline bool TypeHotkey(HWND window, const std::vector<WORD>& modifiers, WORD vk) {
+  HWND field = ChildOfClass(window, L"msctls_hotkey32");
+  ClickWindow(field);
+  FocusComesTo(field);
+  PressKeys(modifiers, vk);
+  return WaitUntil([field, vk] { return LOBYTE(SendMessageW(field, HKM_GETHOTKEY, 0, 0)) == vk; }, 2000);
 }
 
 class E2E : public ::testing::Test {

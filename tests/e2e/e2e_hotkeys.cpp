@@ -1,8 +1,6 @@
 // End-to-end tests of hotkeys and launching.
 #include "tests/e2e/e2e_fixture.h"
 
-#include <commctrl.h>
-
 using namespace e2e;
 
 TEST_F(E2E, AnItemsHotkeyStartsTheItemOnceEachPress) {
@@ -28,12 +26,9 @@ TEST_F(E2E, AWindowsKeyHotkeySetInTheEditorStartsItsItem) {
   Vorlex v(folder);
   HWND editor = StartWithEditor(v);
   ASSERT_NE(editor, nullptr);
-  HWND hotkey = ChildOfClass(editor, L"msctls_hotkey32");
-  ClickWindow(hotkey);
-  FocusComesTo(hotkey);
-  PressKeys({VK_CONTROL}, VK_F9);
-  EXPECT_TRUE(WaitUntil(
-      [hotkey] { return SendMessageW(hotkey, HKM_GETHOTKEY, 0, 0) == ((HOTKEYF_CONTROL << 8) | VK_F9); }, 2000));
+  ASSERT_TRUE(TypeHotkey(editor, {VK_CONTROL}, VK_F9));
+  EXPECT_EQ(SendMessageW(ChildOfClass(editor, L"msctls_hotkey32"), HKM_GETHOTKEY, 0, 0),
+            (HOTKEYF_CONTROL << 8) | VK_F9);
   HWND win = ChildWithText(editor, L"Win");
   ASSERT_TRUE(ClickWindow(win));
   EXPECT_TRUE(WaitUntil([win] { return SendMessageW(win, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 2000));
