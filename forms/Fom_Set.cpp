@@ -158,7 +158,10 @@ void TForm_Set::ShowIcon() {
   if (EditNo != -1) shown.Icon = ExeList->Items(EditNo)->Icon;
   shown.Exe = Edt_Exe->Text();
   Platform& P = Application->P;
-  iconTicket_ = RequestItemIcon(shown, P.icons().LargeIconSize(Dpi()), GetHandle(), kWmEditorIcon);
+  // A new holder for each: a look-up for what the field held a keystroke
+  // ago, not begun yet, is dropped rather than left to wait on its share.
+  iconHolder_ = std::make_shared<int>(0);
+  iconTicket_ = RequestItemIcon(shown, P.icons().LargeIconSize(Dpi()), GetHandle(), kWmEditorIcon, iconHolder_);
 }
 
 std::intptr_t TForm_Set::WndProc(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "core/Unit_All.h"
@@ -98,6 +99,7 @@ class TForm_Set : public TForm {
   // at this window's DPI: only the answer asked for last is shown.
   void ShowIcon();
   std::uintptr_t iconTicket_ = 0;
+  std::shared_ptr<const void> iconHolder_;  // holds the look-up asked for last
   // Moves the item at `from` to the neighbouring place `to`, its list
   // entry, the selection and the double-click choices with it.
   void Exchange(int from, int to);

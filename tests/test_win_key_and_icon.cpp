@@ -92,4 +92,24 @@ TEST_F(Editor, TheWindowsKeyAndAChosenIconAreStoredRegisteredAndShown) {
   EXPECT_EQ(d.IniText(), untouched);
 }
 
+// The editor's icon follows the program field as it is typed; a look-up for
+// what the field held before, not begun yet, is dropped, so that typing a
+// share's path leaves no icon thread waiting on each of its prefixes.
+TEST_F(Editor, TheIconOfWhatTheProgramFieldHeldBeforeIsNotLookedUp) {
+  Start(kThree);
+  Open();
+  const V typed = {"\\\\a\\x.exe", "\\\\b\\x.exe", "\\\\c\\x.exe", "\\\\d\\x.exe", "\\\\e\\x.exe"};
+  for (const std::string& path : typed) d.p.slowIcons[path] = 5000;
+  d.p.iconLookups.clear();
+  for (const std::string& path : typed) {  // each change handled, faster than a share answers
+    ASSERT_TRUE(d.p.Type(Wnd(), "Edt_Exe", path));
+    while (d.p.PumpMessage(false) == PumpResult::Dispatched) {
+    }
+  }
+  d.p.RunClock(6000);
+  d.Pump();
+  // Three shares at once; of the two that waited, only the last is asked.
+  EXPECT_EQ(d.p.iconLookups, (V{typed[0], typed[1], typed[2], typed[4]}));
+}
+
 }  // namespace vx::test
