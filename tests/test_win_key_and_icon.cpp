@@ -5,6 +5,7 @@
 #include "app/Fom_Main.h"
 #include "core/Unit_All.h"
 #include "forms/Fom_Set.h"
+#include "forms/Fom_SetEtc.h"
 #include "tests/editor_fixture.h"
 
 namespace vx::test {
@@ -23,7 +24,7 @@ TEST_F(Editor, TheWindowsKeyAndAChosenIconAreStoredRegisteredAndShown) {
   d.p.iconsInFiles[picked] = {2};
   d.p.filesWithIcons.insert({"b.exe", "c.exe"});
   Start(
-      ";Vorlex Initialize File\r\n[Basic]\r\nCount=4\r\nVisibleMenuIcon=1\r\n"
+      ";Vorlex Initialize File\r\n[Basic]\r\nCount=4\r\nVisibleMenuIcon=1\r\n[-1]\r\nHotKey=16461\r\n"
       "[0]\r\nName=\"A\"\r\nHotKey=49217\r\nExe=\"a.exe\"\r\n"
       "[1]\r\nName=\"B\"\r\nExe=\"b.exe\"\r\nIcon=\"icons/gone.ico,1\"\r\n"
       "[2]\r\nName=\"-\"\r\nIcon=\"icons/set.ico,2\"\r\n"
@@ -42,6 +43,15 @@ TEST_F(Editor, TheWindowsKeyAndAChosenIconAreStoredRegisteredAndShown) {
     return true;
   };
   Click("CB_Win");
+  // The menu hotkey's (Ctrl+M), ticked in the other settings, opened modally.
+  auto tickMenuWin = [&] {
+    d.p.Schedule(10, [&] {
+      EXPECT_TRUE(d.p.Click(Form_SetEtc->GetHandle(), "CB_Win"));
+      d.p.Click(Form_SetEtc->GetHandle(), "Btn_Close");
+    });
+    Click("Btn_SetEtc");
+  };
+  tickMenuWin();
   Click("Btn_Icon");
   EXPECT_EQ(openedOn, "a.exe,0");  // the program's own file by default
   auto source = [&](Handle bitmapOrIcon) {
@@ -56,6 +66,12 @@ TEST_F(Editor, TheWindowsKeyAndAChosenIconAreStoredRegisteredAndShown) {
   EXPECT_NE(first.find("\r\nIcon=\"" + picked + ",2\"\r\n"), std::string::npos) << saved;
   EXPECT_EQ(StartedBy(kModWin | kModControl | kModAlt, 'A'), V{"a.exe"});
   EXPECT_EQ(StartedBy(kModControl | kModAlt, 'A'), V{});  // without Win, another hotkey
+  const std::string menuKey = saved.substr(saved.find("[-1]"), saved.find("[0]") - saved.find("[-1]"));
+  EXPECT_NE(menuKey.find("\r\nWin=1\r\n"), std::string::npos) << saved;
+  EXPECT_FALSE(d.system().PressHotKey(kModControl, 'M'));
+  EXPECT_TRUE(d.system().PressHotKey(kModWin | kModControl, 'M'));
+  d.p.onPopup = [](const HeadlessPlatform::Popup&) { return -1; };
+  d.Pump();
 
   // The launch menu at 192 DPI: the chosen icon at that size; a missing
   // one is the program's; "-" stays a line; the folder's "開く" has its item's.
@@ -81,6 +97,8 @@ TEST_F(Editor, TheWindowsKeyAndAChosenIconAreStoredRegisteredAndShown) {
   // Win key taken off too, the file holds what it held before.
   d.system().dpi = 96;
   Open();
+  EXPECT_TRUE(Checked("CB_Win"));
+  tickMenuWin();  // cleared again
   d.p.onPickIcon = [&](Handle, std::u16string& file, int& index) {
     file = u"a.exe";
     index = 0;
