@@ -348,19 +348,15 @@ std::uintptr_t RequestItemIcon(const TVorlexType& item, Point size, Handle wnd, 
   Platform& p = CorePlatform();
   const FilePath started = ResolveLaunch(item.Exe, "", "", p).file;
   if (item.Icon.empty()) return p.icons().RequestFileIcon(started, wnd, msg, holder);
-  // A relative icon file lies beside Vorlex, as a relative program does.
-  const ItemIconSpec chosen = ParseIconText(item.Icon);
-  const ChosenIcon icon{ResolveLaunch(chosen.file, "", "", p).file, chosen.index, size};
-  return p.icons().RequestChosenIcon(icon, started, wnd, msg, holder);
+  const ItemIconSpec chosen = IconToPick(item);
+  return p.icons().RequestChosenIcon(ChosenIcon{FilePath(chosen.file), chosen.index, size}, started, wnd, msg, holder);
 }
 
 ItemIconSpec IconToPick(const TVorlexType& item) {
-  if (!item.Icon.empty()) {
-    ItemIconSpec chosen = ParseIconText(item.Icon);
-    chosen.file = ResolveLaunch(chosen.file, "", "", CorePlatform()).file.utf8;
-    return chosen;
-  }
-  return {ResolveLaunch(item.Exe, "", "", CorePlatform()).file.utf8, 0};
+  // A relative icon file lies beside Vorlex, as a relative program does.
+  ItemIconSpec chosen = item.Icon.empty() ? ItemIconSpec{item.Exe, 0} : ParseIconText(item.Icon);
+  chosen.file = ResolveLaunch(chosen.file, "", "", CorePlatform()).file.utf8;
+  return chosen;
 }
 
 std::string KeyNameText(std::uint16_t vk) {

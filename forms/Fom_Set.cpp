@@ -191,11 +191,12 @@ void TForm_Set::StoreItem() {
   if (CB_RightDoubleClickMenu->Checked()) RightDoubleClickMenuNo = EditNo;
 }
 
-bool TForm_Set::TakePath(const std::u16string& path, std::string& utf8) {
+bool TForm_Set::TakePath(const std::u16string& path, std::string& utf8, const std::string& field) {
   const std::size_t bytes = SjisWidth(path);
   if (bytes > kFieldLength) {
     // A shorter path would be another file: nothing is cut.
-    Application->MessageBox(Format(Format(Tr(kMsgPathTooLong), Lbl_Exe->Caption()), static_cast<long long>(bytes)));
+    const std::string name = field.empty() ? Lbl_Exe->Caption() : field;
+    Application->MessageBox(Format(Format(Tr(kMsgPathTooLong), name), static_cast<long long>(bytes)));
     return false;
   }
   utf8 = Utf16ToUtf8(path);
@@ -308,19 +309,13 @@ void TForm_Set::Btn_IconClick(TObject*) {
   std::u16string file = Utf8ToUtf16(start.file);
   int index = start.index;
   if (!Application->P.PickIconDialog(GetHandle(), file, index)) return;
-  const std::string chosen = Utf16ToUtf8(file);
+  std::string text;
+  if (!TakePath(Utf8ToUtf16(IconText(Utf16ToUtf8(file), index)), text, Tr(kIconFieldName))) return;
   // The program's own first icon is what an item shows without a choice:
   // choosing it takes the choice back, and nothing is stored.
   TVorlexType bare;
   bare.Exe = item.Exe;
-  const ItemIconSpec program = IconToPick(bare);
-  std::string text;
-  if (index != 0 || FoldCase(chosen) != FoldCase(program.file)) text = IconText(chosen, index);
-  const std::size_t bytes = SjisWidth(text);
-  if (bytes > kFieldLength) {
-    Application->MessageBox(Format(Format(Tr(kMsgPathTooLong), Tr(kIconFieldName)), static_cast<long long>(bytes)));
-    return;
-  }
+  if (FoldCase(text) == FoldCase(IconText(IconToPick(bare).file, 0))) text.clear();
   item.Icon = text;
   ShowIcon();
 }

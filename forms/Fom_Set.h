@@ -92,9 +92,9 @@ class TForm_Set : public TForm {
  private:
   // Whether this exe started with Windows when the editor opened.
   bool startsWithWindows_ = false;
-  // A dropped or chosen path as the program field takes it, whole; false
-  // (with the reason shown) when the field is too short for it.
-  bool TakePath(const std::u16string& path, std::string& utf8);
+  // A dropped or chosen path as a field (the program's, by default) takes
+  // it, whole; false (with the reason shown) when the field is too short.
+  bool TakePath(const std::u16string& path, std::string& utf8, const std::string& field = "");
   // Shows the icon the item will have in the launch menu, looked up aside
   // at this window's DPI: only the answer asked for last is shown.
   void ShowIcon();
